@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+// Placeholder replaced by the platform tests.
+TEST(build_smoke_test, builds) { SUCCEED(); }

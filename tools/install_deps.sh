@@ -1,0 +1,15 @@
+#!/bin/sh
+# Installs the Debian packages the build, the tests and the example need,
+# skipping those already present.
+set -e
+packages="cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev python3"
+missing=""
+for p in $packages; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q $missing
+fi
