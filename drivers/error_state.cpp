@@ -1,0 +1,145 @@
+#include "drivers/error_state.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "drivers/error_table.h"
+#include "lifecycle/heap.h"
+#include "platform/last_error.h"
+
+namespace drv {
+namespace {
+
+void fill_blank(char* field, std::size_t width) { std::memset(field, ' ', width); }
+
+// Blanks a text field unless it already starts with a space, as clearing
+// does: a field that was never written is not touched again.
+void clear_text(char* field, std::size_t width) {
+  if (field[0] != ' ') fill_blank(field, width);
+}
+
+void append(MessageText& out, std::string_view text) {
+  std::size_t room = message_text_limit - out.length;
+  std::size_t count = std::min(room, text.size());
+  std::memcpy(out.text + out.length, text.data(), count);
+  out.length += count;
+  out.text[out.length] = '\0';
+}
+
+}  // namespace
+
+ErrorFields::ErrorFields() {
+  fill_blank(message, error_message_width);
+  fill_blank(file_error_message, file_error_message_width);
+  fill_blank(file_error_code, file_error_code_width);
+}
+
+// A saved copy of the state on the save/restore stack (runtime heap).
+struct ErrorState::Saved {
+  ErrorFields fields;
+  Saved* link;
+};
+
+ErrorState::~ErrorState() { drop_saved(); }
+
+void ErrorState::drop_saved() {
+  while (saved_ != nullptr) {
+    Saved* top = saved_;
+    saved_ = top->link;
+    life::release(top);
+  }
+}
+
+std::int32_t ErrorState::post(std::int32_t c) {
+  fields_.system_error = plat::GetLastError();
+  std::int32_t code = c == 0 ? err::system_base + static_cast<std::int32_t>(fields_.system_error) : c;
+  MessageText text = message_of(code);
+  fields_.failing_file = nullptr;
+
+  fill_blank(fields_.message, error_message_width);
+  std::string_view shown = text.view();
+  shown.remove_prefix(std::min(shown.find_first_not_of(' '), shown.size()));
+  shown = shown.substr(0, error_message_width - 1);
+  std::memcpy(fields_.message, shown.data(), shown.size());
+
+  fields_.code = code;
+  // Taken again: looking the message up may have touched the system's value.
+  fields_.system_error = plat::GetLastError();
+  notify();
+  return code;
+}
+
+void ErrorState::note_failing_file(const FileDeclaration* file) { fields_.failing_file = file; }
+
+void ErrorState::clear() {
+  fields_.code = err::none;
+  fields_.failing_file = nullptr;
+  clear_text(fields_.message, error_message_width);
+  clear_text(fields_.file_error_message, file_error_message_width);
+  clear_text(fields_.file_error_code, file_error_code_width);
+  notify();
+}
+
+void ErrorState::save() {
+  auto* copy = static_cast<Saved*>(life::allocate(sizeof(Saved)));
+  if (copy == nullptr) {
+    // Nothing to pop later: the matching restore must leave the state alone
+    // instead of popping an older caller's copy.
+    ++lost_saves_;
+    return;
+  }
+  copy->fields = fields_;
+  copy->link = saved_;
+  saved_ = copy;
+}
+
+void ErrorState::restore() {
+  if (lost_saves_ > 0) {
+    --lost_saves_;
+    return;
+  }
+  if (saved_ == nullptr) return;
+  Saved* top = saved_;
+  fields_ = top->fields;
+  saved_ = top->link;
+  life::release(top);
+}
+
+MessageText ErrorState::message_of(std::int32_t c) const {
+  if (c == err::none) c = err::unknown_error_posted;
+  MessageText out;
+  std::string_view text;
+  if ((override_ != nullptr && override_(c, &text)) || (text = table_message(c)).data() != nullptr) {
+    append(out, text);
+    return out;
+  }
+  // No text of its own: the text of 81, then " : " and the code.
+  if (override_ == nullptr || !override_(err::unknown_error_posted, &text)) {
+    text = table_message(err::unknown_error_posted);
+  }
+  append(out, text);
+  char number[16];
+  int length = std::snprintf(number, sizeof number, " : %d", static_cast<int>(c));
+  append(out, std::string_view(number, static_cast<std::size_t>(length)));
+  return out;
+}
+
+void ErrorState::notify() const {
+  if (change_hook_ != nullptr) change_hook_(*this);
+}
+
+void ErrorState::reset() {
+  drop_saved();
+  lost_saves_ = 0;
+  fields_ = ErrorFields();
+  override_ = nullptr;
+  change_hook_ = nullptr;
+}
+
+ErrorState& error_state() {
+  static ErrorState state;
+  return state;
+}
+
+}  // namespace drv

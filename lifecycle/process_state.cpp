@@ -1,0 +1,30 @@
+#include "lifecycle/process_state.h"
+
+#include <cstdlib>
+
+namespace life {
+
+void ProcessState::run_final_file_cleanup() {
+  if (cleanup_done_) return;
+  // Marked before running so that a runtime error raised by the clean-up
+  // itself does not start it again.
+  cleanup_done_ = true;
+  if (cleanup_ != nullptr) cleanup_();
+}
+
+void ProcessState::exit(int code) {
+  if (exit_ != nullptr) {
+    exit_(code);
+    return;
+  }
+  std::_Exit(code);
+}
+
+void ProcessState::reset() { *this = ProcessState(); }
+
+ProcessState& process_state() {
+  static ProcessState state;
+  return state;
+}
+
+}  // namespace life
