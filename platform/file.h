@@ -1,0 +1,143 @@
+// Files and directories with the Windows calls' observable behaviour: handles,
+// access and sharing modes (enforced between processes and between handles of
+// one process), byte-range locks, file times, and the error numbers left in the
+// last error. Names take either separator; see the path conventions in path.h.
+#pragma once
+
+#include "platform/handle.h"
+#include "platform/types.h"
+
+namespace plat {
+
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD GENERIC_WRITE = 0x40000000u;
+
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD FILE_SHARE_DELETE = 0x4;
+
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD TRUNCATE_EXISTING = 5;
+
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
+constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x02;
+constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x04;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_FLAG_RANDOM_ACCESS = 0x10000000u;
+constexpr DWORD FILE_FLAG_SEQUENTIAL_SCAN = 0x08000000u;
+constexpr DWORD FILE_FLAG_WRITE_THROUGH = 0x80000000u;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFFu;
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
+
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+
+// Opens or creates a file. Fails with 2/3 (missing file / missing or
+// non-directory component on the way), 5 (denied, or a directory), 32 (the
+// sharing of another open handle, in any process, denies this one, or this
+// one's sharing denies an open handle's access), 80 (CREATE_NEW over an
+// existing file), 87, 123 (empty name). CREATE_ALWAYS and OPEN_ALWAYS that find
+// the file leave 183 as last error on success, else 0. The read-only attribute
+// makes a created file read-only; hidden and system are accepted and ignored.
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
+                   DWORD creation, DWORD flags_and_attributes, HANDLE template_file);
+
+// Reads and writes at the handle's position; `overlapped` must be null. A read
+// at end of file succeeds with 0 bytes. A short write (disk full) fails with 112.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes, LPDWORD bytes_read, LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD bytes_written,
+               LPOVERLAPPED overlapped);
+
+// Moves the position; with `distance_high` null the distance is a signed 32-bit
+// value. Returns the new low 32 bits, INVALID_SET_FILE_POINTER on failure (131
+// before the start). A success whose low half equals INVALID_SET_FILE_POINTER
+// sets the last error to 0 so the caller can tell.
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD method);
+BOOL SetEndOfFile(HANDLE file);    // cuts or extends the file at the position
+BOOL FlushFileBuffers(HANDLE file);
+// The size's low half; the high half in *size_high when given. A success always
+// leaves last error 0.
+DWORD GetFileSize(HANDLE file, LPDWORD size_high);
+
+// Write-locks a byte range of the file for this handle, failing at once with 33
+// when any part of it is locked by another handle or process, or already by
+// this handle. Unlocking needs exactly a locked range, else 158. The range may
+// lie beyond the end of file; its end must stay below 2^63 - 16.
+BOOL LockFile(HANDLE file, DWORD offset_low, DWORD offset_high, DWORD bytes_low, DWORD bytes_high);
+BOOL UnlockFile(HANDLE file, DWORD offset_low, DWORD offset_high, DWORD bytes_low,
+                DWORD bytes_high);
+
+// Creation time is not kept by every file system; GetFileTime reports the
+// status-change time for it. SetFileTime sets access and write times; a null
+// argument leaves that time alone.
+BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME access, LPFILETIME write);
+BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* access,
+                 const FILETIME* write);
+
+// FILETIME (UTC) <-> local time, by the local time zone's offset at that instant.
+BOOL FileTimeToLocalFileTime(const FILETIME* utc, LPFILETIME local);
+BOOL LocalFileTimeToFileTime(const FILETIME* local, LPFILETIME utc);
+// Packed DOS date (bits 15-9 years since 1980, 8-5 month, 4-0 day) and time
+// (15-11 hours, 10-5 minutes, 4-0 seconds / 2). Years 1980 to 2107 only, else 87.
+BOOL FileTimeToDosDateTime(const FILETIME* time, LPWORD dos_date, LPWORD dos_time);
+BOOL DosDateTimeToFileTime(WORD dos_date, WORD dos_time, LPFILETIME time);
+
+// Removing or renaming a file that is open elsewhere is not refused here (the
+// sharing modes guard opens only). DeleteFileA of a directory fails with 5.
+BOOL DeleteFileA(LPCSTR name);
+// Fails with 183 when `new_name` exists, with 17 across file systems for a directory.
+BOOL MoveFileA(LPCSTR existing, LPCSTR new_name);
+// Copies contents and times. With fail_if_exists, an existing target gives 80;
+// otherwise it is replaced (5 when it is read-only).
+BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists);
+// One level only: 183 when the name exists, 3 when the parent does not.
+BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES security);
+BOOL RemoveDirectoryA(LPCSTR name);
+// FILE_ATTRIBUTE_DIRECTORY / _READONLY / _NORMAL, or INVALID_FILE_ATTRIBUTES.
+DWORD GetFileAttributesA(LPCSTR name);
+
+constexpr DWORD MAX_PATH = 260;
+
+struct WIN32_FIND_DATAA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  CHAR cFileName[MAX_PATH];
+  CHAR cAlternateFileName[14];
+};
+using LPWIN32_FIND_DATAA = WIN32_FIND_DATAA*;
+
+// Searches the folder of `pattern` for names matching its last component, where
+// '*' and '?' are wild cards matched without regard to ASCII case ("*.*"
+// matches every name). A name without wild cards finds that entry itself. The
+// entries "." and ".." are reported as Windows does. No match: 2. The end of
+// the search: FindNextFileA fails with 18. cAlternateFileName stays empty
+// (there are no short names here).
+HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found);
+BOOL FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA found);
+BOOL FindClose(HANDLE search);
+
+// Old-style file numbers. The name "AUX" (any case) is the standard error stream.
+using HFILE = int;
+constexpr HFILE HFILE_ERROR = -1;
+constexpr int OF_READ = 0;
+constexpr int OF_WRITE = 1;
+constexpr int OF_READWRITE = 2;
+HFILE _lopen(LPCSTR name, int mode);
+UINT _lread(HFILE file, LPVOID buffer, UINT bytes);    // UINT(-1) on failure
+UINT _lwrite(HFILE file, LPCSTR bytes, UINT count);   // UINT(-1) on failure
+HFILE _lclose(HFILE file);                            // 0, or HFILE_ERROR
+
+}  // namespace plat

@@ -1,0 +1,32 @@
+// Path names and the current directory.
+//
+// Conventions of this platform: a backslash and a slash both separate
+// components (the system receives slashes); a final component ending in a
+// single period loses that period; a path is absolute when it begins with a
+// separator, and there are no drive letters. The bytes of a name reach the
+// system unchanged: no code-page conversion applies to paths here.
+//
+// Buffer rules, as on Windows: on success the result's length without its NUL
+// is returned; when the buffer is too small, the size needed including the NUL
+// is returned and the buffer is left alone; 0 means failure (see GetLastError).
+#pragma once
+
+#include "platform/types.h"
+
+namespace plat {
+
+// Makes `name` absolute against the current directory and resolves "." and
+// ".." and repeated separators, textually (the file need not exist). The
+// result uses slashes. *file_part, when asked for, points at the last
+// component in the buffer (null when the result ends in a separator).
+DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part);
+
+// There are no 8.3 names on this platform: the short and the long form of an
+// existing path are the path itself, as given. A missing path fails with 2 or 3.
+DWORD GetShortPathNameA(LPCSTR name, LPSTR buffer, DWORD size);
+DWORD GetLongPathNameA(LPCSTR name, LPSTR buffer, DWORD size);
+
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
+BOOL SetCurrentDirectoryA(LPCSTR name);
+
+}  // namespace plat

@@ -1,0 +1,47 @@
+// The running process: its command line, its program file, its identity and
+// its end.
+#pragma once
+
+#include "platform/types.h"
+
+namespace plat {
+
+// The program path in double quotes, a space, then the arguments argv[1],
+// argv[2], ... joined with single spaces, as raw bytes (no quoting is added to
+// an argument that holds spaces). The text lives as long as the process.
+LPSTR GetCommandLineA();
+
+// The absolute path of the running executable for `module` null or the
+// program's own handle; another handle fails with 6. The path is cut to
+// size - 1 bytes when the buffer is short, returning `size` with last error 122.
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+
+// The program's own handle for a null name or the program file's name (with or
+// without its path); null with last error 126 for any other module.
+HMODULE GetModuleHandleA(LPCSTR module_name);
+constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+
+// Ends the process with `exit_code` after flushing the standard streams.
+[[noreturn]] void ExitProcess(UINT exit_code);
+
+DWORD GetCurrentThreadId();
+DWORD GetCurrentProcessId();
+
+// Test hooks.
+//
+// Replaces the argument vector that GetCommandLineA reads (argv[0] is ignored:
+// the program path is always the executable's). Passing argc 0 goes back to the
+// process's real arguments.
+void set_process_arguments(int argc, const char* const* argv);
+
+// Replaces what ExitProcess does; the replacement must not return (a test
+// throws from it). Null restores the real end of the process.
+using exit_process_hook = void (*)(UINT exit_code);
+void set_exit_process_hook(exit_process_hook hook);
+
+// Runs `body(argument)` in a child process (a copy of this one) and waits for
+// it; returns the child's result (0 to 255), or -1 when no child could be run.
+// Lets tests show that sharing modes and locks hold between processes.
+int run_in_child_process(int (*body)(void* argument), void* argument);
+
+}  // namespace plat
