@@ -1,0 +1,322 @@
+// Test harness for running the built msgmake as a caller would: in a fresh
+// temporary folder, with one argument text, reading back the draft it wrote.
+// The expected-message builders below are written from the message layout
+// the program promises, independently of the program's own code.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace draft_harness {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+inline const char kLineDelimiter = '\xdc';
+inline const char kFileDelimiter = '\xdd';
+
+// A fresh folder below the system's temporary folder, removed with everything
+// in it when the object goes.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::random_device seed;
+    std::mt19937_64 gen(seed());
+    for (;;) {
+      path_ = fs::temp_directory_path() / ("msgmake-e2e-" + std::to_string(gen() % 1000000000ULL));
+      if (fs::create_directory(path_)) break;
+    }
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const fs::path& path() const { return path_; }
+  fs::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
+inline void write_bytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string read_bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::string random_bytes(size_t size, uint64_t seed) {
+  std::mt19937_64 gen(seed);
+  std::string bytes(size, '\0');
+  for (char& b : bytes) b = static_cast<char>(gen() & 0xFF);
+  return bytes;
+}
+
+// Wraps a text in single quotes for /bin/sh; every byte passes unchanged.
+inline std::string shell_quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'')
+      quoted += "'\\''";
+    else
+      quoted += c;
+  }
+  return quoted + "'";
+}
+
+struct RunResult {
+  int exit_code = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs msgmake in `folder` with the given argument vector (none for an empty
+// list). The system profile is pointed at an empty file in the folder so that
+// the caller's own settings cannot switch tracing on.
+inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args) {
+  write_bytes(folder / ".wininit", "");
+  std::string command = "cd " + shell_quote(folder.string()) + " && WININI=" +
+                        shell_quote((folder / ".wininit").string()) + " exec " +
+                        shell_quote(MSGMAKE_BINARY);
+  for (const std::string& a : args) command += " " + shell_quote(a);
+  command += " >" + shell_quote((folder / ".stdout").string()) + " 2>" +
+             shell_quote((folder / ".stderr").string());
+  const int status = std::system(command.c_str());
+  RunResult result;
+  // A normal end leaves the exit code in the second byte of the wait status.
+  result.exit_code = (status & 0x7F) == 0 ? (status >> 8) & 0xFF : 128 + (status & 0x7F);
+  result.out = read_bytes(folder / ".stdout");
+  result.err = read_bytes(folder / ".stderr");
+  fs::remove(folder / ".stdout");
+  fs::remove(folder / ".stderr");
+  fs::remove(folder / ".wininit");
+  return result;
+}
+
+inline RunResult run_msgmake(const fs::path& folder, const std::string& argument_text) {
+  if (argument_text.empty()) return run_msgmake_args(folder, {});
+  return run_msgmake_args(folder, {argument_text});
+}
+
+// The thirteen arguments of the message procedure, as the caller writes them.
+struct Call {
+  std::string message_file = "m.eml";
+  std::string unused = "0";
+  std::string to = "ann@example.com";
+  std::string subject = "Monthly report";
+  std::string back_color = "0";
+  std::string font_face = "Arial";
+  std::string font_color = "0";
+  std::string font_size = "10";
+  std::string cc;
+  std::string bcc;
+  std::string sound_file;
+  std::string sound_loop;
+  std::string priority;
+};
+
+inline std::string quoted_argument(const std::string& value) {
+  std::string text = "'";
+  for (char c : value) {
+    text += c;
+    if (c == '\'') text += '\'';
+  }
+  return text + "'";
+}
+
+inline std::string call_text(const Call& c) {
+  const std::string* args[] = {&c.message_file, &c.unused,     &c.to,         &c.subject, &c.back_color,
+                               &c.font_face,    &c.font_color, &c.font_size,  &c.cc,      &c.bcc,
+                               &c.sound_file,   &c.sound_loop, &c.priority};
+  std::string text = "MakeEMLAttachmentFileSW(";
+  for (size_t i = 0; i < std::size(args); ++i) text += (i ? "," : "") + quoted_argument(*args[i]);
+  return text + ")";
+}
+
+// delimiter item delimiter item delimiter; nothing for an empty list.
+inline std::string delimited(const Lines& items, char delimiter) {
+  if (items.empty()) return "";
+  std::string text(1, delimiter);
+  for (const std::string& item : items) text += item + delimiter;
+  return text;
+}
+
+inline std::string argument_text(const Call& c, const Lines& body = {}, const Lines& files = {}) {
+  return call_text(c) + delimited(body, kLineDelimiter) + delimited(files, kFileDelimiter);
+}
+
+// ---- expected message, from the promised layout -----------------------------
+
+inline std::string crlf(const Lines& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+inline void append(Lines& to, const Lines& more) { to.insert(to.end(), more.begin(), more.end()); }
+
+// Standard base64 text of the bytes in lines of 76 characters; when the byte
+// count is a multiple of 57 (0 included) an empty last line follows.
+inline Lines base64_lines(const std::string& bytes) {
+  static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    uint32_t group = static_cast<uint8_t>(bytes[i]) << 16;
+    if (i + 1 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+    if (i + 2 < bytes.size()) group |= static_cast<uint8_t>(bytes[i + 2]);
+    text += alphabet[(group >> 18) & 63];
+    text += alphabet[(group >> 12) & 63];
+    text += i + 1 < bytes.size() ? alphabet[(group >> 6) & 63] : '=';
+    text += i + 2 < bytes.size() ? alphabet[group & 63] : '=';
+  }
+  Lines lines;
+  for (size_t at = 0; at < text.size(); at += 76) lines.push_back(text.substr(at, 76));
+  if (bytes.size() % 57 == 0) lines.push_back("");
+  return lines;
+}
+
+struct Expected {
+  Lines address_lines = {"To: ann@example.com"};  // To, Cc and Bcc lines as written
+  std::string subject_line = "Subject: Monthly report";
+  std::string x_priority = "3";
+  std::string ms_priority = "Normal";
+  std::string page_color = "FFFFFF";
+  std::string font_face = "Arial";
+  std::string font_size = "10";
+  std::string font_color = "000000";
+  std::string sound_loop;  // empty: no background-sound lines
+  Lines body;              // HTML body lines as written, "<br>" included
+  Lines parts;             // attachment, image and sound part lines
+};
+
+inline Lines header_block(const Expected& e) {
+  Lines lines = e.address_lines;
+  append(lines, {e.subject_line, "Date:", "MIME-Version:", "Content-Type: multipart/related;",
+                 "    type=\"multipart/alternative\";", "    boundary=\"----=_1_\"",
+                 "X-Priority: " + e.x_priority, "X-MSMail-Priority: " + e.ms_priority, "X-Unsent: 1",
+                 "X-MimeOLE:", ""});
+  return lines;
+}
+
+inline Lines alternative_block(const Expected& e) {
+  Lines lines = {"This is a multi-part message in MIME format.",
+                 "",
+                 "------=_1_",
+                 "Content-Type: multipart/alternative;",
+                 "    boundary=\"----=_2_\"",
+                 "",
+                 "------=_2_",
+                 "Content-Type: text/plain;",
+                 "    charset=\"iso-8859-1\"",
+                 "Content-Transfer-Encoding: quoted-printable",
+                 "",
+                 "------=_2_",
+                 "Content-Type: text/HTML;",
+                 "    charset=\"iso-8859-1\"",
+                 "Content-Transfer-Encoding: quoted-printable",
+                 "",
+                 "",
+                 "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
+                 "<HTML><HEAD>",
+                 "<META http-equiv=3DContent-Type content=3D\"text/HTML; =",
+                 "charset=3Diso-8859-1\">",
+                 "<META content=3D\"MSHTML 5.50.4134.100\" name=3DGENERATOR>"};
+  if (!e.sound_loop.empty())
+    append(lines, {"<BGSOUND =", "balance=3D0=20", "loop=3D" + e.sound_loop + " src=3D\"cid:sf\" =",
+                   "volume=3D0>"});
+  lines.push_back("<STYLE></STYLE></HEAD><BODY bgColor=3D#" + e.page_color + ">");
+  lines.push_back("<DIV><FONT face=3D" + e.font_face + " size=3D" + e.font_size + " color=3D#" +
+                  e.font_color + ">");
+  append(lines, e.body);
+  append(lines, {"</FONT></DIV></BODY></HTML>", "", "------=_2_--", "", ""});
+  return lines;
+}
+
+inline std::string expected_message(const Expected& e) {
+  Lines lines = header_block(e);
+  append(lines, alternative_block(e));
+  append(lines, e.parts);
+  append(lines, {"", "------=_1_--"});
+  return crlf(lines);
+}
+
+inline Lines attachment_part(const std::string& name, const std::string& bytes) {
+  Lines lines = {"------=_1_",
+                 "Content-Type: application/octet-stream;",
+                 "    name=\"" + name + "\"",
+                 "Content-Transfer-Encoding: base64",
+                 "Content-Disposition: attachment;",
+                 "    filename=\"" + name + "\"",
+                 ""};
+  append(lines, base64_lines(bytes));
+  lines.push_back("");
+  return lines;
+}
+
+inline Lines image_part(int number, const std::string& extension, const std::string& bytes) {
+  const std::string n = std::to_string(number);
+  Lines lines = {"------=_1_", "Content-Type: application/octet-stream;",
+                 "    name=\"" + n + "." + extension + "\"", "Content-Transfer-Encoding: base64",
+                 "Content-ID: <" + n + ">", ""};
+  append(lines, base64_lines(bytes));
+  lines.push_back("");
+  return lines;
+}
+
+// A sound file that cannot be read gives the header lines only.
+inline Lines sound_part(const std::string* bytes) {
+  Lines lines = {"------=_1_", "Content-Type: audio/basic;", "    name=\"snd.wav\"",
+                 "Content-Transfer-Encoding: base64", "Content-ID: <sf>", ""};
+  if (bytes) append(lines, base64_lines(*bytes));
+  return lines;
+}
+
+// ---- independent parser -------------------------------------------------------
+
+// Runs the message through Python's e-mail parser (mime_check.py) with the
+// listed binary parts; returns its report, "ok\n" when everything holds.
+inline std::string mime_check(const fs::path& message, const Lines& manifest) {
+  const fs::path list = message.parent_path() / ".manifest";
+  std::string listed;
+  for (const std::string& entry : manifest) listed += entry + "\n";
+  write_bytes(list, listed);
+  const fs::path report = message.parent_path() / ".mime_report";
+  const std::string command = "python3 " + shell_quote(std::string(MSGMAKE_SOURCE_DIR) + "/tests/app/mime_check.py") +
+                              " " + shell_quote(message.string()) + " " + shell_quote(list.string()) + " >" +
+                              shell_quote(report.string()) + " 2>&1";
+  (void)std::system(command.c_str());
+  std::string text = read_bytes(report);
+  fs::remove(list);
+  fs::remove(report);
+  return text;
+}
+
+// Manifest entries for mime_check, one per binary part in message order.
+inline std::string attachment_entry(const std::string& name, const std::string& source) {
+  return "attachment\t" + name + "\t" + source;
+}
+inline std::string image_entry(int number, const std::string& name, const std::string& source) {
+  return "image\t" + std::to_string(number) + "\t" + name + "\t" + source;
+}
+inline std::string sound_entry(const std::string& source) { return "sound\t" + source; }
+
+inline bool folder_is_empty(const fs::path& folder) {
+  return fs::is_directory(folder) && fs::is_empty(folder);
+}
+
+}  // namespace draft_harness

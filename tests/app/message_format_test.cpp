@@ -1,0 +1,258 @@
+// The draft message written end to end by the built program, compared byte
+// for byte with the promised layout and read back by an independent parser.
+#include "tests/app/draft_harness.h"
+
+using namespace draft_harness;
+
+namespace {
+
+// Runs one call in a fresh folder and returns the message text; checks the
+// run succeeded quietly, the parser accepts the message and the work folder
+// is left empty.
+std::string compose(TempFolder& dir, const std::string& args, const Lines& manifest = {}) {
+  const RunResult run = run_msgmake(dir.path(), args);
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, "");
+  EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+  EXPECT_EQ(mime_check(dir / "m.eml", manifest), "ok\n");
+  return read_bytes(dir / "m.eml");
+}
+
+}  // namespace
+
+TEST(message_format_test, minimal_message_has_the_fixed_layout) {
+  TempFolder dir;
+  Call call;
+  call.to = "ann@example.com";
+  call.subject = "Hi";
+  const std::string want =
+      "To: ann@example.com\r\n"
+      "Subject: Hi\r\n"
+      "Date:\r\n"
+      "MIME-Version:\r\n"
+      "Content-Type: multipart/related;\r\n"
+      "    type=\"multipart/alternative\";\r\n"
+      "    boundary=\"----=_1_\"\r\n"
+      "X-Priority: 3\r\n"
+      "X-MSMail-Priority: Normal\r\n"
+      "X-Unsent: 1\r\n"
+      "X-MimeOLE:\r\n"
+      "\r\n"
+      "This is a multi-part message in MIME format.\r\n"
+      "\r\n"
+      "------=_1_\r\n"
+      "Content-Type: multipart/alternative;\r\n"
+      "    boundary=\"----=_2_\"\r\n"
+      "\r\n"
+      "------=_2_\r\n"
+      "Content-Type: text/plain;\r\n"
+      "    charset=\"iso-8859-1\"\r\n"
+      "Content-Transfer-Encoding: quoted-printable\r\n"
+      "\r\n"
+      "------=_2_\r\n"
+      "Content-Type: text/HTML;\r\n"
+      "    charset=\"iso-8859-1\"\r\n"
+      "Content-Transfer-Encoding: quoted-printable\r\n"
+      "\r\n"
+      "\r\n"
+      "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">\r\n"
+      "<HTML><HEAD>\r\n"
+      "<META http-equiv=3DContent-Type content=3D\"text/HTML; =\r\n"
+      "charset=3Diso-8859-1\">\r\n"
+      "<META content=3D\"MSHTML 5.50.4134.100\" name=3DGENERATOR>\r\n"
+      "<STYLE></STYLE></HEAD><BODY bgColor=3D#FFFFFF>\r\n"
+      "<DIV><FONT face=3DArial size=3D10 color=3D#000000>\r\n"
+      "</FONT></DIV></BODY></HTML>\r\n"
+      "\r\n"
+      "------=_2_--\r\n"
+      "\r\n"
+      "\r\n"
+      "\r\n"
+      "------=_1_--\r\n";
+  EXPECT_EQ(compose(dir, argument_text(call)), want);
+  Expected e;
+  e.subject_line = "Subject: Hi";
+  EXPECT_EQ(expected_message(e), want) << "the harness's own layout disagrees with the literal text";
+}
+
+TEST(message_format_test, address_lists_fold_after_every_comma) {
+  TempFolder dir;
+  Call call;
+  call.to = "a@x.org,b@x.org, c@x.org";
+  call.cc = "d@x.org,,e@x.org";
+  call.bcc = "f@x.org";
+  Expected e;
+  e.address_lines = {"To: a@x.org,",  "    b@x.org,", "     c@x.org", "Cc: d@x.org,",
+                     "    ,",         "    e@x.org",  "Bcc: f@x.org"};
+  EXPECT_EQ(compose(dir, argument_text(call)), expected_message(e));
+}
+
+TEST(message_format_test, blank_lists_and_subject_give_bare_headers) {
+  TempFolder dir;
+  Call call;
+  call.to = "";
+  call.subject = "   ";
+  call.cc = "   ";
+  call.bcc = "";
+  Expected e;
+  e.address_lines = {"To:"};
+  e.subject_line = "Subject:";
+  EXPECT_EQ(compose(dir, argument_text(call)), expected_message(e));
+}
+
+// A list ending in a comma must not write the empty continuation line that
+// would end the header block early.
+TEST(message_format_test, trailing_comma_adds_no_empty_header_line) {
+  TempFolder dir;
+  Call call;
+  call.to = "a@x.org,b@x.org,  ";
+  call.cc = "c@x.org,";
+  Expected e;
+  e.address_lines = {"To: a@x.org,", "    b@x.org,", "Cc: c@x.org,"};
+  EXPECT_EQ(compose(dir, argument_text(call)), expected_message(e));
+}
+
+TEST(message_format_test, priority_lines_follow_the_priority_text) {
+  struct Case {
+    const char* priority;
+    const char* x_priority;
+    const char* ms_priority;
+  };
+  const Case cases[] = {{"High", "1", "High"},    {"High   ", "1", "High"}, {"Low", "5", "Low"},
+                        {"high", "3", "Normal"},  {" High", "3", "Normal"}, {"", "3", "Normal"},
+                        {"Urgent", "3", "Normal"}};
+  for (const Case& c : cases) {
+    TempFolder dir;
+    Call call;
+    call.priority = c.priority;
+    Expected e;
+    e.x_priority = c.x_priority;
+    e.ms_priority = c.ms_priority;
+    EXPECT_EQ(compose(dir, argument_text(call)), expected_message(e)) << "priority '" << c.priority << "'";
+  }
+}
+
+TEST(message_format_test, colours_sizes_and_font_face_fill_the_template) {
+  struct Case {
+    const char *back, *color, *size, *face;
+    const char *page_text, *color_text, *size_text;
+  };
+  const Case cases[] = {
+      {"255", "66051", "12", "Verdana", "FF0000", "030201", "12"},  // red 3, green 2, blue 1
+      {"-5", "-1", "0", "Times New Roman", "FFFFFF", "000000", "0"},
+      {"16711680", "65280", "300", "Arial", "0000FF", "00FF00", "44"},  // size keeps its low 8 bits
+      {"16777471", "33554432", "7", "Arial", "FF0000", "000000", "7"},  // colours keep their low 24 bits
+  };
+  for (const Case& c : cases) {
+    TempFolder dir;
+    Call call;
+    call.back_color = c.back;
+    call.font_color = c.color;
+    call.font_size = c.size;
+    call.font_face = std::string(c.face) + "  ";
+    Expected e;
+    e.page_color = c.page_text;
+    e.font_color = c.color_text;
+    e.font_size = c.size_text;
+    e.font_face = c.face;
+    EXPECT_EQ(compose(dir, argument_text(call)), expected_message(e)) << c.back << " " << c.color;
+  }
+}
+
+TEST(message_format_test, sound_loop_choice_sets_the_loop_count) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Once", "1"},    {"Twice", "2"},    {"3 times", "3"}, {"4 times", "4"},
+      {"5 times", "5"}, {"Forever", "-1"}, {"twice", "0"},   {"Always", "0"}};
+  for (const auto& [choice, count] : cases) {
+    TempFolder dir;
+    const std::string sound = random_bytes(100, 7);
+    write_bytes(dir / "ding.wav", sound);
+    Call call;
+    call.sound_file = "ding.wav";
+    call.sound_loop = choice;
+    Expected e;
+    e.sound_loop = count;
+    e.parts = sound_part(&sound);
+    EXPECT_EQ(compose(dir, argument_text(call), {sound_entry("ding.wav")}), expected_message(e)) << choice;
+  }
+}
+
+TEST(message_format_test, blank_sound_file_writes_no_sound_lines) {
+  TempFolder dir;
+  Call call;
+  call.sound_loop = "Twice";
+  call.sound_file = "  ";
+  EXPECT_EQ(compose(dir, argument_text(call)), expected_message(Expected{}));
+}
+
+TEST(message_format_test, missing_sound_file_leaves_its_part_without_data) {
+  TempFolder dir;
+  Call call;
+  call.sound_file = "nowhere.wav";
+  call.sound_loop = "Once";
+  Expected e;
+  e.sound_loop = "1";
+  e.parts = sound_part(nullptr);
+  EXPECT_EQ(compose(dir, argument_text(call), {sound_entry("-")}), expected_message(e));
+}
+
+TEST(message_format_test, body_lines_are_written_clipped_with_a_break) {
+  TempFolder dir;
+  const std::string long_line(300, 'x');
+  const std::string line_248(248, 'y');
+  Expected e;
+  e.body = {"Hello =3D world<br>", "<br>", "  indented<br>", std::string(250, 'x'), line_248 + "<b"};
+  EXPECT_EQ(compose(dir, argument_text(Call{}, {"Hello =3D world   ", "", "  indented", long_line, line_248})),
+            expected_message(e));
+}
+
+TEST(message_format_test, image_references_become_content_ids_with_parts) {
+  TempFolder dir;
+  const std::string gif = random_bytes(300, 1);
+  const std::string png = random_bytes(57, 2);
+  write_bytes(dir / "pic.gif", gif);
+  std::filesystem::create_directory(dir / "img");
+  write_bytes(dir / "img" / "logo.png", png);
+  const Lines body = {
+      "<img src=3D\"missing.gif\">",         // not copied: unchanged, no number
+      "<IMG border=3D0 SRC=3D\"pic.gif\" >",  // first image
+      "plain text",
+      "<Img Src=3D'img/logo.png'>",  // single quotes, path with a folder
+      "<img src=3Dpic.gif>",         // no quotes: unchanged, no number
+  };
+  Expected e;
+  e.body = {"<img src=3D\"missing.gif\"><br>", "<IMG border=3D0 SRC=3Dcid:1 ><br>", "plain text<br>",
+            "<Img Src=3Dcid:2><br>", "<img src=3Dpic.gif><br>"};
+  e.parts = image_part(1, "gif", gif);
+  append(e.parts, image_part(2, "png", png));
+  EXPECT_EQ(compose(dir, argument_text(Call{}, body), {image_entry(1, "1.gif", "pic.gif"), image_entry(2, "2.png", "img/logo.png")}),
+            expected_message(e));
+}
+
+// No caller text may add a header or a part: a CR or LF inside any line the
+// program writes becomes a space.
+TEST(message_format_test, line_breaks_in_caller_text_become_spaces) {
+  TempFolder dir;
+  const std::string data = "abc";
+  write_bytes(dir / "a\rb.bin", data);
+  Call call;
+  call.to = "a@x.org\r\nBcc: spy@x.org";
+  call.subject = "Hi\r\nX-Evil: 1";
+  call.font_face = "Arial\n";
+  Expected e;
+  e.address_lines = {"To: a@x.org  Bcc: spy@x.org"};
+  e.subject_line = "Subject: Hi  X-Evil: 1";
+  e.font_face = "Arial ";
+  e.body = {"one two<br>"};
+  e.parts = attachment_part("a b.bin", data);
+  const std::string got =
+      compose(dir, argument_text(call, {"one\rtwo"}, {"a\rb.bin"}), {attachment_entry("a b.bin", "a\rb.bin")});
+  EXPECT_EQ(got, expected_message(e));
+}
+
+TEST(message_format_test, existing_message_file_is_replaced) {
+  TempFolder dir;
+  write_bytes(dir / "m.eml", std::string(5000, 'z'));
+  EXPECT_EQ(compose(dir, argument_text(Call{})), expected_message(Expected{}));
+}
