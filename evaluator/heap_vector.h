@@ -1,0 +1,13 @@
+// Containers of the evaluator's runtime data, allocated from the runtime heap.
+#pragma once
+
+#include <vector>
+
+#include "lifecycle/heap.h"
+
+namespace eval {
+
+template <class T>
+using heap_vector = std::vector<T, life::HeapAllocator<T>>;
+
+}  // namespace eval
