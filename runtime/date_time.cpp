@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/clock.h"
 #include "runtime/string_stack.h"
 
 namespace rt {
@@ -44,6 +45,13 @@ int32_t month_length(int32_t month, int32_t year) {
   if (month < 1 || month > 12) return 0;
   if (month == 2 && is_leap_year(year)) return 29;
   return kMonthLength[month - 1];
+}
+
+LocalDateTime local_date_time() {
+  plat::SYSTEMTIME now;
+  plat::GetLocalTime(&now);
+  return LocalDateTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                       now.wMilliseconds};
 }
 
 int32_t DateClock::current_year() {
