@@ -34,7 +34,10 @@ enum class syscall_id : uint8_t {
   mmap,
   munmap,
   madvise,
+  mprotect,
   malloc,
+  readlink,
+  process_vm_readv,
   count
 };
 constexpr unsigned syscall_count = static_cast<unsigned>(syscall_id::count);
