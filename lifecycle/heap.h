@@ -58,13 +58,23 @@ struct HeapCheck {
 
 using BlockVisitor = void (*)(const BlockView& block, void* context);
 
-struct HeapState;  // arenas, node pool, list sentinel and rover (heap.cpp)
+// A growable table of region addresses (arenas, node pools), itself kept in
+// a memory region so that the heap never needs another allocator.
+struct RegionTable {
+  void** items = nullptr;
+  std::uint32_t count = 0;
+  std::uint32_t capacity = 0;
+  bool push(void* region);  // false when the table cannot grow
+  // Gives every region (each `region_bytes` long) and the table back.
+  void release_all(std::size_t region_bytes);
+};
 
 class Heap {
  public:
   Heap();
-  // Gives every arena, node pool and outstanding large block of this heap
-  // back to the system. Only test heaps are ever destroyed.
+  // Gives every arena and node pool of this heap back to the system (large
+  // blocks are regions of their own and go with their release). Only test
+  // heaps are ever destroyed.
   ~Heap();
   Heap(const Heap&) = delete;
   Heap& operator=(const Heap&) = delete;
@@ -88,15 +98,47 @@ class Heap {
   // calls of allocate, allocate_zeroed and resize with n > 0.
   void fail_allocation(std::uint32_t nth = 1);
 
-  // Visits every block of every arena in address order (sentinels excluded).
+  // Visits every block of every arena, arena by arena in address order
+  // (sentinels excluded).
   void walk(BlockVisitor visit, void* context) const;
   // Walks the arenas and the free-chunk list and checks the tag rules.
   HeapCheck validate() const;
 
  private:
-  bool injected_failure();
+  // Free-chunk node. It lives outside the arenas; the chunk refers to it by
+  // `index` (a 32-bit word in its last bytes), never by address, so every
+  // block layout stays as compact as on a 32-bit system.
+  struct FreeNode {
+    FreeNode* prev;
+    FreeNode* next;
+    std::uint32_t size;   // the chunk's size, as in its header
+    std::uint32_t index;  // (pool number + 1) << 12 | slot; 0 is the sentinel
+    std::uint8_t* start;  // the chunk's user pointer
+  };
 
-  HeapState* state_;
+  bool injected_failure();
+  void* allocate_block(std::uint32_t n);
+  void* allocate_large(std::uint32_t n);
+  FreeNode* find_fit(std::uint32_t c);
+  FreeNode* grow();
+  std::uint8_t* carve(FreeNode* node, std::uint32_t c);
+  void free_block(std::uint8_t* p);
+  bool resize_in_place(std::uint8_t* p, std::uint32_t n);
+  FreeNode* take_node();
+  void give_node(FreeNode* node);
+  bool refill_pool();
+  FreeNode* node_at(std::uint32_t index) const;
+  FreeNode* chunk_node(const std::uint8_t* start, std::uint32_t size) const;
+  void insert_after_sentinel(FreeNode* node);
+  static void unlink(FreeNode* node);
+  const char* check_arena(const std::uint8_t* arena, HeapCheck& check) const;
+  const char* check_free_list(HeapCheck& check) const;
+
+  FreeNode sentinel_;
+  FreeNode* rover_;
+  FreeNode* pool_ = nullptr;  // spare nodes, linked through `next`
+  RegionTable node_pools_;
+  RegionTable arenas_;
   std::uint32_t fail_countdown_ = 0;
 };
 

@@ -1,6 +1,6 @@
 #include "lifecycle/process_state.h"
 
-#include <cstdlib>
+#include "platform/process.h"
 
 namespace life {
 
@@ -17,7 +17,7 @@ void ProcessState::exit(int code) {
     exit_(code);
     return;
   }
-  std::_Exit(code);
+  plat::ExitProcess(static_cast<unsigned>(code));
 }
 
 void ProcessState::reset() { *this = ProcessState(); }

@@ -1,0 +1,72 @@
+// Test helper: catches what a runtime error would show and do, so that error
+// paths can be followed inside the test program. While it lives, message
+// boxes are answered No and recorded, the exit operation records its code and
+// returns, and debug-log lines are collected instead of written to a file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "drivers/error_state.h"
+#include "lifecycle/debug_log.h"
+#include "lifecycle/process_state.h"
+#include "platform/dialog.h"
+
+namespace life_test {
+
+class RuntimeErrorCapture {
+ public:
+  struct Box {
+    std::string text;
+    std::string caption;
+    unsigned type;
+  };
+
+  explicit RuntimeErrorCapture(int answer = plat::IDNO) {
+    boxes().clear();
+    exits().clear();
+    log().clear();
+    answer_value() = answer;
+    life::process_state().reset();
+    life::process_state().set_exit_operation(&record_exit);
+    life::reset_debug_log();
+    life::set_trace_output(&record_line);
+    plat::set_message_box_hook(&record_box);
+    drv::error_state().reset();
+  }
+  ~RuntimeErrorCapture() {
+    plat::set_message_box_hook(nullptr);
+    life::reset_debug_log();
+    life::process_state().reset();
+    drv::error_state().reset();
+  }
+  RuntimeErrorCapture(const RuntimeErrorCapture&) = delete;
+  RuntimeErrorCapture& operator=(const RuntimeErrorCapture&) = delete;
+
+  static std::vector<Box>& boxes() {
+    static std::vector<Box> all;
+    return all;
+  }
+  static std::vector<int>& exits() {
+    static std::vector<int> all;
+    return all;
+  }
+  static std::string& log() {
+    static std::string text;
+    return text;
+  }
+
+ private:
+  static int& answer_value() {
+    static int answer = plat::IDNO;
+    return answer;
+  }
+  static int record_box(plat::HWND, plat::LPCSTR text, plat::LPCSTR caption, plat::UINT type) {
+    boxes().push_back({text, caption, type});
+    return answer_value();
+  }
+  static void record_exit(int code) { exits().push_back(code); }
+  static void record_line(const char* text, std::size_t length) { log().append(text, length); }
+};
+
+}  // namespace life_test
