@@ -167,11 +167,12 @@ uint32_t short_path_of(std::string_view path, char* out) {
   char shown[kShortPathLimit];
   const plat::DWORD n = plat::GetShortPathNameA(arg.text, shown, sizeof shown);
   if (n > 0 && n < sizeof shown) {
-    std::memcpy(out, shown, n);
+    uint32_t length = n;
+    std::memcpy(out, shown, length);
     // A bare drive names its root.
-    if (n == 2 && shown[1] == ':') out[n++] = '\\';
-    out[n] = '\0';
-    return n;
+    if (length == 2 && shown[1] == ':') out[length++] = '\\';
+    out[length] = '\0';
+    return length;
   }
   if (n == 0 && take_last_error() == plat::ERROR_INVALID_PARAMETER) {
     return short_path_by_rule(std::string_view(arg.text, arg.length), out);
