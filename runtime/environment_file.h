@@ -36,4 +36,18 @@ void read_environment_text(Locale& locale, const char* data, uint32_t size);
 void apply_environment_key(Locale& locale, const char* key, const char* value,
                            uint32_t value_length);
 
+// Prepares a value for item reading: leading blanks skipped; a value that
+// begins with a double quote is kept as written (at most 400 bytes), any
+// other becomes a quoted list (quotes doubled, each comma splitting items
+// unless `keep_commas`), at most 396 bytes. Returns the prepared length.
+uint32_t prepare_environment_value(const char* value, uint32_t length, bool keep_commas,
+                                   char (&out)[kPreparedQuotedCapacity]);
+
+// Reads item `index` (from 0) of a prepared value into `out` (at most
+// `capacity` bytes, no NUL). Items are separated by spaces and commas; a
+// quoted item may hold anything, two double quotes in it standing for one.
+// Returns false when there is no such item.
+bool read_environment_item(const char* prepared, uint32_t length, uint32_t index, char* out,
+                           uint32_t capacity, uint32_t* out_length);
+
 }  // namespace rt

@@ -166,6 +166,7 @@ static uint32_t unique_sequence(const char* sequence, uint32_t length, uint8_t* 
 
 void Locale::apply_collating_sequence(const char* sequence, uint32_t length, bool oem) {
   uint8_t* table = oem ? collation_oem_ : collation_ansi_;
+  for (uint32_t b = 0; b < 256; ++b) table[b] = static_cast<uint8_t>(b);
   uint8_t chars[256];
   bool repeated = false;
   uint32_t n = unique_sequence(sequence, length, chars, &repeated);

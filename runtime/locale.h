@@ -130,8 +130,8 @@ class Locale {
   void set_long_file_names(bool on) { long_file_names_ = on; }
   // Back to weight b for byte b in both tables.
   void reset_collation();
-  // Applies a collating sequence to the ANSI table (oem = false) or the OEM
-  // table (oem = true).
+  // Sets the ANSI table (oem = false) or the OEM table (oem = true) from a
+  // collating sequence; bytes not in it weigh their own value.
   void apply_collating_sequence(const char* sequence, uint32_t length, bool oem);
   // Back to ASCII case pairs only.
   void reset_case();

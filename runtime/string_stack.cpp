@@ -199,9 +199,9 @@ void StringStack::push_counted(const char* text) {
   e->length = counted_length(text);
 }
 
-void StringStack::make_top_plain() {
-  if (empty()) return;
-  StackEntry& e = peek();
+void StringStack::make_entry_plain(uint32_t k) {
+  if (k >= depth_) return;
+  StackEntry& e = peek(k);
   if (!is_foreign(e.kind)) return;
   switch (e.kind) {
     case EntryKind::counted:
@@ -211,7 +211,7 @@ void StringStack::make_top_plain() {
     case EntryKind::owned_wide: {
       auto* wide = reinterpret_cast<plat::BSTR>(e.text);
       uint32_t n = plat::SysStringLen(wide);
-      replace_top_owned(narrow_copy(wide, n), n);
+      replace_owned(e, narrow_copy(wide, n), n);
       return;
     }
     default: {
@@ -222,7 +222,7 @@ void StringStack::make_top_plain() {
         return;
       }
       uint32_t n = plat::SysStringLen(text.bstrVal);
-      replace_top_owned(narrow_copy(text.bstrVal, n), n);
+      replace_owned(e, narrow_copy(text.bstrVal, n), n);
       plat::VariantClear(&text);
     }
   }
@@ -272,7 +272,10 @@ void StringStack::make_top_stable() {
 }
 
 void StringStack::replace_top_owned(char* block, uint32_t length) {
-  StackEntry& e = peek();
+  replace_owned(peek(), block, length);
+}
+
+void StringStack::replace_owned(StackEntry& e, char* block, uint32_t length) {
   release(e);
   if (block != nullptr) set_plain(e, EntryKind::owned, block, length);
 }

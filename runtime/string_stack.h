@@ -113,7 +113,9 @@ class StringStack {
   const StackEntry& peek(uint32_t k = 0) const { return entries_[depth_ - 1 - k]; }
   // Turns a foreign top entry into a plain one: a wide string or variant
   // becomes an owned ANSI heap copy, a counted reference a borrowed entry.
-  void make_top_plain();
+  void make_top_plain() { make_entry_plain(0); }
+  // The same for the entry k places below the top (0 = top).
+  void make_entry_plain(uint32_t k);
   // Makes the top entry safe to change in place: a borrowed text becomes
   // inline (at most 20 bytes) or owned; borrowed wide/variant become owned.
   void make_top_stable();
@@ -132,6 +134,7 @@ class StringStack {
  private:
   StackEntry* push_slot();
   void release(StackEntry& e);
+  void replace_owned(StackEntry& e, char* block, uint32_t length);
 
   StackEntry entries_[kStackCapacity] = {};
   uint32_t depth_ = 0;
