@@ -1,0 +1,225 @@
+#include "app/attachment_parts.h"
+
+#include <cstring>
+
+#include "app/html_body.h"
+#include "app/message_output.h"
+#include "app/program_data.h"
+#include "app/run_outcome.h"
+#include "drivers/error_state.h"
+#include "runtime/string_stack.h"
+#include "runtime/string_value.h"
+
+namespace app {
+
+namespace {
+
+// Files to encode are only read: read only, others denied writing, so a
+// read-only file is encoded too and nobody changes it meanwhile.
+constexpr int32_t kInputOpenMode = 0x20;
+constexpr int32_t kOutputOpenMode = 0x22;
+constexpr uint32_t kBase64LineLength = 76;
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+static_assert(sizeof(kAlphabet) == 65);
+constexpr uint32_t kExtensionSize = 32;
+// WorkDirectory followed by a file name.
+constexpr uint32_t kWorkPathSize = kWorkDirectorySize + kScratchNameSize;
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+
+std::string_view clip(std::string_view text) { return clipped(text.data(), static_cast<uint32_t>(text.size())); }
+
+// CLIP(WorkDirectory) followed by `name`, in `out`.
+std::string_view work_path(std::string_view name, char (&out)[kWorkPathSize]) {
+  const std::string_view folder = clipped(program_data().work_directory, kWorkDirectorySize);
+  std::memcpy(out, folder.data(), folder.size());
+  const size_t n = name.size() < kWorkPathSize - folder.size() ? name.size() : kWorkPathSize - folder.size();
+  std::memcpy(out + folder.size(), name.data(), n);
+  return {out, folder.size() + n};
+}
+
+void remove_named(std::string_view name) {
+  rt::string_stack().push_borrowed(name.data(), static_cast<uint32_t>(name.size()));
+  drv::REMOVE();
+}
+
+void set_name(char (&variable)[kFileNameSize], std::string_view name) {
+  name = clip(name);
+  if (name.data() == variable) return;  // already the name (the composer's own message file)
+  rt::assign_string(variable, kFileNameSize, name.data(), static_cast<uint32_t>(name.size()));
+}
+
+void clear_line() { rt::fill_spaces(reinterpret_cast<char*>(program_data().message_line), kMessageLineSize); }
+
+// A file could not be encoded: the draft would be incomplete, so it is closed
+// and removed together with the work copy, and the failure is noted.
+void abandon_message(FailedFile kind, std::string_view name, int32_t code, std::string_view work_copy) {
+  ProgramData& data = program_data();
+  run_outcome().note_failure(kind, name, code);
+  drv::CLOSE(&data.message_file);
+  drv::REMOVE(&data.message_file);
+  remove_named(work_copy);
+  restore_cursor();
+}
+
+void write_lines(std::initializer_list<std::string_view> lines) {
+  for (std::string_view line : lines) write_line(line);
+}
+
+}  // namespace
+
+std::string_view base_name(std::string_view path, bool ignore_trailing_separator) {
+  path = clip(path);
+  size_t end = path.size();
+  if (ignore_trailing_separator && end > 0 && is_separator(path[end - 1])) --end;
+  for (size_t i = end; i > 0; --i)
+    if (is_separator(path[i - 1])) return path.substr(i);
+  return path;
+}
+
+uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_view output) {
+  ProgramData& data = program_data();
+  drv::ErrorState& errors = drv::error_state();
+  show_wait_cursor();
+  set_name(data.input_name, input);
+  set_name(data.message_name, output);
+  errors.clear();
+  drv::OPEN(&data.input_file, kInputOpenMode);
+  if (errors.code() != 0) {
+    restore_cursor();
+    return kInputNotOpened;
+  }
+  if (append == 0) {
+    drv::REMOVE(&data.message_file);
+    drv::CREATE(&data.message_file);
+    errors.clear();
+    drv::OPEN(&data.message_file, kOutputOpenMode);
+    if (errors.code() != 0) {
+      drv::CLOSE(&data.input_file);
+      restore_cursor();
+      return kOutputNotOpened;
+    }
+  }
+  drv::SET(&data.input_file);
+  char* line = reinterpret_cast<char*>(data.message_line);
+  // The byte's place in its group of three (the byte count modulo 3), the
+  // column of the last character written (1 to 76) and the bits left over.
+  uint32_t phase = 0, column = 0;
+  uint32_t pending = 0;
+  for (;;) {
+    drv::NEXT(&data.input_file);
+    if (errors.code() != 0) break;  // the end of the file, or a read error
+    const uint32_t b = data.input_byte[0];
+    phase = phase == 2 ? 0 : phase + 1;
+    if (++column == kBase64LineLength + 1) column = 1;
+    switch (phase) {
+      case 1:
+        line[column - 1] = kAlphabet[b >> 2];
+        pending = (b & 3) << 4;
+        break;
+      case 2:
+        line[column - 1] = kAlphabet[pending | (b >> 4)];
+        pending = (b & 15) << 2;
+        break;
+      default:
+        line[column - 1] = kAlphabet[pending | (b >> 6)];
+        line[column++] = kAlphabet[b & 63];
+        break;
+    }
+    if (column % kBase64LineLength == 0) {
+      append_message_record();
+      clear_line();
+    }
+  }
+  if (phase != 0) {
+    line[column] = kAlphabet[pending];
+    line[column + 1] = '=';
+    if (phase == 1) line[column + 2] = '=';
+  }
+  append_message_record();
+  clear_line();
+  drv::CLOSE(&data.input_file);
+  if (append == 0) drv::CLOSE(&data.message_file);
+  restore_cursor();
+  return kEncoded;
+}
+
+bool write_attachment_parts() {
+  ProgramData& data = program_data();
+  ProgramQueue& files = data.file_names;
+  drv::ErrorState& errors = drv::error_state();
+  const uint32_t count = files.records();
+  for (uint32_t i = 1; i <= count; ++i) {
+    files.get(i);
+    const std::string_view file = clipped(files.field(), files.field_size());
+    const std::string_view base = base_name(file);
+    rt::assign_string(data.scratch_name, kScratchNameSize, base.data(), static_cast<uint32_t>(base.size()));
+    const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
+    char copy_buffer[kWorkPathSize];
+    const std::string_view copy = work_path(scratch, copy_buffer);
+    errors.clear();
+    rt::StringStack& stack = rt::string_stack();
+    stack.push_borrowed(copy.data(), static_cast<uint32_t>(copy.size()));
+    stack.push_borrowed(file.data(), static_cast<uint32_t>(file.size()));
+    drv::COPY();
+    // Kept to name the real cause when the copy, not the encoder, failed.
+    const int32_t copy_error = errors.code();
+    write_lines({"------=_1_", "Content-Type: application/octet-stream;"});
+    write_line({"    name=\"", scratch, "\""});
+    write_lines({"Content-Transfer-Encoding: base64", "Content-Disposition: attachment;"});
+    write_line({"    filename=\"", scratch, "\""});
+    write_empty_line();
+    if (EncodeFileBase64(1, copy, clipped(data.message_name, kFileNameSize)) != kEncoded) {
+      abandon_message(FailedFile::attachment, file, copy_error != 0 ? copy_error : errors.code(), copy);
+      return false;
+    }
+    write_empty_line();
+    remove_named(copy);
+  }
+  return true;
+}
+
+bool write_image_parts() {
+  ProgramData& data = program_data();
+  ProgramQueue& body = data.body_lines;
+  int32_t image_number = 0;
+  const uint32_t count = body.records();
+  for (uint32_t i = 1; i <= count; ++i) {
+    body.get(i);
+    const ImageReference ref = find_image_reference(body.field(), body.field_size());
+    if (!ref.found()) continue;
+    const std::string_view name = ref.name(body.field());
+    rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
+    const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
+    if (!copy_into_work_directory(scratch)) continue;
+    char number[rt::kNumberTextCapacity];
+    const std::string_view n = decimal_text(++image_number, number);
+    const size_t dot = scratch.rfind('.');
+    std::string_view extension = dot == std::string_view::npos ? scratch : scratch.substr(dot + 1);
+    extension = clip(extension.substr(0, kExtensionSize));
+    char copy_buffer[kWorkPathSize];
+    const std::string_view copy = work_path(base_name(scratch, true), copy_buffer);
+    write_lines({"------=_1_", "Content-Type: application/octet-stream;"});
+    write_line({"    name=\"", n, ".", extension, "\""});
+    write_line("Content-Transfer-Encoding: base64");
+    write_line({"Content-ID: <", n, ">"});
+    write_empty_line();
+    // The bytes come from the file the reference names, not from the copy.
+    if (EncodeFileBase64(1, scratch, clipped(data.message_name, kFileNameSize)) != kEncoded) {
+      abandon_message(FailedFile::image, scratch, drv::error_state().code(), copy);
+      return false;
+    }
+    write_empty_line();
+    remove_named(copy);
+  }
+  return true;
+}
+
+void write_sound_part(std::string_view sound_file) {
+  write_lines({"------=_1_", "Content-Type: audio/basic;", "    name=\"snd.wav\"", "Content-Transfer-Encoding: base64",
+               "Content-ID: <sf>", ""});
+  // A sound file that cannot be read leaves its part without data lines.
+  EncodeFileBase64(1, clip(sound_file), clipped(program_data().message_name, kFileNameSize));
+}
+
+}  // namespace app

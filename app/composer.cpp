@@ -1,0 +1,136 @@
+#include "app/composer.h"
+
+#include "app/attachment_parts.h"
+#include "app/html_body.h"
+#include "app/message_output.h"
+#include "app/program_data.h"
+#include "app/run_outcome.h"
+#include "drivers/error_state.h"
+#include "runtime/compare.h"
+#include "runtime/string_ops.h"
+#include "runtime/string_value.h"
+
+namespace app {
+
+namespace {
+
+// Read and write, others denied writing: no second writer while the draft
+// is being written.
+constexpr int32_t kMessageOpenMode = 0x22;
+constexpr std::string_view kContinuation = "    ";
+
+struct PriorityLines {
+  std::string_view priority;  // the text that selects the row; empty for any other
+  std::string_view x_priority;
+  std::string_view ms_priority;
+};
+constexpr PriorityLines kPriorities[] = {
+    {"High", "X-Priority: 1", "X-MSMail-Priority: High"},
+    {"Low", "X-Priority: 5", "X-MSMail-Priority: Low"},
+};
+constexpr PriorityLines kNormalPriority = {{}, "X-Priority: 3", "X-MSMail-Priority: Normal"};
+
+constexpr std::string_view kMimeHeaders[] = {
+    "Date:",
+    "MIME-Version:",
+    "Content-Type: multipart/related;",
+    "    type=\"multipart/alternative\";",
+    "    boundary=\"----=_1_\"",
+};
+
+constexpr std::string_view kPreamble[] = {
+    "X-Unsent: 1",
+    "X-MimeOLE:",
+    "",
+    "This is a multi-part message in MIME format.",
+    "",
+    "------=_1_",
+    "Content-Type: multipart/alternative;",
+    "    boundary=\"----=_2_\"",
+    "",
+    "------=_2_",
+};
+
+const PriorityLines& priority_lines(std::string_view priority) {
+  for (const PriorityLines& row : kPriorities)
+    if (same_text(priority, row.priority)) return row;
+  return kNormalPriority;
+}
+
+int32_t find_comma(std::string_view list, uint32_t start) {
+  return rt::instring_text(",", 1, list.data(), static_cast<uint32_t>(list.size()), 1, static_cast<int32_t>(start));
+}
+
+void write_headers(const MessageArguments& args) {
+  write_address_lines("To: ", args.to_list);
+  if (!is_blank(args.cc_list)) write_address_lines("Cc: ", args.cc_list);
+  if (!is_blank(args.bcc_list)) write_address_lines("Bcc: ", args.bcc_list);
+  write_line({"Subject: ", clipped(args.subject.data(), static_cast<uint32_t>(args.subject.size()))});
+  for (std::string_view line : kMimeHeaders) write_line(line);
+  const PriorityLines& priority = priority_lines(args.priority);
+  write_line(priority.x_priority);
+  write_line(priority.ms_priority);
+  for (std::string_view line : kPreamble) write_line(line);
+}
+
+// Opens the message file afresh; false (error noted) when it cannot be.
+bool open_message_file(std::string_view name) {
+  ProgramData& data = program_data();
+  rt::assign_string(data.message_name, kFileNameSize, name.data(), static_cast<uint32_t>(name.size()));
+  drv::REMOVE(&data.message_file);  // a missing file is no concern here
+  drv::CREATE(&data.message_file);
+  drv::error_state().clear();
+  drv::OPEN(&data.message_file, kMessageOpenMode);
+  const int32_t code = drv::error_state().code();
+  if (code == 0) return true;
+  run_outcome().note_failure(FailedFile::message, name, code);
+  return false;
+}
+
+}  // namespace
+
+bool same_text(std::string_view left, std::string_view right) {
+  return rt::collate_texts(left.data(), static_cast<uint32_t>(left.size()), right.data(),
+                           static_cast<uint32_t>(right.size())) == 0;
+}
+
+void write_address_lines(std::string_view prefix, std::string_view list) {
+  const std::string_view used = clipped(list.data(), static_cast<uint32_t>(list.size()));
+  int32_t comma = find_comma(list, 1);
+  if (comma == 0) {
+    write_line({prefix, used});
+    return;
+  }
+  write_line({prefix, list.substr(0, static_cast<size_t>(comma))});
+  for (;;) {
+    const uint32_t start = static_cast<uint32_t>(comma) + 1;
+    const int32_t next = find_comma(list, start);
+    if (next == 0) break;
+    write_line({kContinuation, list.substr(start - 1, static_cast<size_t>(next) - start + 1)});
+    comma = next;
+  }
+  // A list that ends with a comma has nothing left for a last line, and an
+  // empty line here would end the header block early.
+  if (static_cast<size_t>(comma) < used.size()) write_line({kContinuation, used.substr(static_cast<size_t>(comma))});
+}
+
+uint8_t MakeEMLAttachmentFile(const MessageArguments& args) {
+  show_wait_cursor();
+  if (!open_message_file(clipped(args.message_file.data(), static_cast<uint32_t>(args.message_file.size())))) {
+    restore_cursor();
+    return kMessageUnwritable;
+  }
+  write_headers(args);
+  write_alternative_part(args);
+  // The part writers close the message and restore the cursor themselves when
+  // a file cannot be encoded.
+  if (!write_attachment_parts() || !write_image_parts()) return kInputUnreadable;
+  if (!is_blank(args.sound_file)) write_sound_part(args.sound_file);
+  write_empty_line();
+  write_line("------=_1_--");
+  drv::CLOSE(&program_data().message_file);
+  restore_cursor();
+  return kComposed;
+}
+
+}  // namespace app

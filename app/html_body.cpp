@@ -1,0 +1,168 @@
+#include "app/html_body.h"
+
+#include <cstring>
+
+#include "app/composer.h"
+#include "app/message_output.h"
+#include "app/program_data.h"
+#include "drivers/error_state.h"
+#include "runtime/string_ops.h"
+#include "runtime/string_stack.h"
+#include "runtime/string_value.h"
+
+namespace app {
+
+namespace {
+
+// The template lines before the sound tag, stored in quoted-printable form.
+constexpr std::string_view kHtmlHead[] = {
+    "Content-Type: text/plain;",
+    "    charset=\"iso-8859-1\"",
+    "Content-Transfer-Encoding: quoted-printable",
+    "",
+    "------=_2_",
+    "Content-Type: text/HTML;",
+    "    charset=\"iso-8859-1\"",
+    "Content-Transfer-Encoding: quoted-printable",
+    "",
+    "",
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
+    "<HTML><HEAD>",
+    "<META http-equiv=3DContent-Type content=3D\"text/HTML; =",
+    "charset=3Diso-8859-1\">",
+    "<META content=3D\"MSHTML 5.50.4134.100\" name=3DGENERATOR>",
+};
+
+constexpr std::string_view kHtmlTail[] = {
+    "</FONT></DIV></BODY></HTML>", "", "------=_2_--", "", "",
+};
+
+struct LoopChoice {
+  std::string_view text;
+  int32_t count;
+};
+constexpr LoopChoice kLoopChoices[] = {
+    {"Once", 1}, {"Twice", 2}, {"3 times", 3}, {"4 times", 4}, {"5 times", 5}, {"Forever", -1},
+};
+
+constexpr int32_t kWhite = 0xFFFFFF;
+constexpr int32_t kBlack = 0;
+
+int32_t instring(std::string_view sub, const char* text, uint32_t size, uint32_t start) {
+  return rt::instring_text(sub.data(), static_cast<uint32_t>(sub.size()), text, size, 1,
+                           static_cast<int32_t>(start));
+}
+
+// The quote pair of one quote character at or after `from`: q1 and q2 from 1,
+// q1 0 when there is no opening quote, q2 0 when there is no closing one.
+ImageReference quote_pair(char quote, const char* line, uint32_t size, uint32_t from) {
+  ImageReference ref;
+  const std::string_view q(&quote, 1);
+  ref.open_quote = static_cast<uint32_t>(instring(q, line, size, from));
+  if (ref.open_quote != 0) ref.close_quote = static_cast<uint32_t>(instring(q, line, size, ref.open_quote + 1));
+  return ref;
+}
+
+void write_sound_tag(int32_t loop_count) {
+  char number[rt::kNumberTextCapacity];
+  write_line("<BGSOUND =");
+  write_line("balance=3D0=20");
+  write_line({"loop=3D", decimal_text(loop_count, number), " src=3D\"cid:sf\" ="});
+  write_line("volume=3D0>");
+}
+
+void write_font_lines(const MessageArguments& args) {
+  char page[6], font[6], size[rt::kNumberTextCapacity];
+  ColorToHtml(args.back_color > 0 ? args.back_color : kWhite, page);
+  ColorToHtml(args.font_color > 0 ? args.font_color : kBlack, font);
+  const std::string_view face = clipped(args.font_face.data(), static_cast<uint32_t>(args.font_face.size()));
+  write_line({"<STYLE></STYLE></HEAD><BODY bgColor=3D#", std::string_view(page, 6), ">"});
+  write_line({"<DIV><FONT face=3D", face, " size=3D", decimal_text(args.font_size, size), " color=3D#",
+              std::string_view(font, 6), ">"});
+}
+
+// One body line: its image reference, when the file can be copied into the
+// work directory, becomes "cid:" and the next image number.
+void write_body_line(const char* line, uint32_t size, int32_t& image_number) {
+  const std::string_view text = clipped(line, size);
+  const ImageReference ref = find_image_reference(line, size);
+  ProgramData& data = program_data();
+  if (ref.found()) {
+    const std::string_view name = ref.name(line);
+    rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
+    if (copy_into_work_directory(clipped(data.scratch_name, kScratchNameSize))) {
+      char number[rt::kNumberTextCapacity];
+      const std::string_view before(line, ref.open_quote - 1);
+      const std::string_view after =
+          ref.close_quote < text.size() ? text.substr(ref.close_quote) : std::string_view();
+      write_line({before, "cid:", decimal_text(++image_number, number), after, "<br>"});
+      return;
+    }
+  }
+  write_line({text, "<br>"});
+}
+
+}  // namespace
+
+ImageReference find_image_reference(const char* line, uint32_t size) {
+  // Upper case through the runtime, same length, so positions agree.
+  char upper[kQueueTextSize];
+  const uint32_t n = size < kQueueTextSize ? size : kQueueTextSize;
+  rt::StringStack& stack = rt::string_stack();
+  stack.push_borrowed(line, n);
+  rt::upper();
+  stack.pop_into_string(upper, n);
+  const uint32_t img = static_cast<uint32_t>(instring("IMG", upper, n, 1));
+  if (img == 0) return {};
+  const uint32_t src = static_cast<uint32_t>(instring("SRC", upper, n, img));
+  if (src == 0) return {};
+  ImageReference ref = quote_pair('"', line, n, src);
+  if (ref.open_quote == 0) ref = quote_pair('\'', line, n, src);
+  // Without a closing quote the line has no reference and is left as it is.
+  if (ref.close_quote == 0) return {};
+  return ref;
+}
+
+void ColorToHtml(int32_t value, char (&out)[6]) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  const uint32_t rgb = static_cast<uint32_t>(value) & 0xFFFFFF;
+  // The colour layout keeps red in the low byte: written red, green, blue.
+  for (int i = 0; i < 3; ++i) {
+    const uint32_t byte = (rgb >> (8 * i)) & 0xFF;
+    out[2 * i] = kDigits[byte >> 4];
+    out[2 * i + 1] = kDigits[byte & 15];
+  }
+}
+
+int32_t sound_loop_count(std::string_view choice) {
+  for (const LoopChoice& c : kLoopChoices)
+    if (same_text(choice, c.text)) return c.count;
+  return 0;
+}
+
+bool copy_into_work_directory(std::string_view file) {
+  ProgramData& data = program_data();
+  const std::string_view folder = clipped(data.work_directory, kWorkDirectorySize);
+  rt::StringStack& stack = rt::string_stack();
+  drv::error_state().clear();
+  stack.push_borrowed(folder.data(), static_cast<uint32_t>(folder.size()));
+  stack.push_borrowed(file.data(), static_cast<uint32_t>(file.size()));
+  drv::COPY();
+  return drv::error_state().code() == 0;
+}
+
+void write_alternative_part(const MessageArguments& args) {
+  for (std::string_view line : kHtmlHead) write_line(line);
+  if (!is_blank(args.sound_file)) write_sound_tag(sound_loop_count(args.sound_loop));
+  write_font_lines(args);
+  ProgramQueue& body = program_data().body_lines;
+  int32_t image_number = 0;
+  const uint32_t count = body.records();
+  for (uint32_t i = 1; i <= count; ++i) {
+    body.get(i);
+    write_body_line(body.field(), body.field_size(), image_number);
+  }
+  for (std::string_view line : kHtmlTail) write_line(line);
+}
+
+}  // namespace app

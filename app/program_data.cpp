@@ -1,0 +1,118 @@
+#include "app/program_data.h"
+
+#include <cstring>
+
+#include "app/runtime_seams.h"
+#include "drivers/record_descriptor.h"
+#include "runtime/locale.h"
+#include "runtime/string_ops.h"
+#include "runtime/string_stack.h"
+#include "runtime/string_value.h"
+
+namespace app {
+
+namespace {
+
+ProgramData the_data;
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+
+// A record of one field named LINE.
+void describe_record(unsigned char (&descriptor)[kDescriptorCapacity], drv::FieldType type,
+                     uint32_t size) {
+  drv::DescriptorWriter writer(descriptor, kDescriptorCapacity);
+  writer.begin_group();
+  writer.field(type, "LINE", size);
+  writer.end_group();
+}
+
+void declare(drv::FileDeclaration& file, drv::DriverEntry driver, char* name,
+             unsigned char* record, uint32_t record_length, const unsigned char* descriptor) {
+  file = drv::FileDeclaration{};
+  file.driver = driver;
+  file.name = name;
+  file.name_length = static_cast<int32_t>(kFileNameSize);
+  file.driver_string = "";
+  file.driver_string_length = drv::kNulTerminated;
+  file.attributes = drv::kDeclCreate | drv::kDeclThread;
+  file.record_length = record_length;
+  file.record_descriptor = descriptor;
+  file.record = record;
+}
+
+}  // namespace
+
+ProgramData& program_data() { return the_data; }
+
+std::string_view clipped(const char* text, uint32_t size) {
+  while (size > 0 && text[size - 1] == ' ') --size;
+  return {text, size};
+}
+
+void ProgramData::initialise() {
+  rt::fill_spaces(work_directory, kWorkDirectorySize);
+  rt::fill_spaces(scratch_name, kScratchNameSize);
+  rt::fill_spaces(message_name, kFileNameSize);
+  rt::fill_spaces(input_name, kFileNameSize);
+  rt::fill_spaces(reinterpret_cast<char*>(message_line), kMessageLineSize);
+  input_byte[0] = 0;
+  describe_record(message_descriptor, drv::FT_STRING, kMessageLineSize);
+  describe_record(input_descriptor, drv::FT_BYTE, 1);
+  declare(message_file, seam::ascii_driver(), message_name, message_line, kMessageLineSize,
+          message_descriptor);
+  declare(input_file, seam::dos_driver(), input_name, input_byte, 1, input_descriptor);
+  body_lines.free();
+  file_names.free();
+  body_lines.clear_field();
+  file_names.clear_field();
+}
+
+void ProgramData::release() {
+  body_lines.free();
+  file_names.free();
+}
+
+void PrepareWorkDirectory() {
+  ProgramData& data = program_data();
+  rt::StringStack& stack = rt::string_stack();
+  seam::push_current_directory_long_form();
+  stack.push_borrowed("\\WRK\\", 5);
+  rt::concat();
+  stack.pop_into_string(data.work_directory, kWorkDirectorySize);
+  MakeDirectoryPath(clipped(data.work_directory, kWorkDirectorySize));
+}
+
+void MakeDirectoryPath(std::string_view path) {
+  path = clipped(path.data(), static_cast<uint32_t>(path.size()));
+  if (path.empty()) return;
+  // The path with its closing separator, as a C string.
+  char text[kWorkDirectorySize + 2];
+  uint32_t n = path.size() < kWorkDirectorySize ? static_cast<uint32_t>(path.size()) : kWorkDirectorySize;
+  std::memcpy(text, path.data(), n);
+  if (!is_separator(text[n - 1])) text[n++] = '\\';
+  text[n] = '\0';
+  seam::create_directory(text);
+  bool first = true;
+  for (uint32_t i = 0; i < n; ++i) {
+    if (!is_separator(text[i])) continue;
+    if (first) {
+      first = false;
+      continue;
+    }
+    const char kept = text[i];
+    text[i] = '\0';
+    seam::create_directory(text);
+    text[i] = kept;
+  }
+}
+
+void program_module_routine(int32_t stage) {
+  if (stage == 0) {
+    rt::locale().initialise();
+    the_data.initialise();
+  } else {
+    the_data.release();
+  }
+}
+
+}  // namespace app

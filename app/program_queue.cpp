@@ -1,0 +1,22 @@
+#include "app/program_queue.h"
+
+#include "drivers/record_descriptor.h"
+#include "runtime/string_value.h"
+
+namespace app {
+
+ProgramQueue::ProgramQueue(uint32_t field_size) {
+  const uint32_t size = field_size < kMaxFieldSize ? field_size : kMaxFieldSize;
+  drv::DescriptorWriter writer(layout_, kLayoutCapacity);
+  writer.begin_group();
+  writer.field(drv::FT_STRING, "LINE", size);
+  writer.end_group();
+  queue_.record_buffer = field_;
+  queue_.layout = writer.length() ? layout_ : nullptr;
+  queue_.record_size = size;
+  clear_field();
+}
+
+void ProgramQueue::clear_field() { rt::fill_spaces(field_, queue_.record_size); }
+
+}  // namespace app
