@@ -1,0 +1,83 @@
+// The buffered file object: one open file read and written through one block
+// buffer lent by the driver. Each operation keeps its outcome (0 or a system
+// error number) in `last_error`.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/types.h"
+
+namespace drv {
+
+// Byte 26 marks the end of the file inside a block that the file does not fill.
+inline constexpr unsigned char kCtrlZ = 26;
+
+enum BufferedFlag : uint8_t {
+  kBlockDirty = 0x1,    // the buffer holds written bytes not yet in the file
+  kBufferingOn = 0x2,
+  kOwnsBuffer = 0x4,    // the buffer is a runtime heap block of this object
+  kBlockStale = 0x8,    // the block must be read again before it is used
+};
+
+// Buffering switch of lend_buffer.
+inline constexpr int kBufferingSwitchOn = 0;
+inline constexpr int kBufferingSwitchOff = 1;
+
+// Layout (a new object is all zeros):
+//   handle       the open file, or null
+//   last_error   system error of the last failed call, 0 after a success
+//   mode         the open mode given at open
+//   block_start  file offset of the buffer's first byte
+//   block_fill   valid bytes in the buffer
+//   cursor       current position, as an offset into the buffer
+//   capacity     size of the buffer
+//   buffer       the block buffer
+//   flags        BufferedFlag bits
+struct BufferedFile {
+  plat::HANDLE handle;
+  uint32_t last_error;
+  uint32_t mode;
+  uint32_t block_start;
+  uint32_t block_fill;
+  uint32_t cursor;
+  uint32_t capacity;
+  unsigned char* buffer;
+  uint8_t flags;
+
+  void init();
+  // Opens an existing file with a driver open mode.
+  uint32_t open(const char* name, uint32_t mode);
+  // Creates (or empties) the file and closes it at once.
+  uint32_t create(const char* name, uint32_t attribute);
+  uint32_t close();
+  // Installs a buffer; `buffering` kBufferingSwitchOn / kBufferingSwitchOff,
+  // any other value leaves it as it is. A dirty block is written out first
+  // when the new buffer is smaller or buffering goes off.
+  uint32_t lend_buffer(unsigned char* new_buffer, uint32_t new_capacity, int buffering);
+  // Makes n bytes at position q available and returns where they start, or
+  // null (capacity below n, or a system failure). When the file ends inside
+  // the block, the byte after its last byte is 26.
+  const unsigned char* view(uint32_t n, uint32_t q);
+  // Reads up to n bytes at the cursor: the count, or -1 on failure.
+  int32_t read(void* destination, uint32_t n);
+  // Writes n bytes at the cursor: n, a short count, or -1 on failure.
+  int32_t write(const void* source, uint32_t n);
+  uint32_t seek(uint32_t q);
+  uint32_t flush();
+  uint32_t commit();
+  // Cuts the file at q (what was written before q is kept).
+  uint32_t cut(uint32_t q);
+  // The file's size from the system; the outcome in last_error.
+  uint32_t size();
+  uint32_t lock(uint32_t offset, uint32_t length);
+  uint32_t unlock(uint32_t offset, uint32_t length);
+
+  bool buffering() const { return (flags & kBufferingOn) != 0; }
+
+ private:
+  uint32_t keep(uint32_t error) { return last_error = error; }
+  uint32_t write_out();
+  const unsigned char* fetch(uint32_t n, uint32_t q);
+};
+
+}  // namespace drv

@@ -1,0 +1,210 @@
+#include "drivers/dispatch.h"
+
+#include <cassert>
+#include <cstring>
+
+#include "drivers/common_operations.h"
+#include "drivers/driver_trace.h"
+#include "drivers/error_state.h"
+#include "drivers/open_files.h"
+#include "drivers/operation_codes.h"
+#include "drivers/rule_table.h"
+#include "lifecycle/heap.h"
+#include "runtime/string_stack.h"
+
+namespace drv {
+namespace {
+
+// A heap C string of a declared text; null for a null text. `ok` turns false
+// when memory runs out.
+char* copy_text(DeclaredText t, bool& ok) {
+  if (!t.text) return nullptr;
+  auto* copy = static_cast<char*>(life::allocate(t.length + 1));
+  if (!copy) {
+    ok = false;
+    return nullptr;
+  }
+  std::memcpy(copy, t.text, t.length);
+  copy[t.length] = 0;
+  return copy;
+}
+
+void replace_text(char*& slot, DeclaredText t) {
+  bool ok = true;
+  char* fresh = copy_text(t, ok);
+  if (!ok) return;  // the old text stays when memory runs out
+  life::release(slot);
+  slot = fresh;
+}
+
+void free_instance(FileInstance* inst) {
+  life::release(inst->name);
+  life::release(inst->owner);
+  life::release(inst->driver_string);
+  release_field_table(inst->fields);
+  life::release(inst);
+}
+
+// Makes the instance of a file that has none: 0, or the error that stops the
+// operation (47 bad declaration, 75 bad descriptor, 8 no memory).
+int32_t create_instance(const DriverDescriptor& driver, FileDeclaration* file) {
+  if (file->record_length > 0x7FFFFFFFu || (file->key_count && !file->keys) ||
+      (file->memo_count && !file->memos))
+    return 47;
+  auto* inst = static_cast<FileInstance*>(life::allocate_zeroed(1, sizeof(FileInstance)));
+  if (!inst) return 8;
+  int32_t error = build_field_table(file->record_descriptor, file->record_length, inst->fields);
+  bool ok = true;
+  inst->name = copy_text(trimmed_text(file->name, file->name_length), ok);
+  inst->owner = copy_text(declared_text(file->owner, file->owner_length), ok);
+  inst->driver_string =
+      copy_text(declared_text(file->driver_string, file->driver_string_length), ok);
+  if (error == 0 && !ok) error = 8;
+  if (error != 0) {
+    free_instance(inst);
+    return error;
+  }
+  inst->attributes = uint8_t((file->attributes >> 1) & 0x3F);
+  inst->record = file->record;
+  inst->record_length = file->record_length;
+  inst->key_count = file->key_count;
+  inst->keys = file->keys;
+  inst->memo_count = file->memo_count;
+  inst->memos = file->memos;
+  inst->driver = &driver;
+  inst->declaration = file;
+  file->instance = inst;
+  trace_setup(*inst);
+  enter_file_in_use(file);
+  return 0;
+}
+
+bool key_belongs(const FileDeclaration* file, const KeyDescriptor* key) {
+  for (uint32_t i = 0; i < file->key_count; ++i)
+    if (key == &file->keys[i]) return true;
+  return false;
+}
+
+bool is_position_operation(int32_t code) {
+  return code == OP_REGETfile || code == OP_REGETkey || code == OP_RESETfile ||
+         code == OP_RESETkey;
+}
+
+bool only_spaces(const rt::HeapString& s) {
+  for (uint32_t i = 0; i < s.length; ++i)
+    if (s.text[i] != ' ') return false;
+  return true;
+}
+
+// Operations that do nothing and succeed when their string argument is empty.
+bool skips_empty_argument(int32_t code) {
+  return code == OP_SEND || code == OP_COPY || code == OP_RENAME || code == OP_SET_PROPERTY;
+}
+
+// The rules check, then the operation: 0, an error code or kSilentFailure.
+int32_t check_and_perform(FileInstance& inst, Operation& op) {
+  inst.post = 0;
+  if (op.key && !key_belongs(inst.declaration, op.key)) return 38;
+  if (!(inst.state & kOpen) && inst.properties) {
+    const FileDeclaration* d = inst.declaration;
+    if (inst.properties & kRefreshName) replace_text(inst.name, trimmed_text(d->name, d->name_length));
+    if (inst.properties & kRefreshOwner)
+      replace_text(inst.owner, declared_text(d->owner, d->owner_length));
+    if (inst.properties & kRefreshDriverString)
+      replace_text(inst.driver_string, declared_text(d->driver_string, d->driver_string_length));
+  }
+  RuleVerdict verdict = check_rules(op.code, inst.state, op.key ? &op.key->flags : nullptr);
+  if (verdict.kind == RuleVerdict::kError) return verdict.code;
+  if (verdict.kind == RuleVerdict::kSilent) return kSilentFailure;
+  if (is_position_operation(op.code) && only_spaces(op.strings[0])) return 35;
+  if (skips_empty_argument(op.code) && op.strings[0].length == 0) return 0;
+  return perform_operation(inst, op);
+}
+
+void push_result(const Operation& op) {
+  rt::StringStack& stack = rt::string_stack();
+  if (op.has_text) {
+    stack.push_borrowed(op.text, op.text_length);
+    stack.make_top_stable();  // the text may live in the instance or on this frame
+  } else {
+    stack.push_empty();
+  }
+}
+
+int32_t failed_value(int32_t code) { return code == OP_BOF || code == OP_EOF ? 1 : 0; }
+
+}  // namespace
+
+void discard_instance(FileDeclaration* file) {
+  FileInstance* inst = file->instance;
+  if (!inst) return;
+  if (inst->part.file || inst->part.block) inst->driver->close(*inst);
+  file->instance = nullptr;
+  leave_file_in_use(file);
+  free_instance(inst);
+}
+
+void Operation::answer_copy(const char* t, uint32_t length) {
+  if (length > kAnswerSize) length = kAnswerSize;
+  std::memcpy(answer, t, length);
+  answer_text(answer, length);
+}
+
+int32_t dispatch(const DriverDescriptor& driver, int32_t code, FileDeclaration* declared,
+                 const DriverArg* args) {
+  if (code == OP_QUERY_VIEW) return 0;
+  FileDeclaration* file = thread_declaration(declared);
+  if (!file) {
+    error_state().post(8);
+    error_state().note_failing_file(declared);
+    return failed_value(code);
+  }
+  bool stale_for_close = false;
+  if (file->instance && takes_stale_check(code) &&
+      !(file->instance->state & (kOpen | kSettingsKept))) {
+    if (code == OP_CLOSE) stale_for_close = true;
+    else discard_instance(file);
+  }
+
+  Operation op;
+  op.code = code;
+  op.args = args;
+  op.key = takes_key(code) && args ? static_cast<const KeyDescriptor*>(args[0].address) : nullptr;
+  op.value = 0;
+  op.has_text = false;
+  int strings = string_argument_count(code);
+  for (int i = 0; i < 2; ++i)
+    op.strings[i] = i < strings ? rt::string_stack().pop_into_heap() : rt::HeapString{};
+
+  int32_t error = file->instance ? 0 : create_instance(driver, file);
+  FileInstance* inst = file->instance;
+  uint32_t started = 0;
+  if (inst) {
+    assert(state_is_consistent(inst->state));
+    if (inst->trace_on) started = centiseconds();
+    error = check_and_perform(*inst, op);
+    if (inst->trace_on && code != OP_INTERNAL_87 && code != OP_DRIVER_ENTRY && inst->name &&
+        inst->name[0])
+      trace_operation(*inst, code, op.key, error == kSilentFailure ? 0 : error,
+                      centiseconds() - started);
+  }
+  for (rt::HeapString& s : op.strings) rt::release_heap_string(s);
+  if (is_string_valued(code)) push_result(op);
+
+  bool success = error == 0;
+  if (inst) {
+    uint32_t* key_flags = op.key ? &const_cast<KeyDescriptor*>(op.key)->flags : nullptr;
+    update_state(code, success, inst->state, key_flags, inst->post);
+    inst->last_error = error == kSilentFailure ? 0 : error;
+    if (success && (inst->post & kPostClearError)) error_state().clear();
+    if (success && (inst->post & kPostSequential)) inst->last_sequential = code;
+    if ((inst->post & kPostDiscard) || stale_for_close) discard_instance(file);
+  }
+  if (!success && error != kSilentFailure) {
+    error_state().post(error);
+    error_state().note_failing_file(declared);
+  }
+  return success ? op.value : failed_value(code);
+}
+
+}  // namespace drv

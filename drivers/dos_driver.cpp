@@ -1,0 +1,175 @@
+#include "drivers/dos_driver.h"
+
+#include <cstring>
+
+#include "drivers/common_operations.h"
+#include "drivers/dispatch.h"
+#include "drivers/operation_codes.h"
+#include "drivers/record_descriptor.h"
+#include "drivers/record_file.h"
+#include "lifecycle/heap.h"
+
+namespace drv {
+namespace {
+
+int32_t raw_setup(FileInstance& f) {
+  DriverPart& p = f.part;
+  uint32_t size = f.record_length ? f.record_length : 1;
+  if (f.attributes & kInstOem) {
+    p.conversion = static_cast<unsigned char*>(life::allocate(size));
+    if (!p.conversion) return 8;
+  }
+  p.cleared = static_cast<unsigned char*>(life::allocate(size));
+  if (!p.cleared) return 8;
+  clear_record(f.fields, p.cleared, f.record_length);
+  return 0;
+}
+
+void raw_option(FileInstance& f, const char* text, uint32_t length, Operation& op) {
+  shared_option(f, text, length, op);
+}
+
+// Reads up to n bytes at byte p; a short last record leaves the rest cleared.
+int32_t read_record(FileInstance& f, uint32_t p, uint32_t n) {
+  DriverPart& part = f.part;
+  part.flags &= uint16_t(~kPartRecordCurrent);
+  if (int32_t error = check_read_position(f, p); error != 0) return error;
+  uint32_t L = f.record_length;
+  if (n == 0 || n > L) n = L;
+  std::memcpy(f.record, part.cleared, L);
+  if (part.file->seek(p) != 0) return io_failure_code(f);
+  int32_t count = part.file->read(f.record, n);
+  if (count < 0) return io_failure_code(f);
+  if (f.attributes & kInstOem) record_to_ansi(f.fields, f.record);
+  part.record_position = p;
+  part.record_bytes = uint32_t(count);
+  part.flags |= kPartRecordCurrent;
+  return 0;
+}
+
+int32_t read_next(FileInstance& f) {
+  DriverPart& p = f.part;
+  int32_t error = read_record(f, p.next_position - 1, f.record_length);
+  if (error == 0) p.next_position = p.record_position + p.record_bytes + 1;
+  return error;
+}
+
+int32_t read_previous(FileInstance& f) {
+  DriverPart& p = f.part;
+  int64_t next = p.next_position;
+  if (f.last_sequential == OP_SETfile) {
+    if (!refresh_file_size(f)) return io_failure_code(f);
+    next = int64_t(p.file_size) - f.record_length + 1;
+  } else if (f.last_sequential == OP_NEXT || f.last_sequential == OP_PREVIOUS) {
+    next = int64_t(p.record_position) - f.record_length + 1;
+  }
+  if (next < 1) {
+    p.flags &= uint16_t(~kPartRecordCurrent);
+    return 33;
+  }
+  p.next_position = uint32_t(next);
+  int32_t error = read_record(f, uint32_t(next - 1), f.record_length);
+  if (error == 0) p.next_position = p.record_position + 1;
+  return error;
+}
+
+int32_t read_at_pointer(FileInstance& f, uint32_t pointer, uint32_t length) {
+  return pointer == 0 ? 0 : read_record(f, pointer - 1, length);
+}
+
+int32_t write_record(FileInstance& f, Operation& op) {
+  WritePlan plan;
+  if (int32_t error = plan_write(f, op, plan); error != 0) return error;
+  DriverPart& p = f.part;
+  int32_t error = 0;
+  if (p.file->seek(plan.position) != 0) {
+    error = 5;
+  } else if (plan.length == 0) {
+    error = cut_at(f, plan.position);
+  } else if (p.file->write(record_to_write(f), plan.length) != int32_t(plan.length)) {
+    error = 5;
+  } else {
+    finish_write(f, plan, plan.length);
+  }
+  end_shared_write(f);
+  return error;
+}
+
+int32_t at_end(FileInstance& f) {
+  DriverPart& p = f.part;
+  unsigned char b = 0;
+  if (p.next_position == 0 || p.file->seek(p.next_position - 1) != 0) return 1;
+  return p.file->read(&b, 1) == 1 ? 0 : 1;
+}
+
+int32_t raw_operation(FileInstance& f, Operation& op) {
+  DriverPart& p = f.part;
+  switch (op.code) {
+    case OP_NEXT: return read_next(f);
+    case OP_PREVIOUS: return read_previous(f);
+    case OP_GETfileptr: return read_at_pointer(f, uint32_t(op.number(0)), 0);
+    case OP_GETfileptrlen:
+      return read_at_pointer(f, uint32_t(op.number(0)), uint32_t(op.number(1)));
+    case OP_REGETfile: {
+      uint32_t pointer = 0;
+      std::memcpy(&pointer, op.strings[0].text, op.strings[0].length < 4 ? op.strings[0].length : 4);
+      return read_at_pointer(f, pointer, 0);
+    }
+    case OP_ADD:
+    case OP_ADDfilelen:
+    case OP_APPEND:
+    case OP_APPENDlen:
+    case OP_PUT:
+    case OP_PUTfileptr:
+    case OP_PUTfileptrlen: return write_record(f, op);
+    case OP_BYTES:
+      if (!(p.flags & kPartRecordCurrent) && !refresh_file_size(f)) return io_failure_code(f);
+      op.value = int32_t((p.flags & kPartRecordCurrent) ? p.record_bytes : p.file_size);
+      return 0;
+    case OP_RECORDSfile:
+    case OP_COUNTRECORDS:
+      if (!refresh_file_size(f)) return io_failure_code(f);
+      op.value = f.record_length ? int32_t(p.file_size / f.record_length) : 0;
+      return 0;
+    case OP_EOF: return op.value = at_end(f), 0;
+    default: return 80;
+  }
+}
+
+int32_t raw_open(FileInstance& f, uint32_t mode) { return open_record_file(f, mode, raw_setup); }
+
+// ORDER: count first, then the codes.
+constexpr uint8_t kRawOperations[] = {
+    36,           OP_ADD,        OP_ADDfilelen,   OP_APPEND,       OP_APPENDlen,
+    OP_BYTES,     OP_EOF,        OP_CLOSE,        OP_COPY,         OP_CREATE,
+    OP_EMPTY,     OP_FLUSH,      OP_GETfileptrlen, OP_GETfileptr,  OP_GET_PROPERTY,
+    OP_LOCKfile,  OP_LOCKfilesec, OP_NAME,        OP_NEXT,         OP_OPEN,
+    OP_POINTERfile, OP_POSITIONfile, OP_PUT,      OP_PUTfileptr,   OP_PUTfileptrlen,
+    OP_REGETfile, OP_REMOVE,     OP_RENAME,       OP_RESETfile,    OP_SEND,
+    OP_SETfile,   OP_SETfileptr, OP_SET_PROPERTY, OP_SHARE,        OP_UNLOCK,
+    OP_PREVIOUS,  OP_RECORDSfile,
+};
+static_assert(sizeof kRawOperations == 1 + 36);
+
+constexpr uint8_t kRawFieldTypes[] = {
+    18,         FT_BYTE,    FT_SHORT,    FT_USHORT,  FT_DATE,    FT_TIME,    FT_LONG,
+    FT_ULONG,   FT_SREAL,   FT_REAL,     FT_DECIMAL, FT_PDECIMAL, FT_BFLOAT4, FT_BFLOAT8,
+    FT_STRING,  FT_CSTRING, FT_PSTRING,  FT_GROUP,   FT_ARRAY,
+};
+static_assert(sizeof kRawFieldTypes == 1 + 18);
+
+const DriverDescriptor kDosDescriptor = {
+    "DOS",          {"B5DOS.DLL", "B5DOSS.DLL"}, "DOS (Binary)", dos_driver,
+    kRawOperations, kRawFieldTypes,              "BWDOS",        "DOS.LOG",
+    raw_open,       close_record_file,           raw_operation,  raw_option,
+};
+
+}  // namespace
+
+const DriverDescriptor& dos_descriptor() { return kDosDescriptor; }
+
+int32_t dos_driver(int32_t op, FileDeclaration* file, const DriverArg* args) {
+  return dispatch(kDosDescriptor, op, file, args);
+}
+
+}  // namespace drv

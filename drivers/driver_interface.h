@@ -1,0 +1,64 @@
+// What a driver is: its descriptor (names, supported operations and field
+// types, and the hooks that make it differ from the other drivers), and the
+// operation in progress as its hooks see it.
+#pragma once
+
+#include <cstdint>
+
+#include "drivers/file_declaration.h"
+#include "drivers/file_instance.h"
+#include "runtime/string_value.h"
+
+namespace drv {
+
+// Internal outcome of an operation that the rules refused without an error.
+inline constexpr int32_t kSilentFailure = -1;
+
+inline constexpr uint32_t kAnswerSize = 256;
+
+// One driver operation in progress.
+struct Operation {
+  int32_t code;
+  const DriverArg* args;
+  const KeyDescriptor* key;
+  rt::HeapString strings[2];  // popped string arguments, first popped first
+  int32_t value;              // the value of a function-like statement
+  // A string-valued operation's answer: `text` when set, else `answer`.
+  const char* text;
+  uint32_t text_length;
+  bool has_text;
+  char answer[kAnswerSize];
+
+  int32_t number(int i) const { return args ? args[i].number : 0; }
+  void answer_text(const char* t, uint32_t length) {
+    text = t, text_length = length, has_text = true;
+  }
+  // Copies a text into the answer buffer (cut to its size).
+  void answer_copy(const char* t, uint32_t length);
+};
+
+struct DriverDescriptor {
+  const char* name;              // "ASCII", "DOS"
+  const char* library_names[2];  // the names the driver is also known by
+  const char* description;
+  DriverEntry entry;
+  const uint8_t* operations;     // supported operation codes, count first
+  const uint8_t* field_types;    // supported field types, count first
+  const char* profile_section;   // tracing settings
+  const char* default_log;
+
+  // Opens the file of an instance whose name is expanded; 0 or an error.
+  int32_t (*open)(FileInstance& file, uint32_t mode);
+  // Writes out, commits, closes and frees the driver part (after a failed
+  // open too); 0, or 5 when what was written could not reach the file.
+  int32_t (*close)(FileInstance& file);
+  // The driver's own record operations; 80 for any it does not implement.
+  int32_t (*record_operation)(FileInstance& file, Operation& op);
+  // Handles one option text (white space removed, upper case) and answers.
+  void (*option)(FileInstance& file, const char* text, uint32_t length, Operation& op);
+};
+
+// True when `code` is in the descriptor's supported list.
+bool supports_operation(const DriverDescriptor& driver, int32_t code);
+
+}  // namespace drv

@@ -1,0 +1,73 @@
+#include "drivers/full_path.h"
+
+#include <cstring>
+
+#include "platform/last_error.h"
+#include "platform/path.h"
+
+namespace drv {
+namespace {
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+
+const char* last_separator(const char* name) {
+  const char* last = nullptr;
+  for (const char* p = name; *p; ++p)
+    if (is_separator(*p)) last = p;
+  return last;
+}
+
+// Appends text at out[used]; false when it would not fit with its NUL.
+bool append(char* out, uint32_t& used, const char* text, uint32_t length) {
+  if (used + length >= kFullPathSize) return false;
+  std::memcpy(out + used, text, length);
+  used += length;
+  out[used] = 0;
+  return true;
+}
+
+bool append_extension(char* out, uint32_t& used, const char* extension) {
+  if (!extension || !*extension) return true;
+  if (extension[0] != '.' && !append(out, used, ".", 1)) return false;
+  return append(out, used, extension, uint32_t(std::strlen(extension)));
+}
+
+bool taken_unchanged(const char* name) {
+  const char* colon = std::strchr(name, ':');
+  return (colon && colon != name + 1) || (is_separator(name[0]) && is_separator(name[1]));
+}
+
+}  // namespace
+
+const char* extension_of(const char* name) {
+  const char* period = std::strrchr(name, '.');
+  if (!period) return nullptr;
+  const char* separator = last_separator(name);
+  return separator && separator > period ? nullptr : period + 1;
+}
+
+uint32_t expand_full_path(const char* name, const char* default_extension, char* out) {
+  uint32_t length = uint32_t(std::strlen(name));
+  bool has_extension = extension_of(name) != nullptr;
+  uint32_t used = 0;
+  out[0] = 0;
+  if (length >= kFullPathSize) return 45;
+  if (!taken_unchanged(name) && !is_separator(name[0])) {
+    char current[kFullPathSize];
+    plat::SetLastError(0);
+    plat::DWORD got = plat::GetCurrentDirectoryA(kFullPathSize, current);
+    if (got == 0 || got >= kFullPathSize) {
+      uint32_t error = plat::GetLastError();
+      plat::SetLastError(0);
+      return got == 0 && error != 0 ? error : 45;
+    }
+    char separator = std::strchr(current, '\\') ? '\\' : '/';
+    if (!append(out, used, current, got)) return 45;
+    if (got == 0 || !is_separator(current[got - 1])) append(out, used, &separator, 1);
+  }
+  if (!append(out, used, name, length)) return 45;
+  if (!has_extension && !append_extension(out, used, default_extension)) return 45;
+  return 0;
+}
+
+}  // namespace drv

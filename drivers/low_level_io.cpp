@@ -1,0 +1,181 @@
+#include "drivers/low_level_io.h"
+
+#include "platform/file.h"
+#include "platform/handle.h"
+#include "platform/last_error.h"
+
+namespace drv::sys {
+namespace {
+
+// The outcome of a call: 0, or the last error (cleared again).
+uint32_t outcome(bool ok) {
+  if (ok) return 0;
+  uint32_t error = plat::GetLastError();
+  plat::SetLastError(0);
+  return error != 0 ? error : plat::ERROR_GEN_FAILURE;
+}
+
+uint32_t remap_open_error(uint32_t error) {
+  switch (error) {
+    case plat::ERROR_SHARING_VIOLATION: return plat::ERROR_ACCESS_DENIED;
+    case plat::ERROR_INVALID_NAME: return 45;
+    case plat::ERROR_BAD_PATHNAME: return plat::ERROR_PATH_NOT_FOUND;
+    default: return error;
+  }
+}
+
+plat::DWORD access_of(uint32_t mode) {
+  switch (mode & 3) {
+    case 1: return plat::GENERIC_WRITE;
+    case 2: return plat::GENERIC_READ | plat::GENERIC_WRITE;
+    default: return plat::GENERIC_READ;
+  }
+}
+
+plat::DWORD sharing_of(uint32_t mode) {
+  switch (mode & 0x70) {
+    case 0x00:
+    case 0x40: return plat::FILE_SHARE_READ | plat::FILE_SHARE_WRITE;
+    case 0x20: return plat::FILE_SHARE_READ;
+    case 0x30: return plat::FILE_SHARE_WRITE;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+uint32_t open_existing(const char* name, uint32_t mode, HANDLE& handle) {
+  plat::SetLastError(0);
+  handle = plat::CreateFileA(name, access_of(mode), sharing_of(mode), nullptr, plat::OPEN_EXISTING,
+                             plat::FILE_FLAG_RANDOM_ACCESS, nullptr);
+  bool ok = handle != plat::INVALID_HANDLE_VALUE;
+  if (!ok) handle = nullptr;
+  return remap_open_error(outcome(ok));
+}
+
+uint32_t create(const char* name, uint32_t attribute, HANDLE& handle) {
+  static constexpr plat::DWORD kAttributes[4] = {
+      plat::FILE_ATTRIBUTE_NORMAL, plat::FILE_ATTRIBUTE_READONLY, plat::FILE_ATTRIBUTE_HIDDEN,
+      plat::FILE_ATTRIBUTE_SYSTEM};
+  uint32_t code = attribute & 3;
+  plat::DWORD access = code == 1 ? plat::GENERIC_READ : plat::GENERIC_READ | plat::GENERIC_WRITE;
+  plat::SetLastError(0);
+  handle = plat::CreateFileA(name, access, 0, nullptr, plat::CREATE_ALWAYS,
+                             kAttributes[code] | plat::FILE_FLAG_RANDOM_ACCESS, nullptr);
+  bool ok = handle != plat::INVALID_HANDLE_VALUE;
+  if (!ok) handle = nullptr;
+  uint32_t error = remap_open_error(outcome(ok));
+  plat::SetLastError(0);  // a replaced file leaves 183 behind on success
+  return error;
+}
+
+uint32_t read(HANDLE handle, void* buffer, uint32_t n, uint32_t& count) {
+  plat::DWORD got = 0;
+  plat::SetLastError(0);
+  bool ok = plat::ReadFile(handle, buffer, n, &got, nullptr);
+  count = ok ? got : 0;
+  return outcome(ok);
+}
+
+uint32_t write(HANDLE handle, const void* bytes, uint32_t n, uint32_t& count) {
+  plat::DWORD put = 0;
+  plat::SetLastError(0);
+  bool ok = plat::WriteFile(handle, bytes, n, &put, nullptr);
+  count = ok ? put : 0;
+  return outcome(ok);
+}
+
+uint32_t seek(HANDLE handle, uint32_t offset, Origin origin) {
+  if (offset >= kPositionLimit) return plat::ERROR_SEEK;
+  plat::SetLastError(0);
+  plat::DWORD method = origin == Origin::end ? plat::FILE_END : plat::FILE_BEGIN;
+  plat::DWORD at = plat::SetFilePointer(handle, plat::LONG(offset), nullptr, method);
+  return outcome(at != plat::INVALID_SET_FILE_POINTER || plat::GetLastError() == 0);
+}
+
+uint32_t tell(HANDLE handle, uint32_t& offset) {
+  plat::SetLastError(0);
+  plat::DWORD at = plat::SetFilePointer(handle, 0, nullptr, plat::FILE_CURRENT);
+  bool ok = at != plat::INVALID_SET_FILE_POINTER || plat::GetLastError() == 0;
+  offset = ok ? at : 0;
+  if (ok && at >= kPositionLimit) return plat::ERROR_SEEK;
+  return outcome(ok);
+}
+
+uint32_t size(HANDLE handle, uint32_t& bytes) {
+  plat::DWORD high = 0;
+  plat::SetLastError(0);
+  plat::DWORD low = plat::GetFileSize(handle, &high);
+  uint32_t error = plat::GetLastError();
+  plat::SetLastError(0);
+  bytes = error == 0 ? low : 0;
+  if (error == 0 && (high != 0 || low >= kPositionLimit)) {
+    bytes = 0;
+    return plat::ERROR_SEEK;
+  }
+  return error;
+}
+
+uint32_t lock(HANDLE handle, uint32_t offset, uint32_t length) {
+  plat::SetLastError(0);
+  return outcome(plat::LockFile(handle, offset, 0, length, 0));
+}
+
+uint32_t unlock(HANDLE handle, uint32_t offset, uint32_t length) {
+  plat::SetLastError(0);
+  return outcome(plat::UnlockFile(handle, offset, 0, length, 0));
+}
+
+uint32_t commit(HANDLE handle) {
+  plat::SetLastError(0);
+  return outcome(plat::FlushFileBuffers(handle));
+}
+
+uint32_t close(HANDLE handle) {
+  plat::SetLastError(0);
+  return outcome(plat::CloseHandle(handle));
+}
+
+uint32_t remove(const char* name) {
+  plat::SetLastError(0);
+  return outcome(plat::DeleteFileA(name));
+}
+
+uint32_t move(const char* old_name, const char* new_name) {
+  plat::SetLastError(0);
+  return outcome(plat::MoveFileA(old_name, new_name));
+}
+
+uint32_t copy(const char* source, const char* target) {
+  plat::SetLastError(0);
+  uint32_t error = outcome(plat::CopyFileA(source, target, plat::FALSE));
+  return error == plat::ERROR_BAD_PATHNAME ? 45 : error;
+}
+
+uint32_t cut(HANDLE handle) {
+  plat::SetLastError(0);
+  return outcome(plat::SetEndOfFile(handle));
+}
+
+uint32_t set_time(HANDLE handle, uint32_t packed) {
+  plat::FILETIME local{}, utc{};
+  plat::SetLastError(0);
+  bool ok = plat::DosDateTimeToFileTime(plat::WORD(packed >> 16), plat::WORD(packed & 0xFFFF),
+                                        &local) &&
+            plat::LocalFileTimeToFileTime(&local, &utc) &&
+            plat::SetFileTime(handle, &utc, &utc, &utc);
+  return outcome(ok);
+}
+
+uint32_t get_time(HANDLE handle) {
+  plat::FILETIME write{}, local{};
+  plat::WORD date = 0, time = 0;
+  plat::SetLastError(0);
+  bool ok = plat::GetFileTime(handle, nullptr, nullptr, &write) &&
+            plat::FileTimeToLocalFileTime(&write, &local) &&
+            plat::FileTimeToDosDateTime(&local, &date, &time);
+  outcome(ok);
+  return ok ? uint32_t(date) << 16 | time : 0;
+}
+
+}  // namespace drv::sys

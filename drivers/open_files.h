@@ -1,0 +1,33 @@
+// The files in use on each thread, the thread's own copies of files declared
+// THREAD, and the closing of every file still in use when the process ends.
+#pragma once
+
+#include <cstdint>
+
+#include "drivers/file_declaration.h"
+
+namespace drv {
+
+// Enters a file (again) as the most recent in use on this thread; the first
+// entry also installs the final file clean-up of the process.
+void enter_file_in_use(FileDeclaration* file);
+void leave_file_in_use(FileDeclaration* file);
+// Number of files in use on this thread.
+uint32_t files_in_use();
+
+// Closes every file in use on this thread, most recent first: an active
+// transaction is rolled back, an open file closed, a closed instance dropped.
+// The error state is left as it was.
+void close_all_files();
+
+// The number of the calling thread as traces print it: 1 for the first thread
+// that used a file (the main thread), then 2, 3, ...
+uint32_t current_thread_number();
+
+// The declaration that the calling thread works on: the declared one, except
+// for a THREAD file on any thread but the main one, which gets its own copy
+// (record buffer, key and memo tables included, no instance) on first use.
+// Null when the copy cannot be made.
+FileDeclaration* thread_declaration(FileDeclaration* file);
+
+}  // namespace drv
