@@ -1,10 +1,15 @@
 #include "evaluator/letter_case.h"
 
+#include "runtime/locale.h"
+
 namespace eval {
 
-unsigned char upper_byte(unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
-unsigned char lower_byte(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
-bool is_letter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
+unsigned char upper_byte(unsigned char c) { return rt::locale().to_upper(c); }
+unsigned char lower_byte(unsigned char c) { return rt::locale().to_lower(c); }
+bool is_letter(unsigned char c) {
+  std::uint8_t cls = rt::locale().char_class(c);
+  return cls == rt::kClassUpper || cls == rt::kClassLower;
+}
+bool is_digit(unsigned char c) { return rt::locale().char_class(c) == rt::kClassDigit; }
 
 }  // namespace eval

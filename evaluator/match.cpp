@@ -6,6 +6,7 @@
 #include "evaluator/letter_case.h"
 #include "evaluator/regex.h"
 #include "evaluator/soundex.h"
+#include "runtime/string_stack.h"
 
 namespace eval {
 namespace {
@@ -22,6 +23,13 @@ bool exact_match(const char* value, std::size_t value_length, const char* patter
   for (std::size_t i = 0; i < value_length; ++i)
     if (!same_byte(value[i], pattern[i], ignore_case)) return false;
   return true;
+}
+
+// Operands are matched without their trailing spaces (0x20 only).
+std::size_t clipped(const rt::StackEntry& entry) {
+  std::size_t length = entry.length;
+  while (length > 0 && entry.text[length - 1] == ' ') --length;
+  return length;
 }
 
 enum class shortcut { no, yes, undecided };
@@ -122,6 +130,23 @@ std::int32_t match_texts(const char* value, std::size_t value_length, const char
       break;
   }
   return matched ? 1 : 0;
+}
+
+std::int32_t match_from_stack(std::int32_t mode) {
+  rt::StringStack& stack = rt::string_stack();
+  if (stack.depth() < 2) {
+    while (!stack.empty()) stack.discard();
+    return 0;
+  }
+  stack.make_top_plain();
+  stack.rotate(1);
+  stack.make_top_plain();  // the pattern, now on top
+  const rt::StackEntry& pattern = stack.peek(0);
+  const rt::StackEntry& value = stack.peek(1);
+  std::int32_t result = match_texts(value.text, clipped(value), pattern.text, clipped(pattern), mode);
+  stack.discard();
+  stack.discard();
+  return result;
 }
 
 }  // namespace eval
