@@ -1,0 +1,133 @@
+#include "runtime/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/process.h"
+#include "runtime/string_stack.h"
+
+namespace {
+
+using namespace rt;
+
+// Starts the program (as far as the command line goes) with the given
+// arguments, and forgets them afterwards.
+class Started {
+ public:
+  explicit Started(std::vector<const char*> arguments) : argv_(std::move(arguments)) {
+    argv_.insert(argv_.begin(), "prog");
+    plat::set_process_arguments(static_cast<int>(argv_.size()), argv_.data());
+    command_line().reset();
+  }
+  ~Started() {
+    plat::set_process_arguments(0, nullptr);
+    command_line().reset();
+  }
+
+ private:
+  std::vector<const char*> argv_;
+};
+
+// The query as the language runs it: selector pushed, result popped.
+std::string query(const std::string& selector) {
+  StringStack& stack = string_stack();
+  stack.reset();
+  stack.push_borrowed(selector.data(), static_cast<uint32_t>(selector.size()));
+  command_line_query();
+  EXPECT_EQ(stack.depth(), 1u);
+  const std::string result(stack.peek().text, stack.peek().length);
+  stack.reset();
+  return result;
+}
+
+const char* const kExampleArguments = " alpha, beta /Fast name=Val \"two words\" x\"\"y";
+
+TEST(command_line_test, empty_selector_gives_the_argument_text) {
+  Started run({kExampleArguments});
+  EXPECT_EQ(query(""), "alpha, beta /Fast name=Val \"two words\" x\"\"y");
+  EXPECT_EQ(query("   "), "alpha, beta /Fast name=Val \"two words\" x\"\"y");  // clipped
+}
+
+TEST(command_line_test, positions_select_tokens) {
+  Started run({kExampleArguments});
+  EXPECT_EQ(query("1"), "alpha");
+  EXPECT_EQ(query("2"), "beta");
+  EXPECT_EQ(query("3"), "/Fast");
+  EXPECT_EQ(query("4"), "name=Val");
+  EXPECT_EQ(query("5"), "two words");
+  EXPECT_EQ(query("6"), "x\"y");
+  EXPECT_EQ(query("7"), "");
+  EXPECT_EQ(query("9"), "");
+  EXPECT_EQ(query(" +2"), "beta");
+  EXPECT_EQ(query("2nd"), "beta");
+  EXPECT_EQ(query("-1"), "");
+  EXPECT_EQ(query("99999999999999999999"), "");
+}
+
+TEST(command_line_test, flags_match_a_prefix_without_regard_to_case) {
+  Started run({kExampleArguments});
+  EXPECT_EQ(query("/fast"), "Fast");
+  EXPECT_EQ(query("/F"), "Fast");
+  EXPECT_EQ(query("/Faster"), "");
+  EXPECT_EQ(query("/x"), "");
+}
+
+TEST(command_line_test, names_need_their_equals_sign) {
+  Started run({kExampleArguments});
+  EXPECT_EQ(query("NAME"), "Val");
+  EXPECT_EQ(query("name"), "Val");
+  EXPECT_EQ(query("nam"), "");
+  EXPECT_EQ(query("alpha"), "");
+}
+
+TEST(command_line_test, zero_gives_the_program_path) {
+  Started run({kExampleArguments});
+  const std::string path = query("0");
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(path.front(), '/');
+  EXPECT_NE(path.find("runtime_tests"), std::string::npos) << path;
+}
+
+TEST(command_line_test, no_arguments_give_empty_results) {
+  Started run({});
+  EXPECT_EQ(query(""), "");
+  EXPECT_EQ(query("1"), "");
+  EXPECT_EQ(query("/a"), "");
+  EXPECT_EQ(query("a"), "");
+  EXPECT_FALSE(query("0").empty());
+}
+
+TEST(command_line_test, commas_slashes_and_quotes_delimit_tokens) {
+  Started run({"a,,b /x/y \"q,r\"s  , t"});
+  EXPECT_EQ(query("1"), "a");
+  EXPECT_EQ(query("2"), "");  // two commas hold an empty token
+  EXPECT_EQ(query("3"), "b");
+  EXPECT_EQ(query("4"), "/x");
+  EXPECT_EQ(query("5"), "/y");
+  EXPECT_EQ(query("6"), "q,rs");
+  EXPECT_EQ(query("7"), "t");
+  EXPECT_EQ(query("/Y"), "y");
+}
+
+TEST(command_line_test, argument_text_is_read_once) {
+  Started run({"first"});
+  EXPECT_EQ(query("1"), "first");
+  const char* other[] = {"prog", "second"};
+  plat::set_process_arguments(2, other);
+  EXPECT_EQ(query("1"), "first");
+}
+
+TEST(command_line_test, an_unclosed_quote_runs_to_the_end) {
+  Started run({"a \"b c, d"});
+  EXPECT_EQ(query("2"), "b c, d");
+  EXPECT_EQ(query("3"), "");
+}
+
+TEST(command_line_test, body_delimiters_stay_in_the_argument_text) {
+  Started run({"7 call(\"x\") \xDC" "one\xDC" "two\xDC \xDD" "a.pdf\xDD"});
+  EXPECT_EQ(query(""), "7 call(\"x\") \xDC" "one\xDC" "two\xDC \xDD" "a.pdf\xDD");
+}
+
+}  // namespace
