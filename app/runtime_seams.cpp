@@ -1,16 +1,16 @@
 #include "app/runtime_seams.h"
 
-#include "drivers/error_state.h"
-#include "evaluator/names_table.h"
-#include "platform/file.h"
-#include "platform/path.h"
+#include "drivers/ascii_driver.h"
+#include "drivers/dos_driver.h"
+#include "evaluator/evaluate.h"
 #include "runtime/command_line.h"
+#include "runtime/directory.h"
 #include "runtime/string_stack.h"
 
 namespace app::seam {
 
-drv::DriverEntry ascii_driver() { return nullptr; }
-drv::DriverEntry dos_driver() { return nullptr; }
+drv::DriverEntry ascii_driver() { return &drv::ascii_driver; }
+drv::DriverEntry dos_driver() { return &drv::dos_driver; }
 
 void push_argument_text() {
   rt::string_stack().push_empty();
@@ -18,25 +18,25 @@ void push_argument_text() {
 }
 
 void push_current_directory_long_form() {
-  char folder[plat::MAX_PATH + 1] = {};
-  const plat::DWORD n = plat::GetCurrentDirectoryA(sizeof folder, folder);
-  rt::string_stack().push_borrowed(folder, n < sizeof folder ? n : 0);
-  rt::string_stack().make_top_stable();
+  // An empty path stands for the current directory.
+  rt::string_stack().push_empty();
+  rt::short_path();
+  rt::long_path();
 }
 
-int create_directory(const char* path) { return plat::CreateDirectoryA(path, nullptr) ? 0 : -1; }
+int create_directory(const char* path) { return rt::create_directory(path); }
 
-void push_scope(bool keep_outer_names) { eval::names().push_scope(keep_outer_names); }
-void pop_scope() { eval::names().pop_scope(); }
+void push_scope(bool keep_outer_names) { eval::PUSHSCOPE(keep_outer_names ? 1 : 0); }
+void pop_scope() { eval::POPSCOPE(); }
 
 void bind_procedure(const char* name, BoundProcedure procedure, int32_t argument_count, int32_t result_type) {
-  eval::names().bind_procedure(name, std::char_traits<char>::length(name), procedure,
-                               static_cast<uint32_t>(argument_count), result_type);
+  rt::string_stack().push_cstring(name);
+  eval::BIND(procedure, argument_count, result_type);
 }
 
-void evaluate(const char*, uint32_t) {
-  drv::error_state().post(drv::err::invalid_expression);
-  rt::string_stack().push_empty();
+void evaluate(const char* text, uint32_t length) {
+  rt::string_stack().push_borrowed(text, length);
+  eval::EVALUATE();
 }
 
 void prepare_frame() {}
