@@ -43,7 +43,7 @@ constexpr DWORD FILE_END = 2;
 // non-directory component on the way), 5 (denied, or a directory), 32 (the
 // sharing of another open handle, in any process, denies this one, or this
 // one's sharing denies an open handle's access), 80 (CREATE_NEW over an
-// existing file), 87, 123 (empty name). CREATE_ALWAYS and OPEN_ALWAYS that find
+// existing file), 87; an empty name is 3. CREATE_ALWAYS and OPEN_ALWAYS that find
 // the file leave 183 as last error on success, else 0. The read-only attribute
 // makes a created file read-only; hidden and system are accepted and ignored.
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,

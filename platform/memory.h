@@ -45,7 +45,7 @@ HGLOBAL GlobalFree(HGLOBAL block);  // null on success, the handle on failure
 // TRUE when any byte of [address, address + bytes) cannot be read (or
 // `address` is null with bytes > 0). Never faults.
 BOOL IsBadReadPtr(LPCVOID address, UINT_PTR bytes);
-// TRUE when `code` does not point into readable, executable memory.
+// TRUE when `code` does not point at readable memory.
 BOOL IsBadCodePtr(FARPROC code);
 
 }  // namespace plat

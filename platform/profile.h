@@ -1,7 +1,7 @@
 // Profile (INI) files: "[section]" lines, "key=value" lines and ";" comment
 // lines. Sections and keys match without regard to case; white space around
-// keys and values is dropped, and so is one pair of double quotes around a
-// value. A missing file, section or key gives the default (its trailing white
+// keys and values is dropped, and so is one pair of quotes (double or single)
+// around a value. A missing file, section or key gives the default (its trailing white
 // space dropped).
 //
 // The system profile is the file named by the environment variable WININI;

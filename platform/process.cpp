@@ -1,0 +1,101 @@
+// The running process: command line, program file, identity, end.
+#include "platform/process.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/last_error.h"
+#include "platform/posix/system.h"
+
+#include "platform/posix/process.inc"
+
+namespace plat {
+namespace {
+
+struct process_text {
+  std::mutex lock;
+  bool arguments_replaced = false;
+  std::vector<std::string> replaced_arguments;
+  std::string command_line;  // built on first use
+  bool command_line_built = false;
+};
+
+process_text& state() {
+  static process_text* instance = new process_text;  // lives until the process ends
+  return *instance;
+}
+
+char module_marker;  // its address is the program's module handle
+
+std::atomic<exit_process_hook> exit_hook{nullptr};
+
+std::string base_name(const std::string& path) {
+  size_t cut = path.find_last_of("/\\");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+}  // namespace
+
+LPSTR GetCommandLineA() {
+  process_text& s = state();
+  std::lock_guard guard(s.lock);
+  if (!s.command_line_built) {
+    std::vector<std::string> arguments =
+        s.arguments_replaced ? s.replaced_arguments : detail::process_arguments();
+    std::string line = "\"" + detail::executable_path() + "\"";
+    for (size_t i = 1; i < arguments.size(); ++i) line += " " + arguments[i];
+    s.command_line = std::move(line);
+    s.command_line_built = true;
+  }
+  return s.command_line.data();
+}
+
+void set_process_arguments(int argc, const char* const* argv) {
+  process_text& s = state();
+  std::lock_guard guard(s.lock);
+  s.arguments_replaced = argc > 0;
+  s.replaced_arguments.assign(argv, argv + (argc > 0 ? argc : 0));
+  s.command_line_built = false;
+}
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+  if (module != nullptr && module != GetModuleHandleA(nullptr)) return detail::fail(ERROR_MOD_NOT_FOUND);
+  std::string path = detail::executable_path();
+  if (path.empty()) return 0;  // last error already set
+  if (buffer == nullptr || size == 0) return detail::fail(ERROR_INSUFFICIENT_BUFFER);
+  if (path.size() + 1 > size) {
+    std::memcpy(buffer, path.data(), size - 1);
+    buffer[size - 1] = '\0';
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  std::memcpy(buffer, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}
+
+HMODULE GetModuleHandleA(LPCSTR module_name) {
+  auto program = reinterpret_cast<HMODULE>(&module_marker);
+  if (module_name == nullptr) return program;
+  std::string wanted = base_name(module_name), own = base_name(detail::executable_path());
+  if (wanted == own || wanted + ".exe" == own || wanted == own + ".exe") return program;
+  detail::fail(ERROR_MOD_NOT_FOUND);
+  return nullptr;
+}
+
+void ExitProcess(UINT exit_code) {
+  if (exit_process_hook hook = exit_hook.load()) {
+    hook(exit_code);
+    std::abort();  // a hook must not return
+  }
+  std::fflush(nullptr);
+  std::_Exit(static_cast<int>(exit_code));
+}
+
+void set_exit_process_hook(exit_process_hook hook) { exit_hook.store(hook); }
+
+}  // namespace plat
