@@ -1,0 +1,208 @@
+#include "drivers/ascii_driver.h"
+
+#include "drivers/operation_codes.h"
+#include "tests/drivers/record_file_fixture.h"
+
+using namespace drv;
+using drv_test::DeclaredFile;
+
+namespace {
+
+class ascii_driver_test : public drv_test::RecordFileTest {
+ protected:
+  // Opens `name` holding `bytes` for reading from its start.
+  void open_with(DeclaredFile& f, const std::string& bytes, uint32_t length = 250,
+                 const char* options = nullptr) {
+    write_file("in.txt", bytes);
+    f.text("in.txt", length, options);
+    f.call(OP_OPEN, 0x22);
+    ASSERT_EQ(error_code(), 0);
+    f.call(OP_SETfile);
+  }
+  std::vector<std::string> read_all(DeclaredFile& f) {
+    std::vector<std::string> lines;
+    for (int guard = 0; guard < 1000; ++guard) {
+      f.call(OP_NEXT);
+      if (error_code() != 0) break;
+      lines.push_back(f.clipped());
+    }
+    return lines;
+  }
+  std::string send(DeclaredFile& f, const std::string& option) {
+    return f.call_with_text(OP_SEND, option);
+  }
+};
+
+TEST_F(ascii_driver_test, add_clips_trailing_spaces_and_ends_with_cr_lf) {
+  write_file("out.txt", "");
+  DeclaredFile f;
+  f.text("out.txt");
+  f.call(OP_OPEN, 0x22);
+  f.set_record("abc");
+  f.call(OP_ADD);
+  f.set_record("");
+  f.call(OP_ADD);
+  EXPECT_EQ(error_code(), 0);
+  f.call(OP_CLOSE);
+  EXPECT_EQ(read_file("out.txt"), "abc\r\n\r\n");
+}
+
+TEST_F(ascii_driver_test, clip_off_writes_the_whole_record) {
+  write_file("out.txt", "");
+  DeclaredFile f;
+  f.text("out.txt");
+  f.call(OP_OPEN, 0x22);
+  EXPECT_EQ(send(f, "CLIP=OFF"), "ON");
+  f.set_record("abc");
+  f.call(OP_ADD);
+  f.call(OP_CLOSE);
+  EXPECT_EQ(read_file("out.txt"), "abc" + std::string(247, ' ') + "\r\n");
+}
+
+TEST_F(ascii_driver_test, first_add_overwrites_a_trailing_ctrl_z_once) {
+  write_file("out.txt", "one\r\n\x1a");
+  DeclaredFile f;
+  f.text("out.txt");
+  f.call(OP_OPEN, 0x22);
+  f.set_record("two");
+  f.call(OP_ADD);
+  f.set_record("three");
+  f.call(OP_ADD);
+  f.call(OP_CLOSE);
+  EXPECT_EQ(read_file("out.txt"), "one\r\ntwo\r\nthree\r\n");
+}
+
+TEST_F(ascii_driver_test, tabs_expand_by_the_tab_setting) {
+  const std::pair<const char*, std::string> cases[] = {
+      {nullptr, "a       b"}, {"/TAB=4", "a   b"}, {"/TAB=-2", "a  b"},
+      {"/TAB=0", "ab"},       {"/TAB=-100", "a\tb"}};
+  for (const auto& [option, expected] : cases) {
+    DeclaredFile f;
+    open_with(f, "a\tb\r\n", 250, option);
+    f.call(OP_NEXT);
+    EXPECT_EQ(f.clipped(), expected) << (option ? option : "default");
+  }
+}
+
+TEST_F(ascii_driver_test, long_line_is_cut_and_its_tail_skipped) {
+  DeclaredFile f;
+  open_with(f, std::string(300, 'x') + "\r\nnext\r\n");
+  f.call(OP_NEXT);
+  EXPECT_EQ(f.record_text(), std::string(250, 'x'));
+  EXPECT_EQ(f.call(OP_BYTES), 302);
+  f.call(OP_NEXT);
+  EXPECT_EQ(f.clipped(), "next");
+  EXPECT_EQ(f.call(OP_POINTERfile), 303);
+}
+
+TEST_F(ascii_driver_test, last_line_without_line_end_then_end_of_file) {
+  DeclaredFile f;
+  open_with(f, "first\r\nlast");
+  EXPECT_EQ(read_all(f), (std::vector<std::string>{"first", "last"}));
+  EXPECT_EQ(error_code(), 33);
+  EXPECT_EQ(f.call(OP_EOF), 1);
+}
+
+TEST_F(ascii_driver_test, line_end_of_lf_alone_reads_and_writes_lf) {
+  DeclaredFile f;
+  open_with(f, "a\r\nb\nc\n", 250, "/ENDOFRECORD=1,10");
+  EXPECT_EQ(read_all(f), (std::vector<std::string>{"a\r", "b", "c"}));
+  f.set_record("d");
+  f.call(OP_ADD);
+  f.call(OP_CLOSE);
+  EXPECT_EQ(read_file("in.txt"), "a\r\nb\nc\nd\n");
+}
+
+TEST_F(ascii_driver_test, option_text_is_upper_cased_without_spaces) {
+  write_file("in.txt", "x\r\n");
+  DeclaredFile f;
+  f.text("in.txt");
+  f.call(OP_OPEN, 0x42);
+  EXPECT_EQ(send(f, "quickscan"), "OFF");
+  EXPECT_EQ(send(f, " quickscan = on "), "OFF");
+  EXPECT_EQ(send(f, "QUICKSCAN"), "ON");
+  EXPECT_EQ(send(f, "  Quickscan =off"), "ON");
+  EXPECT_EQ(send(f, "QUICKSCAN"), "OFF");
+  EXPECT_EQ(send(f, "NOSUCHOPTION"), "");
+  EXPECT_EQ(error_code(), 0);
+}
+
+TEST_F(ascii_driver_test, end_of_record_with_missing_codes_stops_at_the_text_end) {
+  write_file("in.txt", "");
+  DeclaredFile f;
+  f.text("in.txt");
+  f.call(OP_OPEN, 0x22);
+  EXPECT_EQ(send(f, "ENDOFRECORD=3,13"), "\r\n");
+  EXPECT_EQ(send(f, "ENDOFRECORD"), "\r");
+}
+
+TEST_F(ascii_driver_test, ctrl_z_ends_the_file_unless_it_is_data) {
+  DeclaredFile f;
+  open_with(f, "ab\x1a" "cd\r\n");
+  EXPECT_EQ(read_all(f), (std::vector<std::string>{"ab"}));
+  f.call(OP_CLOSE);
+  DeclaredFile g;
+  open_with(g, "ab\x1a" "cd\r\n", 250, "/CTRLZISEOF=OFF");
+  EXPECT_EQ(read_all(g), (std::vector<std::string>{"ab\x1a" "cd"}));
+}
+
+TEST_F(ascii_driver_test, empty_file_gives_record_not_available) {
+  DeclaredFile f;
+  open_with(f, "");
+  f.call(OP_NEXT);
+  EXPECT_EQ(error_code(), 33);
+  EXPECT_EQ(f.call(OP_EOF), 1);
+  EXPECT_EQ(f.call(OP_BYTES), 0);
+}
+
+TEST_F(ascii_driver_test, put_at_pointer_overwrites_in_place) {
+  DeclaredFile f;
+  open_with(f, "aaaa\r\nbbbb\r\n");
+  f.set_record("XY");
+  f.call(OP_PUTfileptr, 7);
+  f.call(OP_CLOSE);
+  EXPECT_EQ(read_file("in.txt"), "aaaa\r\nXY\r\n\r\n");
+}
+
+TEST_F(ascii_driver_test, zero_length_add_cuts_the_file_at_its_end_keeping_buffered_lines) {
+  write_file("out.txt", "");
+  DeclaredFile f;
+  f.text("out.txt");
+  f.call(OP_OPEN, 0x22);  // QUICKSCAN on: lines stay in the block
+  f.set_record("kept");
+  f.call(OP_ADD);
+  f.call(OP_ADDfilelen, 0);
+  EXPECT_EQ(error_code(), 0);
+  f.call(OP_CLOSE);
+  EXPECT_EQ(read_file("out.txt"), "kept\r\n");
+}
+
+TEST_F(ascii_driver_test, many_lines_cross_block_boundaries_exactly) {
+  write_file("out.txt", "");
+  DeclaredFile f;
+  f.text("out.txt");
+  f.call(OP_OPEN, 0x22);
+  std::string expected;
+  for (int i = 0; i < 500; ++i) {
+    std::string line = std::to_string(i) + std::string(i % 97, '-');
+    f.set_record(line);
+    f.call(OP_ADD);
+    expected += line + "\r\n";
+  }
+  f.call(OP_CLOSE);
+  EXPECT_EQ(read_file("out.txt"), expected);
+  DeclaredFile g;
+  open_with(g, expected);
+  EXPECT_EQ(read_all(g).size(), 500u);
+}
+
+TEST_F(ascii_driver_test, add_on_a_file_opened_read_only_is_access_denied) {
+  DeclaredFile f;
+  open_with(f, "x\r\n");
+  f.call(OP_CLOSE);
+  f.call(OP_OPEN, 0x20);
+  f.call(OP_ADD);
+  EXPECT_EQ(error_code(), 5);
+}
+
+}  // namespace
