@@ -1,0 +1,1107 @@
+// The headless window system: window records, classes, per-thread queues and
+// timers behind the user calls of platform/window.h.
+//
+// One mutex guards all bookkeeping; it is never held while a window procedure
+// runs, so a procedure may call back into any window call.
+#include "platform/window.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/last_error.h"
+#include "platform/process.h"
+#include "platform/sync.h"
+#include "platform/text.h"
+#include "platform/window_internal.h"
+
+namespace plat {
+namespace {
+
+struct class_entry {
+  std::string name;
+  WNDCLASSA data;
+};
+
+struct window_entry {
+  std::string class_name;
+  WNDCLASSA window_class;
+  WNDPROC procedure;
+  HWND parent;  // the parent of a child, the owner of a top-level window
+  DWORD style;
+  DWORD ex_style;
+  RECT rect;  // relative to the parent's client area for a child
+  std::string text;
+  DWORD thread;
+  LONG_PTR id;
+  HINSTANCE instance;
+  std::vector<unsigned char> extra;
+  LONG_PTR user_data = 0;
+  bool destroying = false;
+};
+
+// A message sent from another thread, waiting for the owner thread.
+struct sent_message {
+  HWND window;
+  UINT message;
+  WPARAM wparam;
+  LPARAM lparam;
+  LRESULT result = 0;
+  bool done = false;
+};
+
+struct thread_queue {
+  std::deque<MSG> posted;
+  std::deque<sent_message*> sent;
+  bool quit = false;
+  int quit_code = 0;
+  int in_cross_thread_send = 0;
+  HWND focus = nullptr;
+  HWND active = nullptr;
+  BYTE keys[256] = {};
+  DWORD last_message_time = 0;
+};
+
+struct timer_entry {
+  HWND window;
+  UINT_PTR id;
+  DWORD thread;
+  TIMERPROC procedure;
+  uint64_t period;
+  uint64_t due;
+};
+
+// Timers fire no faster than this, as on the desktop.
+constexpr UINT minimum_timer_ms = 10;
+constexpr uintptr_t first_window_handle = 0x10010;
+constexpr uintptr_t window_handle_step = 4;
+constexpr UINT_PTR first_thread_timer_id = 0x7FFF0001;
+
+struct window_system {
+  std::mutex mutex;
+  std::condition_variable changed;  // some queue received something
+  std::map<uintptr_t, window_entry> windows;  // by handle, so in creation order
+  std::vector<HWND> z_order;  // top-level windows, topmost first
+  std::vector<class_entry> classes;
+  std::map<DWORD, thread_queue> queues;
+  std::vector<timer_entry> timers;
+  uintptr_t next_handle = first_window_handle;
+  UINT_PTR next_timer_id = first_thread_timer_id;
+  HWND foreground = nullptr;
+  timer_clock clock = nullptr;
+};
+
+window_system& sys() {
+  static window_system instance;
+  return instance;
+}
+
+using lock_type = std::unique_lock<std::mutex>;
+
+uint64_t now_ns() {
+  timer_clock clock = sys().clock;
+  return clock != nullptr ? clock() : monotonic_nanoseconds();
+}
+
+uintptr_t key_of(HWND window) { return reinterpret_cast<uintptr_t>(window); }
+
+window_entry* find_window(HWND window) {
+  auto found = sys().windows.find(key_of(window));
+  return found == sys().windows.end() ? nullptr : &found->second;
+}
+
+// The entry, or null with last error 1400.
+window_entry* checked_window(HWND window) {
+  window_entry* entry = find_window(window);
+  if (entry == nullptr) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return entry;
+}
+
+thread_queue& queue_of(DWORD thread) { return sys().queues[thread]; }
+thread_queue& own_queue() { return queue_of(GetCurrentThreadId()); }
+
+bool same_name(const std::string& name, LPCSTR other) { return lstrcmpiA(name.c_str(), other) == 0; }
+
+bool is_descendant(HWND parent, HWND window) {
+  for (window_entry* entry = find_window(window); entry != nullptr;) {
+    if ((entry->style & WS_CHILD) == 0) return false;
+    if (entry->parent == parent) return true;
+    entry = find_window(entry->parent);
+  }
+  return false;
+}
+
+bool is_keyboard_message(UINT message) { return message >= WM_KEYDOWN && message <= 0x0108; }
+bool is_mouse_button_message(UINT message) {
+  return message >= WM_LBUTTONDOWN && message <= WM_MBUTTONDBLCLK;
+}
+
+// The procedure of a live window, read under the lock.
+WNDPROC procedure_of(HWND window) {
+  lock_type lock(sys().mutex);
+  window_entry* entry = find_window(window);
+  return entry == nullptr ? nullptr : entry->procedure;
+}
+
+LRESULT call_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  WNDPROC procedure = procedure_of(window);
+  return procedure == nullptr ? 0 : procedure(window, message, wparam, lparam);
+}
+
+// Runs the messages other threads sent to this thread's windows. Called with
+// the lock held; releases it around each procedure.
+void run_sent_messages(lock_type& lock, thread_queue& queue) {
+  while (!queue.sent.empty()) {
+    sent_message* sent = queue.sent.front();
+    queue.sent.pop_front();
+    ++queue.in_cross_thread_send;
+    lock.unlock();
+    LRESULT result = call_procedure(sent->window, sent->message, sent->wparam, sent->lparam);
+    lock.lock();
+    --queue.in_cross_thread_send;
+    sent->result = result;
+    sent->done = true;
+    sys().changed.notify_all();
+  }
+}
+
+bool filter_matches(HWND filter, HWND window) {
+  if (filter == nullptr) return true;
+  if (filter == reinterpret_cast<HWND>(-1)) return window == nullptr;
+  return window == filter || is_descendant(filter, window);
+}
+
+bool range_matches(UINT first, UINT last, UINT message) {
+  return (first == 0 && last == 0) || (message >= first && message <= last);
+}
+
+void note_key_state(thread_queue& queue, const MSG& message) {
+  BYTE& key = queue.keys[message.wParam & 0xFF];
+  if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
+    if ((key & 0x80) == 0) key ^= 1;  // a fresh press toggles the lock keys
+    key |= 0x80;
+  } else if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) {
+    key &= 0x7F;
+  }
+}
+
+timer_entry* due_timer(DWORD thread, HWND filter, UINT first, UINT last, uint64_t now) {
+  if (!range_matches(first, last, WM_TIMER)) return nullptr;
+  for (timer_entry& timer : sys().timers) {
+    if (timer.thread == thread && timer.due <= now && filter_matches(filter, timer.window)) {
+      return &timer;
+    }
+  }
+  return nullptr;
+}
+
+// Takes the next matching message: posted messages first, then WM_QUIT, then
+// a due timer. Keyboard messages posted to the thread go to its focus window.
+bool take_message(thread_queue& queue, HWND filter, UINT first, UINT last, bool remove, MSG* out) {
+  for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
+    if (it->hwnd == nullptr && is_keyboard_message(it->message) && queue.focus != nullptr) {
+      it->hwnd = queue.focus;
+    }
+    if (!filter_matches(filter, it->hwnd) || !range_matches(first, last, it->message)) continue;
+    *out = *it;
+    if (remove) {
+      if (is_keyboard_message(it->message)) note_key_state(queue, *it);
+      queue.posted.erase(it);
+    }
+    queue.last_message_time = out->time;
+    return true;
+  }
+  if (queue.quit) {
+    *out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(queue.quit_code), 0, GetTickCount(), {}};
+    if (remove) queue.quit = false;
+    return true;
+  }
+  uint64_t now = now_ns();
+  if (timer_entry* timer = due_timer(GetCurrentThreadId(), filter, first, last, now)) {
+    *out = MSG{timer->window, WM_TIMER, timer->id, reinterpret_cast<LPARAM>(timer->procedure),
+               GetTickCount(), {}};
+    if (remove) timer->due = now + timer->period;
+    return true;
+  }
+  return false;
+}
+
+// The QS_* kinds of what waits in the queue.
+DWORD queue_status(const thread_queue& queue, DWORD thread) {
+  DWORD status = queue.sent.empty() ? 0 : QS_SENDMESSAGE;
+  for (const MSG& message : queue.posted) {
+    if (is_keyboard_message(message.message)) {
+      status |= QS_KEY;
+    } else if (is_mouse_button_message(message.message)) {
+      status |= QS_MOUSEBUTTON;
+    } else if (message.message == WM_MOUSEMOVE) {
+      status |= QS_MOUSEMOVE;
+    } else {
+      status |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    }
+  }
+  if (queue.quit) status |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+  if (due_timer(thread, nullptr, 0, 0, now_ns()) != nullptr) status |= QS_TIMER;
+  return status;
+}
+
+// Waits for the queue to change, or for the earliest timer of the thread.
+// A replaced clock cannot be waited on, so it is looked at again every few
+// milliseconds.
+void wait_for_queue(lock_type& lock, DWORD thread, uint64_t limit_ns) {
+  uint64_t wait_ns = limit_ns;
+  uint64_t now = now_ns();
+  for (const timer_entry& timer : sys().timers) {
+    if (timer.thread != thread) continue;
+    uint64_t until = timer.due > now ? timer.due - now : 0;
+    wait_ns = std::min(wait_ns, sys().clock != nullptr ? uint64_t{5'000'000} : until);
+  }
+  if (wait_ns == UINT64_MAX) {
+    sys().changed.wait(lock);
+  } else {
+    sys().changed.wait_for(lock, std::chrono::nanoseconds(wait_ns));
+  }
+}
+
+bool post_to_queue(DWORD thread, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  queue_of(thread).posted.push_back(MSG{window, message, wparam, lparam, GetTickCount(), {}});
+  sys().changed.notify_all();
+  return true;
+}
+
+void erase_window_traces(HWND window) {
+  window_system& s = sys();
+  s.z_order.erase(std::remove(s.z_order.begin(), s.z_order.end(), window), s.z_order.end());
+  std::erase_if(s.timers, [window](const timer_entry& t) { return t.window == window; });
+  for (auto& [thread, queue] : s.queues) {
+    std::erase_if(queue.posted, [window](const MSG& m) { return m.hwnd == window; });
+    if (queue.focus == window) queue.focus = nullptr;
+    if (queue.active == window) queue.active = nullptr;
+  }
+  if (s.foreground == window) s.foreground = nullptr;
+}
+
+bool find_class(HINSTANCE instance, LPCSTR name, WNDCLASSA* out) {
+  if (name == nullptr) return false;
+  for (const class_entry& entry : sys().classes) {
+    if (same_name(entry.name, name) && (instance == nullptr || entry.data.hInstance == instance ||
+                                        entry.data.hInstance == nullptr)) {
+      *out = entry.data;
+      out->lpszClassName = entry.name.c_str();
+      return true;
+    }
+  }
+  if (const WNDCLASSA* system_class = detail::system_window_class(name)) {
+    *out = *system_class;
+    return true;
+  }
+  return false;
+}
+
+RECT default_rect(int x, int y, int width, int height) {
+  constexpr LONG default_origin = 26;
+  constexpr LONG default_width = 640;
+  constexpr LONG default_height = 480;
+  LONG left = x == CW_USEDEFAULT ? default_origin : x;
+  LONG top = x == CW_USEDEFAULT || y == CW_USEDEFAULT ? default_origin : y;
+  LONG w = width == CW_USEDEFAULT ? default_width : width;
+  LONG h = width == CW_USEDEFAULT || height == CW_USEDEFAULT ? default_height : height;
+  return RECT{left, top, left + w, top + h};
+}
+
+HWND add_window(window_entry entry) {
+  window_system& s = sys();
+  HWND handle = reinterpret_cast<HWND>(s.next_handle);
+  s.next_handle += window_handle_step;
+  bool top_level = (entry.style & WS_CHILD) == 0;
+  s.windows.emplace(key_of(handle), std::move(entry));
+  if (top_level) s.z_order.insert(s.z_order.begin(), handle);
+  return handle;
+}
+
+void send_size_and_move(HWND window, const RECT& rect) {
+  auto width = static_cast<WORD>(rect.right - rect.left);
+  auto height = static_cast<WORD>(rect.bottom - rect.top);
+  SendMessageA(window, WM_SIZE, 0, MAKELPARAM(width, height));
+  SendMessageA(window, WM_MOVE, 0,
+               MAKELPARAM(static_cast<WORD>(rect.left), static_cast<WORD>(rect.top)));
+}
+
+void destroy_tree(HWND window) {
+  {
+    lock_type lock(sys().mutex);
+    window_entry* entry = find_window(window);
+    if (entry == nullptr || entry->destroying) return;
+    entry->destroying = true;
+  }
+  SendMessageA(window, WM_DESTROY, 0, 0);
+  std::vector<HWND> children;
+  {
+    lock_type lock(sys().mutex);
+    for (auto& [key, entry] : sys().windows) {
+      if ((entry.style & WS_CHILD) != 0 && entry.parent == window) {
+        children.push_back(reinterpret_cast<HWND>(key));
+      }
+    }
+  }
+  for (HWND child : children) destroy_tree(child);
+  SendMessageA(window, WM_NCDESTROY, 0, 0);
+  lock_type lock(sys().mutex);
+  erase_window_traces(window);
+  sys().windows.erase(key_of(window));
+}
+
+template <class Field>
+BOOL read_window(HWND window, Field field) {
+  lock_type lock(sys().mutex);
+  window_entry* entry = checked_window(window);
+  return entry == nullptr ? FALSE : field(*entry);
+}
+
+}  // namespace
+
+// --- classes and windows ---
+
+ATOM RegisterClassA(const WNDCLASSA* window_class) {
+  if (window_class == nullptr || window_class->lpfnWndProc == nullptr ||
+      window_class->lpszClassName == nullptr || IS_INTRESOURCE(window_class->lpszClassName) ||
+      window_class->cbWndExtra < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  lock_type lock(sys().mutex);
+  WNDCLASSA existing;
+  if (find_class(window_class->hInstance, window_class->lpszClassName, &existing) &&
+      (existing.hInstance == window_class->hInstance || existing.hInstance == nullptr)) {
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+    return 0;
+  }
+  sys().classes.push_back(class_entry{window_class->lpszClassName, *window_class});
+  constexpr ATOM first_class_atom = 0xC000;
+  return static_cast<ATOM>(first_class_atom + sys().classes.size());
+}
+
+BOOL UnregisterClassA(LPCSTR class_name, HINSTANCE instance) {
+  lock_type lock(sys().mutex);
+  auto& classes = sys().classes;
+  auto found = std::find_if(classes.begin(), classes.end(), [&](const class_entry& e) {
+    return class_name != nullptr && same_name(e.name, class_name) && e.data.hInstance == instance;
+  });
+  if (found == classes.end()) {
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+  }
+  classes.erase(found);
+  return TRUE;
+}
+
+BOOL GetClassInfoA(HINSTANCE instance, LPCSTR class_name, WNDCLASSA* window_class) {
+  lock_type lock(sys().mutex);
+  if (window_class == nullptr || !find_class(instance, class_name, window_class)) {
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                     LPVOID param) {
+  window_entry entry{};
+  HWND handle = nullptr;
+  {
+    lock_type lock(sys().mutex);
+    if (!find_class(instance, class_name, &entry.window_class)) {
+      SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+      return nullptr;
+    }
+    if ((style & WS_CHILD) != 0 && parent == nullptr) {
+      SetLastError(ERROR_TLW_WITH_WSCHILD);
+      return nullptr;
+    }
+    if (parent != nullptr && checked_window(parent) == nullptr) return nullptr;
+    entry.class_name = entry.window_class.lpszClassName;
+    entry.procedure = entry.window_class.lpfnWndProc;
+    entry.parent = parent;
+    entry.style = style;
+    entry.ex_style = ex_style;
+    entry.rect = default_rect(x, y, width, height);
+    entry.text = window_name != nullptr ? window_name : "";
+    entry.thread = GetCurrentThreadId();
+    entry.id = reinterpret_cast<LONG_PTR>(menu);
+    entry.instance = instance;
+    entry.extra.assign(static_cast<size_t>(entry.window_class.cbWndExtra), 0);
+    handle = add_window(std::move(entry));
+  }
+  CREATESTRUCTA create{param, instance, menu, parent, height, width, y, x,
+                       static_cast<LONG>(style), window_name, class_name, ex_style};
+  auto create_lparam = reinterpret_cast<LPARAM>(&create);
+  if (SendMessageA(handle, WM_NCCREATE, 0, create_lparam) == 0 ||
+      SendMessageA(handle, WM_CREATE, 0, create_lparam) == -1) {
+    destroy_tree(handle);
+    return nullptr;
+  }
+  RECT rect{};
+  {
+    lock_type lock(sys().mutex);
+    window_entry* created = find_window(handle);
+    if (created == nullptr) return nullptr;  // destroyed while being created
+    rect = created->rect;
+  }
+  send_size_and_move(handle, rect);
+  if ((style & WS_VISIBLE) != 0) SendMessageA(handle, WM_SHOWWINDOW, TRUE, 0);
+  return IsWindow(handle) ? handle : nullptr;
+}
+
+BOOL DestroyWindow(HWND window) {
+  {
+    lock_type lock(sys().mutex);
+    window_entry* entry = checked_window(window);
+    if (entry == nullptr) return FALSE;
+    if (entry->thread != GetCurrentThreadId()) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+  }
+  destroy_tree(window);
+  return TRUE;
+}
+
+BOOL IsWindow(HWND window) {
+  lock_type lock(sys().mutex);
+  window_entry* entry = find_window(window);
+  return entry != nullptr ? TRUE : FALSE;
+}
+
+BOOL IsChild(HWND parent, HWND window) {
+  lock_type lock(sys().mutex);
+  return is_descendant(parent, window) ? TRUE : FALSE;
+}
+
+HWND GetParent(HWND window) {
+  lock_type lock(sys().mutex);
+  window_entry* entry = checked_window(window);
+  return entry == nullptr ? nullptr : entry->parent;
+}
+
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM lparam) {
+  std::vector<HWND> found;
+  {
+    lock_type lock(sys().mutex);
+    for (auto& [key, entry] : sys().windows) {
+      auto handle = reinterpret_cast<HWND>(key);
+      if (parent == nullptr ? (entry.style & WS_CHILD) == 0 : is_descendant(parent, handle)) {
+        found.push_back(handle);
+      }
+    }
+  }
+  for (HWND child : found) {
+    if (IsWindow(child) && !callback(child, lparam)) return FALSE;
+  }
+  return TRUE;
+}
+
+HWND GetDlgItem(HWND dialog, int id) {
+  lock_type lock(sys().mutex);
+  for (auto& [key, entry] : sys().windows) {
+    if ((entry.style & WS_CHILD) != 0 && entry.parent == dialog && static_cast<int>(entry.id) == id) {
+      return reinterpret_cast<HWND>(key);
+    }
+  }
+  SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return nullptr;
+}
+
+int GetDlgCtrlID(HWND window) {
+  return read_window(window, [](window_entry& e) { return static_cast<BOOL>(e.id); });
+}
+
+DWORD GetWindowThreadProcessId(HWND window, LPDWORD process_id) {
+  lock_type lock(sys().mutex);
+  window_entry* entry = checked_window(window);
+  if (entry == nullptr) return 0;
+  if (process_id != nullptr) *process_id = GetCurrentProcessId();
+  return entry->thread;
+}
+
+int GetClassNameA(HWND window, LPSTR buffer, int size) {
+  lock_type lock(sys().mutex);
+  window_entry* entry = checked_window(window);
+  if (entry == nullptr || buffer == nullptr || size <= 0) return 0;
+  size_t n = std::min(entry->class_name.size(), static_cast<size_t>(size - 1));
+  std::memcpy(buffer, entry->class_name.data(), n);
+  buffer[n] = '\0';
+  return static_cast<int>(n);
+}
+
+LONG_PTR GetWindowLongPtrA(HWND window, int index) {
+  lock_type lock(sys().mutex);
+  window_entry* entry = checked_window(window);
+  if (entry == nullptr) return 0;
+  switch (index) {
+    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(entry->procedure);
+    case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(entry->instance);
+    case GWLP_HWNDPARENT: return reinterpret_cast<LONG_PTR>(entry->parent);
+    case GWL_ID: return entry->id;
+    case GWL_STYLE: return static_cast<LONG>(entry->style);
+    case GWL_EXSTYLE: return static_cast<LONG>(entry->ex_style);
+    case GWLP_USERDATA: return entry->user_data;
+    default: break;
+  }
+  LONG_PTR value = 0;
+  if (index < 0 || static_cast<size_t>(index) + sizeof value > entry->extra.size()) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  std::memcpy(&value, entry->extra.data() + index, sizeof value);
+  return value;
+}
+
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
+  lock_type lock(sys().mutex);
+  window_entry* entry = checked_window(window);
+  if (entry == nullptr) return 0;
+  LONG_PTR previous = 0;
+  switch (index) {
+    case GWLP_WNDPROC:
+      previous = reinterpret_cast<LONG_PTR>(entry->procedure);
+      entry->procedure = reinterpret_cast<WNDPROC>(value);
+      return previous;
+    case GWL_ID:
+      previous = entry->id;
+      entry->id = value;
+      return previous;
+    case GWL_STYLE:
+      previous = static_cast<LONG>(entry->style);
+      entry->style = static_cast<DWORD>(value);
+      return previous;
+    case GWL_EXSTYLE:
+      previous = static_cast<LONG>(entry->ex_style);
+      entry->ex_style = static_cast<DWORD>(value);
+      return previous;
+    case GWLP_USERDATA:
+      previous = entry->user_data;
+      entry->user_data = value;
+      return previous;
+    default: break;
+  }
+  if (index < 0 || static_cast<size_t>(index) + sizeof value > entry->extra.size()) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  std::memcpy(&previous, entry->extra.data() + index, sizeof previous);
+  std::memcpy(entry->extra.data() + index, &value, sizeof value);
+  return previous;
+}
+
+LONG GetWindowLongA(HWND window, int index) {
+  if (index < 0) return static_cast<LONG>(GetWindowLongPtrA(window, index));
+  lock_type lock(sys().mutex);
+  window_entry* entry = checked_window(window);
+  LONG value = 0;
+  if (entry == nullptr) return 0;
+  if (static_cast<size_t>(index) + sizeof value > entry->extra.size()) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  std::memcpy(&value, entry->extra.data() + index, sizeof value);
+  return value;
+}
+
+LONG SetWindowLongA(HWND window, int index, LONG value) {
+  if (index < 0) return static_cast<LONG>(SetWindowLongPtrA(window, index, value));
+  lock_type lock(sys().mutex);
+  window_entry* entry = checked_window(window);
+  LONG previous = 0;
+  if (entry == nullptr) return 0;
+  if (static_cast<size_t>(index) + sizeof value > entry->extra.size()) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return 0;
+  }
+  std::memcpy(&previous, entry->extra.data() + index, sizeof previous);
+  std::memcpy(entry->extra.data() + index, &value, sizeof value);
+  return previous;
+}
+
+BOOL SetWindowTextA(HWND window, LPCSTR text) {
+  if (!IsWindow(window)) return read_window(window, [](window_entry&) { return FALSE; });
+  SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text != nullptr ? text : ""));
+  return TRUE;
+}
+
+int GetWindowTextA(HWND window, LPSTR buffer, int size) {
+  if (buffer == nullptr || size <= 0) return 0;
+  buffer[0] = '\0';
+  return static_cast<int>(SendMessageA(window, WM_GETTEXT, static_cast<WPARAM>(size),
+                                       reinterpret_cast<LPARAM>(buffer)));
+}
+
+int GetWindowTextLengthA(HWND window) {
+  return static_cast<int>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0));
+}
+
+BOOL ShowWindow(HWND window, int command) {
+  BOOL was_visible = FALSE;
+  bool now_visible = false;
+  {
+    lock_type lock(sys().mutex);
+    window_entry* entry = checked_window(window);
+    if (entry == nullptr) return FALSE;
+    was_visible = (entry->style & WS_VISIBLE) != 0;
+    DWORD& style = entry->style;
+    switch (command) {
+      case SW_HIDE: style &= ~WS_VISIBLE; break;
+      case SW_MINIMIZE:
+      case SW_SHOWMINIMIZED: style = (style & ~WS_MAXIMIZE) | WS_MINIMIZE | WS_VISIBLE; break;
+      case SW_SHOWMAXIMIZED: style = (style & ~WS_MINIMIZE) | WS_MAXIMIZE | WS_VISIBLE; break;
+      case SW_SHOWNORMAL:
+      case SW_RESTORE: style = (style & ~(WS_MINIMIZE | WS_MAXIMIZE)) | WS_VISIBLE; break;
+      default: style |= WS_VISIBLE; break;
+    }
+    now_visible = (style & WS_VISIBLE) != 0;
+  }
+  if (now_visible != (was_visible != FALSE)) SendMessageA(window, WM_SHOWWINDOW, now_visible, 0);
+  return was_visible;
+}
+
+BOOL IsWindowVisible(HWND window) {
+  return read_window(window, [](window_entry& e) { return BOOL{(e.style & WS_VISIBLE) != 0}; });
+}
+
+BOOL IsIconic(HWND window) {
+  return read_window(window, [](window_entry& e) { return BOOL{(e.style & WS_MINIMIZE) != 0}; });
+}
+
+BOOL EnableWindow(HWND window, BOOL enable) {
+  BOOL was_disabled = FALSE;
+  {
+    lock_type lock(sys().mutex);
+    window_entry* entry = checked_window(window);
+    if (entry == nullptr) return FALSE;
+    was_disabled = (entry->style & WS_DISABLED) != 0;
+    entry->style = enable ? entry->style & ~WS_DISABLED : entry->style | WS_DISABLED;
+  }
+  if ((was_disabled != FALSE) == (enable != FALSE)) SendMessageA(window, WM_ENABLE, enable, 0);
+  return was_disabled;
+}
+
+BOOL IsWindowEnabled(HWND window) {
+  return read_window(window, [](window_entry& e) { return BOOL{(e.style & WS_DISABLED) == 0}; });
+}
+
+// Nothing is ever drawn, so nothing is ever invalid: no WM_PAINT is pending.
+BOOL UpdateWindow(HWND window) { return read_window(window, [](window_entry&) { return TRUE; }); }
+BOOL InvalidateRect(HWND window, const RECT*, BOOL) {
+  return window == nullptr ? TRUE : read_window(window, [](window_entry&) { return TRUE; });
+}
+
+BOOL GetWindowRect(HWND window, LPRECT rect) {
+  lock_type lock(sys().mutex);
+  window_entry* entry = checked_window(window);
+  if (entry == nullptr || rect == nullptr) return FALSE;
+  *rect = entry->rect;
+  for (window_entry* up = entry; (up->style & WS_CHILD) != 0;) {
+    up = find_window(up->parent);
+    if (up == nullptr) break;
+    rect->left += up->rect.left;
+    rect->right += up->rect.left;
+    rect->top += up->rect.top;
+    rect->bottom += up->rect.top;
+  }
+  return TRUE;
+}
+
+BOOL GetClientRect(HWND window, LPRECT rect) {
+  return read_window(window, [rect](window_entry& e) {
+    if (rect == nullptr) return FALSE;
+    *rect = RECT{0, 0, e.rect.right - e.rect.left, e.rect.bottom - e.rect.top};
+    return TRUE;
+  });
+}
+
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL) {
+  return SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL SetWindowPos(HWND window, HWND insert_after, int x, int y, int cx, int cy, UINT flags) {
+  RECT before{};
+  RECT after{};
+  bool top_level = false;
+  {
+    lock_type lock(sys().mutex);
+    window_entry* entry = checked_window(window);
+    if (entry == nullptr) return FALSE;
+    before = entry->rect;
+    RECT& rect = entry->rect;
+    if ((flags & SWP_NOMOVE) == 0) {
+      rect = RECT{x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
+    }
+    if ((flags & SWP_NOSIZE) == 0) rect = RECT{rect.left, rect.top, rect.left + cx, rect.top + cy};
+    after = rect;
+    top_level = (entry->style & WS_CHILD) == 0;
+    if ((flags & SWP_NOZORDER) == 0 && top_level) {
+      if (insert_after == HWND_TOPMOST) entry->ex_style |= WS_EX_TOPMOST;
+      if (insert_after == HWND_NOTOPMOST) entry->ex_style &= ~WS_EX_TOPMOST;
+      auto& z = sys().z_order;
+      z.erase(std::remove(z.begin(), z.end(), window), z.end());
+      auto where = z.begin();
+      if (insert_after == HWND_BOTTOM) {
+        where = z.end();
+      } else if (insert_after != HWND_TOP && insert_after != HWND_TOPMOST &&
+                 insert_after != HWND_NOTOPMOST) {
+        where = std::find(z.begin(), z.end(), insert_after);
+        if (where != z.end()) ++where;
+      }
+      z.insert(where, window);
+    }
+  }
+  if ((flags & SWP_SHOWWINDOW) != 0) ShowWindow(window, SW_SHOW);
+  if ((flags & SWP_HIDEWINDOW) != 0) ShowWindow(window, SW_HIDE);
+  if (std::memcmp(&before, &after, sizeof before) != 0) send_size_and_move(window, after);
+  if ((flags & SWP_NOACTIVATE) == 0 && top_level) SetActiveWindow(window);
+  return TRUE;
+}
+
+BOOL BringWindowToTop(HWND window) {
+  return SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+HWND GetTopWindow(HWND parent) {
+  lock_type lock(sys().mutex);
+  if (parent == nullptr) return sys().z_order.empty() ? nullptr : sys().z_order.front();
+  for (auto& [key, entry] : sys().windows) {
+    if ((entry.style & WS_CHILD) != 0 && entry.parent == parent) return reinterpret_cast<HWND>(key);
+  }
+  return nullptr;
+}
+
+HWND GetActiveWindow() {
+  lock_type lock(sys().mutex);
+  return own_queue().active;
+}
+
+HWND SetActiveWindow(HWND window) {
+  HWND previous = nullptr;
+  {
+    lock_type lock(sys().mutex);
+    if (window != nullptr && checked_window(window) == nullptr) return nullptr;
+    previous = own_queue().active;
+    if (previous == window) return previous;
+    own_queue().active = window;
+  }
+  constexpr WPARAM inactive = 0;
+  constexpr WPARAM active = 1;
+  if (previous != nullptr) SendMessageA(previous, WM_ACTIVATE, inactive, 0);
+  if (window != nullptr) SendMessageA(window, WM_ACTIVATE, active, 0);
+  return previous;
+}
+
+BOOL SetForegroundWindow(HWND window) {
+  {
+    lock_type lock(sys().mutex);
+    if (checked_window(window) == nullptr) return FALSE;
+    sys().foreground = window;
+  }
+  SetActiveWindow(window);
+  return TRUE;
+}
+
+HWND GetForegroundWindow() {
+  lock_type lock(sys().mutex);
+  return sys().foreground;
+}
+
+HWND GetFocus() {
+  lock_type lock(sys().mutex);
+  return own_queue().focus;
+}
+
+HWND SetFocus(HWND window) {
+  HWND previous = nullptr;
+  {
+    lock_type lock(sys().mutex);
+    if (window != nullptr && checked_window(window) == nullptr) return nullptr;
+    previous = own_queue().focus;
+    if (previous == window) return previous;
+    own_queue().focus = window;
+  }
+  if (previous != nullptr && IsWindow(previous)) {
+    SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
+  }
+  if (window != nullptr) SendMessageA(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+  return previous;
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_NCCREATE: return TRUE;
+    case WM_SETTEXT: {
+      lock_type lock(sys().mutex);
+      window_entry* entry = find_window(window);
+      if (entry == nullptr) return FALSE;
+      entry->text = lparam != 0 ? reinterpret_cast<LPCSTR>(lparam) : "";
+      return TRUE;
+    }
+    case WM_GETTEXT: {
+      lock_type lock(sys().mutex);
+      window_entry* entry = find_window(window);
+      auto* buffer = reinterpret_cast<LPSTR>(lparam);
+      if (entry == nullptr || buffer == nullptr || wparam == 0) return 0;
+      size_t n = std::min(entry->text.size(), static_cast<size_t>(wparam - 1));
+      std::memcpy(buffer, entry->text.data(), n);
+      buffer[n] = '\0';
+      return static_cast<LRESULT>(n);
+    }
+    case WM_GETTEXTLENGTH: {
+      lock_type lock(sys().mutex);
+      window_entry* entry = find_window(window);
+      return entry == nullptr ? 0 : static_cast<LRESULT>(entry->text.size());
+    }
+    case WM_CLOSE: DestroyWindow(window); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
+    default: return 0;
+  }
+}
+
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wparam,
+                        LPARAM lparam) {
+  return procedure == nullptr ? 0 : procedure(window, message, wparam, lparam);
+}
+
+// --- messages ---
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  lock_type lock(sys().mutex);
+  if (window == nullptr) return post_to_queue(GetCurrentThreadId(), nullptr, message, wparam, lparam);
+  window_entry* entry = checked_window(window);
+  if (entry == nullptr) return FALSE;
+  return post_to_queue(entry->thread, window, message, wparam, lparam);
+}
+
+BOOL PostThreadMessageA(DWORD thread_id, UINT message, WPARAM wparam, LPARAM lparam) {
+  lock_type lock(sys().mutex);
+  return post_to_queue(thread_id, nullptr, message, wparam, lparam);
+}
+
+void PostQuitMessage(int exit_code) {
+  lock_type lock(sys().mutex);
+  thread_queue& queue = own_queue();
+  queue.quit = true;
+  queue.quit_code = exit_code;
+  sys().changed.notify_all();
+}
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  lock_type lock(sys().mutex);
+  window_entry* entry = checked_window(window);
+  if (entry == nullptr) return 0;
+  DWORD caller = GetCurrentThreadId();
+  if (entry->thread == caller) {
+    WNDPROC procedure = entry->procedure;
+    lock.unlock();
+    return procedure(window, message, wparam, lparam);
+  }
+  // Another thread's window: the owner runs it when it next takes messages;
+  // meanwhile this thread still answers what is sent to it.
+  sent_message sent{window, message, wparam, lparam};
+  queue_of(entry->thread).sent.push_back(&sent);
+  sys().changed.notify_all();
+  while (!sent.done) {
+    run_sent_messages(lock, queue_of(caller));
+    if (!sent.done) sys().changed.wait(lock);
+  }
+  return sent.result;
+}
+
+BOOL InSendMessage() {
+  lock_type lock(sys().mutex);
+  return own_queue().in_cross_thread_send > 0 ? TRUE : FALSE;
+}
+
+BOOL GetMessageA(LPMSG message, HWND window, UINT first, UINT last) {
+  lock_type lock(sys().mutex);
+  DWORD thread = GetCurrentThreadId();
+  if (window != nullptr && window != reinterpret_cast<HWND>(-1)) {
+    window_entry* entry = checked_window(window);
+    if (entry == nullptr || entry->thread != thread) return -1;
+  }
+  if (message == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return -1;
+  }
+  thread_queue& queue = queue_of(thread);
+  for (;;) {
+    run_sent_messages(lock, queue);
+    if (take_message(queue, window, first, last, true, message)) {
+      return message->message == WM_QUIT ? FALSE : TRUE;
+    }
+    wait_for_queue(lock, thread, UINT64_MAX);
+  }
+}
+
+BOOL PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
+  lock_type lock(sys().mutex);
+  thread_queue& queue = own_queue();
+  run_sent_messages(lock, queue);
+  MSG found{};
+  if (!take_message(queue, window, first, last, (remove & PM_REMOVE) != 0, &found)) return FALSE;
+  if (message != nullptr) *message = found;
+  return TRUE;
+}
+
+LRESULT DispatchMessageA(const MSG* message) {
+  if (message == nullptr) return 0;
+  if (message->message == WM_TIMER && message->lParam != 0) {
+    auto procedure = reinterpret_cast<TIMERPROC>(message->lParam);
+    procedure(message->hwnd, WM_TIMER, message->wParam, GetTickCount());
+    return 0;
+  }
+  if (message->hwnd == nullptr) return 0;
+  return call_procedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+namespace {
+
+// The character a key types, 0 for none.
+char typed_character(int key, bool shift) {
+  if (key >= 'A' && key <= 'Z') return static_cast<char>(shift ? key : key - 'A' + 'a');
+  if (key >= '0' && key <= '9') return static_cast<char>(key);
+  switch (key) {
+    case VK_SPACE: return ' ';
+    case VK_RETURN: return '\r';
+    case VK_ESCAPE: return 0x1B;
+    case VK_BACK: return 0x08;
+    case VK_TAB: return 0x09;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+BOOL TranslateMessage(const MSG* message) {
+  if (message == nullptr ||
+      (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN)) {
+    return FALSE;
+  }
+  char c = typed_character(static_cast<int>(message->wParam), GetKeyState(VK_SHIFT) < 0);
+  if (c == 0) return FALSE;
+  UINT typed = message->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
+  lock_type lock(sys().mutex);
+  // The character comes before anything posted after the key.
+  own_queue().posted.push_front(MSG{message->hwnd, typed, static_cast<BYTE>(c), message->lParam,
+                                    message->time, message->pt});
+  return TRUE;
+}
+
+DWORD GetMessageTime() {
+  lock_type lock(sys().mutex);
+  return own_queue().last_message_time;
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL wait_all,
+                                DWORD milliseconds, DWORD wake_mask) {
+  if (wait_all || count >= MAXIMUM_WAIT_OBJECTS || (count > 0 && objects == nullptr)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return WAIT_FAILED;
+  }
+  // Kernel objects have no way to wake this wait, so they are looked at
+  // again every millisecond while there are any.
+  constexpr uint64_t object_poll_ns = 1'000'000;
+  uint64_t start = monotonic_nanoseconds();
+  uint64_t limit = milliseconds == INFINITE ? UINT64_MAX : uint64_t{milliseconds} * 1'000'000;
+  DWORD thread = GetCurrentThreadId();
+  for (;;) {
+    for (DWORD i = 0; i < count; ++i) {
+      if (WaitForSingleObject(objects[i], 0) == WAIT_OBJECT_0) return WAIT_OBJECT_0 + i;
+    }
+    lock_type lock(sys().mutex);
+    if ((queue_status(queue_of(thread), thread) & wake_mask) != 0) return WAIT_OBJECT_0 + count;
+    uint64_t elapsed = monotonic_nanoseconds() - start;
+    if (elapsed >= limit) return WAIT_TIMEOUT;
+    uint64_t wait = limit - elapsed;
+    if (count > 0) wait = std::min(wait, object_poll_ns);
+    wait_for_queue(lock, thread, wait);
+  }
+}
+
+DWORD GetQueueStatus(UINT flags) {
+  lock_type lock(sys().mutex);
+  DWORD thread = GetCurrentThreadId();
+  DWORD status = queue_status(queue_of(thread), thread) & flags;
+  return (status << 16) | status;
+}
+
+short GetKeyState(int virtual_key) {
+  lock_type lock(sys().mutex);
+  BYTE key = own_queue().keys[virtual_key & 0xFF];
+  return static_cast<short>(((key & 0x80) != 0 ? 0x8000 : 0) | (key & 1));
+}
+
+// --- timers ---
+
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, TIMERPROC procedure) {
+  lock_type lock(sys().mutex);
+  if (window != nullptr && checked_window(window) == nullptr) return 0;
+  DWORD thread = GetCurrentThreadId();
+  uint64_t period = uint64_t{std::max(milliseconds, minimum_timer_ms)} * 1'000'000;
+  auto& timers = sys().timers;
+  auto same = std::find_if(timers.begin(), timers.end(), [&](const timer_entry& t) {
+    return t.window == window && t.id == id && (window != nullptr || t.thread == thread);
+  });
+  if (same == timers.end() && window == nullptr) id = sys().next_timer_id++;
+  timer_entry timer{window, id, thread, procedure, period, now_ns() + period};
+  if (same != timers.end()) {
+    *same = timer;
+  } else {
+    timers.push_back(timer);
+  }
+  sys().changed.notify_all();
+  return id != 0 ? id : 1;
+}
+
+BOOL KillTimer(HWND window, UINT_PTR id) {
+  lock_type lock(sys().mutex);
+  auto& timers = sys().timers;
+  auto same = std::find_if(timers.begin(), timers.end(),
+                           [&](const timer_entry& t) { return t.window == window && t.id == id; });
+  if (same == timers.end()) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  timers.erase(same);
+  // A WM_TIMER already taken out of the queue stays with its taker; none
+  // waits in the queue, as timer messages are made when they are taken.
+  return TRUE;
+}
+
+// --- test hooks ---
+
+void set_timer_clock(timer_clock clock) {
+  lock_type lock(sys().mutex);
+  sys().clock = clock;
+}
+
+void reset_window_system() {
+  {
+    lock_type lock(sys().mutex);
+    window_system& s = sys();
+    s.windows.clear();
+    s.z_order.clear();
+    s.classes.clear();
+    s.queues.clear();
+    s.timers.clear();
+    s.foreground = nullptr;
+    s.clock = nullptr;
+    s.next_timer_id = first_thread_timer_id;
+  }
+  detail::reset_dialog_state();
+}
+
+}  // namespace plat
