@@ -136,14 +136,16 @@ TEST_F(ascii_driver_test, end_of_record_with_missing_codes_stops_at_the_text_end
   EXPECT_EQ(send(f, "ENDOFRECORD"), "\r");
 }
 
-TEST_F(ascii_driver_test, ctrl_z_ends_the_file_unless_it_is_data) {
+TEST_F(ascii_driver_test, ctrl_z_ends_a_line_and_at_a_line_start_the_file) {
   DeclaredFile f;
-  open_with(f, "ab\x1a" "cd\r\n");
-  EXPECT_EQ(read_all(f), (std::vector<std::string>{"ab"}));
+  open_with(f, "ab\x1a" "cd\r\n\x1a" "ef\r\n");
+  EXPECT_EQ(read_all(f), (std::vector<std::string>{"ab", "cd"}));
+  EXPECT_EQ(error_code(), 33);
+  EXPECT_EQ(f.call(OP_EOF), 1);
   f.call(OP_CLOSE);
   DeclaredFile g;
-  open_with(g, "ab\x1a" "cd\r\n", 250, "/CTRLZISEOF=OFF");
-  EXPECT_EQ(read_all(g), (std::vector<std::string>{"ab\x1a" "cd"}));
+  open_with(g, "ab\x1a" "cd\r\n\x1a" "ef\r\n", 250, "/CTRLZISEOF=OFF");
+  EXPECT_EQ(read_all(g), (std::vector<std::string>{"ab\x1a" "cd", "\x1a" "ef"}));
 }
 
 TEST_F(ascii_driver_test, empty_file_gives_record_not_available) {
