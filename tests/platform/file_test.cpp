@@ -1,0 +1,271 @@
+#include "platform/file.h"
+
+#include <cstring>
+#include <filesystem>
+
+#include "platform/clock.h"
+#include "platform/last_error.h"
+#include "scratch_folder.h"
+
+using namespace plat;
+
+namespace {
+
+class file_test : public scratch_folder {};
+
+HANDLE open_for(const char* name, DWORD access, DWORD share, DWORD creation) {
+  return CreateFileA(name, access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+TEST_F(file_test, missing_final_component_is_2_and_missing_folder_is_3) {
+  write_text("plain", "x");
+  EXPECT_EQ(open_for("absent.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(open_for("nofolder\\absent.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(open_for("plain/inside.txt", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);  // a file on the way is no folder
+  EXPECT_EQ(open_for("nofolder/new.txt", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(open_for("", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(file_test, creation_dispositions_report_existing_files_as_windows_does) {
+  HANDLE h = open_for("a.txt", GENERIC_WRITE, 0, CREATE_ALWAYS);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(h, "hello", 5, &written, nullptr));
+  EXPECT_EQ(written, 5u);
+  ASSERT_TRUE(CloseHandle(h));
+
+  EXPECT_EQ(open_for("a.txt", GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+
+  h = open_for("a.txt", GENERIC_READ, 0, OPEN_ALWAYS);
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(GetFileSize(h, nullptr), 5u);  // OPEN_ALWAYS keeps the contents
+  CloseHandle(h);
+
+  h = open_for("a.txt", GENERIC_WRITE, 0, CREATE_ALWAYS);
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(GetFileSize(h, nullptr), 0u);  // CREATE_ALWAYS empties it
+  CloseHandle(h);
+
+  EXPECT_EQ(open_for("a.txt", GENERIC_READ, 0, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(open_for("a.txt", GENERIC_READ, 0, 9), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(file_test, both_separators_and_a_final_single_period_name_the_same_file) {
+  std::filesystem::create_directory("sub");
+  HANDLE h = open_for("sub\\note.", GENERIC_WRITE, 0, CREATE_ALWAYS);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  EXPECT_TRUE(std::filesystem::exists("sub/note"));
+  EXPECT_FALSE(std::filesystem::exists("sub/note."));
+  EXPECT_EQ(GetFileAttributesA("sub/note"), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(GetFileAttributesA((root_.string() + "\\sub\\note").c_str()), FILE_ATTRIBUTE_NORMAL);
+  // Two periods are not one: that name stays as written.
+  h = open_for("sub/two..", GENERIC_WRITE, 0, CREATE_ALWAYS);
+  CloseHandle(h);
+  EXPECT_TRUE(std::filesystem::exists("sub/two.."));
+}
+
+TEST_F(file_test, names_reach_the_system_as_raw_bytes) {
+  const char name[] = "caf\xC3\xA9.txt";  // UTF-8 é, no code-page conversion
+  HANDLE h = open_for(name, GENERIC_WRITE, 0, CREATE_ALWAYS);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(u8"café.txt")));
+}
+
+TEST_F(file_test, reads_writes_seeks_and_cuts) {
+  HANDLE h = open_for("data.bin", GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+  DWORD n = 0;
+  ASSERT_TRUE(WriteFile(h, "0123456789", 10, &n, nullptr));
+  EXPECT_EQ(SetFilePointer(h, 3, nullptr, FILE_BEGIN), 3u);
+  char buffer[16] = {};
+  ASSERT_TRUE(ReadFile(h, buffer, 4, &n, nullptr));
+  EXPECT_EQ(std::string(buffer, n), "3456");
+  EXPECT_EQ(SetFilePointer(h, -2, nullptr, FILE_END), 8u);
+  ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &n, nullptr));
+  EXPECT_EQ(std::string(buffer, n), "89");
+  ASSERT_TRUE(ReadFile(h, buffer, sizeof buffer, &n, nullptr));  // end of file: success, nothing
+  EXPECT_EQ(n, 0u);
+  EXPECT_EQ(SetFilePointer(h, -20, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+  EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+  EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 10u);  // a failed move leaves the place
+  SetFilePointer(h, 4, nullptr, FILE_BEGIN);
+  ASSERT_TRUE(SetEndOfFile(h));
+  DWORD high = 7;
+  EXPECT_EQ(GetFileSize(h, &high), 4u);
+  EXPECT_EQ(high, 0u);
+  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  ASSERT_TRUE(FlushFileBuffers(h));
+  CloseHandle(h);
+  EXPECT_EQ(read_text("data.bin"), "0123");
+}
+
+TEST_F(file_test, a_handle_does_only_what_its_access_allows) {
+  write_text("r.txt", "abc");
+  HANDLE h = open_for("r.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  DWORD n = 0;
+  EXPECT_FALSE(WriteFile(h, "x", 1, &n, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(SetEndOfFile(h));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  CloseHandle(h);
+  EXPECT_FALSE(CloseHandle(h));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  EXPECT_FALSE(ReadFile(h, &n, 1, &n, nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(file_test, a_directory_or_read_only_file_refuses_writing) {
+  std::filesystem::create_directory("dir");
+  EXPECT_EQ(open_for("dir", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  HANDLE h = CreateFileA("ro.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_READONLY,
+                         nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD n = 0;
+  EXPECT_TRUE(WriteFile(h, "x", 1, &n, nullptr));  // the creating handle may still write
+  CloseHandle(h);
+  EXPECT_EQ(GetFileAttributesA("ro.txt"), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(open_for("ro.txt", GENERIC_WRITE, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(DeleteFileA("ro.txt"));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(DeleteFileA("dir"));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(file_test, delete_move_and_copy_keep_the_windows_errors) {
+  write_text("a.txt", "alpha");
+  write_text("b.txt", "beta");
+  EXPECT_FALSE(MoveFileA("a.txt", "b.txt"));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(read_text("b.txt"), "beta");
+  ASSERT_TRUE(MoveFileA("a.txt", "c.txt"));
+  EXPECT_EQ(read_text("c.txt"), "alpha");
+  EXPECT_FALSE(MoveFileA("a.txt", "d.txt"));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+  EXPECT_FALSE(CopyFileA("c.txt", "b.txt", TRUE));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+  ASSERT_TRUE(CopyFileA("c.txt", "b.txt", FALSE));
+  EXPECT_EQ(read_text("b.txt"), "alpha");
+  EXPECT_FALSE(CopyFileA("missing.txt", "e.txt", FALSE));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+  ASSERT_TRUE(DeleteFileA("b.txt"));
+  EXPECT_FALSE(DeleteFileA("b.txt"));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(DeleteFileA("nofolder/b.txt"));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(file_test, copy_that_fails_half_way_leaves_no_partial_target) {
+  write_text("big.bin", std::string(200000, 'z'));
+  fail_syscall(syscall_id::write, 2, std::errc::no_space_on_device);
+  EXPECT_FALSE(CopyFileA("big.bin", "copy.bin", FALSE));
+  EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+  EXPECT_FALSE(std::filesystem::exists("copy.bin"));
+}
+
+TEST_F(file_test, directories_are_made_one_level_at_a_time) {
+  ASSERT_TRUE(CreateDirectoryA("WRK", nullptr));
+  EXPECT_FALSE(CreateDirectoryA("WRK\\", nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+  EXPECT_FALSE(CreateDirectoryA("x/y/z", nullptr));
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(GetFileAttributesA("WRK"), FILE_ATTRIBUTE_DIRECTORY);
+  write_text("WRK/f", "1");
+  EXPECT_FALSE(RemoveDirectoryA("WRK"));
+  EXPECT_EQ(GetLastError(), ERROR_DIR_NOT_EMPTY);
+  EXPECT_FALSE(RemoveDirectoryA("WRK/f"));
+  EXPECT_EQ(GetLastError(), ERROR_DIRECTORY);
+  EXPECT_EQ(GetFileAttributesA("none"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(file_test, find_lists_matches_with_dots_first_then_by_name) {
+  write_text("b.TXT", "22");
+  write_text("a.txt", "1");
+  write_text("c.dat", "");
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA("*.txt", &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  EXPECT_STREQ(found.cFileName, "a.txt");
+  EXPECT_EQ(found.nFileSizeLow, 1u);
+  ASSERT_TRUE(FindNextFileA(search, &found));
+  EXPECT_STREQ(found.cFileName, "b.TXT");  // wild cards ignore case
+  EXPECT_FALSE(FindNextFileA(search, &found));
+  EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+  EXPECT_FALSE(CloseHandle(search));  // a search is closed by FindClose only
+  EXPECT_TRUE(FindClose(search));
+
+  search = FindFirstFileA("*.*", &found);
+  EXPECT_STREQ(found.cFileName, ".");
+  FindNextFileA(search, &found);
+  EXPECT_STREQ(found.cFileName, "..");
+  EXPECT_EQ(found.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+  FindClose(search);
+
+  search = FindFirstFileA(at("c.dat").c_str(), &found);  // no wild card: that entry itself
+  EXPECT_STREQ(found.cFileName, "c.dat");
+  FindClose(search);
+  EXPECT_EQ(FindFirstFileA("*.none", &found), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(FindFirstFileA("nofolder/*.txt", &found), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(file_test, file_times_travel_through_dos_date_and_local_time) {
+  HANDLE h = open_for("t.txt", GENERIC_WRITE, 0, CREATE_ALWAYS);
+  // 2024-03-15 13:45:30 packed as DOS date and time.
+  WORD date = WORD(((2024 - 1980) << 9) | (3 << 5) | 15);
+  WORD time = WORD((13 << 11) | (45 << 5) | 15);
+  FILETIME local, utc;
+  ASSERT_TRUE(DosDateTimeToFileTime(date, time, &local));
+  ASSERT_TRUE(LocalFileTimeToFileTime(&local, &utc));
+  ASSERT_TRUE(SetFileTime(h, &utc, &utc, &utc));
+  FILETIME written;
+  ASSERT_TRUE(GetFileTime(h, nullptr, nullptr, &written));
+  FILETIME back_local;
+  ASSERT_TRUE(FileTimeToLocalFileTime(&written, &back_local));
+  WORD back_date = 0, back_time = 0;
+  ASSERT_TRUE(FileTimeToDosDateTime(&back_local, &back_date, &back_time));
+  EXPECT_EQ(back_date, date);
+  EXPECT_EQ(back_time, time);
+  CloseHandle(h);
+
+  SYSTEMTIME early{1979, 12, 0, 31, 0, 0, 0, 0};
+  FILETIME before_dos;
+  ASSERT_TRUE(SystemTimeToFileTime(&early, &before_dos));
+  EXPECT_FALSE(FileTimeToDosDateTime(&before_dos, &back_date, &back_time));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(file_test, old_style_numbers_write_files_and_aux_is_standard_error) {
+  write_text("log.txt", "0123456789");
+  HFILE f = _lopen("log.txt", OF_READWRITE);
+  ASSERT_NE(f, HFILE_ERROR);
+  EXPECT_EQ(_lwrite(f, "ab", 2), 2u);
+  EXPECT_EQ(_lwrite(f, "", 0), 0u);  // writing nothing cuts the file here
+  EXPECT_EQ(_lclose(f), 0);
+  EXPECT_EQ(read_text("log.txt"), "ab");
+  EXPECT_EQ(_lopen("nothere.txt", OF_READ), HFILE_ERROR);
+
+  testing::internal::CaptureStderr();
+  HFILE aux = _lopen("aux", OF_WRITE);
+  ASSERT_NE(aux, HFILE_ERROR);
+  EXPECT_EQ(_lwrite(aux, "to the console\n", 15), 15u);
+  _lclose(aux);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "to the console\n");
+}
