@@ -33,12 +33,13 @@ struct DebugLog {
 
   DebugLog() { plat::InitializeCriticalSection(&section); }
 
+  // Lines after this are dropped: the log is not created a second time in
+  // one run, which would throw away what it already holds.
   void close() {
     if (file != plat::INVALID_HANDLE_VALUE) plat::CloseHandle(file);
     if (aux != plat::HFILE_ERROR) plat::_lclose(aux);
     file = plat::INVALID_HANDLE_VALUE;
     aux = plat::HFILE_ERROR;
-    opened = false;
     aux_copy = false;
   }
 
@@ -160,6 +161,7 @@ void reset_debug_log() {
   DebugLog& log = debug_log();
   plat::EnterCriticalSection(&log.section);
   log.close();
+  log.opened = false;
   log.in_progress = 0;
   log.output = write_to_log_file;
   plat::LeaveCriticalSection(&log.section);

@@ -27,7 +27,7 @@ void trace_error(const char* text);
 
 // The trace support's start/stop routine for the initialisation table
 // (argument 0 at start-up, 1 at shutdown; priority 255, the first to start).
-// Stopping closes the log file.
+// Stopping closes the log file; lines written after that are dropped.
 void trace_support_routine(int argument);
 
 // Replaces the output operation (null restores the default) and gives the

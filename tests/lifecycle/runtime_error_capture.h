@@ -69,4 +69,29 @@ class RuntimeErrorCapture {
   static void record_line(const char* text, std::size_t length) { log().append(text, length); }
 };
 
+// True when `log` is exactly an error trace of `message`: the "Error:" line,
+// one to ten return-address lines of 8 to 16 lower-case hex digits, and the
+// line of 34 hyphens.
+inline bool is_error_trace(const std::string& log, const std::string& message) {
+  std::string head = "Error: " + message + "\r\n";
+  std::string tail = std::string(34, '-') + "\r\n";
+  if (log.size() < head.size() + tail.size() || log.compare(0, head.size(), head) != 0 ||
+      log.compare(log.size() - tail.size(), tail.size(), tail) != 0) {
+    return false;
+  }
+  std::string addresses = log.substr(head.size(), log.size() - head.size() - tail.size());
+  int lines = 0;
+  for (std::size_t at = 0; at < addresses.size(); ++lines) {
+    std::size_t end = addresses.find("\r\n", at);
+    if (end == std::string::npos || addresses.compare(at, 3, "   ") != 0) return false;
+    std::string digits = addresses.substr(at + 3, end - at - 3);
+    if (digits.size() < 8 || digits.size() > 16 ||
+        digits.find_first_not_of("0123456789abcdef") != std::string::npos) {
+      return false;
+    }
+    at = end + 2;
+  }
+  return lines >= 1 && lines <= 10;
+}
+
 }  // namespace life_test

@@ -1,0 +1,165 @@
+#include "drivers/error_state.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lifecycle/heap.h"
+#include "platform/last_error.h"
+
+namespace {
+
+using drv::ErrorState;
+
+std::string trimmed(std::string_view field) {
+  std::size_t end = field.find_last_not_of(' ');
+  return std::string(field.substr(0, end == std::string_view::npos ? 0 : end + 1));
+}
+
+bool override_file_not_found(std::int32_t code, std::string_view* text) {
+  if (code != 2) return false;
+  *text = "   Datei nicht gefunden";
+  return true;
+}
+
+TEST(error_state_test, starts_clear_with_blank_texts) {
+  ErrorState state;
+  EXPECT_EQ(state.code(), 0);
+  EXPECT_EQ(state.failing_file(), nullptr);
+  EXPECT_EQ(state.message(), std::string(80, ' '));
+  EXPECT_EQ(state.file_error_message(), std::string(255, ' '));
+  EXPECT_EQ(state.file_error_code(), std::string(81, ' '));
+}
+
+TEST(error_state_test, posting_zero_takes_the_system_error) {
+  ErrorState state;
+  plat::SetLastError(32);
+  EXPECT_EQ(state.post(0), 332);
+  EXPECT_EQ(state.code(), 332);
+  EXPECT_EQ(state.system_error(), 32u);
+  EXPECT_EQ(trimmed(state.message()), "Sharing Violation");
+}
+
+TEST(error_state_test, a_code_without_text_shows_the_unknown_form) {
+  ErrorState state;
+  plat::SetLastError(0);
+  state.post(112);
+  EXPECT_EQ(trimmed(state.message()), "Unknown Error Posted : 112");
+  plat::SetLastError(112);
+  state.post(0);
+  EXPECT_EQ(state.code(), 412);
+  EXPECT_EQ(trimmed(state.message()), "Unknown Error Posted : 412");
+  EXPECT_EQ(state.message_of(0).view(), "Unknown Error Posted");
+  EXPECT_EQ(state.message_of(-5).view(), "Unknown Error Posted : -5");
+}
+
+TEST(error_state_test, post_clears_the_failing_file_and_note_sets_it) {
+  ErrorState state;
+  auto* file = reinterpret_cast<const drv::FileDeclaration*>(&state);
+  state.post(2);
+  state.note_failing_file(file);
+  EXPECT_EQ(state.failing_file(), file);
+  state.post(33);
+  EXPECT_EQ(state.failing_file(), nullptr);
+  EXPECT_EQ(trimmed(state.message()), "Record Not Available");
+}
+
+TEST(error_state_test, clear_keeps_the_system_error_and_blanks_the_rest) {
+  ErrorState state;
+  plat::SetLastError(5);
+  state.post(0);
+  state.note_failing_file(reinterpret_cast<const drv::FileDeclaration*>(&state));
+  state.clear();
+  EXPECT_EQ(state.code(), 0);
+  EXPECT_EQ(state.system_error(), 5u);
+  EXPECT_EQ(state.failing_file(), nullptr);
+  EXPECT_EQ(state.message(), std::string(80, ' '));
+}
+
+TEST(error_state_test, override_wins_and_leading_blanks_are_skipped_in_the_field) {
+  ErrorState state;
+  state.set_message_override(&override_file_not_found);
+  state.post(2);
+  EXPECT_EQ(trimmed(state.message()), "Datei nicht gefunden");
+  EXPECT_EQ(state.message_of(2).view(), "   Datei nicht gefunden");
+  EXPECT_EQ(state.message_of(3).view(), "Path Not Found");
+}
+
+TEST(error_state_test, the_unknown_form_uses_an_override_of_81) {
+  ErrorState state;
+  state.set_message_override([](std::int32_t code, std::string_view* text) {
+    if (code != 81) return false;
+    *text = "Unbekannter Fehler";
+    return true;
+  });
+  EXPECT_EQ(state.message_of(1).view(), "Unbekannter Fehler : 1");
+}
+
+TEST(error_state_test, the_message_field_holds_at_most_79_characters) {
+  ErrorState state;
+  state.set_message_override([](std::int32_t, std::string_view* text) {
+    static const std::string long_text(300, 'x');
+    *text = long_text;
+    return true;
+  });
+  EXPECT_EQ(state.message_of(7).length, 255u);
+  state.post(7);
+  EXPECT_EQ(state.message(), std::string(79, 'x') + ' ');
+}
+
+TEST(error_state_test, save_and_restore_nest) {
+  ErrorState state;
+  state.post(2);
+  state.save();
+  state.post(33);
+  state.save();
+  state.clear();
+  state.restore();
+  EXPECT_EQ(state.code(), 33);
+  state.restore();
+  EXPECT_EQ(state.code(), 2);
+  EXPECT_EQ(trimmed(state.message()), "File Not Found");
+  state.restore();  // nothing saved: nothing changes
+  EXPECT_EQ(state.code(), 2);
+}
+
+TEST(error_state_test, a_save_that_finds_no_memory_is_matched_by_a_restore_that_does_nothing) {
+  ErrorState state;
+  state.post(2);
+  state.save();
+  state.post(33);
+  {
+    life::HeapFailureGuard guard;
+    state.save();
+  }
+  state.post(35);
+  state.restore();  // matches the failed save
+  EXPECT_EQ(state.code(), 35);
+  state.restore();
+  EXPECT_EQ(state.code(), 2);
+}
+
+TEST(error_state_test, post_and_clear_notify_the_change_hook) {
+  ErrorState state;
+  static int calls;
+  calls = 0;
+  state.set_change_hook([](const ErrorState&) { ++calls; });
+  state.post(2);
+  state.clear();
+  state.note_failing_file(nullptr);
+  EXPECT_EQ(calls, 2);
+}
+
+TEST(error_state_test, reset_drops_saved_states_and_hooks) {
+  ErrorState& state = drv::error_state();
+  state.set_message_override(&override_file_not_found);
+  state.post(2);
+  state.save();
+  state.reset();
+  EXPECT_EQ(state.code(), 0);
+  state.restore();
+  EXPECT_EQ(state.code(), 0);
+  EXPECT_EQ(state.message_of(2).view(), "File Not Found");
+}
+
+}  // namespace
