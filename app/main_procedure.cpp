@@ -33,13 +33,11 @@ constexpr bool kNumericArgument[kProcedureArguments] = {false, true,  false, fal
 }  // namespace
 
 int32_t split_delimited(const char* command_text, char delimiter, ProgramQueue& queue, MainLocals& locals) {
-  int32_t first = 0;
-  locals.current = 0;
-  locals.next = 0;
-  for (;;) {
-    locals.current = find_delimiter(command_text, delimiter, locals.current + 1);
-    if (locals.current == 0) break;
-    if (first == 0) first = locals.current;
+  // Each delimiter closes one text and opens the next, so successive
+  // delimiters enclose successive entries.
+  locals.current = find_delimiter(command_text, delimiter, 1);
+  const int32_t first = locals.current;
+  while (locals.current != 0) {
     locals.next = find_delimiter(command_text, delimiter, locals.current + 1);
     if (locals.next == 0) break;
     rt::assign_string(queue.field(), queue.field_size(), command_text + locals.current,

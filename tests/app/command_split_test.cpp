@@ -17,9 +17,10 @@ namespace {
 
 // A CommandText of 10000 bytes holding `text`, space-padded.
 struct CommandText {
-  explicit CommandText(const std::string& text) {
+  // Not inlined: the compiler otherwise misjudges the bounds of short literals.
+  [[gnu::noinline]] explicit CommandText(const std::string& text) {
     std::memset(bytes, ' ', sizeof bytes);
-    std::memcpy(bytes, text.data(), text.size() < sizeof bytes ? text.size() : sizeof bytes);
+    for (size_t i = 0; i < text.size() && i < sizeof bytes; ++i) bytes[i] = text[i];
   }
   std::string clipped() const { return std::string(app::clipped(bytes, sizeof bytes)); }
   char bytes[app::kCommandTextSize];

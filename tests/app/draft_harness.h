@@ -296,7 +296,8 @@ inline std::string mime_check(const fs::path& message, const Lines& manifest) {
   for (const std::string& entry : manifest) listed += entry + "\n";
   write_bytes(list, listed);
   const fs::path report = message.parent_path() / ".mime_report";
-  const std::string command = "python3 " + shell_quote(std::string(MSGMAKE_SOURCE_DIR) + "/tests/app/mime_check.py") +
+  // Source paths in the manifest are relative to the message's folder.
+  const std::string command = "cd " + shell_quote(message.parent_path().string()) + " && python3 " + shell_quote(std::string(MSGMAKE_SOURCE_DIR) + "/tests/app/mime_check.py") +
                               " " + shell_quote(message.string()) + " " + shell_quote(list.string()) + " >" +
                               shell_quote(report.string()) + " 2>&1";
   (void)std::system(command.c_str());
