@@ -56,7 +56,7 @@ struct Cursor {
   bool done() const { return at >= text.size(); }
   char peek() const { return done() ? '\0' : text[at]; }
   bool take(char c) {
-    if (peek() != c || done()) return false;
+    if (done() || text[at] != c) return false;
     ++at;
     return true;
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -87,7 +88,7 @@ TEST(command_line_test, zero_gives_the_program_path) {
   const std::string path = query("0");
   ASSERT_FALSE(path.empty());
   EXPECT_EQ(path.front(), '/');
-  EXPECT_NE(path.find("runtime_tests"), std::string::npos) << path;
+  EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
 }
 
 TEST(command_line_test, no_arguments_give_empty_results) {

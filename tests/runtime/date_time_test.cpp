@@ -112,9 +112,11 @@ TEST(date_time_test, century_window_places_two_digit_years) {
   EXPECT_EQ(complete_year(45), 1945);
   EXPECT_EQ(complete_year(0), 2000);
   EXPECT_EQ(complete_year(99), 1999);
-  EXPECT_EQ(complete_year(24, 0), 2024);  // window 0: this year and 99 ahead
-  EXPECT_EQ(complete_year(23, 0), 2123);
-  EXPECT_EQ(complete_year(10, 19), 2105);  // 80 ahead
+  // The window runs from the year after (now - window) to 100 years later.
+  EXPECT_EQ(complete_year(25, 0), 2025);
+  EXPECT_EQ(complete_year(24, 0), 2124);
+  EXPECT_EQ(complete_year(6, 19), 2006);  // the window of ">80"
+  EXPECT_EQ(complete_year(5, 19), 2105);
   EXPECT_EQ(complete_year(150), 150);
   EXPECT_EQ(DATE(7, 5, 24), DATE(7, 5, 2024));
   EXPECT_EQ(DATE(7, 5, 50), DATE(7, 5, 1950));

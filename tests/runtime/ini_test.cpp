@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 class Profiles {
  public:
   Profiles() {
-    folder_ = fs::temp_directory_path() / ("ini_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ = fs::temp_directory_path() /
+              (std::string("ini_test_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(folder_);
     std::ofstream(folder_ / "app.ini") << "[Paths]\nWork=C:\\work\\\nLong=" << std::string(2000, 'v')
                                        << "\n[Other]\nWork=no\n";

@@ -64,7 +64,7 @@ TEST_F(picture_format_test, blank_and_invalid_dates) {
   EXPECT_EQ(format_date(0, "@D1B"), "        ");
   EXPECT_EQ(format_date(-1, "@D1B"), "        ");
   EXPECT_EQ(format_date(0, "@D1"), "  /  /  ");
-  EXPECT_EQ(format_date(kLastDateSerial + 1, "@D3"), "    ,    ");
+  EXPECT_EQ(format_date(kLastDateSerial + 1, "@D3"), "      ,    ");
   EXPECT_EQ(format("not a number", "@D1"), "  /  /  ");
   EXPECT_EQ(format(" 72687 ", "@D10"), "2000/01/01");
 }
@@ -128,7 +128,8 @@ TEST_F(picture_format_test, deformat_completes_two_digit_years_with_the_picture_
   EXPECT_EQ(deformat(" 7/05/44", "@D1"), std::to_string(DATE(7, 5, 2044)));
   EXPECT_EQ(deformat(" 7/05/45", "@D1"), std::to_string(DATE(7, 5, 1945)));
   EXPECT_EQ(deformat(" 7/05/45", "@D1<10"), std::to_string(DATE(7, 5, 2045)));
-  EXPECT_EQ(deformat(" 7/05/30", "@D1>5"), std::to_string(DATE(7, 5, 1930)));
+  EXPECT_EQ(deformat(" 7/05/30", "@D1>5"), std::to_string(DATE(7, 5, 2030)));
+  EXPECT_EQ(deformat(" 7/05/31", "@D1>5"), std::to_string(DATE(7, 5, 1931)));
 }
 
 TEST_F(picture_format_test, deformat_reads_times_back) {

@@ -61,7 +61,7 @@ TEST(picture_test, standard_date_layouts) {
   }
   // Upper-case letters of a form are space-filled, lower-case zero-filled.
   EXPECT_EQ(fills_of(compile_picture("D1")), " 0/00/00");
-  EXPECT_EQ(fills_of(compile_picture("D3")), "    0,0000");
+  EXPECT_EQ(fills_of(compile_picture("D3")), "     0,0000");
 }
 
 TEST(picture_test, standard_time_layouts) {
