@@ -43,7 +43,7 @@ print(f"To: {msg['To']}\nSubject: {msg['Subject']}\nX-Unsent: {msg['X-Unsent']}"
 def show(part, depth):
     pad = "  " * depth
     info = [part.get_content_type()]
-    if part.get_filename(): info.append(f"file={part.get_filename()!r}")
+    if part.get_content_disposition() == "attachment": info.append(f"attachment={part.get_filename()!r}")
     elif part.get_param("name"): info.append(f"name={part.get_param('name')!r}")
     if part.get("Content-ID"): info.append(f"id={part.get('Content-ID')}")
     if not part.is_multipart(): info.append(f"{len(part.get_payload(decode=True))} bytes")
