@@ -48,8 +48,18 @@ int32_t rename_code(uint32_t error) {
   return error == 0 ? 0 : error == 2 || error == 3 ? int32_t(error) : 5;
 }
 
+// The same name without regard to case; both separators count as one.
+bool same_name(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    if (is_separator(*a) && is_separator(*b)) continue;
+    char x[2] = {*a, 0}, y[2] = {*b, 0};
+    if (plat::lstrcmpiA(x, y) != 0) return false;
+    if (*a == 0) return true;
+  }
+}
+
 int32_t copy_to(const char* source, const char* target) {
-  if (plat::lstrcmpiA(source, target) == 0) return 0;
+  if (same_name(source, target)) return 0;
   return int32_t(sys::copy(source, target));
 }
 
