@@ -4,12 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "drivers/ascii_driver.h"
+#include "drivers/file_declaration.h"
+#include "drivers/open_files.h"
+#include "drivers/record_descriptor.h"
 #include "lifecycle/module_registry.h"
 #include "lifecycle/process_state.h"
 #include "lifecycle/shutdown.h"
+#include "platform/file.h"
 #include "platform/process.h"
 
 namespace {
@@ -179,4 +186,62 @@ int run_entry(void*) {
 
 TEST(startup_test, process_entry_ends_with_the_first_procedures_code) {
   EXPECT_EQ(plat::run_in_child_process(&run_entry, nullptr), 42);
+}
+
+namespace {
+
+// A text file declared as the program declares its message file.
+struct OpenTextFile {
+  char name[64] = {};
+  unsigned char line[16] = {};
+  unsigned char descriptor[40] = {};
+  drv::FileDeclaration file{};
+};
+OpenTextFile left_open;
+
+// The file drivers' start routine as a program installs it.
+void app_file_cleanup_routine(int32_t stage) {
+  if (stage == life::kStartStage) life::process_state().set_final_file_cleanup(&drv::close_all_files);
+}
+
+int leave_a_file_open() {
+  std::snprintf(left_open.name, sizeof left_open.name, "%s/startup-test-%u.txt",
+                std::filesystem::temp_directory_path().c_str(), static_cast<unsigned>(plat::GetCurrentProcessId()));
+  drv::DescriptorWriter writer(left_open.descriptor, sizeof left_open.descriptor);
+  writer.begin_group();
+  writer.field(drv::FT_STRING, "LINE", sizeof left_open.line);
+  writer.end_group();
+  drv::FileDeclaration& f = left_open.file;
+  f.driver = &drv::ascii_driver;
+  f.name = left_open.name;
+  f.name_length = drv::kNulTerminated;
+  f.driver_string = "";
+  f.driver_string_length = drv::kNulTerminated;
+  f.attributes = drv::kDeclCreate;
+  f.record_length = sizeof left_open.line;
+  f.record_descriptor = left_open.descriptor;
+  f.record = left_open.line;
+  drv::CREATE(&f);
+  drv::OPEN(&f, 0x22);
+  return drv::files_in_use() == 1 ? 0 : 50;
+}
+
+// Runs at shutdown after the file clean-up: ends the process at once with a
+// code that tells whether the file was closed.
+void report_open_files(int32_t stage) {
+  if (stage != life::kStopStage) return;
+  plat::DeleteFileA(left_open.name);
+  life::shutdown().exit(drv::files_in_use() == 0 ? 42 : 43);
+}
+
+int run_program_leaving_a_file_open(void*) {
+  static const life::InitEntry table[] = {{16, &app_file_cleanup_routine, nullptr}, {5, nullptr, &report_open_files}};
+  static life::ModuleDescriptor program = module_with(std::begin(table), std::end(table));
+  life::process_entry(program, &leave_a_file_open);
+}
+
+}  // namespace
+
+TEST(startup_test, file_left_open_by_the_main_procedure_is_closed_at_shutdown) {
+  EXPECT_EQ(plat::run_in_child_process(&run_program_leaving_a_file_open, nullptr), 42);
 }
