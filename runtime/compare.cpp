@@ -25,12 +25,11 @@ int32_t collate_bytes(const Locale& loc, uint8_t a, uint8_t b) {
   if (!loc.digraphs_in_use()) return loc.collate(a, b);
   Expansion ea = expand(loc, a);
   Expansion eb = expand(loc, b);
-  uint32_t n = ea.count > eb.count ? ea.count : eb.count;
+  // Only the characters both expansions have are weighed; when they agree
+  // the walk goes on with the next position.
+  uint32_t n = ea.count < eb.count ? ea.count : eb.count;
   for (uint32_t i = 0; i < n; ++i) {
-    // A shorter expansion is followed by a space, as a shorter text is.
-    uint8_t ca = i < ea.count ? ea.chars[i] : ' ';
-    uint8_t cb = i < eb.count ? eb.chars[i] : ' ';
-    int32_t d = loc.collate(ca, cb);
+    int32_t d = loc.collate(ea.chars[i], eb.chars[i]);
     if (d != 0) return d;
   }
   return 0;

@@ -23,6 +23,7 @@ class ByteSource {
   explicit ByteSource(plat::HANDLE file) : data_(buffer_), file_(file) {}
 
   int next() {
+    if (ended_) return kEnd;
     if (at_ == size_ && !refill()) {
       ended_ = true;
       return kEnd;
