@@ -1,0 +1,82 @@
+#include "platform/path.h"
+
+#include <cstring>
+#include <filesystem>
+
+#include "platform/last_error.h"
+#include "scratch_folder.h"
+
+using namespace plat;
+
+namespace {
+
+class path_test : public scratch_folder {
+ protected:
+  std::string full(const char* name) {
+    char buffer[1024];
+    DWORD n = GetFullPathNameA(name, sizeof buffer, buffer, nullptr);
+    return n > 0 && n < sizeof buffer ? std::string(buffer, n) : "<failed>";
+  }
+  std::string here() { return std::filesystem::current_path().string(); }
+};
+
+}  // namespace
+
+TEST_F(path_test, full_path_resolves_dots_and_both_separators_without_touching_the_disk) {
+  EXPECT_EQ(full("a\\b\\..\\c.txt"), here() + "/a/c.txt");
+  EXPECT_EQ(full("/x//y/./z"), "/x/y/z");
+  EXPECT_EQ(full("\\x\\y\\"), "/x/y/");  // a final separator stays
+  EXPECT_EQ(full("/../.."), "/");
+  EXPECT_EQ(full("name."), here() + "/name");  // the final single period goes
+  EXPECT_EQ(full("."), here());
+  EXPECT_EQ(GetFullPathNameA("", 10, nullptr, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME);
+}
+
+TEST_F(path_test, full_path_follows_the_buffer_rules_and_points_at_the_file_part) {
+  char small[4] = "old";
+  DWORD needed = GetFullPathNameA("/dir/file.txt", sizeof small, small, nullptr);
+  EXPECT_EQ(needed, sizeof("/dir/file.txt"));  // the size with its NUL
+  EXPECT_STREQ(small, "old");
+  char buffer[64];
+  LPSTR file_part = nullptr;
+  EXPECT_EQ(GetFullPathNameA("/dir/file.txt", sizeof buffer, buffer, &file_part), needed - 1);
+  EXPECT_STREQ(file_part, "file.txt");
+  GetFullPathNameA("/dir/", sizeof buffer, buffer, &file_part);
+  EXPECT_EQ(file_part, nullptr);
+}
+
+TEST_F(path_test, short_and_long_forms_of_an_existing_path_are_the_path_itself) {
+  std::filesystem::create_directory("My Documents");
+  write_text("My Documents/long file name.text", "");
+  const char* name = "My Documents\\long file name.text";
+  char buffer[260];
+  EXPECT_EQ(GetShortPathNameA(name, buffer, sizeof buffer), std::strlen(name));
+  EXPECT_STREQ(buffer, name);
+  EXPECT_EQ(GetLongPathNameA(name, buffer, sizeof buffer), std::strlen(name));
+  EXPECT_STREQ(buffer, name);
+  EXPECT_EQ(GetShortPathNameA("My Documents\\none", buffer, sizeof buffer), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(GetLongPathNameA("No Folder\\none", buffer, sizeof buffer), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST_F(path_test, current_directory_reports_its_size_and_changes) {
+  DWORD needed = GetCurrentDirectoryA(0, nullptr);
+  EXPECT_EQ(needed, here().size() + 1);
+  char buffer[1024];
+  EXPECT_EQ(GetCurrentDirectoryA(sizeof buffer, buffer), needed - 1);
+  EXPECT_EQ(std::string(buffer), here());
+  char tiny[2] = "x";
+  EXPECT_EQ(GetCurrentDirectoryA(sizeof tiny, tiny), needed);
+  EXPECT_STREQ(tiny, "x");
+
+  std::filesystem::create_directories("one/two");
+  ASSERT_TRUE(SetCurrentDirectoryA("one\\two"));
+  EXPECT_EQ(std::filesystem::current_path(), root_ / "one" / "two");
+  EXPECT_FALSE(SetCurrentDirectoryA("missing"));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  write_text("plain", "");
+  EXPECT_FALSE(SetCurrentDirectoryA("plain"));
+  EXPECT_EQ(GetLastError(), ERROR_DIRECTORY);
+}

@@ -1,0 +1,75 @@
+#include "platform/process.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/last_error.h"
+
+using namespace plat;
+
+namespace {
+
+std::string module_path() {
+  char buffer[1024];
+  DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  return std::string(buffer, n);
+}
+
+[[noreturn]] void throw_exit_code(UINT code) { throw static_cast<int>(code); }
+
+}  // namespace
+
+TEST(process_test, command_line_is_the_quoted_program_then_the_arguments_joined_by_single_spaces) {
+  const char* argv[] = {"ignored", "alpha,", "beta /Fast", "\xDC" "body" "\xDC", ""};
+  set_process_arguments(5, argv);
+  EXPECT_EQ(std::string(GetCommandLineA()),
+            "\"" + module_path() + "\" alpha, beta /Fast \xDC" "body" "\xDC ");
+  set_process_arguments(1, argv);
+  EXPECT_EQ(std::string(GetCommandLineA()), "\"" + module_path() + "\"");
+  set_process_arguments(0, nullptr);
+  EXPECT_EQ(std::string(GetCommandLineA()).rfind("\"" + module_path() + "\"", 0), 0u);
+}
+
+TEST(process_test, module_path_is_the_absolute_path_of_this_executable) {
+  std::string path = module_path();
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(path.front(), '/');
+  EXPECT_TRUE(std::filesystem::equivalent(path, "/proc/self/exe"));
+  char short_buffer[5];
+  EXPECT_EQ(GetModuleFileNameA(nullptr, short_buffer, sizeof short_buffer), 5u);
+  EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+  EXPECT_EQ(std::string(short_buffer), path.substr(0, 4));
+}
+
+TEST(process_test, module_handle_names_the_program_only) {
+  HMODULE self = GetModuleHandleA(nullptr);
+  ASSERT_NE(self, nullptr);
+  std::string name = std::filesystem::path(module_path()).filename().string();
+  EXPECT_EQ(GetModuleHandleA(name.c_str()), self);
+  EXPECT_EQ(GetModuleHandleA("kernel32.dll"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+  char buffer[16];
+  EXPECT_EQ(GetModuleFileNameA(reinterpret_cast<HMODULE>(buffer), buffer, sizeof buffer), 0u);
+}
+
+TEST(process_test, exit_process_can_be_caught_by_a_test_hook) {
+  set_exit_process_hook(throw_exit_code);
+  try {
+    ExitProcess(2);
+    ADD_FAILURE() << "ExitProcess returned";
+  } catch (int code) {
+    EXPECT_EQ(code, 2);
+  }
+  set_exit_process_hook(nullptr);
+}
+
+TEST(process_test, a_child_process_reports_its_result_and_ids_differ) {
+  DWORD parent = GetCurrentProcessId();
+  auto body = [](void* argument) -> int {
+    return GetCurrentProcessId() != *static_cast<DWORD*>(argument) ? 42 : 1;
+  };
+  EXPECT_EQ(run_in_child_process(body, &parent), 42);
+  EXPECT_NE(GetCurrentThreadId(), 0u);
+}
