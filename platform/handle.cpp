@@ -4,9 +4,9 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/failure.h"
 #include "platform/handle_table.h"
 #include "platform/last_error.h"
-#include "platform/posix/system.h"
 
 namespace plat {
 namespace detail {

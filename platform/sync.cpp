@@ -9,9 +9,9 @@
 #include <new>
 #include <vector>
 
+#include "platform/failure.h"
 #include "platform/handle_table.h"
 #include "platform/last_error.h"
-#include "platform/posix/system.h"
 
 namespace plat {
 

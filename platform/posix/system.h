@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "platform/failure.h"
 #include "platform/types.h"
 
 namespace plat::sys {
@@ -58,8 +59,6 @@ DWORD error_from_errno(int error);
 
 // Sets the last error from errno and returns FALSE, for `return fail_errno();`.
 BOOL fail_errno();
-// Sets the last error to `error` and returns FALSE.
-BOOL fail(DWORD error);
 
 // The name as the system takes it: backslashes become slashes and a final
 // component ending in a single period loses the period.
