@@ -1,6 +1,5 @@
 #include "drivers/open_files.h"
 
-#include <atomic>
 #include <cstring>
 
 #include "drivers/error_state.h"
@@ -9,6 +8,7 @@
 #include "drivers/rule_table.h"
 #include "lifecycle/heap.h"
 #include "lifecycle/process_state.h"
+#include "lifecycle/thread_records.h"
 
 namespace drv {
 namespace {
@@ -49,7 +49,6 @@ struct ThreadCopy {
 thread_local PointerList t_in_use;
 thread_local PointerList t_copies;  // ThreadCopy blocks
 thread_local uint32_t t_thread_number = 0;
-std::atomic<uint32_t> g_threads{0};
 
 template <class T>
 T* heap_copy(const T* source, uint32_t count) {
@@ -85,8 +84,13 @@ FileDeclaration* make_thread_copy(FileDeclaration* file) {
 
 }  // namespace
 
+// The runtime's thread record of the calling thread, looked up once per thread.
 uint32_t current_thread_number() {
-  if (t_thread_number == 0) t_thread_number = ++g_threads;
+  if (t_thread_number == 0) {
+    life::ThreadRecords& records = life::thread_records();
+    life::ThreadRecord* record = records.current();
+    t_thread_number = record ? uint32_t(records.index_of(*record)) + 1 : 0xFFFFFFFFu;
+  }
   return t_thread_number;
 }
 

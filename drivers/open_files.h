@@ -20,8 +20,8 @@ uint32_t files_in_use();
 // The error state is left as it was.
 void close_all_files();
 
-// The number of the calling thread as traces print it: 1 for the first thread
-// that used a file (the main thread), then 2, 3, ...
+// The number of the calling thread as traces print it: its runtime thread
+// record plus 1, so 1 for the main thread.
 uint32_t current_thread_number();
 
 // The declaration that the calling thread works on: the declared one, except

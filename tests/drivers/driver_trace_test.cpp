@@ -1,0 +1,131 @@
+#include "drivers/driver_trace.h"
+
+#include <cstdlib>
+#include <regex>
+
+#include "drivers/operation_codes.h"
+#include "tests/drivers/record_file_fixture.h"
+
+using namespace drv;
+using drv_test::DeclaredFile;
+
+namespace {
+
+class driver_trace_test : public drv_test::RecordFileTest {
+ protected:
+  void SetUp() override {
+    drv_test::RecordFileTest::SetUp();
+    const char* old = std::getenv("WININI");
+    saved_ = old ? old : "";
+    had_ = old != nullptr;
+    setenv("WININI", path("win.ini").c_str(), 1);
+    reset_trace_dumps();
+  }
+  void TearDown() override {
+    if (had_) setenv("WININI", saved_.c_str(), 1);
+    else unsetenv("WININI");
+    drv_test::RecordFileTest::TearDown();
+  }
+  // The log with every time taken replaced by T.
+  std::string log(const std::string& name) {
+    return std::regex_replace(read_file(name), std::regex("Time Taken: \\d+\\.\\d\\d secs"), "T");
+  }
+  static std::string pad(const std::string& s, size_t width) {
+    return s.size() < width ? s + std::string(width - s.size(), ' ') : s + " ";
+  }
+  std::string saved_;
+  bool had_ = false;
+};
+
+TEST_F(driver_trace_test, profile_off_touches_no_log) {
+  write_file("win.ini", "[BWASCII]\nProfile=0\n");
+  write_file("in.txt", "a\r\n");
+  DeclaredFile f;
+  f.text("in.txt");
+  f.call(OP_OPEN, 0x22);
+  f.call(OP_CLOSE);
+  EXPECT_FALSE(std::filesystem::exists(path("ASCII.LOG")));
+}
+
+TEST_F(driver_trace_test, one_line_per_operation_including_a_failed_open) {
+  write_file("win.ini", "[BWASCII]\nProfile=1\nTraceFile=\n");
+  write_file("in.txt", "a\r\n");
+  DeclaredFile f, g;
+  f.text("in.txt");
+  g.text("missing.txt");
+  g.call(OP_OPEN, 0x22);
+  f.call(OP_OPEN, 0x22);
+  f.call(OP_NEXT);
+  f.call(OP_SETfile);
+  f.call(OP_NEXT);
+  f.call(OP_CLOSE);
+  std::string full = path("in.txt");
+  std::string expected = "OPEN(" + path("missing.txt") + " 1) Error: File Not Found T\r\n" +
+                         "OPEN(" + full + " 1) T\r\n" + "NEXT(" + full +
+                         " 1) Error: Record Not Available T\r\n" + "SETfile(" + full +
+                         " 1) T\r\n" + "NEXT(" + full + " 1) T\r\n" + "CLOSE(" + full +
+                         " 1) T\r\n";
+  EXPECT_EQ(log("ASCII.LOG"), expected);
+}
+
+TEST_F(driver_trace_test, short_operation_text_is_padded_to_eighteen_columns) {
+  write_file("win.ini", "[BWDOS]\nProfile=1\nTraceFile=t.log\n");
+  DeclaredFile f;
+  f.raw("a");
+  f.decl.name_length = 1;
+  f.call(OP_EOF);
+  EXPECT_EQ(log("t.log"), "EOF(a 1)          Error: File Not Open T\r\n");
+}
+
+TEST_F(driver_trace_test, details_write_the_structure_once_and_record_values) {
+  write_file("win.ini", "[BWASCII]\nProfile=1\nDetails=1\n");
+  write_file("in.txt", "abc\r\n");
+  DeclaredFile f;
+  f.text("in.txt", 10);
+  static const char kOwner[] = "secret";
+  f.decl.owner = kOwner;
+  f.decl.owner_length = kNulTerminated;
+  f.call(OP_OPEN, 0x22);
+  f.call(OP_SETfile);
+  f.call(OP_NEXT);
+  f.call(OP_CLOSE);
+  std::string full = path("in.txt");
+  std::string declared = "in.txt" + std::string(250, ' ');
+  std::string expected =
+      pad(declared, 18) + "FILE,DRIVER('ASCII'),OWNER(******),NAME('" + full +
+      "'),CREATE,THREAD\r\n" + std::string(20, ' ') + "RECORD\r\n" + pad("OUED:LINE", 22) +
+      "STRING(10)\r\n" + std::string(20, ' ') + "END\r\n" + std::string(18, ' ') +
+      "END\r\n\r\n" + "OPEN(" + full + " 1) T\r\n" + "SETfile(" + full + " 1) T\r\n" +
+      "NEXT(" + full + " 1) T\r\n" + "  OUED:LINE         : 'abc       '\r\n\r\n" + "CLOSE(" +
+      full + " 1) T\r\n";
+  std::string got = log("ASCII.LOG");
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(got.find("secret"), std::string::npos);
+}
+
+TEST_F(driver_trace_test, encrypted_files_get_details_only_when_allowed) {
+  write_file("win.ini", "[BWDOS]\nProfile=1\nDetails=1\nTraceFile=d.log\n");
+  write_file("a.bin", "x");
+  DeclaredFile f;
+  f.raw("a.bin");
+  f.decl.attributes |= kDeclEncrypt;
+  f.call(OP_OPEN, 0x22);
+  f.call(OP_SETfile);
+  f.call(OP_NEXT);
+  f.call(OP_CLOSE);
+  EXPECT_EQ(log("d.log").find("RECORD"), std::string::npos);
+  EXPECT_EQ(log("d.log").find("INED:BYTE"), std::string::npos);
+  std::filesystem::remove(path("d.log"));
+  DeclaredFile g;
+  g.raw("a.bin", 1, "/QUICKSCAN=ON/allowdetails");
+  g.decl.attributes |= kDeclEncrypt;
+  g.call(OP_OPEN, 0x22);
+  g.call(OP_SETfile);
+  g.call(OP_NEXT);
+  std::string got = log("d.log");
+  EXPECT_NE(got.find("FILE,DRIVER('DOS','/QUICKSCAN=ON/allowdetails')"), std::string::npos);
+  EXPECT_NE(got.find(",CREATE,ENCRYPT,THREAD\r\n"), std::string::npos);
+  EXPECT_NE(got.find("  INED:BYTE         : 78H\r\n\r\n"), std::string::npos);
+}
+
+}  // namespace
