@@ -49,6 +49,7 @@ void* Heap::allocate_block(std::uint32_t n) {
   if (node == nullptr) return nullptr;
   byte* p = carve(node, c);
   unpoison(p, n);
+  fill(p, n, fresh_fill);
   return p;
 }
 
@@ -164,6 +165,8 @@ void Heap::free_block(byte* p) {
       return;
     }
   }
+  unpoison(p, s - header_bytes);
+  fill(p, s - header_bytes, released_fill);
   poison(p, s - header_bytes);
   // A block swallowed by the chunk before it keeps a stale header; marking it
   // free makes a second release of it report "free'd twice" instead of

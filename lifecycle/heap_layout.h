@@ -31,10 +31,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <cstdlib>
 
 #include "lifecycle/heap.h"
-#include "platform/last_error.h"
 #include "platform/memory.h"
 
 #if defined(MSGMAKE_SANITIZE)
@@ -100,25 +98,26 @@ struct Granule {
 #endif
 
 // Whole regions from the system, zero-filled.
-//
-// TRANSITIONAL: while the platform layer's memory regions are not built yet
-// (VirtualAlloc reports 120), page-aligned C library blocks stand in.
 inline void* region_alloc(std::size_t bytes) {
-  void* region = plat::VirtualAlloc(nullptr, bytes, plat::MEM_COMMIT | plat::MEM_RESERVE,
-                                    plat::PAGE_READWRITE);
-  if (region == nullptr && plat::GetLastError() == 120) {
-    region = std::aligned_alloc(4096, (bytes + 4095) & ~std::size_t{4095});
-    if (region != nullptr) std::memset(region, 0, bytes);
-  }
-  return region;
+  return plat::VirtualAlloc(nullptr, bytes, plat::MEM_COMMIT | plat::MEM_RESERVE,
+                            plat::PAGE_READWRITE);
 }
 // Regions given back must carry no poison, or a later region mapped at the
 // same address would start out unreadable.
 inline void region_free(void* region, std::size_t bytes) {
   unpoison(region, bytes);
-  if (!plat::VirtualFree(region, 0, plat::MEM_RELEASE) && plat::GetLastError() == 120) {
-    std::free(region);  // TRANSITIONAL, see region_alloc
-  }
+  plat::VirtualFree(region, 0, plat::MEM_RELEASE);
+}
+
+// Debug builds fill fresh blocks and released chunks with distinct bytes, so
+// that reading memory never written, or written no more, shows at once.
+inline constexpr byte fresh_fill = 0xCD;
+inline constexpr byte released_fill = 0xDD;
+inline void fill([[maybe_unused]] byte* p, [[maybe_unused]] std::size_t n,
+                 [[maybe_unused]] byte value) {
+#if !defined(NDEBUG)
+  std::memset(p, value, n);
+#endif
 }
 
 inline byte read_byte(const byte* at) {

@@ -408,6 +408,18 @@ TEST(heap_test, containers_of_runtime_data_use_the_heap) {
   EXPECT_THROW(refused.push_back(1), std::bad_alloc);
 }
 
+#if !defined(NDEBUG) && !defined(MSGMAKE_SANITIZE)
+TEST(heap_test, debug_builds_mark_fresh_and_released_bytes) {
+  Heap heap;
+  auto* p = bytes(heap.allocate(24));
+  heap.allocate(8);
+  EXPECT_EQ(p[0], life::heap_layout::fresh_fill);
+  EXPECT_EQ(p[23], life::heap_layout::fresh_fill);
+  heap.release(p);
+  EXPECT_EQ(p[0], life::heap_layout::released_fill);  // the node index sits at the chunk's end
+}
+#endif
+
 #if defined(MSGMAKE_SANITIZE)
 TEST(heap_test, sanitizer_catches_use_after_release_and_overrun_into_the_next_header) {
   Heap heap;
