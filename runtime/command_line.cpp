@@ -100,7 +100,7 @@ class Tokens {
 };
 
 uint32_t copy_out(std::string_view text, char* out) {
-  std::memcpy(out, text.data(), text.size());
+  if (!text.empty()) std::memcpy(out, text.data(), text.size());
   return static_cast<uint32_t>(text.size());
 }
 
@@ -161,7 +161,7 @@ CommandLine& command_line() {
 void command_line_query() {
   StringStack& stack = string_stack();
   clip();
-  const HeapString selector = stack.pop_into_heap();
+  HeapString selector = stack.pop_into_heap();
   CommandLine& cl = command_line();
   const std::string_view text = cl.argument_text();
   const uint32_t capacity = text.size() > kModulePathMax ? static_cast<uint32_t>(text.size())
@@ -169,8 +169,7 @@ void command_line_query() {
   char* block = static_cast<char*>(life::allocate(capacity));
   const uint32_t length =
       block == nullptr ? 0 : cl.select(std::string_view(selector.text, selector.length), block);
-  HeapString consumed = selector;
-  release_heap_string(consumed);
+  release_heap_string(selector);
   if (length == 0) {
     life::release(block);
     stack.push_empty();

@@ -37,7 +37,7 @@ struct PathArgument {
 
   explicit PathArgument(std::string_view path) {
     if (path.size() > kPathMax) path = path.substr(0, kPathMax);
-    std::memcpy(text, path.data(), path.size());
+    if (!path.empty()) std::memcpy(text, path.data(), path.size());
     length = static_cast<uint32_t>(path.size());
     text[length] = '\0';
     if (length == 0) {

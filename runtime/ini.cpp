@@ -17,7 +17,7 @@ struct Argument {
   explicit Argument(std::string_view value) {
     while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
     const size_t n = value.size() < max ? value.size() : max;
-    std::memcpy(text, value.data(), n);
+    if (n > 0) std::memcpy(text, value.data(), n);
     text[n] = '\0';
   }
 };

@@ -156,7 +156,7 @@ uint32_t format_text(std::string_view value, const CompiledPicture& picture, cha
     case PictureKind::string: {
       const uint32_t width = picture.count();
       const uint32_t n = value.size() < width ? static_cast<uint32_t>(value.size()) : width;
-      std::memcpy(out, value.data(), n);
+      if (n > 0) std::memcpy(out, value.data(), n);
       std::memset(out + n, ' ', width - n);
       return width;
     }
