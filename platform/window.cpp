@@ -702,6 +702,15 @@ BOOL InvalidateRect(HWND window, const RECT*, BOOL) {
   return window == nullptr ? TRUE : read_window(window, [](window_entry&) { return TRUE; });
 }
 
+BOOL IntersectRect(LPRECT result, const RECT* first, const RECT* second) {
+  if (result == nullptr || first == nullptr || second == nullptr) return FALSE;
+  RECT overlap{std::max(first->left, second->left), std::max(first->top, second->top),
+               std::min(first->right, second->right), std::min(first->bottom, second->bottom)};
+  bool empty = overlap.left >= overlap.right || overlap.top >= overlap.bottom;
+  *result = empty ? RECT{} : overlap;
+  return empty ? FALSE : TRUE;
+}
+
 BOOL GetWindowRect(HWND window, LPRECT rect) {
   lock_type lock(sys().mutex);
   window_entry* entry = checked_window(window);

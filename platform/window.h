@@ -303,6 +303,10 @@ BOOL IsWindowEnabled(HWND window);
 BOOL UpdateWindow(HWND window);
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 
+// The overlap of two rectangles; FALSE (and an empty result) when they do
+// not overlap.
+BOOL IntersectRect(LPRECT result, const RECT* first, const RECT* second);
+
 BOOL GetWindowRect(HWND window, LPRECT rect);  // screen coordinates
 BOOL GetClientRect(HWND window, LPRECT rect);  // 0, 0, width, height
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
