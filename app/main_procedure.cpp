@@ -99,13 +99,13 @@ void Main() {
     return;
   }
   rt::fill_spaces(command_text, kCommandTextSize);
-  seam::prepare_frame();
+  ui::WindowObject* frame = seam::prepare_frame();
   rt::fill_spaces(locals->result, sizeof locals->result);
   seam::push_scope(false);
   ProcessCommandLine(command_text, *locals);
   seam::pop_scope();
   life::release(locals);
-  seam::release_frame();
+  seam::release_frame(frame);
   life::release(command_text);
 }
 

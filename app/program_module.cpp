@@ -5,15 +5,30 @@
 
 #include "app/main_procedure.h"
 #include "app/program_data.h"
+#include "app/program_resources.h"
 #include "app/run_outcome.h"
 #include "drivers/open_files.h"
 #include "lifecycle/debug_log.h"
 #include "lifecycle/process_state.h"
+#include "lifecycle/runtime_lock.h"
+#include "lifecycle/shutdown.h"
 #include "lifecycle/startup.h"
+#include "lifecycle/thread_records.h"
+#include "ui/window_object.h"
 
 namespace app {
 
 namespace {
+
+// Every window still open on the main thread is asked to close, newest
+// first (closing one unlinks it from the thread's list).
+void close_main_thread_windows() {
+  life::ThreadRecord& main = life::thread_records().at(life::main_thread_record);
+  while (ui::WindowObject* window = main.windows) {
+    ui::close_window(window);
+    if (main.windows == window) break;  // not unlinked: stop rather than loop
+  }
+}
 
 // The file drivers' part of the shutdown: every file still open is closed,
 // newest first, once per process.
@@ -21,12 +36,36 @@ void file_driver_routine(int32_t stage) {
   if (stage == life::kStartStage) life::process_state().set_final_file_cleanup(&drv::close_all_files);
 }
 
+// The runtime lock, held by the main thread from the start, and the main
+// thread's record.
+void runtime_lock_routine(int32_t stage) {
+  if (stage == life::kStartStage) {
+    life::runtime_lock().create();
+    life::thread_records().current();
+  } else {
+    life::runtime_lock().destroy();
+  }
+}
+
+// The window layer's globals: the program's window resource, and its part of
+// the shutdown sequence.
+void window_layer_routine(int32_t stage) {
+  if (stage != life::kStartStage) return;
+  register_program_resources();
+  life::ShutdownHooks hooks;
+  hooks.close_main_thread_windows = &close_main_thread_windows;
+  hooks.wait_for_other_threads = [] { life::thread_records().wait_for_other_threads(); };
+  life::shutdown().set_hooks(hooks);
+}
+
 // Start routines run from the highest priority down, stop routines from the
 // lowest up: the trace is there first and goes last, the program's own data
 // is set up last and released first.
 const life::InitEntry kInitTable[] = {
     {255, &life::trace_support_routine, &life::trace_support_routine},
+    {150, &window_layer_routine, &window_layer_routine},
     {16, &file_driver_routine, &file_driver_routine},
+    {16, &runtime_lock_routine, &runtime_lock_routine},
     {5, &program_module_routine, &program_module_routine},
 };
 

@@ -1,11 +1,14 @@
 #include "app/runtime_seams.h"
 
+#include "app/program_resources.h"
+
 #include "drivers/ascii_driver.h"
 #include "drivers/dos_driver.h"
 #include "evaluator/evaluate.h"
 #include "runtime/command_line.h"
 #include "runtime/directory.h"
 #include "runtime/string_stack.h"
+#include "ui/window_object.h"
 
 namespace app::seam {
 
@@ -39,7 +42,10 @@ void evaluate(const char* text, uint32_t length) {
   eval::EVALUATE();
 }
 
-void prepare_frame() {}
-void release_frame() {}
+ui::WindowObject* prepare_frame() {
+  return ui::open_window_structure(program_module_name, frame_window_name, nullptr);
+}
+
+void release_frame(ui::WindowObject* frame) { ui::close_window(frame); }
 
 }  // namespace app::seam

@@ -9,6 +9,10 @@
 
 #include "drivers/file_declaration.h"
 
+namespace ui {
+struct WindowObject;
+}
+
 namespace app::seam {
 
 // The driver entries of the ASCII and DOS drivers.
@@ -34,8 +38,9 @@ void bind_procedure(const char* name, BoundProcedure procedure, int32_t argument
 void evaluate(const char* text, uint32_t length);
 
 // Prepares the application frame "P1$APPFRAME" of the program's window
-// resource without opening it, and releases it again.
-void prepare_frame();
-void release_frame();
+// resource without opening a window (null when it cannot be had), and
+// releases it again.
+ui::WindowObject* prepare_frame();
+void release_frame(ui::WindowObject* frame);
 
 }  // namespace app::seam
