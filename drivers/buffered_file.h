@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "platform/types.h"
 
@@ -63,6 +64,21 @@ struct BufferedFile {
   // Writes n bytes at the cursor: n, a short count, or -1 on failure.
   int32_t write(const void* source, uint32_t n);
   uint32_t seek(uint32_t q);
+  // A seek to q and a read of up to n bytes; a block that holds them serves
+  // them inline, the way one-byte records are read.
+  int32_t read_at(void* destination, uint32_t n, uint32_t q) {
+    if ((flags & (kBufferingOn | kBlockStale)) == kBufferingOn && q >= block_start) {
+      uint32_t at = q - block_start;
+      if (at < block_fill && n <= block_fill - at) {
+        if (n == 1) *static_cast<unsigned char*>(destination) = buffer[at];
+        else std::memcpy(destination, buffer + at, n);
+        cursor = at + n;
+        last_error = 0;
+        return int32_t(n);
+      }
+    }
+    return seek(q) == 0 ? read(destination, n) : -1;
+  }
   uint32_t flush();
   uint32_t commit();
   // Cuts the file at q (what was written before q is kept).

@@ -149,9 +149,8 @@ uint32_t normalise_option(const char* text, uint32_t length, char* out, uint32_t
   return n;
 }
 
-bool refresh_file_size(FileInstance& f) {
+bool read_file_size(FileInstance& f) {
   DriverPart& p = f.part;
-  if (!(p.flags & kPartShared) || (p.flags & kPartQuickscan)) return true;
   uint32_t size = p.file->size();
   if (p.file->last_error != 0) return false;
   p.file_size = size;

@@ -14,7 +14,10 @@ int32_t perform_operation(FileInstance& file, Operation& op);
 
 // The file size for a read or an append: read again from the system when the
 // file is shared and QUICKSCAN is off. False when the system cannot tell.
-bool refresh_file_size(FileInstance& file);
+bool read_file_size(FileInstance& file);
+inline bool refresh_file_size(FileInstance& file) {
+  return (file.part.flags & (kPartShared | kPartQuickscan)) != kPartShared || read_file_size(file);
+}
 
 // The one-byte file lock with its depth: the system lock is taken when the
 // depth goes from 0 to 1 and released when it comes back to 0.

@@ -131,6 +131,13 @@ void push_result(const Operation& op) {
   }
 }
 
+// Clears the error state unless it is clear already: the common case of a
+// run of successful reads and writes.
+void clear_error_state() {
+  static ErrorState& errors = error_state();
+  if (errors.code() != 0 || errors.failing_file() != nullptr) errors.clear();
+}
+
 int32_t failed_value(int32_t code) { return code == OP_BOF || code == OP_EOF ? 1 : 0; }
 
 }  // namespace
@@ -188,7 +195,8 @@ int32_t dispatch(const DriverDescriptor& driver, int32_t code, FileDeclaration* 
       trace_operation(*inst, code, op.key, error == kSilentFailure ? 0 : error,
                       centiseconds() - started);
   }
-  for (rt::HeapString& s : op.strings) rt::release_heap_string(s);
+  if (strings > 0)
+    for (rt::HeapString& s : op.strings) rt::release_heap_string(s);
   if (is_string_valued(code)) push_result(op);
 
   bool success = error == 0;
@@ -196,7 +204,7 @@ int32_t dispatch(const DriverDescriptor& driver, int32_t code, FileDeclaration* 
     uint32_t* key_flags = op.key ? &const_cast<KeyDescriptor*>(op.key)->flags : nullptr;
     update_state(code, success, inst->state, key_flags, inst->post);
     inst->last_error = error == kSilentFailure ? 0 : error;
-    if (success && (inst->post & kPostClearError)) error_state().clear();
+    if (success && (inst->post & kPostClearError)) clear_error_state();
     if (success && (inst->post & kPostSequential)) inst->last_sequential = code;
     if ((inst->post & kPostDiscard) || stale_for_close) discard_instance(file);
   }

@@ -36,10 +36,12 @@ int32_t read_record(FileInstance& f, uint32_t p, uint32_t n) {
   if (int32_t error = check_read_position(f, p); error != 0) return error;
   uint32_t L = f.record_length;
   if (n == 0 || n > L) n = L;
-  std::memcpy(f.record, part.cleared, L);
-  if (part.file->seek(p) != 0) return io_failure_code(f);
-  int32_t count = part.file->read(f.record, n);
-  if (count < 0) return io_failure_code(f);
+  int32_t count = part.file->read_at(f.record, n, p);
+  if (count < 0) {
+    std::memcpy(f.record, part.cleared, L);
+    return io_failure_code(f);
+  }
+  if (uint32_t(count) < L) std::memcpy(f.record + count, part.cleared + count, L - count);
   if (f.attributes & kInstOem) record_to_ansi(f.fields, f.record);
   part.record_position = p;
   part.record_bytes = uint32_t(count);

@@ -94,8 +94,8 @@ uint32_t current_thread_number() {
   return t_thread_number;
 }
 
-FileDeclaration* thread_declaration(FileDeclaration* file) {
-  if (!(file->attributes & kDeclThread) || current_thread_number() == 1) return file;
+FileDeclaration* thread_copy(FileDeclaration* file) {
+  if (current_thread_number() == 1) return file;
   for (uint32_t i = 0; i < t_copies.count; ++i) {
     auto* entry = static_cast<ThreadCopy*>(t_copies.items[i]);
     if (entry->original == file) return entry->copy;

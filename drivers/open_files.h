@@ -28,6 +28,9 @@ uint32_t current_thread_number();
 // for a THREAD file on any thread but the main one, which gets its own copy
 // (record buffer, key and memo tables included, no instance) on first use.
 // Null when the copy cannot be made.
-FileDeclaration* thread_declaration(FileDeclaration* file);
+FileDeclaration* thread_copy(FileDeclaration* file);
+inline FileDeclaration* thread_declaration(FileDeclaration* file) {
+  return (file->attributes & kDeclThread) ? thread_copy(file) : file;
+}
 
 }  // namespace drv

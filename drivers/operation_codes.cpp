@@ -30,16 +30,6 @@ constexpr std::array<const char*, kLastOperation + 1> kOperationNames = {
 };
 static_assert(kOperationNames.size() == 96);
 
-// Class bits of each operation code.
-enum : uint8_t {
-  kStaleCheck = 0x01,   // a stale instance is dropped before the operation
-  kOneString = 0x02,    // one string argument is popped
-  kTwoStrings = 0x04,   // a second string argument is popped
-  kStringValued = 0x08, // the result is pushed on the string stack
-  kTransfer = 0x10,     // moves a record: its values are traced
-  kKeyArgument = 0x20,  // the first argument is a key
-};
-
 constexpr std::array<uint8_t, kLastOperation + 1> make_classes() {
   std::array<uint8_t, kLastOperation + 1> c{};
   for (int op : {OP_SEND, OP_BLOB_GET_PROP, OP_DOPROPERTYblob, OP_SETPROPERTYkey, OP_DOPROPERTYkey,
@@ -67,27 +57,13 @@ constexpr std::array<uint8_t, kLastOperation + 1> make_classes() {
     c[op] |= kKeyArgument;
   return c;
 }
-constexpr std::array<uint8_t, kLastOperation + 1> kClasses = make_classes();
-
-bool has_class(int32_t code, uint8_t bit) {
-  return code >= 0 && code <= kLastOperation && (kClasses[code] & bit) != 0;
-}
-
 }  // namespace
+
+const std::array<uint8_t, kLastOperation + 1> kOperationClasses = make_classes();
 
 const char* operation_name(int32_t code) {
   if (code < 0 || code > kLastOperation) return "(?)";
   return kOperationNames[code];
 }
-
-bool takes_stale_check(int32_t code) { return has_class(code, kStaleCheck); }
-
-int string_argument_count(int32_t code) {
-  return has_class(code, kTwoStrings) ? 2 : has_class(code, kOneString) ? 1 : 0;
-}
-
-bool is_string_valued(int32_t code) { return has_class(code, kStringValued); }
-bool is_record_transfer(int32_t code) { return has_class(code, kTransfer); }
-bool takes_key(int32_t code) { return has_class(code, kKeyArgument); }
 
 }  // namespace drv

@@ -2,6 +2,7 @@
 // to its driver, and the name a trace prints for it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace drv {
@@ -112,11 +113,30 @@ inline constexpr int32_t kLastOperation = OP_COUNTRECORDS;
 // outside 0..95 gives "(?)".
 const char* operation_name(int32_t code);
 
-// Operation classes the dispatch asks about; each is one bit test.
-bool takes_stale_check(int32_t code);  // stale instance discarded first
-int string_argument_count(int32_t code);
-bool is_string_valued(int32_t code);
-bool is_record_transfer(int32_t code);  // traced with the record's values
-bool takes_key(int32_t code);           // the first argument is a key
+// Class bits of each operation code, asked on every operation.
+enum OperationClass : uint8_t {
+  kStaleCheck = 0x01,    // a stale instance is dropped before the operation
+  kOneString = 0x02,     // one string argument is popped
+  kTwoStrings = 0x04,    // a second string argument is popped
+  kStringValued = 0x08,  // the result is pushed on the string stack
+  kTransfer = 0x10,      // moves a record: its values are traced
+  kKeyArgument = 0x20,   // the first argument is a key
+};
+
+// ORDER: enum Op.
+extern const std::array<uint8_t, kLastOperation + 1> kOperationClasses;
+
+// The class bits of a code; 0 outside 0..95.
+inline uint8_t operation_class(int32_t code) {
+  return code >= 0 && code <= kLastOperation ? kOperationClasses[code] : 0;
+}
+inline bool takes_stale_check(int32_t code) { return operation_class(code) & kStaleCheck; }
+inline int string_argument_count(int32_t code) {
+  uint8_t c = operation_class(code);
+  return (c & kTwoStrings) ? 2 : (c & kOneString) ? 1 : 0;
+}
+inline bool is_string_valued(int32_t code) { return operation_class(code) & kStringValued; }
+inline bool is_record_transfer(int32_t code) { return operation_class(code) & kTransfer; }
+inline bool takes_key(int32_t code) { return operation_class(code) & kKeyArgument; }
 
 }  // namespace drv

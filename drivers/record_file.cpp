@@ -188,11 +188,6 @@ int32_t io_failure_code(const FileInstance& f) {
   return e != 0 && e < 100 ? 300 + int32_t(e) : 5;
 }
 
-int32_t check_read_position(FileInstance& f, uint32_t p) {
-  if (!refresh_file_size(f)) return io_failure_code(f);
-  return p >= f.part.file_size ? 33 : 0;
-}
-
 int32_t plan_write(FileInstance& f, Operation& op, WritePlan& plan) {
   DriverPart& p = f.part;
   if (p.flags & kPartReadOnly) return 5;

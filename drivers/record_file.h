@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "drivers/common_operations.h"
 #include "drivers/driver_interface.h"
 
 namespace drv {
@@ -36,10 +37,13 @@ bool value_is(const char* value, uint32_t length, const char* word);
 void answer_on_off(Operation& op, bool on);
 void answer_number(Operation& op, int64_t n);
 
-// Position check of a read at p: 0, 33 at or past the end, or an I/O code.
-int32_t check_read_position(FileInstance& file, uint32_t p);
 // The code of a failed read or write of the buffered file.
 int32_t io_failure_code(const FileInstance& file);
+// Position check of a read at p: 0, 33 at or past the end, or an I/O code.
+inline int32_t check_read_position(FileInstance& file, uint32_t p) {
+  if (!refresh_file_size(file)) return io_failure_code(file);
+  return p >= file.part.file_size ? 33 : 0;
+}
 
 // Where a write goes: the position, taking the lock of a shared file first.
 // `at` is the pointer for PUTfileptr forms; returns 0 or 5.

@@ -1,14 +1,14 @@
 #include "drivers/rule_table.h"
 
 #include <array>
+#include <tuple>
 
 #include "drivers/operation_codes.h"
 
 namespace drv {
-namespace {
 
 // ORDER: enum Op. Columns: post, required, forbidden, set, cleared, cleared on failure.
-constexpr std::array<RuleRow, kLastOperation + 1> kRuleTable = {{
+const std::array<RuleRow, kLastOperation + 1> kRuleTable = {{
     {0, 0, 0, 0, 0, 0},                       //  0
     {1, 0x41, 0, 0x2, 0x1400, 0},             //  1 ADD
     {0, 0x21, 0, 0, 0, 0},                    //  2 BOF
@@ -106,7 +106,9 @@ constexpr std::array<RuleRow, kLastOperation + 1> kRuleTable = {{
     {1, 0, 0x1, 0, 0, 0},                     // 94 Internal
     {0, 0x1, 0, 0, 0, 0},                     // 95 COUNTRECORDS
 }};
-static_assert(kRuleTable.size() == 96, "one row per operation code 0..95");
+static_assert(std::tuple_size_v<decltype(kRuleTable)> == 96, "one row per operation code 0..95");
+
+namespace {
 
 // Operations that still run while a build is in progress.
 bool allowed_during_build(int32_t code) {
@@ -128,9 +130,7 @@ RuleVerdict verdict_for_missing(uint32_t missing, uint32_t state, const uint32_t
 
 }  // namespace
 
-const RuleRow& rule_of(int32_t code) { return kRuleTable[code]; }
-
-RuleVerdict check_rules(int32_t code, uint32_t state, const uint32_t* key_flags) {
+RuleVerdict check_rules_fully(int32_t code, uint32_t state, const uint32_t* key_flags) {
   if (code < 0 || code > kLastOperation) return {RuleVerdict::kError, 80};
   const RuleRow& row = kRuleTable[code];
   uint32_t missing = row.required & ~state & ~kKeyBuilt;
@@ -147,21 +147,10 @@ RuleVerdict check_rules(int32_t code, uint32_t state, const uint32_t* key_flags)
   return verdict_for_missing(missing, state, key_flags, row.required);
 }
 
-void update_state(int32_t code, bool success, uint32_t& state, uint32_t* key_flags,
-                  uint32_t& post) {
-  if (code < 0 || code > kLastOperation) return;
+void update_state_on_failure(int32_t code, uint32_t& state, uint32_t& post) {
   const RuleRow& row = kRuleTable[code];
-  if (!success) {
-    if (code == OP_REMOVE || ((row.post & kPostDiscard) && code != OP_BYTES)) post |= kPostDiscard;
-    state &= ~(row.cleared_on_failure | kWatched | kWatchRequested);
-    return;
-  }
-  if (row.cleared & kWatchRequested)
-    state = (state & kWatchRequested) ? (state | kWatched) : (state & ~kWatched);
-  if (row.cleared & kHoldRequested) state = (state & kHoldRequested) ? (state | kHeld) : (state & ~kHeld);
-  state = (state | (row.set & ~kKeyBuilt)) & ~(row.cleared & ~kKeyBuilt);
-  if (key_flags) *key_flags = (*key_flags | (row.set & kKeyBuilt)) & ~(row.cleared & kKeyBuilt);
-  post |= row.post;
+  if (code == OP_REMOVE || ((row.post & kPostDiscard) && code != OP_BYTES)) post |= kPostDiscard;
+  state &= ~(row.cleared_on_failure | kWatched | kWatchRequested);
 }
 
 bool state_is_consistent(uint32_t state) {

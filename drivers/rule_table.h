@@ -20,7 +20,10 @@
 //     was set by the read that made it; held likewise.
 #pragma once
 
+#include <array>
 #include <cstdint>
+
+#include "drivers/operation_codes.h"
 
 namespace drv {
 
@@ -58,8 +61,11 @@ struct RuleRow {
   uint32_t cleared_on_failure;
 };
 
-// The row of an operation code 0..95 (0, 35 and 39 are empty rows).
-const RuleRow& rule_of(int32_t code);
+// One row per operation code 0..95 (0, 35 and 39 are empty rows).
+// ORDER: enum Op.
+extern const std::array<RuleRow, kLastOperation + 1> kRuleTable;
+
+inline const RuleRow& rule_of(int32_t code) { return kRuleTable[code]; }
 
 // Outcome of the rules check: proceed, refuse with an error code, or refuse
 // silently (no error posted, instance's last error 0).
@@ -68,17 +74,43 @@ struct RuleVerdict {
   int32_t code;
 };
 
-// Checks an operation against the file state. `key_built` is the key's built
-// flag when the operation names a key, null otherwise. Codes outside the
+// Checks an operation against the file state. `key_flags` are the flags of
+// the key the operation names, null when it names none. Codes outside the
 // table give error 80.
-RuleVerdict check_rules(int32_t code, uint32_t state, const uint32_t* key_flags);
+RuleVerdict check_rules_fully(int32_t code, uint32_t state, const uint32_t* key_flags);
+
+// The same, with the common case (nothing missing, nothing forbidden, no
+// key, no build) decided inline: it runs before every record read and write.
+inline RuleVerdict check_rules(int32_t code, uint32_t state, const uint32_t* key_flags) {
+  if (!key_flags && code >= 0 && code <= kLastOperation && !(state & kBuildInProgress)) {
+    const RuleRow& row = kRuleTable[code];
+    if (!(row.required & ~state & ~kKeyBuilt) && !(row.forbidden & state))
+      return {RuleVerdict::kProceed, 0};
+  }
+  return check_rules_fully(code, state, key_flags);
+}
+
+// Moves the state after a failed operation: the failure column, watched and
+// watch requested are cleared; discard is added where the row discards
+// (always for REMOVE, never for BYTES).
+void update_state_on_failure(int32_t code, uint32_t& state, uint32_t& post);
 
 // Moves the state after an operation ran. On success the set and cleared
-// columns apply (the key's built flag follows bit 0x100) and the row's post
-// flags are added to `post`; on failure the failure column is cleared and
-// discard is added where the row discards (and always for REMOVE).
-void update_state(int32_t code, bool success, uint32_t& state, uint32_t* key_flags,
-                  uint32_t& post);
+// columns apply (bit 0x100 goes to the key's built flag, never to the file)
+// after watched and held follow their requests, and the row's post flags are
+// added to `post`.
+inline void update_state(int32_t code, bool success, uint32_t& state, uint32_t* key_flags,
+                         uint32_t& post) {
+  if (code < 0 || code > kLastOperation) return;
+  if (!success) return update_state_on_failure(code, state, post);
+  const RuleRow& row = kRuleTable[code];
+  if (row.cleared & kWatchRequested)
+    state = (state & kWatchRequested) ? (state | kWatched) : (state & ~kWatched);
+  if (row.cleared & kHoldRequested) state = (state & kHoldRequested) ? (state | kHeld) : (state & ~kHeld);
+  state = (state | (row.set & ~kKeyBuilt)) & ~(row.cleared & ~kKeyBuilt);
+  if (key_flags) *key_flags = (*key_flags | (row.set & kKeyBuilt)) & ~(row.cleared & kKeyBuilt);
+  post |= row.post;
+}
 
 // Debug-build check of the state invariants; returns true when they hold.
 bool state_is_consistent(uint32_t state);
