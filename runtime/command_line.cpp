@@ -87,9 +87,10 @@ class Tokens {
     while (at_ < text_.size() && is_white(text_[at_])) ++at_;
   }
   // White space and one comma end a token; two commas in a row hold an
-  // empty token between them.
+  // empty token between them. Control bytes end a token as white space
+  // does and are passed over with it, so that every token moves on.
   void skip_separator() {
-    skip_white();
+    while (at_ < text_.size() && static_cast<uint8_t>(text_[at_]) <= 0x20) ++at_;
     if (at_ < text_.size() && text_[at_] == ',') ++at_;
   }
 

@@ -126,6 +126,15 @@ TEST(command_line_test, an_unclosed_quote_runs_to_the_end) {
   EXPECT_EQ(query("3"), "");
 }
 
+TEST(command_line_test, control_bytes_separate_tokens) {
+  Started run({"a\x01\x02" "b\x1F,c"});
+  EXPECT_EQ(query("1"), "a");
+  EXPECT_EQ(query("2"), "b");
+  EXPECT_EQ(query("3"), "c");
+  EXPECT_EQ(query("4"), "");
+  EXPECT_EQ(query("zz"), "");
+}
+
 TEST(command_line_test, body_delimiters_stay_in_the_argument_text) {
   Started run({"7 call(\"x\") \xDC" "one\xDC" "two\xDC \xDD" "a.pdf\xDD"});
   EXPECT_EQ(query(""), "7 call(\"x\") \xDC" "one\xDC" "two\xDC \xDD" "a.pdf\xDD");
