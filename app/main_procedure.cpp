@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kProcedureName = "MakeEMLAttachmentFileSW";
 constexpr int32_t kProcedureArguments = 13;
-constexpr int32_t kIntegerResult = 6;  // the type code of a LONG result
+constexpr int32_t kIntegerResult = rt::TYPE_LONG;  // the result type: a number
 constexpr int32_t kLeadingNumberReach = 100;
 
 int32_t find_delimiter(const char* command_text, char delimiter, int32_t start) {

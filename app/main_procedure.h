@@ -8,6 +8,8 @@
 
 namespace app {
 
+class ProgramQueue;
+
 inline constexpr uint32_t kCommandTextSize = 10000;
 inline constexpr char kLineDelimiter = '\xdc';
 inline constexpr char kFileDelimiter = '\xdd';
@@ -38,7 +40,6 @@ void ProcessCommandLine(char* command_text, MainLocals& locals);
 
 // Appends each text between two successive `delimiter` bytes of the command
 // text to `queue`; returns the position of the first delimiter (0 if none).
-class ProgramQueue;
 int32_t split_delimited(const char* command_text, char delimiter, ProgramQueue& queue, MainLocals& locals);
 
 // Blanks the leading number: digits and spaces among the first 100 bytes,

@@ -61,8 +61,7 @@ void ProgramData::initialise() {
   declare(message_file, seam::ascii_driver(), message_name, message_line, kMessageLineSize,
           message_descriptor);
   declare(input_file, seam::dos_driver(), input_name, input_byte, 1, input_descriptor);
-  body_lines.free();
-  file_names.free();
+  release();
   body_lines.clear_field();
   file_names.clear_field();
 }
