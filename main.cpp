@@ -20,8 +20,8 @@ constexpr const char* kUsage =
     "between two bytes 0xDC, then the files to attach, each between two bytes 0xDD.\n"
     "\n"
     "example (bash):\n"
-    "  msgmake \"MakeEMLAttachmentFileSW('out.eml','0','ann@example.com','Report',\n"
-    "    '0','Arial','0','10','','','','','High')\"$'\\xdc'\"Hello<b>Ann</b>\"$'\\xdc\\xdd'report.pdf$'\\xdd'\n"
+    "  msgmake \"MakeEMLAttachmentFileSW('out.eml','0','ann@example.com','Report','0','Arial','0','10',"
+    "'','','','','High')\"$'\\xdc'\"Hello<b>Ann</b>\"$'\\xdc\\xdd'report.pdf$'\\xdd'\n"
     "\n"
     "exit codes: 0 written; 64 no usable call; 66 a file to attach could not be read;\n"
     "73 the message file could not be written; 2 runtime error.\n";
