@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "drivers/error_state.h"
@@ -185,6 +187,28 @@ TEST_F(environment_file_test, am_pm_windows_and_empty_first_item) {
   EXPECT_STREQ(locale().pm_text(), "PM");
   read("BRIAMPM=windows\n");
   EXPECT_STREQ(locale().am_text(), locale().intl().s1159);
+}
+
+TEST_F(environment_file_test, file_is_read_across_buffer_boundaries) {
+  // Lines that straddle every 2048-byte refill of the read buffer.
+  std::string text;
+  for (int i = 1; i <= 300; ++i) {
+    text += "; filler line to move the next key across the buffer boundary\r\n";
+    text += "BRIMSG" + std::to_string(i) + "=message " + std::to_string(i) + "<33>\r\n";
+  }
+  text += "\x1A" "BRIMSG999=after the end\r\n";
+  auto path = std::filesystem::temp_directory_path() / "msgmake_environment_file_test.ENV";
+  std::ofstream(path, std::ios::binary) << text;
+  drv::error_state().clear();
+  read_environment_file(locale(), path.string().c_str());
+  std::filesystem::remove(path);
+  EXPECT_EQ(drv::error_state().code(), 0);
+  for (int i = 1; i <= 300; ++i) {
+    const char* found = locale().message_override(i);
+    ASSERT_NE(found, nullptr) << i;
+    EXPECT_EQ(std::string(found), "message " + std::to_string(i) + "!");
+  }
+  EXPECT_EQ(locale().message_override(999), nullptr);
 }
 
 TEST_F(environment_file_test, missing_file_posts_file_not_found) {
