@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/clock.h"
+#include "runtime/number_text.h"
 #include "runtime/string_stack.h"
 
 namespace rt {
@@ -194,16 +195,7 @@ namespace {
 
 // Writes "<number><unit>" and returns its length.
 uint32_t number_with_unit(int32_t number, const char* unit, char* out) {
-  char digits[12];
-  uint32_t n = 0;
-  uint32_t value = number < 0 ? 0u - static_cast<uint32_t>(number) : static_cast<uint32_t>(number);
-  do {
-    digits[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  uint32_t length = 0;
-  if (number < 0) out[length++] = '-';
-  while (n > 0) out[length++] = digits[--n];
+  const uint32_t length = format_integer(number, out);
   const uint32_t unit_length = static_cast<uint32_t>(std::strlen(unit));
   std::memcpy(out + length, unit, unit_length);
   return length + unit_length;

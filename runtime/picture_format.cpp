@@ -1,10 +1,12 @@
 #include "runtime/picture_format.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "lifecycle/heap.h"
 #include "runtime/date_time.h"
 #include "runtime/locale.h"
+#include "runtime/number_text.h"
 #include "runtime/string_stack.h"
 
 namespace rt {
@@ -297,16 +299,9 @@ class Reader {
 };
 
 uint32_t decimal_text(int32_t value, char* out, uint32_t capacity) {
-  char digits[12];
-  uint32_t n = 0;
-  uint32_t v = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-  do {
-    digits[n++] = static_cast<char>('0' + v % 10);
-    v /= 10;
-  } while (v != 0);
-  if (value < 0) digits[n++] = '-';
-  uint32_t length = 0;
-  while (n > 0 && length < capacity) out[length++] = digits[--n];
+  char digits[kNumberTextCapacity];
+  const uint32_t length = std::min(format_integer(value, digits), capacity);
+  std::memcpy(out, digits, length);
   return length;
 }
 
