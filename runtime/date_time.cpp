@@ -13,21 +13,22 @@ namespace {
 constexpr int32_t kDaysBeforeMonth[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 constexpr int32_t kMonthLength[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
-// Leap days up to and including year y.
-int32_t leap_days(int32_t y) { return y / 4 - y / 100 + y / 400; }
+int64_t floor_div(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+// Leap days up to and including year y (of any sign).
+int64_t leap_days(int64_t y) { return floor_div(y, 4) - floor_div(y, 100) + floor_div(y, 400); }
+
+bool leap(int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 // Day number of 1 January of year y.
-int64_t year_start(int32_t y) { return 365LL * y + leap_days(y - 1); }
-
-int64_t floor_div(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t year_start(int64_t y) { return 365 * y + leap_days(y - 1); }
 
 // Serial of the first of `month` in any year, on the same count as date
 // serials (years before 1801 give serials below 4).
 int64_t day_number(int64_t year, int32_t month) {
-  const auto leaps = [](int64_t y) { return floor_div(y, 4) - floor_div(y, 100) + floor_div(y, 400); };
-  int64_t n = (year - kFirstYear) * 365 + kDaysBeforeMonth[month - 1] + 1 + 3 + leaps(year) - leaps(1800);
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  if (month <= 2 && leap) n -= 1;
+  int64_t n = (year - kFirstYear) * 365 + kDaysBeforeMonth[month - 1] + 1 + 3 + leap_days(year) -
+              leap_days(1800);
+  if (month <= 2 && leap(year)) n -= 1;
   return n;
 }
 
@@ -38,9 +39,7 @@ bool valid_fields(int32_t month, int32_t day, int32_t year) {
 
 }  // namespace
 
-bool is_leap_year(int32_t year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool is_leap_year(int32_t year) { return leap(year); }
 
 int32_t month_length(int32_t month, int32_t year) {
   if (month < 1 || month > 12) return 0;
