@@ -98,8 +98,8 @@ class Heap {
   // calls of allocate, allocate_zeroed and resize with n > 0.
   void fail_allocation(std::uint32_t nth = 1);
 
-  // Visits every block of every arena, arena by arena in address order
-  // (sentinels excluded).
+  // Visits every block of every arena (sentinels excluded): the arenas in
+  // the order they were made, the blocks of each in address order.
   void walk(BlockVisitor visit, void* context) const;
   // Walks the arenas and the free-chunk list and checks the tag rules.
   HeapCheck validate() const;
@@ -115,6 +115,7 @@ class Heap {
     std::uint32_t index;  // (pool number + 1) << 12 | slot; 0 is the sentinel
     std::uint8_t* start;  // the chunk's user pointer
   };
+  static_assert(sizeof(FreeNode) == 3 * sizeof(void*) + 8, "nodes are packed without gaps");
 
   bool injected_failure();
   void* allocate_block(std::uint32_t n);
