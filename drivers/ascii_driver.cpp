@@ -250,37 +250,41 @@ int32_t read_at_pointer(FileInstance& f, uint32_t pointer) {
   return pointer == 0 ? 0 : read_line(f, pointer - 1);
 }
 
-int32_t text_operation(FileInstance& f, Operation& op) {
+int32_t text_next(FileInstance& f, Operation&) {
   DriverPart& p = f.part;
-  switch (op.code) {
-    case OP_NEXT: {
-      int32_t error = read_line(f, p.next_position - 1);
-      if (error == 0) p.next_position = p.record_position + p.record_bytes + 1;
-      return error;
-    }
-    case OP_GETfileptr:
-    case OP_GETfileptrlen: return read_at_pointer(f, uint32_t(op.number(0)));
-    case OP_REGETfile: {
-      uint32_t pointer = 0;
-      std::memcpy(&pointer, op.strings[0].text, op.strings[0].length < 4 ? op.strings[0].length : 4);
-      return read_at_pointer(f, pointer);
-    }
-    case OP_ADD:
-    case OP_ADDfilelen:
-    case OP_APPEND:
-    case OP_APPENDlen:
-    case OP_PUT:
-    case OP_PUTfileptr:
-    case OP_PUTfileptrlen: return write_line(f, op);
-    case OP_BYTES:
-      if (!(p.flags & kPartRecordCurrent) && !refresh_file_size(f)) return io_failure_code(f);
-      op.value = int32_t((p.flags & kPartRecordCurrent) ? p.record_bytes : p.file_size);
-      return 0;
-    case OP_EOF: return op.value = at_end(f), 0;
-    case OP_COUNTRECORDS: return op.value = 0, 0;
-    default: return 80;
-  }
+  int32_t error = read_line(f, p.next_position - 1);
+  if (error == 0) p.next_position = p.record_position + p.record_bytes + 1;
+  return error;
 }
+
+// A length argument does not change what is read.
+int32_t text_get(FileInstance& f, Operation& op) {
+  return read_at_pointer(f, uint32_t(op.number(0)));
+}
+
+int32_t text_reget(FileInstance& f, Operation& op) {
+  return read_at_pointer(f, position_argument(op));
+}
+
+int32_t text_bytes(FileInstance& f, Operation& op) {
+  DriverPart& p = f.part;
+  if (!(p.flags & kPartRecordCurrent) && !refresh_file_size(f)) return io_failure_code(f);
+  op.value = int32_t((p.flags & kPartRecordCurrent) ? p.record_bytes : p.file_size);
+  return 0;
+}
+
+int32_t text_eof(FileInstance& f, Operation& op) { return op.value = at_end(f), 0; }
+int32_t text_count(FileInstance&, Operation& op) { return op.value = 0, 0; }
+
+constexpr RecordHandlers kTextHandlers = make_record_handlers({
+    {OP_NEXT, text_next},        {OP_GETfileptr, text_get},
+    {OP_GETfileptrlen, text_get}, {OP_REGETfile, text_reget},
+    {OP_ADD, write_line},        {OP_ADDfilelen, write_line},
+    {OP_APPEND, write_line},     {OP_APPENDlen, write_line},
+    {OP_PUT, write_line},        {OP_PUTfileptr, write_line},
+    {OP_PUTfileptrlen, write_line}, {OP_BYTES, text_bytes},
+    {OP_EOF, text_eof},          {OP_COUNTRECORDS, text_count},
+});
 
 int32_t text_open(FileInstance& f, uint32_t mode) { return open_record_file(f, mode, text_setup); }
 
@@ -301,7 +305,7 @@ constexpr uint8_t kTextFieldTypes[] = {2, FT_STRING, FT_GROUP};
 const DriverDescriptor kAsciiDescriptor = {
     "ASCII",          {"B5ASC.DLL", "B5ASCS.DLL"}, "ASCII (Text)", ascii_driver,
     kTextOperations,  kTextFieldTypes,             "BWASCII",      "ASCII.LOG",
-    text_open,        close_record_file,           text_operation, text_option,
+    text_open,        close_record_file,           &kTextHandlers, text_option,
 };
 
 }  // namespace

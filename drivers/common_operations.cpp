@@ -7,6 +7,7 @@
 #include "drivers/file_names.h"
 #include "drivers/full_path.h"
 #include "drivers/open_files.h"
+#include "drivers/record_file.h"
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
 #include "lifecycle/heap.h"
@@ -68,13 +69,6 @@ void answer_name(FileInstance& f, Operation& op) {
   const FileDeclaration* d = f.declaration;
   DeclaredText t = declared_text(d->name, d->name_length);
   if (t.text) op.answer_text(t.text, t.length);
-}
-
-uint32_t position_of(const rt::HeapString& s) {
-  unsigned char bytes[4] = {};
-  std::memcpy(bytes, s.text, s.length < 4 ? s.length : 4);
-  return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-         uint32_t(bytes[3]) << 24;
 }
 
 void set_next_position(FileInstance& f, uint32_t pointer) {
@@ -195,7 +189,7 @@ int32_t perform_operation(FileInstance& f, Operation& op) {
     case OP_NAME: return answer_name(f, op), 0;
     case OP_SETfile: return set_next_position(f, 1), 0;
     case OP_SETfileptr: return set_next_position(f, uint32_t(op.number(0))), 0;
-    case OP_RESETfile: return set_next_position(f, position_of(op.strings[0])), 0;
+    case OP_RESETfile: return set_next_position(f, position_argument(op)), 0;
     case OP_POINTERfile:
       op.value = (f.part.flags & kPartRecordCurrent) ? int32_t(f.part.record_position + 1) : 0;
       return 0;
@@ -219,7 +213,7 @@ int32_t perform_operation(FileInstance& f, Operation& op) {
     case OP_DRIVER_ENTRY:
       op.value = int32_t(reinterpret_cast<uintptr_t>(f.driver->entry));
       return 0;
-    default: return f.driver->record_operation(f, op);
+    default: return 80;
   }
 }
 

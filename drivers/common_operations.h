@@ -8,8 +8,8 @@
 
 namespace drv {
 
-// Runs an operation that passed the rules: a common one here, any other by
-// the driver's record operations. 0, an error code or kSilentFailure.
+// Runs a common operation that passed the rules; 80 for a code that is
+// neither common nor one of the driver's record operations.
 int32_t perform_operation(FileInstance& file, Operation& op);
 
 // The file size for a read or an append: read again from the system when the

@@ -118,6 +118,7 @@ int32_t check_and_perform(FileInstance& inst, Operation& op) {
   if (verdict.kind == RuleVerdict::kSilent) return kSilentFailure;
   if (is_position_operation(op.code) && only_spaces(op.strings[0])) return 35;
   if (skips_empty_argument(op.code) && op.strings[0].length == 0) return 0;
+  if (RecordHandler handler = (*inst.driver->record_handlers)[op.code]) return handler(inst, op);
   return perform_operation(inst, op);
 }
 
@@ -136,6 +137,21 @@ void push_result(const Operation& op) {
 void clear_error_state() {
   static ErrorState& errors = error_state();
   if (errors.code() != 0 || errors.failing_file() != nullptr) errors.clear();
+}
+
+// The state update and post actions of an operation that ran (or was
+// refused by the rules). Returns true when the instance is to be discarded.
+bool settle_instance(FileInstance& inst, int32_t code, int32_t error, const KeyDescriptor* key) {
+  bool success = error == 0;
+  uint32_t state = inst.state, post = inst.post;
+  uint32_t* key_flags = key ? &const_cast<KeyDescriptor*>(key)->flags : nullptr;
+  update_state(code, success, state, key_flags, post);
+  inst.state = state;
+  inst.post = post;
+  inst.last_error = error == kSilentFailure ? 0 : error;
+  if (success && (post & kPostClearError)) clear_error_state();
+  if (success && (post & kPostSequential)) inst.last_sequential = code;
+  return (post & kPostDiscard) != 0;
 }
 
 int32_t failed_value(int32_t code) { return code == OP_BOF || code == OP_EOF ? 1 : 0; }
@@ -200,14 +216,8 @@ int32_t dispatch(const DriverDescriptor& driver, int32_t code, FileDeclaration* 
   if (is_string_valued(code)) push_result(op);
 
   bool success = error == 0;
-  if (inst) {
-    uint32_t* key_flags = op.key ? &const_cast<KeyDescriptor*>(op.key)->flags : nullptr;
-    update_state(code, success, inst->state, key_flags, inst->post);
-    inst->last_error = error == kSilentFailure ? 0 : error;
-    if (success && (inst->post & kPostClearError)) clear_error_state();
-    if (success && (inst->post & kPostSequential)) inst->last_sequential = code;
-    if ((inst->post & kPostDiscard) || stale_for_close) discard_instance(file);
-  }
+  if (inst && (settle_instance(*inst, code, error, op.key) || stale_for_close))
+    discard_instance(file);
   if (!success && error != kSilentFailure) {
     error_state().post(error);
     error_state().note_failing_file(declared);

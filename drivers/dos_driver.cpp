@@ -104,39 +104,43 @@ int32_t at_end(FileInstance& f) {
   return p.file->read(&b, 1) == 1 ? 0 : 1;
 }
 
-int32_t raw_operation(FileInstance& f, Operation& op) {
-  DriverPart& p = f.part;
-  switch (op.code) {
-    case OP_NEXT: return read_next(f);
-    case OP_PREVIOUS: return read_previous(f);
-    case OP_GETfileptr: return read_at_pointer(f, uint32_t(op.number(0)), 0);
-    case OP_GETfileptrlen:
-      return read_at_pointer(f, uint32_t(op.number(0)), uint32_t(op.number(1)));
-    case OP_REGETfile: {
-      uint32_t pointer = 0;
-      std::memcpy(&pointer, op.strings[0].text, op.strings[0].length < 4 ? op.strings[0].length : 4);
-      return read_at_pointer(f, pointer, 0);
-    }
-    case OP_ADD:
-    case OP_ADDfilelen:
-    case OP_APPEND:
-    case OP_APPENDlen:
-    case OP_PUT:
-    case OP_PUTfileptr:
-    case OP_PUTfileptrlen: return write_record(f, op);
-    case OP_BYTES:
-      if (!(p.flags & kPartRecordCurrent) && !refresh_file_size(f)) return io_failure_code(f);
-      op.value = int32_t((p.flags & kPartRecordCurrent) ? p.record_bytes : p.file_size);
-      return 0;
-    case OP_RECORDSfile:
-    case OP_COUNTRECORDS:
-      if (!refresh_file_size(f)) return io_failure_code(f);
-      op.value = f.record_length ? int32_t(p.file_size / f.record_length) : 0;
-      return 0;
-    case OP_EOF: return op.value = at_end(f), 0;
-    default: return 80;
-  }
+int32_t raw_next(FileInstance& f, Operation&) { return read_next(f); }
+int32_t raw_previous(FileInstance& f, Operation&) { return read_previous(f); }
+
+int32_t raw_get(FileInstance& f, Operation& op) {
+  uint32_t length = op.code == OP_GETfileptrlen ? uint32_t(op.number(1)) : 0;
+  return read_at_pointer(f, uint32_t(op.number(0)), length);
 }
+
+int32_t raw_reget(FileInstance& f, Operation& op) {
+  return read_at_pointer(f, position_argument(op), 0);
+}
+
+int32_t raw_bytes(FileInstance& f, Operation& op) {
+  DriverPart& p = f.part;
+  if (!(p.flags & kPartRecordCurrent) && !refresh_file_size(f)) return io_failure_code(f);
+  op.value = int32_t((p.flags & kPartRecordCurrent) ? p.record_bytes : p.file_size);
+  return 0;
+}
+
+int32_t raw_records(FileInstance& f, Operation& op) {
+  if (!refresh_file_size(f)) return io_failure_code(f);
+  op.value = f.record_length ? int32_t(f.part.file_size / f.record_length) : 0;
+  return 0;
+}
+
+int32_t raw_eof(FileInstance& f, Operation& op) { return op.value = at_end(f), 0; }
+
+constexpr RecordHandlers kRawHandlers = make_record_handlers({
+    {OP_NEXT, raw_next},           {OP_PREVIOUS, raw_previous},
+    {OP_GETfileptr, raw_get},      {OP_GETfileptrlen, raw_get},
+    {OP_REGETfile, raw_reget},     {OP_ADD, write_record},
+    {OP_ADDfilelen, write_record}, {OP_APPEND, write_record},
+    {OP_APPENDlen, write_record},  {OP_PUT, write_record},
+    {OP_PUTfileptr, write_record}, {OP_PUTfileptrlen, write_record},
+    {OP_BYTES, raw_bytes},         {OP_RECORDSfile, raw_records},
+    {OP_COUNTRECORDS, raw_records}, {OP_EOF, raw_eof},
+});
 
 int32_t raw_open(FileInstance& f, uint32_t mode) { return open_record_file(f, mode, raw_setup); }
 
@@ -163,7 +167,7 @@ static_assert(sizeof kRawFieldTypes == 1 + 18);
 const DriverDescriptor kDosDescriptor = {
     "DOS",          {"B5DOS.DLL", "B5DOSS.DLL"}, "DOS (Binary)", dos_driver,
     kRawOperations, kRawFieldTypes,              "BWDOS",        "DOS.LOG",
-    raw_open,       close_record_file,           raw_operation,  raw_option,
+    raw_open,       close_record_file,           &kRawHandlers,  raw_option,
 };
 
 }  // namespace

@@ -3,10 +3,14 @@
 // operation in progress as its hooks see it.
 #pragma once
 
+#include <array>
+#include <initializer_list>
+#include <utility>
 #include <cstdint>
 
 #include "drivers/file_declaration.h"
 #include "drivers/file_instance.h"
+#include "drivers/operation_codes.h"
 #include "runtime/string_value.h"
 
 namespace drv {
@@ -37,6 +41,11 @@ struct Operation {
   void answer_copy(const char* t, uint32_t length);
 };
 
+// A driver's own operation: 0, an error code or kSilentFailure.
+using RecordHandler = int32_t (*)(FileInstance& file, Operation& op);
+// ORDER: enum Op; null where the driver has no operation of its own.
+using RecordHandlers = std::array<RecordHandler, kLastOperation + 1>;
+
 struct DriverDescriptor {
   const char* name;              // "ASCII", "DOS"
   const char* library_names[2];  // the names the driver is also known by
@@ -52,13 +61,21 @@ struct DriverDescriptor {
   // Writes out, commits, closes and frees the driver part (after a failed
   // open too); 0, or 5 when what was written could not reach the file.
   int32_t (*close)(FileInstance& file);
-  // The driver's own record operations; 80 for any it does not implement.
-  int32_t (*record_operation)(FileInstance& file, Operation& op);
+  // The driver's own record operations by code.
+  const RecordHandlers* record_handlers;
   // Handles one option text (white space removed, upper case) and answers.
   void (*option)(FileInstance& file, const char* text, uint32_t length, Operation& op);
 };
 
 // True when `code` is in the descriptor's supported list.
 bool supports_operation(const DriverDescriptor& driver, int32_t code);
+
+// A handler table from (code, handler) pairs.
+constexpr RecordHandlers make_record_handlers(
+    std::initializer_list<std::pair<int32_t, RecordHandler>> entries) {
+  RecordHandlers table{};
+  for (const auto& [code, handler] : entries) table[code] = handler;
+  return table;
+}
 
 }  // namespace drv

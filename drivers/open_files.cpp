@@ -48,7 +48,6 @@ struct ThreadCopy {
 
 thread_local PointerList t_in_use;
 thread_local PointerList t_copies;  // ThreadCopy blocks
-thread_local uint32_t t_thread_number = 0;
 
 template <class T>
 T* heap_copy(const T* source, uint32_t count) {
@@ -86,12 +85,13 @@ FileDeclaration* make_thread_copy(FileDeclaration* file) {
 
 // The runtime's thread record of the calling thread, looked up once per thread.
 uint32_t current_thread_number() {
-  if (t_thread_number == 0) {
+  uint32_t& number = detail::t_thread_number;
+  if (number == 0) {
     life::ThreadRecords& records = life::thread_records();
     life::ThreadRecord* record = records.current();
-    t_thread_number = record ? uint32_t(records.index_of(*record)) + 1 : 0xFFFFFFFFu;
+    number = record ? uint32_t(records.index_of(*record)) + 1 : 0xFFFFFFFFu;
   }
-  return t_thread_number;
+  return number;
 }
 
 FileDeclaration* thread_copy(FileDeclaration* file) {

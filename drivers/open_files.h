@@ -29,8 +29,15 @@ uint32_t current_thread_number();
 // (record buffer, key and memo tables included, no instance) on first use.
 // Null when the copy cannot be made.
 FileDeclaration* thread_copy(FileDeclaration* file);
+
+namespace detail {
+// The calling thread's number once known (0 before); see current_thread_number.
+inline thread_local uint32_t t_thread_number = 0;
+}  // namespace detail
+
 inline FileDeclaration* thread_declaration(FileDeclaration* file) {
-  return (file->attributes & kDeclThread) ? thread_copy(file) : file;
+  if (!(file->attributes & kDeclThread) || detail::t_thread_number == 1) return file;
+  return thread_copy(file);
 }
 
 }  // namespace drv

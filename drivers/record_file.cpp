@@ -182,6 +182,14 @@ bool shared_option(FileInstance& f, const char* text, uint32_t length, Operation
   return false;
 }
 
+uint32_t position_argument(const Operation& op) {
+  const rt::HeapString& s = op.strings[0];
+  uint32_t pointer = 0;
+  for (uint32_t i = 0; i < 4 && i < s.length; ++i)
+    pointer |= uint32_t(static_cast<unsigned char>(s.text[i])) << (8 * i);
+  return pointer;
+}
+
 int32_t io_failure_code(const FileInstance& f) {
   uint32_t e = f.part.file->last_error;
   if (e >= 2 && e <= 5) return int32_t(e);

@@ -37,6 +37,9 @@ bool value_is(const char* value, uint32_t length, const char* word);
 void answer_on_off(Operation& op, bool on);
 void answer_number(Operation& op, int64_t n);
 
+// The pointer held in the 4-byte position string of REGETfile and RESETfile
+// (little-endian; a shorter string reads as zeros).
+uint32_t position_argument(const Operation& op);
 // The code of a failed read or write of the buffered file.
 int32_t io_failure_code(const FileInstance& file);
 // Position check of a read at p: 0, 33 at or past the end, or an I/O code.
