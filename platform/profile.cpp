@@ -56,7 +56,8 @@ struct profile_line {
 
 profile_line parse_line(std::string_view line) {
   profile_line parsed;
-  line = trim(line);
+  // Callers get C strings back, so a line ends at a stray NUL byte.
+  line = trim(line.substr(0, line.find('\0')));
   if (line.empty() || line[0] == ';') return parsed;
   if (line[0] == '[') {
     size_t close = line.find(']');

@@ -76,6 +76,14 @@ TEST_F(profile_test, values_are_cut_to_the_buffer) {
   EXPECT_STREQ(buffer, "dd/M");
 }
 
+TEST_F(profile_test, a_stray_nul_byte_ends_its_line) {
+  write_text("nul.ini", std::string("[s]\nkey=ab\0cd\nnext=1\n", 22));
+  char buffer[16];
+  EXPECT_EQ(GetPrivateProfileStringA("s", "key", "", buffer, sizeof buffer, "nul.ini"), 2u);
+  EXPECT_STREQ(buffer, "ab");
+  EXPECT_EQ(GetPrivateProfileIntA("s", "next", 0, "nul.ini"), 1u);
+}
+
 TEST_F(profile_test, integers_read_the_leading_number) {
   EXPECT_EQ(GetPrivateProfileIntA("intl", "iTime", 7, "app.ini"), 1u);
   EXPECT_EQ(static_cast<INT>(GetPrivateProfileIntA("intl", "iNegative", 7, "app.ini")), -5);
