@@ -389,10 +389,7 @@ void supply_input(HWND dialog, int round) {
     EndDialog(dialog, 0);
     return;
   }
-  if (hooked) {
-    user().input_hook(dialog);
-    return;
-  }
+  if (hooked && user().input_hook(dialog)) return;
   std::vector<HWND> buttons = buttons_of(dialog);
   int choice = asking && !buttons.empty() ? ask_terminal(dialog, buttons) : -1;
   if (choice >= 0) {

@@ -100,10 +100,11 @@ LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 // Handles keyboard input meant for the dialog (see above); FALSE when the
 // message is not for the dialog or one of its controls.
 BOOL IsDialogMessageA(HWND dialog, LPMSG message);
-// Test hook: called, instead of the terminal and the default button, each
-// time a modal dialog finds its queue empty; it queues the input the dialog
-// should get (keys, BM_CLICK) and may look at the dialog. Null removes it.
-using dialog_input_hook = void (*)(HWND dialog);
+// Test hook: called, instead of asking the terminal, each time a modal
+// dialog finds its queue empty. It may look at the dialog and queue the input
+// the dialog should get (keys, BM_CLICK), answering TRUE; FALSE lets the
+// default button be pressed as without a terminal. Null removes it.
+using dialog_input_hook = BOOL (*)(HWND dialog);
 void set_dialog_input_hook(dialog_input_hook hook);
 // Converts a rectangle from the dialog's units to pixels.
 BOOL MapDialogRect(HWND dialog, LPRECT rect);

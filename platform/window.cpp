@@ -326,10 +326,13 @@ HWND add_window(window_entry entry) {
   return handle;
 }
 
-void send_size_and_move(HWND window, const RECT& rect) {
+void send_size(HWND window, const RECT& rect) {
   auto width = static_cast<WORD>(rect.right - rect.left);
   auto height = static_cast<WORD>(rect.bottom - rect.top);
   SendMessageA(window, WM_SIZE, 0, MAKELPARAM(width, height));
+}
+
+void send_move(HWND window, const RECT& rect) {
   SendMessageA(window, WM_MOVE, 0,
                MAKELPARAM(static_cast<WORD>(rect.left), static_cast<WORD>(rect.top)));
 }
@@ -455,7 +458,8 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
     if (created == nullptr) return nullptr;  // destroyed while being created
     rect = created->rect;
   }
-  send_size_and_move(handle, rect);
+  send_size(handle, rect);
+  send_move(handle, rect);
   if ((style & WS_VISIBLE) != 0) SendMessageA(handle, WM_SHOWWINDOW, TRUE, 0);
   return IsWindow(handle) ? handle : nullptr;
 }
@@ -773,7 +777,10 @@ BOOL SetWindowPos(HWND window, HWND insert_after, int x, int y, int cx, int cy, 
   }
   if ((flags & SWP_SHOWWINDOW) != 0) ShowWindow(window, SW_SHOW);
   if ((flags & SWP_HIDEWINDOW) != 0) ShowWindow(window, SW_HIDE);
-  if (std::memcmp(&before, &after, sizeof before) != 0) send_size_and_move(window, after);
+  bool resized = before.right - before.left != after.right - after.left ||
+                 before.bottom - before.top != after.bottom - after.top;
+  if (resized) send_size(window, after);
+  if (before.left != after.left || before.top != after.top) send_move(window, after);
   if ((flags & SWP_NOACTIVATE) == 0 && top_level) SetActiveWindow(window);
   return TRUE;
 }
