@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/clock.h"
 #include "platform/handle_table.h"
 #include "platform/last_error.h"
@@ -25,12 +26,7 @@ bool valid_creation(DWORD creation) {
 
 uint64_t join(DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; }
 
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-bool same_ascii_text(const char* a, const char* b) {
-  while (*a != '\0' && ascii_lower(*a) == ascii_lower(*b)) ++a, ++b;
-  return ascii_lower(*a) == ascii_lower(*b);
-}
+using detail::ascii_lower;
 
 }  // namespace
 
@@ -357,7 +353,7 @@ BOOL FindClose(HANDLE search) {
 
 HFILE _lopen(LPCSTR name, int mode) {
   HANDLE file;
-  if (name != nullptr && same_ascii_text(name, "AUX")) {
+  if (name != nullptr && detail::same_ascii_text(name, "AUX")) {
     file = detail::open_standard_error();
   } else {
     DWORD access = (mode & 3) == OF_WRITE       ? GENERIC_WRITE

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/file.h"
 #include "platform/last_error.h"
 
@@ -24,13 +25,8 @@ std::string_view trim(std::string_view text) {
   return text.substr(start, text.find_last_not_of(blanks) - start + 1);
 }
 
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
-bool same_name(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return ascii_lower(x) == ascii_lower(y); });
-}
+using detail::ascii_lower;
+using detail::same_ascii_text;
 
 // The whole file, or nothing (last error set) when it cannot be read.
 std::optional<std::string> read_whole(const std::string& name) {
@@ -86,7 +82,7 @@ void walk(const std::string& text, const char* section, Visit visit) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     profile_line line = parse_line(std::string_view(text).substr(start, end - start));
-    if (line.kind == profile_line::section) inside = section != nullptr && same_name(line.name, section);
+    if (line.kind == profile_line::section) inside = section != nullptr && same_ascii_text(line.name, section);
     visit(line, inside);
     start = end + 1;
   }
@@ -96,7 +92,7 @@ void walk(const std::string& text, const char* section, Visit visit) {
 std::optional<std::string> find_value(const std::string& text, const char* section, const char* key) {
   std::optional<std::string> found;
   walk(text, section, [&](const profile_line& line, bool inside) {
-    if (!found && inside && line.kind == profile_line::entry && same_name(line.name, key)) {
+    if (!found && inside && line.kind == profile_line::entry && same_ascii_text(line.name, key)) {
       found = std::string(line.value);
     }
   });
@@ -108,7 +104,7 @@ std::vector<std::string> list_names(const std::string& text, const char* section
   std::vector<std::string> names;
   auto add = [&names](std::string_view name) {
     for (const std::string& known : names) {
-      if (same_name(known, name)) return;
+      if (same_ascii_text(known, name)) return;
     }
     names.emplace_back(name);
   };
