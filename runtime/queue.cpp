@@ -85,7 +85,8 @@ QueueObject* make_object(const QueueDescriptor& d) {
 // descriptor, make the object on first use.
 QueueObject* prepare(QueueDescriptor* d) {
   drv::error_state().clear();
-  if (d == nullptr) {
+  // A descriptor without a record to copy from and to is as unusable as none.
+  if (d == nullptr || d->record_buffer == nullptr || d->record_size == 0) {
     post(drv::err::memory_corrupted);
     return nullptr;
   }

@@ -7,7 +7,7 @@
 // releases its queues at shutdown.
 //
 // Every operation first clears the current error code. A null descriptor
-// posts 7; running out of memory posts 8; a position outside 1..count posts
+// (or one without a record buffer) posts 7; running out of memory posts 8; a position outside 1..count posts
 // 30.
 #pragma once
 

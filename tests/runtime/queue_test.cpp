@@ -132,6 +132,11 @@ TEST(queue_test, null_descriptor_posts_7) {
   EXPECT_EQ(error_code(), drv::err::memory_corrupted);
   EXPECT_EQ(queue_count(nullptr), 0u);
   EXPECT_EQ(error_code(), drv::err::memory_corrupted);
+  QueueDescriptor no_buffer;
+  no_buffer.record_size = 10;
+  queue_append(&no_buffer);
+  EXPECT_EQ(error_code(), drv::err::memory_corrupted);
+  EXPECT_EQ(no_buffer.object, nullptr);
 }
 
 TEST(queue_test, exhaustion_posts_8_and_keeps_the_queue) {
