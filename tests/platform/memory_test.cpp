@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/last_error.h"
+#include "platform/syscalls.h"
 
 using namespace plat;
 
@@ -86,4 +87,15 @@ TEST(memory_test, readability_probes_never_fault) {
   EXPECT_TRUE(IsBadReadPtr(reinterpret_cast<void*>(~uintptr_t{0} - 2), 8));  // wraps around
   EXPECT_FALSE(IsBadCodePtr(reinterpret_cast<FARPROC>(&GetLastError)));
   EXPECT_TRUE(IsBadCodePtr(nullptr));
+}
+
+TEST(memory_test, readability_probe_works_where_the_kernel_refuses_self_reading) {
+  syscall_guard guard;
+  fail_syscall(syscall_id::process_vm_readv, 1, std::errc::operation_not_permitted, 0);
+  int value = 5;
+  EXPECT_FALSE(IsBadReadPtr(&value, sizeof value));
+  EXPECT_TRUE(IsBadReadPtr(reinterpret_cast<void*>(uintptr_t{8}), 8));
+  void* region = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
+  EXPECT_TRUE(IsBadReadPtr(region, 1));
+  VirtualFree(region, 0, MEM_RELEASE);
 }
