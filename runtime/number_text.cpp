@@ -68,19 +68,21 @@ uint32_t format_exponent(const char* digits, int exponent, char* out) {
 
 }  // namespace
 
-uint32_t format_integer(int32_t value, char* out) {
-  char reversed[12];
+uint32_t format_unsigned(uint32_t value, char* out) {
+  char reversed[10];
   uint32_t count = 0;
-  // Work in 64 bits so that the most negative value has a magnitude.
-  int64_t magnitude = value < 0 ? -int64_t{value} : int64_t{value};
   do {
-    reversed[count++] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  uint32_t n = 0;
-  if (value < 0) out[n++] = '-';
-  while (count > 0) out[n++] = reversed[--count];
-  return n;
+    reversed[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (uint32_t i = 0; i < count; ++i) out[i] = reversed[count - 1 - i];
+  return count;
+}
+
+uint32_t format_integer(int32_t value, char* out) {
+  if (value >= 0) return format_unsigned(static_cast<uint32_t>(value), out);
+  out[0] = '-';
+  return 1 + format_unsigned(0u - static_cast<uint32_t>(value), out + 1);
 }
 
 uint32_t format_real(double value, char* out) {

@@ -13,6 +13,8 @@ constexpr uint32_t kRealTextLimit = 39;
 
 // Decimal digits with '-' for negatives. Returns the length (no NUL).
 uint32_t format_integer(int32_t value, char* out);
+// Decimal digits of an unsigned value. Returns the length (no NUL).
+uint32_t format_unsigned(uint32_t value, char* out);
 // 14 significant digits; fixed notation for decimal exponents -5 to 13,
 // otherwise d.ddde+XX; trailing fraction zeros and a bare point removed.
 // Returns the length (no NUL).

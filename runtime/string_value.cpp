@@ -2,15 +2,16 @@
 
 #include <cstring>
 
+#include "drivers/error_state.h"
 #include "lifecycle/heap.h"
 #include "lifecycle/runtime_error.h"
+#include "runtime/date_time.h"
 #include "runtime/number_text.h"
+#include "runtime/string_stack.h"
 
 namespace rt {
 
 namespace {
-
-constexpr int32_t kStringStackError = 501;
 
 uint32_t min_length(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
@@ -21,20 +22,15 @@ char fill_byte(int32_t fill, char ordinary) {
   return ordinary;
 }
 
-// Packed DATE and TIME clears: a positive code gives the latest value, any
-// other code no date or no time.
-void clear_date(void* dest, int32_t fill) {
-  std::memset(dest, fill > 0 ? 0xFF : 0, 4);
-}
+// PackedDate and PackedTime are byte structs, so any address holds one.
+PackedDate& date_at(void* dest) { return *static_cast<PackedDate*>(dest); }
+PackedTime& time_at(void* dest) { return *static_cast<PackedTime*>(dest); }
 
-void clear_time(void* dest, int32_t fill) {
-  // hundredths, seconds, minutes, hours in memory order
-  static constexpr unsigned char kLatest[4] = {99, 59, 59, 23};
-  if (fill > 0) {
-    std::memcpy(dest, kLatest, 4);
-  } else {
-    std::memset(dest, 0, 4);
-  }
+template <class T>
+T load(const void* address) {
+  T value;
+  std::memcpy(&value, address, sizeof value);
+  return value;
 }
 
 }  // namespace
@@ -101,14 +97,61 @@ void clear_typed(void* dest, int32_t type_code, uint32_t size, int32_t fill) {
       clear_pstring(static_cast<unsigned char*>(dest), size, fill);
       return;
     case TYPE_DATE:
-      clear_date(dest, fill);
+      clear_date(date_at(dest), fill);
       return;
     case TYPE_TIME:
-      clear_time(dest, fill);
+      clear_time(time_at(dest), fill);
       return;
     default:
       if (clear_numeric(dest, type_code, fill)) return;
-      life::raise_runtime_error(kStringStackError, "String Stack Error");
+      life::raise_runtime_error(drv::err::internal_error_01, "String Stack Error");
+  }
+}
+
+void push_typed(const void* address, int32_t type_code, uint32_t size) {
+  StringStack& stack = string_stack();
+  switch (type_code) {
+    case TYPE_BYTE:
+      return stack.push_integer(load<uint8_t>(address));
+    case TYPE_SHORT:
+      return stack.push_integer(load<int16_t>(address));
+    case TYPE_USHORT:
+      return stack.push_integer(load<uint16_t>(address));
+    case TYPE_LONG:
+      return stack.push_integer(load<int32_t>(address));
+    case TYPE_ULONG: {
+      char digits[kNumberTextCapacity];
+      uint32_t n = format_unsigned(load<uint32_t>(address), digits);
+      if (stack.full()) return;
+      stack.push_borrowed(digits, n);
+      return stack.make_top_stable();  // into the inline area: the digits are local
+    }
+    case TYPE_SREAL:
+      return stack.push_real(load<float>(address));
+    case TYPE_REAL:
+      return stack.push_real(load<double>(address));
+    case TYPE_DATE:
+      return stack.push_integer(packed_date_to_serial(load<PackedDate>(address)));
+    case TYPE_TIME:
+      return stack.push_integer(packed_time_to_serial(load<PackedTime>(address)));
+    case TYPE_STRING:
+      return stack.push_borrowed(static_cast<const char*>(address), size);
+    case TYPE_CSTRING: {
+      const auto* text = static_cast<const char*>(address);
+      const void* nul = std::memchr(text, '\0', size);
+      return stack.push_borrowed(text, nul == nullptr ? size : static_cast<uint32_t>(static_cast<const char*>(nul) - text));
+    }
+    case TYPE_PSTRING: {
+      // The length byte never counts past the declared size.
+      const auto* p = static_cast<const unsigned char*>(address);
+      uint32_t n = size == 0 ? 0 : min_length(p[0], size - 1);
+      return stack.push_borrowed(reinterpret_cast<const char*>(p + 1), n);
+    }
+    case TYPE_BFLOAT4:
+    case TYPE_BFLOAT8:
+      return stack.push_empty();
+    default:
+      life::raise_runtime_error(drv::err::internal_error_01, "String Stack Error");
   }
 }
 

@@ -61,6 +61,13 @@ void fill_spaces(char* dest, uint32_t size);
 // runtime's String Stack Error.
 void clear_typed(void* dest, int32_t type_code, uint32_t size, int32_t fill);
 
+// Pushes a variable of any type onto the string stack as text: numbers in
+// their text form, DATE and TIME as their serials, strings borrowed (a
+// CSTRING up to its NUL, a PSTRING by its length byte, both within `size`).
+// BFLOAT4 and BFLOAT8 have no text form and push the empty string. An
+// unknown code raises the runtime's String Stack Error.
+void push_typed(const void* address, int32_t type_code, uint32_t size);
+
 // Frees the block of a received string when there is one and sets it to (null, 0).
 void release_heap_string(HeapString& s);
 

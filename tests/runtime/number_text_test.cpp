@@ -32,6 +32,9 @@ TEST(number_text_test, integer_text_has_no_padding) {
   EXPECT_EQ(integer_text(-7), "-7");
   EXPECT_EQ(integer_text(2147483647), "2147483647");
   EXPECT_EQ(integer_text(-2147483647 - 1), "-2147483648");
+  char out[kNumberTextCapacity];
+  EXPECT_EQ(std::string(out, format_unsigned(4294967295u, out)), "4294967295");
+  EXPECT_EQ(std::string(out, format_unsigned(0, out)), "0");
 }
 
 TEST(number_text_test, real_text_in_fixed_notation) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "runtime/number_text.h"
+#include "runtime/string_stack.h"
 #include "tests/lifecycle/runtime_error_capture.h"
 
 namespace {
@@ -122,6 +123,51 @@ TEST(string_value_test, typed_clear_of_unknown_code_is_string_stack_error) {
   ASSERT_EQ(capture.boxes().size(), 1u);
   EXPECT_NE(capture.boxes()[0].text.find("String Stack Error"), std::string::npos);
   EXPECT_EQ(value, 7u);
+}
+
+std::string pop_text() {
+  HeapString h = string_stack().pop_into_heap();
+  std::string s = h.text == nullptr ? "" : std::string(h.text, h.length);
+  release_heap_string(h);
+  return s;
+}
+
+TEST(string_value_test, typed_values_are_pushed_as_text) {
+  string_stack().reset();
+  uint8_t b = 200;
+  push_typed(&b, TYPE_BYTE, 0);
+  EXPECT_EQ(pop_text(), "200");
+  int16_t s = -5;
+  push_typed(&s, TYPE_SHORT, 0);
+  EXPECT_EQ(pop_text(), "-5");
+  uint32_t u = 4294967295u;
+  push_typed(&u, TYPE_ULONG, 0);
+  EXPECT_EQ(pop_text(), "4294967295");
+  double r = 2.5;
+  push_typed(&r, TYPE_REAL, 0);
+  EXPECT_EQ(pop_text(), "2.5");
+  uint8_t date[4] = {1, 1, 0xD0, 0x07};  // 1 January 2000
+  push_typed(date, TYPE_DATE, 0);
+  EXPECT_EQ(pop_text(), "72687");
+  char fixed[4] = {'a', 'b', ' ', ' '};
+  push_typed(fixed, TYPE_STRING, 4);
+  EXPECT_EQ(pop_text(), "ab  ");
+  char c[4] = {'x', 'y', 'z', 'w'};  // no NUL inside the declared size
+  push_typed(c, TYPE_CSTRING, 4);
+  EXPECT_EQ(pop_text(), "xyzw");
+  unsigned char p[3] = {200, 'a', 'b'};  // a length byte beyond the size
+  push_typed(p, TYPE_PSTRING, 3);
+  EXPECT_EQ(pop_text(), "ab");
+  EXPECT_EQ(string_stack().depth(), 0u);
+}
+
+TEST(string_value_test, typed_push_of_unknown_code_is_string_stack_error) {
+  life_test::RuntimeErrorCapture capture;
+  uint32_t value = 7;
+  push_typed(&value, 42, 4);
+  ASSERT_EQ(capture.boxes().size(), 1u);
+  EXPECT_NE(capture.boxes()[0].text.find("String Stack Error"), std::string::npos);
+  string_stack().reset();
 }
 
 }  // namespace
