@@ -9,7 +9,8 @@
 
 namespace plat {
 
-// ORDER: the table in platform/posix/syscalls.inc and its names.
+// ORDER: the entries in platform/posix/syscalls.inc and the names in
+// platform/syscalls.cpp.
 enum class syscall_id : uint8_t {
   open,
   close,
