@@ -23,8 +23,6 @@ namespace {
 // fail_evaluation); owned by EVALUATE, which saves it around nested runs.
 bool evaluation_failed = false;
 
-bool is_text(value_class c) { return c == value_class::string || c == value_class::picture; }
-
 bool is_arithmetic(std::uint8_t code) { return code >= op_power && code <= op_subtract; }
 
 bool is_comparison(std::uint8_t code) { return code >= op_equal && code <= op_greater_equal; }
@@ -184,7 +182,7 @@ bool comparison(const node& n) {
   if (l.result == value_class::integer && r.result == value_class::integer) {
     std::int32_t a = integer_value(l), b = integer_value(r);
     order = (a > b) - (a < b);
-  } else if (is_text(l.result) && is_text(r.result)) {
+  } else if (is_text_class(l.result) && is_text_class(r.result)) {
     push_string(l);
     push_string(r);
     std::int32_t c = rt::compare();
@@ -254,7 +252,7 @@ void push_string(const node& n) {
       return push_slice(n);
     case node_kind::call:
       if (n.code == bound_call) return stack().push_integer(call_procedure(n));
-      if (is_text(n.result)) return builtin_string(n);
+      if (is_text_class(n.result)) return builtin_string(n);
       if (n.result == value_class::integer) return stack().push_integer(builtin_integer(n));
       return stack().push_real(builtin_real(n));
     case node_kind::unary:

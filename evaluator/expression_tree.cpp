@@ -23,8 +23,6 @@ std::uint32_t depth_above(const node* a, const node* b = nullptr) {
   return deepest + 1;
 }
 
-bool is_text(value_class c) { return c == value_class::string || c == value_class::picture; }
-
 }  // namespace
 
 node* make_integer(std::int32_t value) {
@@ -135,7 +133,7 @@ node* make_variable(const variable_ref& variable, value_class result) {
 }
 
 node* make_slice(node* target, node* start, node* end) {
-  bool ok = target != nullptr && start != nullptr && is_text(target->result) &&
+  bool ok = target != nullptr && start != nullptr && is_text_class(target->result) &&
             depth_above(start, end) <= max_tree_depth;
   if (!ok) {
     free_tree(target);

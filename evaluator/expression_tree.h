@@ -40,6 +40,11 @@ struct node {
   variable_ref variable;
 };
 
+// Strings and picture constants are texts; the other classes are numbers.
+inline bool is_text_class(value_class c) {
+  return c == value_class::string || c == value_class::picture;
+}
+
 // Node constructors; each gives null when no memory is left or the tree
 // would grow deeper than max_tree_depth (an operand that is null gives null,
 // the operand being freed).

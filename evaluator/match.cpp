@@ -1,6 +1,7 @@
 #include "evaluator/match.h"
 
 #include <cstring>
+#include <new>
 
 #include "evaluator/heap_vector.h"
 #include "evaluator/letter_case.h"
@@ -109,7 +110,7 @@ bool wildcard_match(const char* value, std::size_t value_length, const char* pat
 }
 
 std::int32_t match_texts(const char* value, std::size_t value_length, const char* pattern,
-                         std::size_t pattern_length, std::int32_t mode) {
+                         std::size_t pattern_length, std::int32_t mode) try {
   bool ignore_case = (mode & match_ignore_case) != 0;
   bool matched = false;
   switch (mode & match_kind_mask) {
@@ -130,12 +131,14 @@ std::int32_t match_texts(const char* value, std::size_t value_length, const char
       break;
   }
   return matched ? 1 : 0;
+} catch (const std::bad_alloc&) {
+  return 0;  // no memory for the matcher's work: no match, never a failure
 }
 
 std::int32_t match_from_stack(std::int32_t mode) {
   rt::StringStack& stack = rt::string_stack();
-  if (stack.depth() < 2) {
-    while (!stack.empty()) stack.discard();
+  if (stack.depth() < 2) {  // only the value arrived
+    if (!stack.empty()) stack.discard();
     return 0;
   }
   stack.make_top_plain();

@@ -1,6 +1,7 @@
 #include "evaluator/regex.h"
 
 #include <cstring>
+#include <new>
 
 #include "evaluator/letter_case.h"
 
@@ -355,7 +356,7 @@ bool regex_program::search(const char* value, std::size_t length) const {
 }
 
 bool regex_cache::match(const char* value, std::size_t value_length, const char* pattern,
-                        std::size_t pattern_length, bool ignore_case) {
+                        std::size_t pattern_length, bool ignore_case) try {
   bool same = filled_ && ignore_case == ignore_case_ && pattern_.size() == pattern_length &&
               std::memcmp(pattern_.data(), pattern, pattern_length) == 0;
   if (!same) {
@@ -366,6 +367,9 @@ bool regex_cache::match(const char* value, std::size_t value_length, const char*
     ++compilations_;
   }
   return program_.search(value, value_length);
+} catch (const std::bad_alloc&) {
+  reset();  // a half-made compilation must not be taken for the pattern's
+  return false;
 }
 
 void regex_cache::reset() {

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "evaluator_test_support.h"
+#include "evaluator/regex.h"
+#include "lifecycle/heap.h"
 #include "runtime/date_time.h"
 
 namespace {
@@ -410,6 +412,49 @@ TEST(evaluate_test, subscripts_and_slices_of_string_variables) {
   EXPECT_TRUE(invalid("N[1]"));
   EXPECT_TRUE(invalid("S[1"));
   EXPECT_TRUE(invalid("S[]"));
+}
+
+}  // namespace
+
+namespace {
+
+std::uint32_t allocated_blocks() { return life::process_heap().validate().allocated_blocks; }
+
+TEST(evaluate_test, every_heap_block_comes_back) {
+  eval_test::clean_runtime runtime;
+  eval_test::bind("Two", &record<2>, 2);
+  eval::names().ensure_builtins();
+  std::uint32_t before = allocated_blocks();
+  for (const char* text :
+       {"Two('a long argument of more than twenty bytes', 'b')", "SUB('abc' & 'def', 2) & LEN('x')",
+        "'unterminated", "Two('a', 'b', 'c')", "Nowhere()", "MATCH('abc', '^a.c$', 2)",
+        "MATCH('abc', 'a*', 1)", "CHOOSE(2, 'x' & 'y', 'z' & 'w')", "INLIST('b', 'a', 'b')",
+        "ALL('ab', 1000)", "(((1)", std::string(300, '(').c_str()}) {
+    evaluate(text);
+  }
+  calls().clear();
+  eval::the_regex_cache().reset();
+  EXPECT_EQ(allocated_blocks(), before);
+}
+
+// A primitive that finds no memory gives an empty string without an error,
+// so a value may come out shortened; what must hold is that nothing crashes
+// and no block stays taken.
+TEST(evaluate_test, exhausted_heap_keeps_no_block) {
+  eval_test::clean_runtime runtime;
+  eval::names().ensure_builtins();
+  std::uint32_t before = allocated_blocks();
+  const std::string text = "SUB('abcdef' & 'a text longer than twenty bytes', 2, 4) & LEN('x')";
+  for (std::uint32_t nth = 1; nth < 30; ++nth) {
+    std::string value;
+    {
+      life::HeapFailureGuard guard(nth);
+      value = evaluate(text);
+    }
+    EXPECT_TRUE(value.empty() || value.back() == '1') << nth;
+    EXPECT_EQ(allocated_blocks(), before) << nth;
+  }
+  EXPECT_EQ(evaluate(text), "bcde1");
 }
 
 }  // namespace

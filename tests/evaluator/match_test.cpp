@@ -6,6 +6,7 @@
 #include <string>
 
 #include "evaluator/regex.h"
+#include "lifecycle/heap.h"
 
 namespace {
 
@@ -118,6 +119,20 @@ TEST(match_test, regular_expressions_run_through_the_cache) {
   EXPECT_EQ(match("HELLO", "^hel+o$", 2 | 16), 1);
   EXPECT_EQ(match("hello", "^hel+o$", 2 | 16), 1);
   EXPECT_EQ(cache.compilations(), 3u);  // a new case flag compiles again
+}
+
+TEST(match_test, regex_compilation_without_memory_matches_nothing_and_recovers) {
+  eval::the_regex_cache().reset();
+  {
+    life::HeapFailureGuard guard(1);
+    EXPECT_EQ(match("abc", "b", 2), 0);
+  }
+  EXPECT_EQ(match("abc", "b", 2), 1);
+  {
+    life::HeapFailureGuard guard(1);
+    EXPECT_EQ(match("abc", "a*c", 1), 0);  // the wildcard rewrite needs a block too
+  }
+  eval::the_regex_cache().reset();
 }
 
 }  // namespace
