@@ -111,6 +111,25 @@ TEST_F(file_test, reads_writes_seeks_and_cuts) {
   EXPECT_EQ(read_text("data.bin"), "0123");
 }
 
+TEST_F(file_test, positions_past_4_gib_need_the_high_half) {
+  HANDLE h = open_for("big.dat", GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+  LONG high = 1;
+  EXPECT_EQ(SetFilePointer(h, 16, &high, FILE_BEGIN), 16u);
+  EXPECT_EQ(high, 1);
+  high = 0;
+  EXPECT_EQ(SetFilePointer(h, 0, &high, FILE_CURRENT), 16u);
+  EXPECT_EQ(high, 1);  // the place is 4 GiB + 16
+  EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);  // a 32-bit answer cannot name it
+  high = 0;
+  EXPECT_EQ(SetFilePointer(h, 0, &high, FILE_CURRENT), 16u);  // and it did not move
+  EXPECT_EQ(high, 1);
+  high = -1;
+  EXPECT_EQ(SetFilePointer(h, -1, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+  EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+  CloseHandle(h);
+}
+
 TEST_F(file_test, a_handle_does_only_what_its_access_allows) {
   write_text("r.txt", "abc");
   HANDLE h = open_for("r.txt", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
