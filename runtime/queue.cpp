@@ -132,12 +132,8 @@ bool make_room(Order& order) {
 }
 
 // Without a key to order by, a record's key position in another order is its
-// end, as in the order of appending.
-bool add_to_order(Order& order, void* record) {
-  if (!make_room(order)) return false;
-  order.records[order.count++] = record;
-  return true;
-}
+// end, as in the order of appending. The order has room (make_room).
+void add_to_order(Order& order, void* record) { order.records[order.count++] = record; }
 
 }  // namespace
 
