@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lifecycle/heap_layout.h"
+#include "platform/syscalls.h"
 #include "tests/lifecycle/runtime_error_capture.h"
 
 namespace {
@@ -355,6 +356,50 @@ TEST(heap_test, more_free_chunks_than_one_node_refill_holds) {
   life::HeapCheck check = heap.validate();
   EXPECT_TRUE(check.ok()) << check.fault;
   EXPECT_GT(check.free_nodes, life::nodes_per_refill);
+}
+
+TEST(heap_test, exhausted_system_memory_gives_null_and_leaves_the_heap_usable) {
+  plat::syscall_guard guard;
+  Heap heap;
+  // A fresh heap maps a node pool and its table, then an arena and its table.
+  plat::fail_syscall(plat::syscall_id::mmap, 3, std::errc::not_enough_memory);
+  EXPECT_EQ(heap.allocate(16), nullptr);
+  EXPECT_NE(heap.allocate(16), nullptr);
+  plat::fail_syscall(plat::syscall_id::mmap, 1, std::errc::not_enough_memory);
+  EXPECT_EQ(heap.allocate(100000), nullptr);
+  expect_valid(heap);
+}
+
+TEST(heap_test, release_without_a_node_to_spare_reports_out_of_free_space) {
+  life_test::RuntimeErrorCapture capture;
+  plat::syscall_guard guard;
+  Heap heap;
+  std::vector<void*> blocks;
+  for (std::uint32_t i = 0; i < 2 * life::nodes_per_refill + 2; ++i) blocks.push_back(heap.allocate(8));
+  plat::fail_syscall(plat::syscall_id::mmap, 1, std::errc::not_enough_memory, 0);
+  // Every other block: each becomes a chunk of its own and takes a node.
+  for (std::uint32_t i = 0; i < life::nodes_per_refill - 1; ++i) heap.release(blocks[2 * i]);
+  EXPECT_TRUE(capture.boxes().empty());
+  heap.release(blocks[2 * (life::nodes_per_refill - 1)]);
+  ASSERT_EQ(capture.boxes().size(), 1u);
+  EXPECT_EQ(capture.boxes()[0].text, "Out of free space\nDo you want to GPF?");
+  EXPECT_EQ(tag_of(bytes(blocks[2 * (life::nodes_per_refill - 1)])), life::tag_allocated);
+  expect_valid(heap);
+}
+
+TEST(heap_test, validate_names_a_damaged_header) {
+  Heap heap;
+  auto* a = bytes(heap.allocate(16));
+  heap.allocate(16);
+  EXPECT_TRUE(heap.validate().ok());
+  life::heap_layout::write_byte(a - 5, 0x99);
+  life::HeapCheck check = heap.validate();
+  EXPECT_FALSE(check.ok());
+  EXPECT_STREQ(check.fault, "unknown block tag");
+  EXPECT_EQ(check.where, a);
+  life::heap_layout::write_byte(a - 5, life::tag_allocated);
+  life::heap_layout::write_word(a - 4, 20);
+  EXPECT_STREQ(heap.validate().fault, "illegal block size");
 }
 
 // Random allocate/resize/release against a record of every block's content.
