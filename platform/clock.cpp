@@ -39,7 +39,9 @@ void civil_from_days(int64_t days, SYSTEMTIME* date) {
   date->wYear = static_cast<WORD>(static_cast<int64_t>(year_of_era) + era * 400 + (month <= 2));
 }
 
-bool leap_year(unsigned year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool leap_year(unsigned year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 unsigned days_in_month(unsigned year, unsigned month) {
   static constexpr unsigned days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -79,8 +81,8 @@ bool read_fixed_time(SYSTEMTIME* time) {
 namespace detail {
 
 FILETIME filetime_from_unix(int64_t seconds, int64_t nanoseconds) {
-  uint64_t ticks = static_cast<uint64_t>((seconds + unix_epoch_seconds) * ticks_per_second +
-                                         nanoseconds / 100);
+  uint64_t ticks =
+      static_cast<uint64_t>((seconds + unix_epoch_seconds) * ticks_per_second + nanoseconds / 100);
   return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
@@ -97,8 +99,8 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* system_time, LPFILETIME file_time) {
     return detail::fail(ERROR_INVALID_PARAMETER);
   }
   const SYSTEMTIME& t = *system_time;
-  int64_t seconds = days_from_civil(t.wYear, t.wMonth, t.wDay) * seconds_per_day +
-                    t.wHour * 3600 + t.wMinute * 60 + t.wSecond;
+  int64_t seconds = days_from_civil(t.wYear, t.wMonth, t.wDay) * seconds_per_day + t.wHour * 3600 +
+                    t.wMinute * 60 + t.wSecond;
   *file_time = detail::filetime_from_unix(seconds, int64_t{t.wMilliseconds} * 1'000'000);
   return TRUE;
 }
@@ -127,7 +129,9 @@ void GetLocalTime(LPSYSTEMTIME time) {
   split_seconds(seconds + detail::local_offset_at_utc(seconds), nanoseconds, time);
 }
 
-DWORD GetTickCount() { return static_cast<DWORD>(monotonic_nanoseconds() / 1'000'000); }
+DWORD GetTickCount() {
+  return static_cast<DWORD>(monotonic_nanoseconds() / 1'000'000);
+}
 
 void set_fixed_local_time(const SYSTEMTIME* fixed) {
   std::lock_guard guard(fixed_time_lock);

@@ -9,6 +9,7 @@
 #include "platform/last_error.h"
 #include "platform/posix/system.h"
 
+// The system part of this service.
 #include "platform/posix/dialog.inc"
 
 namespace plat {
@@ -81,7 +82,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   }
 }
 
-void set_message_box_hook(message_box_hook hook) { box_hook.store(hook); }
+void set_message_box_hook(message_box_hook hook) {
+  box_hook.store(hook);
+}
 
 // The cursor. System cursors are distinct static objects; the arrow is current
 // at start.
@@ -112,9 +115,17 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
   return nullptr;
 }
 
-HCURSOR SetCursor(HCURSOR cursor) { return current_cursor.exchange(cursor); }
-HCURSOR GetCursor() { return current_cursor.load(); }
-BOOL DestroyCursor(HCURSOR cursor) { return cursor != nullptr ? TRUE : detail::fail(ERROR_INVALID_PARAMETER); }
-void reset_cursor() { current_cursor.store(reinterpret_cast<HCURSOR>(&arrow_cursor)); }
+HCURSOR SetCursor(HCURSOR cursor) {
+  return current_cursor.exchange(cursor);
+}
+HCURSOR GetCursor() {
+  return current_cursor.load();
+}
+BOOL DestroyCursor(HCURSOR cursor) {
+  return cursor != nullptr ? TRUE : detail::fail(ERROR_INVALID_PARAMETER);
+}
+void reset_cursor() {
+  current_cursor.store(reinterpret_cast<HCURSOR>(&arrow_cursor));
+}
 
 }  // namespace plat

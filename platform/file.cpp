@@ -13,6 +13,7 @@
 #include "platform/last_error.h"
 #include "platform/posix/system.h"
 
+// The system part of this service.
 #include "platform/posix/file.inc"
 
 namespace plat {
@@ -24,7 +25,9 @@ bool valid_creation(DWORD creation) {
   return creation >= CREATE_NEW && creation <= TRUNCATE_EXISTING;
 }
 
-uint64_t join(DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; }
+uint64_t join(DWORD high, DWORD low) {
+  return (uint64_t{high} << 32) | low;
+}
 
 using detail::ascii_lower;
 
@@ -79,8 +82,8 @@ BOOL WriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD bytes_written,
 
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD method) {
   int64_t move = distance_high != nullptr
-                     ? static_cast<int64_t>(join(static_cast<DWORD>(*distance_high),
-                                                 static_cast<DWORD>(distance)))
+                     ? static_cast<int64_t>(
+                           join(static_cast<DWORD>(*distance_high), static_cast<DWORD>(distance)))
                      : distance;
   int64_t position = detail::seek_file(file, move, method);
   if (position < 0) return INVALID_SET_FILE_POINTER;
@@ -94,9 +97,13 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD meth
   return static_cast<DWORD>(position);
 }
 
-BOOL SetEndOfFile(HANDLE file) { return detail::truncate_file(file); }
+BOOL SetEndOfFile(HANDLE file) {
+  return detail::truncate_file(file);
+}
 
-BOOL FlushFileBuffers(HANDLE file) { return detail::flush_file(file); }
+BOOL FlushFileBuffers(HANDLE file) {
+  return detail::flush_file(file);
+}
 
 DWORD GetFileSize(HANDLE file, LPDWORD size_high) {
   int64_t size = detail::file_size(file);
@@ -106,8 +113,7 @@ DWORD GetFileSize(HANDLE file, LPDWORD size_high) {
   return static_cast<DWORD>(size);
 }
 
-BOOL LockFile(HANDLE file, DWORD offset_low, DWORD offset_high, DWORD bytes_low,
-              DWORD bytes_high) {
+BOOL LockFile(HANDLE file, DWORD offset_low, DWORD offset_high, DWORD bytes_low, DWORD bytes_high) {
   return detail::lock_range(file, join(offset_high, offset_low), join(bytes_high, bytes_low));
 }
 
@@ -154,9 +160,9 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists) {
   FILETIME written{};
   HANDLE target = INVALID_HANDLE_VALUE;
   if (GetFileTime(source, nullptr, nullptr, &written)) {
-    target = CreateFileA(new_name, GENERIC_WRITE, 0, nullptr,
-                         fail_if_exists ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+    target =
+        CreateFileA(new_name, GENERIC_WRITE, 0, nullptr,
+                    fail_if_exists ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   if (target == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
@@ -344,9 +350,8 @@ BOOL FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA found) {
 }
 
 BOOL FindClose(HANDLE search) {
-  return detail::remove_object(search, [](detail::object_kind kind) {
-    return kind == detail::object_kind::find;
-  });
+  return detail::remove_object(
+      search, [](detail::object_kind kind) { return kind == detail::object_kind::find; });
 }
 
 // Old-style file numbers: the handle's value itself.
@@ -367,7 +372,9 @@ HFILE _lopen(LPCSTR name, int mode) {
 }
 
 namespace {
-HANDLE handle_of(HFILE file) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(file)); }
+HANDLE handle_of(HFILE file) {
+  return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(file));
+}
 }  // namespace
 
 UINT _lread(HFILE file, LPVOID buffer, UINT bytes) {
@@ -382,6 +389,8 @@ UINT _lwrite(HFILE file, LPCSTR bytes, UINT count) {
   return WriteFile(handle_of(file), bytes, count, &done, nullptr) ? done : UINT(-1);
 }
 
-HFILE _lclose(HFILE file) { return CloseHandle(handle_of(file)) ? 0 : HFILE_ERROR; }
+HFILE _lclose(HFILE file) {
+  return CloseHandle(handle_of(file)) ? 0 : HFILE_ERROR;
+}
 
 }  // namespace plat

@@ -60,7 +60,7 @@ BOOL WriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD bytes_written,
 // before the start). A success whose low half equals INVALID_SET_FILE_POINTER
 // sets the last error to 0 so the caller can tell.
 DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distance_high, DWORD method);
-BOOL SetEndOfFile(HANDLE file);    // cuts or extends the file at the position
+BOOL SetEndOfFile(HANDLE file);  // cuts or extends the file at the position
 BOOL FlushFileBuffers(HANDLE file);
 // The size's low half; the high half in *size_high when given. A success always
 // leaves last error 0.
@@ -136,8 +136,8 @@ constexpr int OF_READ = 0;
 constexpr int OF_WRITE = 1;
 constexpr int OF_READWRITE = 2;
 HFILE _lopen(LPCSTR name, int mode);
-UINT _lread(HFILE file, LPVOID buffer, UINT bytes);    // UINT(-1) on failure
-UINT _lwrite(HFILE file, LPCSTR bytes, UINT count);   // UINT(-1) on failure
-HFILE _lclose(HFILE file);                            // 0, or HFILE_ERROR
+UINT _lread(HFILE file, LPVOID buffer, UINT bytes);  // UINT(-1) on failure
+UINT _lwrite(HFILE file, LPCSTR bytes, UINT count);  // UINT(-1) on failure
+HFILE _lclose(HFILE file);                           // 0, or HFILE_ERROR
 
 }  // namespace plat

@@ -9,13 +9,13 @@ namespace {
 
 // One conversion as written: %[flags][width][.precision][size]type.
 struct conversion {
-  bool left = false;       // '-'
-  bool prefix = false;     // '#'
-  bool zero_pad = false;   // '0'
+  bool left = false;      // '-'
+  bool prefix = false;    // '#'
+  bool zero_pad = false;  // '0'
   unsigned width = 0;
-  int precision = -1;      // -1: none written
-  bool wide64 = false;     // I64
-  bool half = false;       // h
+  int precision = -1;   // -1: none written
+  bool wide64 = false;  // I64
+  bool half = false;    // h
   char type = 0;
 };
 
@@ -52,10 +52,14 @@ unsigned read_number(const char*& p) {
 conversion parse(const char*& p) {
   conversion spec;
   for (;; ++p) {
-    if (*p == '-') spec.left = true;
-    else if (*p == '#') spec.prefix = true;
-    else if (*p == '0') spec.zero_pad = true;
-    else break;
+    if (*p == '-')
+      spec.left = true;
+    else if (*p == '#')
+      spec.prefix = true;
+    else if (*p == '0')
+      spec.zero_pad = true;
+    else
+      break;
   }
   spec.width = read_number(p);
   if (*p == '.') {
@@ -105,7 +109,8 @@ void emit_integer(bounded_output& out, const conversion& spec, va_list& argument
     magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   } else {
     int value = va_arg(arguments, int);
-    if (spec.half) value = is_signed ? int(static_cast<int16_t>(value)) : int(static_cast<uint16_t>(value));
+    if (spec.half)
+      value = is_signed ? int(static_cast<int16_t>(value)) : int(static_cast<uint16_t>(value));
     negative = is_signed && value < 0;
     magnitude = negative ? 0 - static_cast<uint64_t>(int64_t{value})
                          : static_cast<uint64_t>(static_cast<uint32_t>(value));
@@ -144,15 +149,26 @@ int wvsprintfA(LPSTR buffer, LPCSTR format, va_list arguments) {
     ++p;
     conversion spec = parse(p);
     switch (spec.type) {
-      case 's': emit_text(out, spec, va_arg(list, const char*)); break;
+      case 's':
+        emit_text(out, spec, va_arg(list, const char*));
+        break;
       case 'c': {
         char c = static_cast<char>(va_arg(list, int));
         emit_padded(out, spec, &c, 1);
         break;
       }
-      case 'd': case 'i': case 'u': case 'x': case 'X': emit_integer(out, spec, list); break;
-      case '\0': break;
-      default: out.put(spec.type); break;  // "%%" and anything unknown: the character itself
+      case 'd':
+      case 'i':
+      case 'u':
+      case 'x':
+      case 'X':
+        emit_integer(out, spec, list);
+        break;
+      case '\0':
+        break;
+      default:
+        out.put(spec.type);
+        break;  // "%%" and anything unknown: the character itself
     }
   }
   va_end(list);

@@ -74,9 +74,8 @@ BOOL remove_object(HANDLE handle, bool (*closable)(object_kind kind)) {
 }  // namespace detail
 
 BOOL CloseHandle(HANDLE object) {
-  return detail::remove_object(object, [](detail::object_kind kind) {
-    return kind != detail::object_kind::find;
-  });
+  return detail::remove_object(
+      object, [](detail::object_kind kind) { return kind != detail::object_kind::find; });
 }
 
 }  // namespace plat

@@ -13,9 +13,15 @@ thread_local int unmapped_error = 0;
 
 }  // namespace
 
-DWORD GetLastError() { return last_error; }
-void SetLastError(DWORD error) { last_error = error; }
-int last_unmapped_system_error() { return unmapped_error; }
+DWORD GetLastError() {
+  return last_error;
+}
+void SetLastError(DWORD error) {
+  last_error = error;
+}
+int last_unmapped_system_error() {
+  return unmapped_error;
+}
 
 namespace detail {
 
@@ -24,9 +30,13 @@ BOOL fail(DWORD error) {
   return FALSE;
 }
 
-BOOL fail_errno() { return fail(error_from_errno(errno)); }
+BOOL fail_errno() {
+  return fail(error_from_errno(errno));
+}
 
-void record_unmapped_error(int error) { unmapped_error = error; }
+void record_unmapped_error(int error) {
+  unmapped_error = error;
+}
 
 }  // namespace detail
 }  // namespace plat

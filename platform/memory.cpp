@@ -10,6 +10,7 @@
 #include "platform/last_error.h"
 #include "platform/posix/system.h"
 
+// The system part of this service.
 #include "platform/posix/memory.inc"
 
 namespace plat {
@@ -113,7 +114,9 @@ global_table& globals() {
   return *instance;
 }
 
-uintptr_t key(const void* p) { return reinterpret_cast<uintptr_t>(p); }
+uintptr_t key(const void* p) {
+  return reinterpret_cast<uintptr_t>(p);
+}
 
 global_block* block_of(HGLOBAL handle) {
   auto it = globals().by_handle.find(key(handle));
@@ -132,8 +135,8 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes) {
     return nullptr;
   }
   void* data = sys::malloc(bytes == 0 ? 1 : bytes);
-  auto* block = data != nullptr ? static_cast<global_block*>(sys::malloc(sizeof(global_block)))
-                                : nullptr;
+  auto* block =
+      data != nullptr ? static_cast<global_block*>(sys::malloc(sizeof(global_block))) : nullptr;
   if (block == nullptr) {
     std::free(data);
     fail(ERROR_NOT_ENOUGH_MEMORY);

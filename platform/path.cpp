@@ -8,6 +8,7 @@
 #include "platform/last_error.h"
 #include "platform/posix/system.h"
 
+// The system part of this service.
 #include "platform/posix/path.inc"
 
 namespace plat {

@@ -12,6 +12,7 @@
 #include "platform/last_error.h"
 #include "platform/posix/system.h"
 
+// The system part of this service.
 #include "platform/posix/process.inc"
 
 namespace plat {
@@ -64,7 +65,8 @@ void set_process_arguments(int argc, const char* const* argv) {
 }
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
-  if (module != nullptr && module != GetModuleHandleA(nullptr)) return detail::fail(ERROR_MOD_NOT_FOUND);
+  if (module != nullptr && module != GetModuleHandleA(nullptr))
+    return detail::fail(ERROR_MOD_NOT_FOUND);
   std::string path = detail::executable_path();
   if (path.empty()) return 0;  // last error already set
   if (buffer == nullptr || size == 0) return detail::fail(ERROR_INSUFFICIENT_BUFFER);
@@ -96,6 +98,8 @@ void ExitProcess(UINT exit_code) {
   std::_Exit(static_cast<int>(exit_code));
 }
 
-void set_exit_process_hook(exit_process_hook hook) { exit_hook.store(hook); }
+void set_exit_process_hook(exit_process_hook hook) {
+  exit_hook.store(hook);
+}
 
 }  // namespace plat

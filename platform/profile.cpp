@@ -30,14 +30,15 @@ using detail::same_ascii_text;
 
 // The whole file, or nothing (last error set) when it cannot be read.
 std::optional<std::string> read_whole(const std::string& name) {
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string text;
   char block[4096];
   DWORD got = 0;
   BOOL ok;
-  while ((ok = ReadFile(file, block, sizeof block, &got, nullptr)) && got > 0) text.append(block, got);
+  while ((ok = ReadFile(file, block, sizeof block, &got, nullptr)) && got > 0)
+    text.append(block, got);
   CloseHandle(file);
   if (!ok) return std::nullopt;
   return text;
@@ -82,14 +83,16 @@ void walk(const std::string& text, const char* section, Visit visit) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     profile_line line = parse_line(std::string_view(text).substr(start, end - start));
-    if (line.kind == profile_line::section) inside = section != nullptr && same_ascii_text(line.name, section);
+    if (line.kind == profile_line::section)
+      inside = section != nullptr && same_ascii_text(line.name, section);
     visit(line, inside);
     start = end + 1;
   }
 }
 
 // The value of `key` in `section`; the first one when written twice.
-std::optional<std::string> find_value(const std::string& text, const char* section, const char* key) {
+std::optional<std::string> find_value(const std::string& text, const char* section,
+                                      const char* key) {
   std::optional<std::string> found;
   walk(text, section, [&](const profile_line& line, bool inside) {
     if (!found && inside && line.kind == profile_line::entry && same_ascii_text(line.name, key)) {
@@ -182,7 +185,9 @@ UINT leading_number(const std::string& value) {
   uint32_t number = 0;
   for (;; ++p) {
     char c = ascii_lower(*p);
-    unsigned digit = c >= '0' && c <= '9' ? unsigned(c - '0') : (base == 16 && c >= 'a' && c <= 'f') ? unsigned(c - 'a' + 10) : base;
+    unsigned digit = c >= '0' && c <= '9'                   ? unsigned(c - '0')
+                     : (base == 16 && c >= 'a' && c <= 'f') ? unsigned(c - 'a' + 10)
+                                                            : base;
     if (digit >= base) break;
     number = number * base + digit;
   }
@@ -199,7 +204,8 @@ UINT read_int(const std::string& file, LPCSTR section, LPCSTR key, INT default_v
 
 }  // namespace
 
-DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_value, LPSTR buffer, DWORD size) {
+DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_value, LPSTR buffer,
+                        DWORD size) {
   return read_string(system_profile_name(), section, key, default_value, buffer, size);
 }
 
@@ -209,7 +215,8 @@ UINT GetProfileIntA(LPCSTR section, LPCSTR key, INT default_value) {
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_value, LPSTR buffer,
                                DWORD size, LPCSTR file_name) {
-  return read_string(file_name != nullptr ? file_name : "", section, key, default_value, buffer, size);
+  return read_string(file_name != nullptr ? file_name : "", section, key, default_value, buffer,
+                     size);
 }
 
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT default_value, LPCSTR file_name) {

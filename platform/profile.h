@@ -17,8 +17,7 @@
 
 namespace plat {
 
-DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_value, LPSTR buffer,
-                        DWORD size);
+DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default_value, LPSTR buffer, DWORD size);
 // The value's leading decimal number (a sign and a 0x hex prefix allowed); 0
 // when the value does not begin with one; the default when the key is missing.
 UINT GetProfileIntA(LPCSTR section, LPCSTR key, INT default_value);

@@ -26,7 +26,7 @@ std::recursive_mutex& mutex_of(LPCRITICAL_SECTION section) {
 
 struct waitable : detail::kernel_object {
   using kernel_object::kernel_object;
-  LONG count = 0;        // semaphore: its count; event: 1 when set
+  LONG count = 0;  // semaphore: its count; event: 1 when set
   LONG maximum = 1;
   bool manual_reset = false;
 };
@@ -57,9 +57,15 @@ void take(waitable& object) {
 void InitializeCriticalSection(LPCRITICAL_SECTION section) {
   new (section->opaque) std::recursive_mutex;
 }
-void EnterCriticalSection(LPCRITICAL_SECTION section) { mutex_of(section).lock(); }
-BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section) { return mutex_of(section).try_lock(); }
-void LeaveCriticalSection(LPCRITICAL_SECTION section) { mutex_of(section).unlock(); }
+void EnterCriticalSection(LPCRITICAL_SECTION section) {
+  mutex_of(section).lock();
+}
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section) {
+  return mutex_of(section).try_lock();
+}
+void LeaveCriticalSection(LPCRITICAL_SECTION section) {
+  mutex_of(section).unlock();
+}
 void DeleteCriticalSection(LPCRITICAL_SECTION section) {
   mutex_of(section).~recursive_mutex();
 }
@@ -116,8 +122,12 @@ BOOL set_event_state(HANDLE event, LONG state) {
 
 }  // namespace
 
-BOOL SetEvent(HANDLE event) { return set_event_state(event, 1); }
-BOOL ResetEvent(HANDLE event) { return set_event_state(event, 0); }
+BOOL SetEvent(HANDLE event) {
+  return set_event_state(event, 1);
+}
+BOOL ResetEvent(HANDLE event) {
+  return set_event_state(event, 0);
+}
 
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds) {
   return WaitForMultipleObjects(1, &object, FALSE, milliseconds);

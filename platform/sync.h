@@ -14,7 +14,7 @@ struct CRITICAL_SECTION {
 using LPCRITICAL_SECTION = CRITICAL_SECTION*;
 
 void InitializeCriticalSection(LPCRITICAL_SECTION section);
-void EnterCriticalSection(LPCRITICAL_SECTION section);   // the owner may enter again
+void EnterCriticalSection(LPCRITICAL_SECTION section);  // the owner may enter again
 BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section);
 void LeaveCriticalSection(LPCRITICAL_SECTION section);
 void DeleteCriticalSection(LPCRITICAL_SECTION section);
@@ -42,7 +42,6 @@ constexpr DWORD MAXIMUM_WAIT_OBJECTS = 64;
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
 // With wait_all FALSE: WAIT_OBJECT_0 + the index of the first signalled object,
 // which the wait takes. wait_all TRUE is not offered (87).
-DWORD WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL wait_all,
-                             DWORD milliseconds);
+DWORD WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL wait_all, DWORD milliseconds);
 
 }  // namespace plat

@@ -30,14 +30,24 @@ byte lower_of(byte c) {
 }
 
 // Lower-case letters without a capital in 1252: f with hook, micro sign, sharp s.
-bool lower_without_capital(byte c) { return c == 0x83 || c == 0xB5 || c == 0xDF; }
+bool lower_without_capital(byte c) {
+  return c == 0x83 || c == 0xB5 || c == 0xDF;
+}
 
-bool is_upper(byte c) { return lower_of(c) != c; }
-bool is_lower(byte c) { return upper_of(c) != c || lower_without_capital(c); }
+bool is_upper(byte c) {
+  return lower_of(c) != c;
+}
+bool is_lower(byte c) {
+  return upper_of(c) != c || lower_without_capital(c);
+}
 // The ordinal indicators are letters with no case.
-bool is_alpha(byte c) { return is_upper(c) || is_lower(c) || c == 0xAA || c == 0xBA; }
+bool is_alpha(byte c) {
+  return is_upper(c) || is_lower(c) || c == 0xAA || c == 0xBA;
+}
 
-bool is_single_character(LPCSTR text) { return (reinterpret_cast<uintptr_t>(text) >> 16) == 0; }
+bool is_single_character(LPCSTR text) {
+  return (reinterpret_cast<uintptr_t>(text) >> 16) == 0;
+}
 
 LPSTR convert_case(LPSTR text, byte (*convert)(byte)) {
   if (is_single_character(text)) {
@@ -50,7 +60,8 @@ LPSTR convert_case(LPSTR text, byte (*convert)(byte)) {
 
 DWORD convert_case(LPSTR text, DWORD length, byte (*convert)(byte)) {
   if (text == nullptr) return 0;
-  for (DWORD i = 0; i < length; ++i) text[i] = static_cast<char>(convert(static_cast<byte>(text[i])));
+  for (DWORD i = 0; i < length; ++i)
+    text[i] = static_cast<char>(convert(static_cast<byte>(text[i])));
   return length;
 }
 
@@ -60,7 +71,9 @@ void translate(LPCSTR source, LPSTR destination, DWORD length, const uint8_t* ta
   }
 }
 
-int sign_of(int difference) { return difference < 0 ? -1 : difference > 0 ? 1 : 0; }
+int sign_of(int difference) {
+  return difference < 0 ? -1 : difference > 0 ? 1 : 0;
+}
 
 // Compares one level of the weights of two texts: only bytes with a primary
 // weight take part, except at the ignorable level where only the others do.
@@ -80,7 +93,8 @@ int compare_level(const byte* a, const byte* b, bool ignorables, Level level) {
 }
 
 int linguistic_compare(LPCSTR first, LPCSTR second, bool with_case) {
-  if (first == nullptr || second == nullptr) return sign_of(int(first != nullptr) - int(second != nullptr));
+  if (first == nullptr || second == nullptr)
+    return sign_of(int(first != nullptr) - int(second != nullptr));
   auto a = reinterpret_cast<const byte*>(first), b = reinterpret_cast<const byte*>(second);
   using weight = detail::sort_weight;
   if (int r = compare_level(a, b, false, [](const weight& w) { return int(w.primary); })) return r;
@@ -117,19 +131,41 @@ BOOL OemToCharA(LPCSTR source, LPSTR destination) {
   return OemToCharBuffA(source, destination, static_cast<DWORD>(std::strlen(source) + 1));
 }
 
-LPSTR CharUpperA(LPSTR text) { return convert_case(text, upper_of); }
-LPSTR CharLowerA(LPSTR text) { return convert_case(text, lower_of); }
-DWORD CharUpperBuffA(LPSTR text, DWORD length) { return convert_case(text, length, upper_of); }
-DWORD CharLowerBuffA(LPSTR text, DWORD length) { return convert_case(text, length, lower_of); }
+LPSTR CharUpperA(LPSTR text) {
+  return convert_case(text, upper_of);
+}
+LPSTR CharLowerA(LPSTR text) {
+  return convert_case(text, lower_of);
+}
+DWORD CharUpperBuffA(LPSTR text, DWORD length) {
+  return convert_case(text, length, upper_of);
+}
+DWORD CharLowerBuffA(LPSTR text, DWORD length) {
+  return convert_case(text, length, lower_of);
+}
 
-BOOL IsCharAlphaA(CHAR c) { return is_alpha(static_cast<byte>(c)); }
-BOOL IsCharUpperA(CHAR c) { return is_upper(static_cast<byte>(c)); }
-BOOL IsCharLowerA(CHAR c) { return is_lower(static_cast<byte>(c)); }
-BOOL IsCharAlphaNumericA(CHAR c) { return is_alpha(static_cast<byte>(c)) || (c >= '0' && c <= '9'); }
+BOOL IsCharAlphaA(CHAR c) {
+  return is_alpha(static_cast<byte>(c));
+}
+BOOL IsCharUpperA(CHAR c) {
+  return is_upper(static_cast<byte>(c));
+}
+BOOL IsCharLowerA(CHAR c) {
+  return is_lower(static_cast<byte>(c));
+}
+BOOL IsCharAlphaNumericA(CHAR c) {
+  return is_alpha(static_cast<byte>(c)) || (c >= '0' && c <= '9');
+}
 
-int lstrcmpA(LPCSTR first, LPCSTR second) { return linguistic_compare(first, second, true); }
-int lstrcmpiA(LPCSTR first, LPCSTR second) { return linguistic_compare(first, second, false); }
-int lstrlenA(LPCSTR text) { return text == nullptr ? 0 : static_cast<int>(std::strlen(text)); }
+int lstrcmpA(LPCSTR first, LPCSTR second) {
+  return linguistic_compare(first, second, true);
+}
+int lstrcmpiA(LPCSTR first, LPCSTR second) {
+  return linguistic_compare(first, second, false);
+}
+int lstrlenA(LPCSTR text) {
+  return text == nullptr ? 0 : static_cast<int>(std::strlen(text));
+}
 
 int MulDiv(int number, int numerator, int denominator) {
   if (denominator == 0) return -1;

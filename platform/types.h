@@ -53,8 +53,12 @@ using FARPROC = void (*)();
 
 // A resource or cursor is named either by a text or by a 16-bit number carried
 // in the pointer itself (its value below 0x10000).
-inline LPCSTR MAKEINTRESOURCEA(WORD id) { return reinterpret_cast<LPCSTR>(uintptr_t{id}); }
-inline bool IS_INTRESOURCE(LPCSTR name) { return (reinterpret_cast<uintptr_t>(name) >> 16) == 0; }
+inline LPCSTR MAKEINTRESOURCEA(WORD id) {
+  return reinterpret_cast<LPCSTR>(uintptr_t{id});
+}
+inline bool IS_INTRESOURCE(LPCSTR name) {
+  return (reinterpret_cast<uintptr_t>(name) >> 16) == 0;
+}
 
 // Unused security descriptors: every call that takes one accepts only null.
 struct SECURITY_ATTRIBUTES;

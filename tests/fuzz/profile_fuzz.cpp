@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char value[16];
   for (const char* section : {"intl", "BWASCII", "", "Brindle 5 Tracing"}) {
     for (const char* key : {"sTime", "Profile", "", "auxtrace"}) {
-      plat::DWORD n = plat::GetPrivateProfileStringA(section, key, "default", value, sizeof value, file);
+      plat::DWORD n =
+          plat::GetPrivateProfileStringA(section, key, "default", value, sizeof value, file);
       if (n >= sizeof value || std::strlen(value) != n) std::abort();
       plat::GetPrivateProfileIntA(section, key, -1, file);
     }

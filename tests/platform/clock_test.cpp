@@ -68,8 +68,10 @@ TEST(clock_test, local_file_time_follows_the_time_zone_at_that_date) {
   LocalFileTimeToFileTime(&shifted, &again);
   EXPECT_EQ(again.dwLowDateTime, utc.dwLowDateTime);
   EXPECT_EQ(again.dwHighDateTime, utc.dwHighDateTime);
-  if (old.empty()) unsetenv("TZ");
-  else setenv("TZ", old.c_str(), 1);
+  if (old.empty())
+    unsetenv("TZ");
+  else
+    setenv("TZ", old.c_str(), 1);
   tzset();
 }
 

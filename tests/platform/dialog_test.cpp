@@ -37,7 +37,8 @@ TEST(dialog_test, without_a_terminal_the_box_shows_on_stderr_and_answers_its_def
 TEST(dialog_test, box_text_in_ansi_reaches_the_terminal_as_utf8) {
   testing::internal::CaptureStderr();
   MessageBoxA(nullptr, "caf\xE9 \x80", "x", MB_OK);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("caf\xC3\xA9 \xE2\x82\xAC"), std::string::npos);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("caf\xC3\xA9 \xE2\x82\xAC"),
+            std::string::npos);
 }
 
 TEST(dialog_test, a_hook_answers_instead_and_bad_types_fail) {

@@ -15,7 +15,7 @@ TEST(last_error_test, each_thread_keeps_its_own_last_error) {
     seen_by_other = GetLastError();
     DeleteFileA("/nonexistent-msgmake-folder/file");
   }).join();
-  EXPECT_EQ(seen_by_other, ERROR_SUCCESS);  // a new thread starts clean
+  EXPECT_EQ(seen_by_other, ERROR_SUCCESS);          // a new thread starts clean
   EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);  // untouched by the other's failure
 }
 

@@ -27,7 +27,8 @@ TEST(memory_test, regions_are_zeroed_page_aligned_and_released_whole) {
 }
 
 TEST(memory_test, reserved_pages_are_committed_later_and_decommitted_again) {
-  auto* region = static_cast<unsigned char*>(VirtualAlloc(nullptr, 8192, MEM_RESERVE, PAGE_NOACCESS));
+  auto* region =
+      static_cast<unsigned char*>(VirtualAlloc(nullptr, 8192, MEM_RESERVE, PAGE_NOACCESS));
   ASSERT_NE(region, nullptr);
   EXPECT_TRUE(IsBadReadPtr(region, 1));
   ASSERT_EQ(VirtualAlloc(region + 4096, 4096, MEM_COMMIT, PAGE_READWRITE), region + 4096);
@@ -54,7 +55,7 @@ TEST(memory_test, moveable_global_blocks_lock_count_and_map_back_to_their_handle
   auto* data = static_cast<unsigned char*>(GlobalLock(block));
   ASSERT_NE(data, nullptr);
   EXPECT_NE(static_cast<void*>(data), static_cast<void*>(block));  // a handle is no address
-  EXPECT_EQ(data[15], 0);  // zero-initialised
+  EXPECT_EQ(data[15], 0);                                          // zero-initialised
   EXPECT_EQ(GlobalHandle(data), block);
   EXPECT_EQ(GlobalSize(block), 16u);
   EXPECT_EQ(GlobalLock(block), data);

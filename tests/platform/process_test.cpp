@@ -17,15 +17,23 @@ std::string module_path() {
   return std::string(buffer, n);
 }
 
-[[noreturn]] void throw_exit_code(UINT code) { throw static_cast<int>(code); }
+[[noreturn]] void throw_exit_code(UINT code) {
+  throw static_cast<int>(code);
+}
 
 }  // namespace
 
 TEST(process_test, command_line_is_the_quoted_program_then_the_arguments_joined_by_single_spaces) {
-  const char* argv[] = {"ignored", "alpha,", "beta /Fast", "\xDC" "body" "\xDC", ""};
+  const char* argv[] = {"ignored", "alpha,", "beta /Fast",
+                        "\xDC"
+                        "body"
+                        "\xDC",
+                        ""};
   set_process_arguments(5, argv);
-  EXPECT_EQ(std::string(GetCommandLineA()),
-            "\"" + module_path() + "\" alpha, beta /Fast \xDC" "body" "\xDC ");
+  EXPECT_EQ(std::string(GetCommandLineA()), "\"" + module_path() +
+                                                "\" alpha, beta /Fast \xDC"
+                                                "body"
+                                                "\xDC ");
   set_process_arguments(1, argv);
   EXPECT_EQ(std::string(GetCommandLineA()), "\"" + module_path() + "\"");
   set_process_arguments(0, nullptr);

@@ -37,8 +37,10 @@ class profile_test : public scratch_folder {
     if (had_wini_) old_wini_ = old;
   }
   void TearDown() override {
-    if (had_wini_) setenv("WININI", old_wini_.c_str(), 1);
-    else unsetenv("WININI");
+    if (had_wini_)
+      setenv("WININI", old_wini_.c_str(), 1);
+    else
+      unsetenv("WININI");
     scratch_folder::TearDown();
   }
   std::string value(const char* section, const char* key, const char* fallback = "dflt") {
@@ -55,9 +57,9 @@ class profile_test : public scratch_folder {
 
 TEST_F(profile_test, sections_and_keys_match_without_regard_to_case) {
   EXPECT_EQ(value("intl", "STIME"), ":");
-  EXPECT_EQ(value("INTL", "itime"), "1");  // the first section of that name wins
+  EXPECT_EQ(value("INTL", "itime"), "1");                // the first section of that name wins
   EXPECT_EQ(value("intl", "sShortDate"), "dd/MM/yyyy");  // quotes removed
-  EXPECT_EQ(value("bwascii", "TraceFile"), "");  // present but empty: not the default
+  EXPECT_EQ(value("bwascii", "TraceFile"), "");          // present but empty: not the default
 }
 
 TEST_F(profile_test, missing_file_section_or_key_and_comments_give_the_default) {
@@ -72,7 +74,8 @@ TEST_F(profile_test, missing_file_section_or_key_and_comments_give_the_default) 
 
 TEST_F(profile_test, values_are_cut_to_the_buffer) {
   char buffer[5];
-  EXPECT_EQ(GetPrivateProfileStringA("intl", "sShortDate", "", buffer, sizeof buffer, "app.ini"), 4u);
+  EXPECT_EQ(GetPrivateProfileStringA("intl", "sShortDate", "", buffer, sizeof buffer, "app.ini"),
+            4u);
   EXPECT_STREQ(buffer, "dd/M");
 }
 
@@ -113,6 +116,8 @@ TEST_F(profile_test, the_system_profile_is_named_by_wini_or_found_in_the_config_
   write_text("win.ini", "[Brindle 5 Tracing]\nauxtrace=1\n");
   GetProfileStringA("Brindle 5 Tracing", "auxtrace", "", buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "1");
-  if (old_config.empty()) unsetenv("XDG_CONFIG_HOME");
-  else setenv("XDG_CONFIG_HOME", old_config.c_str(), 1);
+  if (old_config.empty())
+    unsetenv("XDG_CONFIG_HOME");
+  else
+    setenv("XDG_CONFIG_HOME", old_config.c_str(), 1);
 }

@@ -73,7 +73,8 @@ TEST_F(sharing_test, second_open_denied_by_first_share_mode_fails_with_32) {
 TEST_F(sharing_test, second_open_whose_share_mode_denies_the_first_access_fails_with_32) {
   HANDLE first = open_shared(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_NE(first, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(open_shared(GENERIC_READ, FILE_SHARE_READ), INVALID_HANDLE_VALUE);  // would deny writing
+  EXPECT_EQ(open_shared(GENERIC_READ, FILE_SHARE_READ),
+            INVALID_HANDLE_VALUE);  // would deny writing
   EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
   HANDLE second = open_shared(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
   EXPECT_NE(second, INVALID_HANDLE_VALUE);
@@ -113,7 +114,7 @@ TEST_F(sharing_test, lock_file_fails_at_once_with_33_when_held_by_another_handle
   EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
   EXPECT_FALSE(LockFile(a, 3, 0, 1, 0));  // nor twice through the same handle
   EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
-  EXPECT_TRUE(LockFile(b, 6, 0, 2, 0));  // next to it is free
+  EXPECT_TRUE(LockFile(b, 6, 0, 2, 0));   // next to it is free
   EXPECT_FALSE(LockFile(a, 7, 0, 1, 0));  // a read-only handle's lock excludes too
   EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
   EXPECT_FALSE(UnlockFile(a, 2, 0, 2, 0));  // only a whole locked range unlocks

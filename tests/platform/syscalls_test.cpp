@@ -17,7 +17,8 @@ namespace {
 class syscalls_test : public scratch_folder {};
 
 HANDLE create(const char* name) {
-  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 int refuse_every_unlink(const char*) {
@@ -117,7 +118,8 @@ TEST_F(syscalls_test, a_replaced_entry_is_called_until_the_guard_restores_the_ta
   write_text("a.txt", "x");
   {
     syscall_guard guard;
-    void* previous = replace_syscall(syscall_id::unlink, reinterpret_cast<void*>(&refuse_every_unlink));
+    void* previous =
+        replace_syscall(syscall_id::unlink, reinterpret_cast<void*>(&refuse_every_unlink));
     EXPECT_NE(previous, nullptr);
     EXPECT_FALSE(DeleteFileA("a.txt"));
     EXPECT_EQ(GetLastError(), ERROR_BUSY);

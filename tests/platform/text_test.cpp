@@ -24,14 +24,18 @@ unsigned char to_ansi(unsigned char c) {
 }
 
 unsigned char upper(unsigned char c) {
-  return static_cast<unsigned char>(reinterpret_cast<uintptr_t>(CharUpperA(reinterpret_cast<LPSTR>(uintptr_t{c}))));
+  return static_cast<unsigned char>(
+      reinterpret_cast<uintptr_t>(CharUpperA(reinterpret_cast<LPSTR>(uintptr_t{c}))));
 }
 
 unsigned char lower(unsigned char c) {
-  return static_cast<unsigned char>(reinterpret_cast<uintptr_t>(CharLowerA(reinterpret_cast<LPSTR>(uintptr_t{c}))));
+  return static_cast<unsigned char>(
+      reinterpret_cast<uintptr_t>(CharLowerA(reinterpret_cast<LPSTR>(uintptr_t{c}))));
 }
 
-int compare(const char* a, const char* b) { return lstrcmpA(a, b); }
+int compare(const char* a, const char* b) {
+  return lstrcmpA(a, b);
+}
 
 }  // namespace
 
@@ -56,12 +60,12 @@ TEST(text_test, ansi_and_oem_convert_the_letters_both_ways) {
 }
 
 TEST(text_test, characters_missing_in_oem_take_a_look_alike) {
-  EXPECT_EQ(to_oem(0xC0), 'A');  // À
-  EXPECT_EQ(to_oem(0xF5), 'o');  // õ
-  EXPECT_EQ(to_oem(0x9C), 'o');  // œ
-  EXPECT_EQ(to_oem(0x93), '"');  // left double quote
+  EXPECT_EQ(to_oem(0xC0), 'A');   // À
+  EXPECT_EQ(to_oem(0xF5), 'o');   // õ
+  EXPECT_EQ(to_oem(0x9C), 'o');   // œ
+  EXPECT_EQ(to_oem(0x93), '"');   // left double quote
   EXPECT_EQ(to_oem(0xA7), 0x15);  // section sign
-  EXPECT_EQ(to_oem(0x81), '?');  // undefined in 1252
+  EXPECT_EQ(to_oem(0x81), '?');   // undefined in 1252
   EXPECT_EQ(to_ansi(0xC4), '-');  // box drawing
   EXPECT_EQ(to_ansi(0xDA), '+');
 }
@@ -83,11 +87,17 @@ TEST(text_test, case_follows_the_1252_pairs) {
   EXPECT_EQ(upper(0xF7), 0xF7);  // ÷ is no letter
   EXPECT_EQ(lower(0x8C), 0x9C);
   EXPECT_EQ(lower(0xD7), 0xD7);  // ×
-  char text[] = "Stra\xDF" "e \xE9t\xE9";
+  char text[] =
+      "Stra\xDF"
+      "e \xE9t\xE9";
   EXPECT_EQ(CharUpperA(text), text);
-  EXPECT_STREQ(text, "STRA\xDF" "E \xC9T\xC9");
+  EXPECT_STREQ(text,
+               "STRA\xDF"
+               "E \xC9T\xC9");
   EXPECT_EQ(CharLowerBuffA(text, 4), 4u);
-  EXPECT_STREQ(text, "stra\xDF" "E \xC9T\xC9");
+  EXPECT_STREQ(text,
+               "stra\xDF"
+               "E \xC9T\xC9");
 }
 
 TEST(text_test, character_classes_follow_1252) {
@@ -108,15 +118,19 @@ TEST(text_test, comparison_puts_punctuation_then_digits_then_letters_lower_case_
   EXPECT_LT(compare("!", "0"), 0);
   EXPECT_LT(compare("9", "a"), 0);
   EXPECT_LT(compare("a", "A"), 0);
-  EXPECT_LT(compare("A", "b"), 0);  // case weighs only after the letters
-  EXPECT_LT(compare("a", "\xE1"), 0);  // a before á
-  EXPECT_LT(compare("\xE1", "b"), 0);  // á before b
+  EXPECT_LT(compare("A", "b"), 0);            // case weighs only after the letters
+  EXPECT_LT(compare("a", "\xE1"), 0);         // a before á
+  EXPECT_LT(compare("\xE1", "b"), 0);         // á before b
   EXPECT_LT(compare("ETE", "\xE9t\xE9"), 0);  // accents weigh before case
-  EXPECT_LT(compare("coop", "co-op"), 0);  // the hyphen weighs last
+  EXPECT_LT(compare("coop", "co-op"), 0);     // the hyphen weighs last
   EXPECT_LT(compare("co-op", "cop"), 0);
   EXPECT_EQ(compare("abc", "abc"), 0);
   EXPECT_LT(compare("ab", "abc"), 0);
-  EXPECT_EQ(lstrcmpiA("Stra\xDF" "e", "STRA\xDF" "E"), 0);
+  EXPECT_EQ(lstrcmpiA("Stra\xDF"
+                      "e",
+                      "STRA\xDF"
+                      "E"),
+            0);
   EXPECT_LT(compare(nullptr, "a"), 0);
   EXPECT_EQ(lstrlenA(nullptr), 0);
 }
@@ -141,7 +155,7 @@ TEST(text_test, one_character_comparison_orders_every_ansi_byte) {
 }
 
 TEST(text_test, mul_div_rounds_half_away_from_zero_and_flags_overflow) {
-  EXPECT_EQ(MulDiv(10, 3, 4), 8);    // 7.5
+  EXPECT_EQ(MulDiv(10, 3, 4), 8);  // 7.5
   EXPECT_EQ(MulDiv(-10, 3, 4), -8);
   EXPECT_EQ(MulDiv(10, 3, -4), -8);
   EXPECT_EQ(MulDiv(7, 1, 3), 2);
