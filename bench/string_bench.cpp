@@ -72,7 +72,8 @@ void BM_instring_1mb(benchmark::State& state) {
                                    static_cast<uint32_t>(text.size()), 1, 1);
     benchmark::DoNotOptimize(at);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
 }
 BENCHMARK(BM_instring_1mb);
 
@@ -82,7 +83,8 @@ void BM_instring_1mb_one_byte(benchmark::State& state) {
     int32_t at = rt::instring_text("<", 1, text.data(), static_cast<uint32_t>(text.size()), 1, 1);
     benchmark::DoNotOptimize(at);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
 }
 BENCHMARK(BM_instring_1mb_one_byte);
 

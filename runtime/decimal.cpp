@@ -43,7 +43,9 @@ void shift_digits(Decimal& d, int shift) {
   std::memcpy(d.digits, moved, sizeof moved);
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Adds 1 at `position`, carrying upward; a carry out of the top is dropped.
 void increment_at(Decimal& d, int position) {
@@ -163,7 +165,8 @@ Decimal decimal_from_real(double value) {
   int position = kFractionPlaces + exponent;
   for (int k = 0; k < kRealSignificant + 1; ++k) {
     if (k == 1) continue;  // the decimal point
-    if (position >= 0 && position <= kTop) d.digits[position] = static_cast<uint8_t>(buffer[k] - '0');
+    if (position >= 0 && position <= kTop)
+      d.digits[position] = static_cast<uint8_t>(buffer[k] - '0');
     --position;
   }
   d.sign = value < 0 ? 1 : 0;
@@ -257,12 +260,14 @@ Decimal decimal_power(const Decimal& x, int32_t n) {
 uint32_t decimal_to_text(const Decimal& value, char* out) {
   uint32_t n = 0;
   if (value.sign && !decimal_is_zero(value)) out[n++] = '-';
-  for (int i = value.high; i >= kFractionPlaces; --i) out[n++] = static_cast<char>('0' + value.digits[i]);
+  for (int i = value.high; i >= kFractionPlaces; --i)
+    out[n++] = static_cast<char>('0' + value.digits[i]);
   int low = value.low;
   while (low < kFractionPlaces && value.digits[low] == 0) ++low;
   if (low < kFractionPlaces) {
     out[n++] = '.';
-    for (int i = kFractionPlaces - 1; i >= low; --i) out[n++] = static_cast<char>('0' + value.digits[i]);
+    for (int i = kFractionPlaces - 1; i >= low; --i)
+      out[n++] = static_cast<char>('0' + value.digits[i]);
   }
   return n;
 }
@@ -273,9 +278,15 @@ void DecimalAccumulator::push(const Decimal& value) {
   if (depth_ < kDecimalStackCapacity) entries_[depth_++] = value;
 }
 
-void DecimalAccumulator::push_integer(int32_t value) { push(decimal_from_integer(value)); }
-void DecimalAccumulator::push_unsigned(uint32_t value) { push(decimal_from_integer(value)); }
-void DecimalAccumulator::push_real(double value) { push(decimal_from_real(value)); }
+void DecimalAccumulator::push_integer(int32_t value) {
+  push(decimal_from_integer(value));
+}
+void DecimalAccumulator::push_unsigned(uint32_t value) {
+  push(decimal_from_integer(value));
+}
+void DecimalAccumulator::push_real(double value) {
+  push(decimal_from_real(value));
+}
 
 void DecimalAccumulator::push_text(const char* text) {
   uint32_t length = 0;
@@ -292,8 +303,12 @@ Decimal DecimalAccumulator::pop() {
   return entries_[--depth_];
 }
 
-int32_t DecimalAccumulator::pop_integer() { return decimal_to_integer(pop()); }
-double DecimalAccumulator::pop_real() { return decimal_to_real(pop()); }
+int32_t DecimalAccumulator::pop_integer() {
+  return decimal_to_integer(pop());
+}
+double DecimalAccumulator::pop_real() {
+  return decimal_to_real(pop());
+}
 
 void DecimalAccumulator::power(int32_t n) {
   if (depth_ >= 1) entries_[depth_ - 1] = decimal_power(entries_[depth_ - 1], n);

@@ -61,7 +61,9 @@ class ByteSource {
   bool ended_ = false;
 };
 
-bool is_line_end(int c) { return c == '\r' || c == '\n' || c == kEnd; }
+bool is_line_end(int c) {
+  return c == '\r' || c == '\n' || c == kEnd;
+}
 
 // Reads a key up to "=": spaces dropped, at most 31 characters kept. Returns
 // false when a control byte abandons the key or the text ends.
@@ -94,7 +96,8 @@ uint32_t read_escape(ByteSource& in, char (&out)[2]) {
     return 2;
   }
   uint32_t code = 0;
-  for (; c >= '0' && c <= '9'; c = in.next()) code = (code * 10 + static_cast<uint32_t>(c - '0')) & 0xFFFF;
+  for (; c >= '0' && c <= '9'; c = in.next())
+    code = (code * 10 + static_cast<uint32_t>(c - '0')) & 0xFFFF;
   if (is_line_end(c)) in.unread();
   out[0] = static_cast<char>(code & 0xFF);
   return 1;

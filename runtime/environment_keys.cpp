@@ -182,14 +182,10 @@ struct KeyRule {
 };
 
 constexpr KeyRule kKeyRules[] = {
-    {"BRICHARSET", apply_charset, false, true},
-    {"BRICOLSEQ", apply_collation, true, false},
-    {"BRICASE", apply_case, false, true},
-    {"BRIMONTH", apply_months, false, true},
-    {"BRIMON", apply_month_abbrevs, false, true},
-    {"BRIAMPM", apply_am_pm, false, true},
-    {"BRIDIGRAPH", apply_digraphs, false, true},
-    {"BRIBUTTON", apply_buttons, false, true},
+    {"BRICHARSET", apply_charset, false, true},     {"BRICOLSEQ", apply_collation, true, false},
+    {"BRICASE", apply_case, false, true},           {"BRIMONTH", apply_months, false, true},
+    {"BRIMON", apply_month_abbrevs, false, true},   {"BRIAMPM", apply_am_pm, false, true},
+    {"BRIDIGRAPH", apply_digraphs, false, true},    {"BRIBUTTON", apply_buttons, false, true},
     {"BRILFN", apply_long_file_names, false, true},
 };
 static_assert(sizeof(kKeyRules) / sizeof(kKeyRules[0]) == 9);
@@ -287,7 +283,8 @@ bool read_environment_item(const char* prepared, uint32_t length, uint32_t index
         }
       }
     } else {
-      for (; pos < length && prepared[pos] != ' ' && prepared[pos] != ','; ++pos) keep(prepared[pos]);
+      for (; pos < length && prepared[pos] != ' ' && prepared[pos] != ','; ++pos)
+        keep(prepared[pos]);
     }
     if (item == index) {
       *out_length = n;

@@ -22,9 +22,9 @@ struct MessageOverride {
 namespace {
 
 // ORDER: months January to December.
-constexpr const char* kMonthNames[12] = {"January", "February", "March",     "April",
-                                         "May",     "June",     "July",      "August",
-                                         "September", "October", "November", "December"};
+constexpr const char* kMonthNames[12] = {"January",   "February", "March",    "April",
+                                         "May",       "June",     "July",     "August",
+                                         "September", "October",  "November", "December"};
 static_assert(sizeof(kMonthNames) / sizeof(kMonthNames[0]) == 12);
 
 constexpr const char* kDefaultShortDate = "MM/dd/yy";
@@ -48,9 +48,13 @@ bool override_hook(int32_t code, std::string_view* text) {
 
 }  // namespace
 
-Locale::Locale() { reset(); }
+Locale::Locale() {
+  reset();
+}
 
-Locale::~Locale() { release_overrides(); }
+Locale::~Locale() {
+  release_overrides();
+}
 
 void Locale::reset() {
   reset_collation();
@@ -216,7 +220,8 @@ const char* Locale::month_abbrev(uint32_t month) const {
 }
 
 void Locale::set_month_name(uint32_t month, const char* text, uint32_t length) {
-  if (month >= 1 && month <= 12) copy_cut(month_names_[month - 1], kMonthNameCapacity, text, length);
+  if (month >= 1 && month <= 12)
+    copy_cut(month_names_[month - 1], kMonthNameCapacity, text, length);
 }
 
 void Locale::set_month_abbrev(uint32_t month, const char* text, uint32_t length) {

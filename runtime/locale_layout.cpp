@@ -65,7 +65,9 @@ struct Piece {
 
 constexpr uint32_t kMaxPieces = 32;
 
-bool is_field_letter(char c) { return c == 'd' || c == 'M' || c == 'y'; }
+bool is_field_letter(char c) {
+  return c == 'd' || c == 'M' || c == 'y';
+}
 
 // Splits a pattern into runs and literal pieces; returns the piece count.
 uint32_t split_long_pattern(const char* pattern, Piece* pieces) {

@@ -16,8 +16,12 @@ constexpr int kSignificantDigits = 14;
 constexpr int kLowestFixedExponent = -5;
 constexpr int kHighestFixedExponent = 13;
 
-bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_space(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Copies the 14 significant digits and the decimal exponent of a finite,
 // non-zero value (rounded as printf rounds).
@@ -169,8 +173,12 @@ struct NumericClear {
   uint64_t ordinary, lowest, highest;
 };
 
-constexpr uint64_t bits_of(double d) { return std::bit_cast<uint64_t>(d); }
-constexpr uint64_t bits_of(float f) { return std::bit_cast<uint32_t>(f); }
+constexpr uint64_t bits_of(double d) {
+  return std::bit_cast<uint64_t>(d);
+}
+constexpr uint64_t bits_of(float f) {
+  return std::bit_cast<uint32_t>(f);
+}
 
 // The decimal-float types have no defined extremes; they clear to zero bytes.
 constexpr NumericClear kNumericClears[] = {

@@ -77,29 +77,51 @@ void convert_top(Convert convert) {
   }
 }
 
-uint8_t upper_of(uint8_t c) { return locale().to_upper(c); }
-uint8_t lower_of(uint8_t c) { return locale().to_lower(c); }
+using Collate = int32_t (*)(const char*, uint32_t, const char*, uint32_t);
 
-}  // namespace
-
-void concat() { concat_operands(operand(1), operand(0)); }
-
-void concat_reversed() { concat_operands(operand(0), operand(1)); }
-
-int32_t compare() {
+// Compares left (below) with right (top) and pops both.
+int32_t compare_operands(Collate collate) {
   Operand left = operand(1);
   Operand right = operand(0);
-  int32_t result = collate_texts(left.text, left.length, right.text, right.length);
+  int32_t result = collate(left.text, left.length, right.text, right.length);
   discard(2);
   return result;
 }
 
+// The top made writable and at least `width` bytes long (extended with
+// spaces when shorter); null when the stack is empty or the extension failed.
+StackEntry* top_of_width(int32_t n, uint32_t* width) {
+  StackEntry* e = writable_top();
+  if (e == nullptr) return nullptr;
+  *width = length_or(n, e->length);
+  if (*width > e->length) set_length(*width);
+  e = &string_stack().peek();
+  return e->length < *width ? nullptr : e;
+}
+
+uint8_t upper_of(uint8_t c) {
+  return locale().to_upper(c);
+}
+uint8_t lower_of(uint8_t c) {
+  return locale().to_lower(c);
+}
+
+}  // namespace
+
+void concat() {
+  concat_operands(operand(1), operand(0));
+}
+
+void concat_reversed() {
+  concat_operands(operand(0), operand(1));
+}
+
+int32_t compare() {
+  return compare_operands(collate_texts);
+}
+
 int32_t compare_nocase() {
-  Operand left = operand(1);
-  Operand right = operand(0);
-  int32_t result = collate_texts_nocase(left.text, left.length, right.text, right.length);
-  discard(2);
-  return result;
+  return compare_operands(collate_texts_nocase);
 }
 
 void clip() {
@@ -148,13 +170,9 @@ void left(int32_t n) {
 }
 
 void right(int32_t n) {
-  StackEntry* e = writable_top();
+  uint32_t width = 0;
+  StackEntry* e = top_of_width(n, &width);
   if (e == nullptr) return;
-  uint32_t width = length_or(n, e->length);
-  if (width > e->length) set_length(width);
-  e = &string_stack().peek();
-  if (e->length < width) return;  // the extension failed: the top is empty
-  // The entry holds at least `width` bytes of storage from here on.
   uint32_t c = clipped_length(e->text, e->length);
   if (c >= width) {
     std::memmove(e->text, e->text + (c - width), width);
@@ -166,12 +184,9 @@ void right(int32_t n) {
 }
 
 void center(int32_t n) {
-  StackEntry* e = writable_top();
+  uint32_t width = 0;
+  StackEntry* e = top_of_width(n, &width);
   if (e == nullptr) return;
-  uint32_t width = length_or(n, e->length);
-  if (width > e->length) set_length(width);
-  e = &string_stack().peek();
-  if (e->length < width) return;
   uint32_t lead = 0;
   while (lead < e->length && e->text[lead] == ' ') ++lead;
   uint32_t c = lead == e->length ? 0 : clipped_length(e->text, e->length) - lead;
@@ -238,8 +253,12 @@ void all(uint32_t n) {
   stack.replace_top_owned(block, block != nullptr ? n : 0);
 }
 
-void upper() { convert_top(upper_of); }
-void lower() { convert_top(lower_of); }
+void upper() {
+  convert_top(upper_of);
+}
+void lower() {
+  convert_top(lower_of);
+}
 
 void upper_cstring(char* text) {
   for (; text != nullptr && *text != '\0'; ++text) *text = static_cast<char>(upper_of(*text));
@@ -260,7 +279,8 @@ void lower_counted(char* text, uint32_t length) {
 int32_t instring(uint32_t step, int32_t start) {
   Operand sub_text = operand(1);
   Operand text = operand(0);
-  int32_t result = instring_text(sub_text.text, sub_text.length, text.text, text.length, step, start);
+  int32_t result =
+      instring_text(sub_text.text, sub_text.length, text.text, text.length, step, start);
   discard(2);
   return result;
 }

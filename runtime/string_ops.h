@@ -57,8 +57,8 @@ void lower_counted(char* text, uint32_t length);
 // step-slot number when step > 1) or 0. Step 0 means the substring's length.
 int32_t instring(uint32_t step, int32_t start);
 // The same search over two texts in memory, for callers off the stack.
-int32_t instring_text(const char* sub, uint32_t sub_length, const char* text,
-                      uint32_t text_length, uint32_t step, int32_t start);
+int32_t instring_text(const char* sub, uint32_t sub_length, const char* text, uint32_t text_length,
+                      uint32_t step, int32_t start);
 
 // INLIST(value, item1, ..., itemN): the value was pushed first and the items
 // after it; all popped. Returns the 1-based number of the first item equal to

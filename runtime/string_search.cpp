@@ -65,8 +65,8 @@ int32_t find_stepping(const char* sub, uint32_t sub_length, const char* text, ui
 
 }  // namespace
 
-int32_t instring_text(const char* sub, uint32_t sub_length, const char* text,
-                      uint32_t text_length, uint32_t step, int32_t start) {
+int32_t instring_text(const char* sub, uint32_t sub_length, const char* text, uint32_t text_length,
+                      uint32_t step, int32_t start) {
   if (sub_length == 0 || start < 1 || sub_length > text_length) return 0;
   if (step == 0) step = sub_length;
   auto offset = static_cast<uint32_t>(start - 1);

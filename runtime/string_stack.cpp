@@ -7,14 +7,22 @@
 
 namespace rt {
 
+// A saved stack: this header, then `depth` entries.
 struct SavedStack {
-  uint32_t depth;
-  StackEntry entries[1];  // `depth` entries
+  alignas(StackEntry) uint32_t depth;
 };
+static_assert(sizeof(SavedStack) % alignof(StackEntry) == 0);
 
 namespace {
 
-bool is_foreign(EntryKind kind) { return (static_cast<uint32_t>(kind) & kForeignKindBits) != 0; }
+StackEntry* saved_entries(SavedStack* saved) {
+  return reinterpret_cast<StackEntry*>(reinterpret_cast<unsigned char*>(saved) +
+                                       sizeof(SavedStack));
+}
+
+bool is_foreign(EntryKind kind) {
+  return (static_cast<uint32_t>(kind) & kForeignKindBits) != 0;
+}
 
 void set_plain(StackEntry& e, EntryKind kind, char* text, uint32_t length) {
   e.kind = kind;
@@ -22,7 +30,9 @@ void set_plain(StackEntry& e, EntryKind kind, char* text, uint32_t length) {
   e.length = length;
 }
 
-void set_empty(StackEntry& e) { set_plain(e, EntryKind::borrowed, nullptr, 0); }
+void set_empty(StackEntry& e) {
+  set_plain(e, EntryKind::borrowed, nullptr, 0);
+}
 
 // Copies an entry to another slot; an inline text keeps pointing into its
 // own slot's inline area.
@@ -118,7 +128,9 @@ void StringStack::push_owned(char* block, uint32_t length) {
   set_plain(*e, EntryKind::owned, block, length);
 }
 
-void StringStack::push_empty() { push_slot(); }
+void StringStack::push_empty() {
+  push_slot();
+}
 
 void StringStack::push_cstring(const char* text) {
   if (full()) return;
@@ -349,11 +361,12 @@ void StringStack::rotate(uint32_t k) {
 
 SavedStack* StringStack::save() const {
   if (depth_ == 0) return nullptr;
-  uint32_t bytes = static_cast<uint32_t>(offsetof(SavedStack, entries) + depth_ * sizeof(StackEntry));
+  auto bytes = static_cast<uint32_t>(sizeof(SavedStack) + depth_ * sizeof(StackEntry));
   auto* saved = static_cast<SavedStack*>(life::allocate(bytes));
   if (saved == nullptr) return nullptr;
   saved->depth = depth_;
-  for (uint32_t i = 0; i < depth_; ++i) move_entry(saved->entries[i], entries_[i]);
+  StackEntry* copies = saved_entries(saved);
+  for (uint32_t i = 0; i < depth_; ++i) move_entry(copies[i], entries_[i]);
   return saved;
 }
 
@@ -362,8 +375,9 @@ void StringStack::restore(SavedStack* saved) {
     depth_ = 0;
     return;
   }
-  depth_ = saved->depth;
-  for (uint32_t i = 0; i < depth_; ++i) move_entry(entries_[i], saved->entries[i]);
+  depth_ = saved->depth < kStackCapacity ? saved->depth : kStackCapacity;
+  StackEntry* copies = saved_entries(saved);
+  for (uint32_t i = 0; i < depth_; ++i) move_entry(entries_[i], copies[i]);
   life::release(saved);
 }
 

@@ -13,7 +13,9 @@ namespace rt {
 
 namespace {
 
-uint32_t min_length(uint32_t a, uint32_t b) { return a < b ? a : b; }
+uint32_t min_length(uint32_t a, uint32_t b) {
+  return a < b ? a : b;
+}
 
 // The fill byte of a clear: ordinary, lowest or highest.
 char fill_byte(int32_t fill, char ordinary) {
@@ -23,8 +25,12 @@ char fill_byte(int32_t fill, char ordinary) {
 }
 
 // PackedDate and PackedTime are byte structs, so any address holds one.
-PackedDate& date_at(void* dest) { return *static_cast<PackedDate*>(dest); }
-PackedTime& time_at(void* dest) { return *static_cast<PackedTime*>(dest); }
+PackedDate& date_at(void* dest) {
+  return *static_cast<PackedDate*>(dest);
+}
+PackedTime& time_at(void* dest) {
+  return *static_cast<PackedTime*>(dest);
+}
 
 template <class T>
 T load(const void* address) {
@@ -139,7 +145,9 @@ void push_typed(const void* address, int32_t type_code, uint32_t size) {
     case TYPE_CSTRING: {
       const auto* text = static_cast<const char*>(address);
       const void* nul = std::memchr(text, '\0', size);
-      return stack.push_borrowed(text, nul == nullptr ? size : static_cast<uint32_t>(static_cast<const char*>(nul) - text));
+      return stack.push_borrowed(
+          text,
+          nul == nullptr ? size : static_cast<uint32_t>(static_cast<const char*>(nul) - text));
     }
     case TYPE_PSTRING: {
       // The length byte never counts past the declared size.

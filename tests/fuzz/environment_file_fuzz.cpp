@@ -13,8 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rt::Locale& loc = rt::locale();
   loc.reset();
-  rt::read_environment_text(loc, reinterpret_cast<const char*>(data),
-                            static_cast<uint32_t>(size));
+  rt::read_environment_text(loc, reinterpret_cast<const char*>(data), static_cast<uint32_t>(size));
   // Case pairs from the file only ever touch the bytes 128 to 255.
   for (uint8_t c = 'a'; c <= 'z'; ++c) {
     if (loc.to_upper(c) != c - 32 || loc.to_lower(static_cast<uint8_t>(c - 32)) != c) std::abort();

@@ -50,7 +50,10 @@ TEST(ole_test, narrowing_uses_code_page_1252) {
   EXPECT_EQ(narrow(s), "\x80\xe9\x92?");
   SysFreeString(s);
   OLECHAR wide[3];
-  WidenFromAnsi("\x80\xe9" "A", 3, wide);
+  WidenFromAnsi(
+      "\x80\xe9"
+      "A",
+      3, wide);
   EXPECT_EQ(wide[0], 0x20AC);
   EXPECT_EQ(wide[1], 0xE9);
   EXPECT_EQ(wide[2], u'A');

@@ -49,12 +49,20 @@ TEST_F(compare_test, equal_bytes_are_skipped_and_weights_decide_later) {
 }
 
 TEST_F(compare_test, digraphs_expand_before_weighing) {
-  locale().set_digraphs("\xC6" "AE", 1);  // the ligature sorts as "AE"
+  locale().set_digraphs(
+      "\xC6"
+      "AE",
+      1);  // the ligature sorts as "AE"
   EXPECT_TRUE(locale().digraphs_in_use());
   EXPECT_LT(cmp("\xC6", "B"), 0);
   EXPECT_GT(cmp("\xC6", "@"), 0);
   EXPECT_EQ(cmp("\xC6x", "Ax"), 0);  // the expansions agree on what both have
-  locale().set_digraphs("\xC6" "AE" "\x8C" "OE", 2);
+  locale().set_digraphs(
+      "\xC6"
+      "AE"
+      "\x8C"
+      "OE",
+      2);
   EXPECT_LT(cmp("\xC6", "\x8C"), 0);
   // Without the digraph the ligature's byte value (0xC6) is above every letter.
   locale().set_digraphs("", 0);

@@ -86,7 +86,9 @@ TEST_F(environment_file_test, every_key_with_comments_blank_lines_and_line_ends)
       "BRIAMPM=vorm.,nachm.\r\n"
       "BRICOLSEQ=BA\n"
       "BRICASE=\"\xC0\xC9\" \"\xE0\xE9\"\n"
-      "BRIDIGRAPH=\xC6" "AE,\x8C" "OE\n"
+      "BRIDIGRAPH=\xC6"
+      "AE,\x8C"
+      "OE\n"
       "BRIBUTTON=&Ja,,&Abbrechen\n"
       "BRILFN=On\n"
       "BRIMSG5=Zugriff verweigert\n"
@@ -129,7 +131,9 @@ TEST_F(environment_file_test, escapes_stand_for_bytes) {
 }
 
 TEST_F(environment_file_test, ctrl_z_ends_the_file) {
-  read("BRIMSG1=one\n\x1A" "BRIMSG2=two\n");
+  read(
+      "BRIMSG1=one\n\x1A"
+      "BRIMSG2=two\n");
   EXPECT_STREQ(locale().message_override(1), "one");
   EXPECT_EQ(locale().message_override(2), nullptr);
   read("BRIMSG3=th\x1Aree\nBRIMSG4=four\n");
@@ -196,7 +200,9 @@ TEST_F(environment_file_test, file_is_read_across_buffer_boundaries) {
     text += "; filler line to move the next key across the buffer boundary\r\n";
     text += "BRIMSG" + std::to_string(i) + "=message " + std::to_string(i) + "<33>\r\n";
   }
-  text += "\x1A" "BRIMSG999=after the end\r\n";
+  text +=
+      "\x1A"
+      "BRIMSG999=after the end\r\n";
   auto path = std::filesystem::temp_directory_path() / "msgmake_environment_file_test.ENV";
   std::ofstream(path, std::ios::binary) << text;
   drv::error_state().clear();

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
 
 #include "drivers/error_state.h"
 
@@ -18,22 +20,22 @@ class locale_test : public testing::Test {
   // The layout as text: digit positions by field letter (upper case for a
   // space fill), N for a month letter, P for AM/PM, '_' for a space token,
   // literals as themselves.
+  static inline const std::map<uint8_t, std::pair<char, char>> kLetters = {
+      {LAYOUT_MONTH_DIGIT, {'m', 'M'}},  {LAYOUT_DAY_DIGIT, {'d', 'D'}},
+      {LAYOUT_YEAR_DIGIT, {'y', 'y'}},   {LAYOUT_MONTH_LETTER, {'N', 'N'}},
+      {LAYOUT_HOUR_DIGIT, {'h', 'H'}},   {LAYOUT_MINUTE_DIGIT, {'n', 'n'}},
+      {LAYOUT_SECOND_DIGIT, {'s', 's'}}, {LAYOUT_AMPM, {'P', 'P'}},
+      {LAYOUT_SPACE, {'_', '_'}},
+  };
   static std::string form(const SystemLayout& layout) {
     std::string s;
     for (uint32_t i = 0; i < layout.count; ++i) {
       const LayoutToken& t = layout.tokens[i];
-      auto digit = [&](char zero, char space) { return t.ch == '0' ? zero : space; };
-      switch (t.code) {
-        case LAYOUT_MONTH_DIGIT: s += digit('m', 'M'); break;
-        case LAYOUT_DAY_DIGIT: s += digit('d', 'D'); break;
-        case LAYOUT_YEAR_DIGIT: s += 'y'; break;
-        case LAYOUT_MONTH_LETTER: s += 'N'; break;
-        case LAYOUT_HOUR_DIGIT: s += digit('h', 'H'); break;
-        case LAYOUT_MINUTE_DIGIT: s += 'n'; break;
-        case LAYOUT_SECOND_DIGIT: s += 's'; break;
-        case LAYOUT_AMPM: s += 'P'; break;
-        case LAYOUT_SPACE: s += '_'; break;
-        default: s += t.ch;
+      auto letters = kLetters.find(t.code);
+      if (letters == kLetters.end()) {
+        s += t.ch;
+      } else {
+        s += t.ch == '0' ? letters->second.first : letters->second.second;
       }
     }
     return s;

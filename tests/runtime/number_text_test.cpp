@@ -58,8 +58,9 @@ TEST(number_text_test, real_text_in_exponent_notation) {
 }
 
 TEST(number_text_test, real_text_fits_its_capacity) {
-  for (double v : {-1.2345678901234e-300, -0.000012345678901234, -12345678901234.5,
-                   std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::max()}) {
+  for (double v :
+       {-1.2345678901234e-300, -0.000012345678901234, -12345678901234.5,
+        std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::max()}) {
     char out[kNumberTextCapacity];
     EXPECT_LE(format_real(v, out), kNumberTextCapacity);
   }
@@ -72,9 +73,9 @@ TEST(number_text_test, text_to_real_follows_strtod_rules) {
   EXPECT_EQ(to_real("1e"), 1.0);
   EXPECT_EQ(to_real("12abc"), 12.0);
   EXPECT_EQ(to_real("abc"), 0.0);
-  EXPECT_EQ(to_real("0x10"), 0.0);   // no hexadecimal
-  EXPECT_EQ(to_real("inf"), 0.0);    // no infinity words
-  EXPECT_EQ(to_real("1,5"), 1.0);    // a comma is no decimal point here
+  EXPECT_EQ(to_real("0x10"), 0.0);  // no hexadecimal
+  EXPECT_EQ(to_real("inf"), 0.0);   // no infinity words
+  EXPECT_EQ(to_real("1,5"), 1.0);   // a comma is no decimal point here
 }
 
 TEST(number_text_test, text_to_real_reads_39_bytes_of_clipped_text) {

@@ -27,7 +27,9 @@ class string_stack_test : public testing::Test {
   static EntryKind top_kind() { return string_stack().peek().kind; }
 };
 
-plat::BSTR wide(const char16_t* text) { return plat::SysAllocString(text); }
+plat::BSTR wide(const char16_t* text) {
+  return plat::SysAllocString(text);
+}
 
 // A counted string: a 32-bit link, the 16-bit length, then the text.
 struct Counted {

@@ -14,7 +14,9 @@ namespace {
 
 using namespace rt;
 
-std::string bytes(const void* p, size_t n) { return std::string(static_cast<const char*>(p), n); }
+std::string bytes(const void* p, size_t n) {
+  return std::string(static_cast<const char*>(p), n);
+}
 
 TEST(string_value_test, string_assignment_truncates_and_pads_within_size) {
   char dest[6];
