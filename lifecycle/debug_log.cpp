@@ -25,7 +25,8 @@ void write_to_log_file(const char* text, std::size_t length);
 struct DebugLog {
   plat::CRITICAL_SECTION section;
   int in_progress = 0;
-  bool opened = false;  // the first line has been seen in this run
+  bool profile_read = false;  // the AUX switch is read at the first line
+  bool file_tried = false;    // the log is created at most once per run
   plat::HANDLE file = plat::INVALID_HANDLE_VALUE;
   bool aux_copy = false;
   plat::HFILE aux = plat::HFILE_ERROR;
@@ -55,19 +56,22 @@ DebugLog& debug_log() {
 // when it cannot be created, lines are dropped.
 void write_to_log_file(const char* text, std::size_t length) {
   DebugLog& log = debug_log();
+  if (!log.file_tried) {
+    log.file_tried = true;
+    log.file = plat::CreateFileA(log_name, plat::GENERIC_WRITE, 0, nullptr, plat::CREATE_ALWAYS,
+                                 plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   if (log.file == plat::INVALID_HANDLE_VALUE) return;
   plat::DWORD written = 0;
   plat::WriteFile(log.file, text, static_cast<plat::DWORD>(length), &written, nullptr);
 }
 
 void DebugLog::write_line(const char* text, std::size_t length) {
-  if (!opened) {
-    opened = true;
+  if (!profile_read) {
+    profile_read = true;
     char setting[20];
     aux_copy = plat::GetProfileStringA("Brindle 5 Tracing", "auxtrace", "", setting,
                                        sizeof setting) > 0;
-    file = plat::CreateFileA(log_name, plat::GENERIC_WRITE, 0, nullptr, plat::CREATE_ALWAYS,
-                             plat::FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   output(text, length);
   if (aux_copy) {
@@ -161,7 +165,8 @@ void reset_debug_log() {
   DebugLog& log = debug_log();
   plat::EnterCriticalSection(&log.section);
   log.close();
-  log.opened = false;
+  log.profile_read = false;
+  log.file_tried = false;
   log.in_progress = 0;
   log.output = write_to_log_file;
   plat::LeaveCriticalSection(&log.section);

@@ -107,6 +107,7 @@ TEST_F(debug_log_test, replaced_output_gets_the_lines_and_null_restores_the_file
   captured.clear();
   life::set_trace_output(&capture_output);
   life::trace("to the hook\n");
+  EXPECT_FALSE(fs::exists(folder_ / "B5LOG.TXT"));  // only the default output makes the log
   EXPECT_EQ(life::set_trace_output(nullptr), &capture_output);
   life::trace("to the file\n");
   EXPECT_EQ(captured, "to the hook\n");
