@@ -25,10 +25,6 @@ constexpr uint32_t kExtensionSize = 32;
 // WorkDirectory followed by a file name.
 constexpr uint32_t kWorkPathSize = kWorkDirectorySize + kScratchNameSize;
 
-bool is_separator(char c) { return c == '\\' || c == '/'; }
-
-std::string_view clip(std::string_view text) { return clipped(text.data(), static_cast<uint32_t>(text.size())); }
-
 // CLIP(WorkDirectory) followed by `name`, in `out`.
 std::string_view work_path(std::string_view name, char (&out)[kWorkPathSize]) {
   const std::string_view folder = clipped(program_data().work_directory, kWorkDirectorySize);
@@ -44,7 +40,7 @@ void remove_named(std::string_view name) {
 }
 
 void set_name(char (&variable)[kFileNameSize], std::string_view name) {
-  name = clip(name);
+  name = clipped(name);
   if (name.data() == variable) return;  // already the name (the composer's own message file)
   rt::assign_string(variable, kFileNameSize, name.data(), static_cast<uint32_t>(name.size()));
 }
@@ -69,11 +65,11 @@ void write_lines(std::initializer_list<std::string_view> lines) {
 }  // namespace
 
 std::string_view base_name(std::string_view path, bool ignore_trailing_separator) {
-  path = clip(path);
+  path = clipped(path);
   size_t end = path.size();
-  if (ignore_trailing_separator && end > 0 && is_separator(path[end - 1])) --end;
+  if (ignore_trailing_separator && end > 0 && is_path_separator(path[end - 1])) --end;
   for (size_t i = end; i > 0; --i)
-    if (is_separator(path[i - 1])) return path.substr(i);
+    if (is_path_separator(path[i - 1])) return path.substr(i);
   return path;
 }
 
@@ -196,7 +192,7 @@ bool write_image_parts() {
     const std::string_view n = decimal_text(++image_number, number);
     const size_t dot = scratch.rfind('.');
     std::string_view extension = dot == std::string_view::npos ? scratch : scratch.substr(dot + 1);
-    extension = clip(extension.substr(0, kExtensionSize));
+    extension = clipped(extension.substr(0, kExtensionSize));
     char copy_buffer[kWorkPathSize];
     const std::string_view copy = work_path(base_name(scratch, true), copy_buffer);
     write_lines({"------=_1_", "Content-Type: application/octet-stream;"});
@@ -219,7 +215,7 @@ void write_sound_part(std::string_view sound_file) {
   write_lines({"------=_1_", "Content-Type: audio/basic;", "    name=\"snd.wav\"", "Content-Transfer-Encoding: base64",
                "Content-ID: <sf>", ""});
   // A sound file that cannot be read leaves its part without data lines.
-  EncodeFileBase64(1, clip(sound_file), clipped(program_data().message_name, kFileNameSize));
+  EncodeFileBase64(1, clipped(sound_file), clipped(program_data().message_name, kFileNameSize));
 }
 
 }  // namespace app

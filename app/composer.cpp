@@ -65,7 +65,7 @@ void write_headers(const MessageArguments& args) {
   write_address_lines("To: ", args.to_list);
   if (!is_blank(args.cc_list)) write_address_lines("Cc: ", args.cc_list);
   if (!is_blank(args.bcc_list)) write_address_lines("Bcc: ", args.bcc_list);
-  write_line({"Subject: ", clipped(args.subject.data(), static_cast<uint32_t>(args.subject.size()))});
+  write_line({"Subject: ", clipped(args.subject)});
   for (std::string_view line : kMimeHeaders) write_line(line);
   const PriorityLines& priority = priority_lines(args.priority);
   write_line(priority.x_priority);
@@ -95,7 +95,7 @@ bool same_text(std::string_view left, std::string_view right) {
 }
 
 void write_address_lines(std::string_view prefix, std::string_view list) {
-  const std::string_view used = clipped(list.data(), static_cast<uint32_t>(list.size()));
+  const std::string_view used = clipped(list);
   int32_t comma = find_comma(list, 1);
   if (comma == 0) {
     write_line({prefix, used});
@@ -116,7 +116,7 @@ void write_address_lines(std::string_view prefix, std::string_view list) {
 
 uint8_t MakeEMLAttachmentFile(const MessageArguments& args) {
   show_wait_cursor();
-  if (!open_message_file(clipped(args.message_file.data(), static_cast<uint32_t>(args.message_file.size())))) {
+  if (!open_message_file(clipped(args.message_file))) {
     restore_cursor();
     return kMessageUnwritable;
   }

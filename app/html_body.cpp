@@ -75,7 +75,7 @@ void write_font_lines(const MessageArguments& args) {
   char page[6], font[6], size[rt::kNumberTextCapacity];
   ColorToHtml(args.back_color > 0 ? args.back_color : kWhite, page);
   ColorToHtml(args.font_color > 0 ? args.font_color : kBlack, font);
-  const std::string_view face = clipped(args.font_face.data(), static_cast<uint32_t>(args.font_face.size()));
+  const std::string_view face = clipped(args.font_face);
   write_line({"<STYLE></STYLE></HEAD><BODY bgColor=3D#", std::string_view(page, 6), ">"});
   write_line({"<DIV><FONT face=3D", face, " size=3D", decimal_text(args.font_size, size), " color=3D#",
               std::string_view(font, 6), ">"});

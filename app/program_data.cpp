@@ -15,8 +15,6 @@ namespace {
 
 ProgramData the_data;
 
-bool is_separator(char c) { return c == '\\' || c == '/'; }
-
 // A record of one field named LINE.
 void describe_record(unsigned char (&descriptor)[kDescriptorCapacity], drv::FieldType type,
                      uint32_t size) {
@@ -82,18 +80,18 @@ void PrepareWorkDirectory() {
 }
 
 void MakeDirectoryPath(std::string_view path) {
-  path = clipped(path.data(), static_cast<uint32_t>(path.size()));
+  path = clipped(path);
   if (path.empty()) return;
   // The path with its closing separator, as a C string.
   char text[kWorkDirectorySize + 2];
   uint32_t n = path.size() < kWorkDirectorySize ? static_cast<uint32_t>(path.size()) : kWorkDirectorySize;
   std::memcpy(text, path.data(), n);
-  if (!is_separator(text[n - 1])) text[n++] = '\\';
+  if (!is_path_separator(text[n - 1])) text[n++] = '\\';
   text[n] = '\0';
   seam::create_directory(text);
   bool first = true;
   for (uint32_t i = 0; i < n; ++i) {
-    if (!is_separator(text[i])) continue;
+    if (!is_path_separator(text[i])) continue;
     if (first) {
       first = false;
       continue;

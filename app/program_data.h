@@ -48,6 +48,12 @@ ProgramData& program_data();
 
 // The text of a fixed string without its trailing spaces.
 std::string_view clipped(const char* text, uint32_t size);
+inline std::string_view clipped(std::string_view text) {
+  return clipped(text.data(), static_cast<uint32_t>(text.size()));
+}
+
+// Both backslash and slash separate the components of a path.
+inline bool is_path_separator(char c) { return c == '\\' || c == '/'; }
 
 // WorkDirectory := long form of the short form of the current directory
 // followed by "\WRK\", then the folder and every missing level above it is
