@@ -373,7 +373,7 @@ bool regex_cache::match(const char* value, std::size_t value_length, const char*
 }
 
 void regex_cache::reset() {
-  pattern_.clear();
+  pattern_ = heap_vector<char>{};  // clear() would keep the block
   filled_ = false;
   program_ = regex_program{};
   compilations_ = 0;

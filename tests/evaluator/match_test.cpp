@@ -121,6 +121,16 @@ TEST(match_test, regular_expressions_run_through_the_cache) {
   EXPECT_EQ(cache.compilations(), 3u);  // a new case flag compiles again
 }
 
+TEST(match_test, cache_reset_returns_every_block) {
+  eval::regex_cache& cache = eval::the_regex_cache();
+  cache.reset();
+  std::uint32_t before = life::process_heap().validate().allocated_blocks;
+  EXPECT_EQ(match("abcdef", "c[d-e]+f$", 2), 1);
+  EXPECT_GT(life::process_heap().validate().allocated_blocks, before);
+  cache.reset();
+  EXPECT_EQ(life::process_heap().validate().allocated_blocks, before);
+}
+
 TEST(match_test, regex_compilation_without_memory_matches_nothing_and_recovers) {
   eval::the_regex_cache().reset();
   {
