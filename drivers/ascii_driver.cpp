@@ -45,7 +45,8 @@ int32_t text_setup(FileInstance& f) {
 
 // ENDOFRECORD=n,c1,...,cn: codes missing from the text end the sequence early.
 void option_end_of_record(FileInstance& f, const char* value, uint32_t length, Operation& op) {
-  op.answer_copy(reinterpret_cast<const char*>(f.part.line_end), f.part.line_end_length);
+  const DriverPart& p = f.part;
+  if (p.line_end) op.answer_copy(reinterpret_cast<const char*>(p.line_end), p.line_end_length);
   if (!value) return;
   uint32_t i = 0;
   while (i < length && value[i] != ',') ++i;

@@ -27,7 +27,6 @@ void memo_line(TraceWriter& out, const MemoDescriptor& m) {
   uint32_t used = m.buffer ? m.size : 0;
   while (used > 0 && m.buffer[used - 1] == fill) --used;
   if (used > 0) {
-    out.print("\r\n");
     for (uint32_t row = 0; row < used; row += 16) {
       out.print("  ");
       for (uint32_t i = row; i < row + 16; ++i)
@@ -130,9 +129,7 @@ void write_record_values(TraceWriter& out, const FileInstance& f) {
   for (uint32_t i = 0; i < f.memo_count; ++i) memo_line(out, f.memos[i]);
   for (uint32_t i = 0; i < f.fields.count; ++i) {
     const FieldEntry& e = f.fields.entries[i];
-    char label[1024];
-    std::snprintf(label, sizeof label, "  %-18s: ", e.label);
-    out.write(label, uint32_t(std::strlen(label)));
+    out.print("  %-18s: ", e.label);
     field_value(out, e, f.record + e.offset);
     out.print("\r\n");
   }

@@ -208,3 +208,70 @@ TEST_F(ascii_driver_test, add_on_a_file_opened_read_only_is_access_denied) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ascii_driver_test, oem_files_are_converted_both_ways_and_the_record_is_kept) {
+  write_file("oem.txt", "");
+  DeclaredFile f;
+  f.text("oem.txt", 10);
+  f.decl.attributes |= kDeclOem;
+  f.call(OP_OPEN, 0x22);
+  f.set_record("caf\xe9");  // e acute in the ANSI code page
+  f.call(OP_ADD);
+  EXPECT_EQ(f.clipped(), "caf\xe9");
+  f.call(OP_CLOSE);
+  EXPECT_EQ(read_file("oem.txt"), "caf\x82\r\n");  // the same letter in the OEM code page
+  f.call(OP_OPEN, 0x22);
+  f.call(OP_SETfile);
+  f.call(OP_NEXT);
+  EXPECT_EQ(f.clipped(), "caf\xe9");
+}
+
+TEST_F(ascii_driver_test, get_and_reget_read_from_any_byte) {
+  DeclaredFile f;
+  open_with(f, "hello\r\nworld\r\n");
+  f.call(OP_GETfileptr, 3);
+  EXPECT_EQ(f.clipped(), "llo");
+  EXPECT_EQ(f.call(OP_BYTES), 5);
+  f.call_with_text(OP_REGETfile, std::string("\x09\0\0\0", 4));
+  EXPECT_EQ(f.clipped(), "orld");
+  f.call(OP_GETfileptr, 0);
+  EXPECT_EQ(error_code(), 0);
+  f.call(OP_GETfileptr, 15);
+  EXPECT_EQ(error_code(), 33);
+}
+
+TEST_F(ascii_driver_test, filebuffers_answers_and_ignores_counts_past_32_bits) {
+  write_file("in.txt", "");
+  DeclaredFile f;
+  f.text("in.txt");
+  f.call(OP_OPEN, 0x22);
+  EXPECT_EQ(send(f, "FILEBUFFERS"), "1024");
+  EXPECT_EQ(send(f, "FILEBUFFERS=4"), "1024");
+  EXPECT_EQ(send(f, "FILEBUFFERS=8388608"), "2048");
+  EXPECT_EQ(send(f, "FILEBUFFERS=0"), "2048");
+  EXPECT_EQ(send(f, "FILEBUFFERS"), "252");  // still a whole record and its line end
+  EXPECT_EQ(send(f, "TAB=-7"), "8");
+  EXPECT_EQ(send(f, "TAB"), "-7");
+  f.set_record("after");
+  f.call(OP_ADD);
+  f.call(OP_CLOSE);
+  EXPECT_EQ(read_file("in.txt"), "after\r\n");
+}
+
+TEST_F(ascii_driver_test, put_needs_a_current_record_and_rewrites_it) {
+  DeclaredFile f;
+  open_with(f, "aaaa\r\nbbbb\r\n");
+  f.set_record("x");
+  f.call(OP_PUT);
+  EXPECT_EQ(error_code(), 33);
+  f.call(OP_NEXT);
+  f.set_record("cccc");
+  f.call(OP_PUT);
+  EXPECT_EQ(error_code(), 0);
+  f.call(OP_CLOSE);
+  EXPECT_EQ(read_file("in.txt"), "cccc\r\nbbbb\r\n");
+}
+
+}  // namespace
