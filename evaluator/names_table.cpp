@@ -168,13 +168,22 @@ bool name_scopes::bind_variable(const char* name, std::size_t length, const vari
 
 void name_scopes::push_scope(bool keep_outer_names) {
   auto* record = static_cast<scope_record*>(life::allocate(sizeof(scope_record)));
-  if (record == nullptr) return;
+  if (record == nullptr) {
+    // Counted, so that the matching POPSCOPE closes this scope and not the
+    // one around it; its names go to the current table meanwhile.
+    ++unrecorded_scopes_;
+    return;
+  }
   *record = {current_, scopes_, !keep_outer_names};
   scopes_ = record;
   current_ = nullptr;
 }
 
 bool name_scopes::pop_scope() {
+  if (unrecorded_scopes_ > 0) {
+    --unrecorded_scopes_;
+    return true;
+  }
   if (scopes_ == nullptr) return false;
   scope_record* record = scopes_;
   free_table(current_);
@@ -194,7 +203,7 @@ const name_entry* name_scopes::find(const char* name, std::size_t length) const 
 }
 
 std::size_t name_scopes::open_scopes() const {
-  std::size_t n = 0;
+  std::size_t n = unrecorded_scopes_;
   for (const scope_record* record = scopes_; record != nullptr; record = record->previous) ++n;
   return n;
 }
@@ -220,6 +229,7 @@ void name_scopes::free_table(name_entry* root) {
 }
 
 void name_scopes::reset() {
+  unrecorded_scopes_ = 0;
   while (pop_scope()) {
   }
   free_table(current_);

@@ -88,6 +88,7 @@ class name_scopes {
 
   name_entry* current_ = nullptr;
   scope_record* scopes_ = nullptr;
+  std::size_t unrecorded_scopes_ = 0;  // opened when no memory was left for a record
 };
 
 // The process-wide names.

@@ -7,6 +7,7 @@
 
 #include "evaluator/builtin_table.h"
 #include "evaluator_test_support.h"
+#include "lifecycle/heap.h"
 #include "tests/lifecycle/runtime_error_capture.h"
 
 namespace {
@@ -156,6 +157,23 @@ TEST(names_table_test, popscope_without_a_scope_is_runtime_error_802) {
             "Mismatched PUSHSCOPE/POPSCOPE : Mismatched POPSCOPE\nDo you want to GPF?");
   ASSERT_EQ(capture.exits().size(), 1u);
   EXPECT_EQ(capture.exits()[0], 2);
+}
+
+TEST(names_table_test, scope_opened_without_memory_is_still_closed_by_its_own_popscope) {
+  eval_test::clean_runtime runtime;
+  life_test::RuntimeErrorCapture capture;
+  eval_test::bind("Outer", &one, 0);
+  eval::PUSHSCOPE(0);
+  {
+    life::HeapFailureGuard guard(1);
+    eval::PUSHSCOPE(0);
+  }
+  EXPECT_EQ(eval::names().open_scopes(), 2u);
+  eval::POPSCOPE();
+  EXPECT_TRUE(invalid("Outer()"));  // still inside the first scope
+  eval::POPSCOPE();
+  EXPECT_EQ(evaluate("Outer()"), "1");
+  EXPECT_TRUE(capture.boxes().empty());
 }
 
 TEST(names_table_test, many_names_in_sorted_order_free_without_deep_recursion) {
