@@ -267,45 +267,29 @@ int32_t text_reget(FileInstance& f, Operation& op) {
   return read_at_pointer(f, position_argument(op));
 }
 
-int32_t text_bytes(FileInstance& f, Operation& op) {
-  DriverPart& p = f.part;
-  if (!(p.flags & kPartRecordCurrent) && !refresh_file_size(f)) return io_failure_code(f);
-  op.value = int32_t((p.flags & kPartRecordCurrent) ? p.record_bytes : p.file_size);
-  return 0;
-}
-
 int32_t text_eof(FileInstance& f, Operation& op) { return op.value = at_end(f), 0; }
 int32_t text_count(FileInstance&, Operation& op) { return op.value = 0, 0; }
 
-constexpr RecordHandlers kTextHandlers = make_record_handlers({
-    {OP_NEXT, text_next},        {OP_GETfileptr, text_get},
-    {OP_GETfileptrlen, text_get}, {OP_REGETfile, text_reget},
-    {OP_ADD, write_line},        {OP_ADDfilelen, write_line},
-    {OP_APPEND, write_line},     {OP_APPENDlen, write_line},
-    {OP_PUT, write_line},        {OP_PUTfileptr, write_line},
-    {OP_PUTfileptrlen, write_line}, {OP_BYTES, text_bytes},
-    {OP_EOF, text_eof},          {OP_COUNTRECORDS, text_count},
-});
+constexpr RecordHandlers kTextHandlers = make_record_handlers(
+    write_line, {{OP_NEXT, text_next},
+                 {OP_GETfileptr, text_get},
+                 {OP_GETfileptrlen, text_get},
+                 {OP_REGETfile, text_reget},
+                 {OP_BYTES, record_bytes_operation},
+                 {OP_EOF, text_eof},
+                 {OP_COUNTRECORDS, text_count}});
 
 int32_t text_open(FileInstance& f, uint32_t mode) { return open_record_file(f, mode, text_setup); }
 
-// ORDER: count first, then the codes.
-constexpr uint8_t kTextOperations[] = {
-    34,           OP_ADD,        OP_ADDfilelen,   OP_APPEND,       OP_APPENDlen,
-    OP_BYTES,     OP_EOF,        OP_CLOSE,        OP_COPY,         OP_CREATE,
-    OP_EMPTY,     OP_FLUSH,      OP_GETfileptrlen, OP_GETfileptr,  OP_GET_PROPERTY,
-    OP_LOCKfile,  OP_LOCKfilesec, OP_NAME,        OP_NEXT,         OP_OPEN,
-    OP_POINTERfile, OP_POSITIONfile, OP_PUT,      OP_PUTfileptr,   OP_PUTfileptrlen,
-    OP_REGETfile, OP_REMOVE,     OP_RENAME,       OP_RESETfile,    OP_SEND,
-    OP_SETfile,   OP_SETfileptr, OP_SET_PROPERTY, OP_SHARE,        OP_UNLOCK,
-};
-static_assert(sizeof kTextOperations == 1 + 34);
+// Count first, then the codes.
+constexpr auto kTextOperations = operation_list(kRecordFileOperations, std::array<uint8_t, 0>{});
+static_assert(kTextOperations[0] == 34);
 
 constexpr uint8_t kTextFieldTypes[] = {2, FT_STRING, FT_GROUP};
 
 const DriverDescriptor kAsciiDescriptor = {
     "ASCII",          {"B5ASC.DLL", "B5ASCS.DLL"}, "ASCII (Text)", ascii_driver,
-    kTextOperations,  kTextFieldTypes,             "BWASCII",      "ASCII.LOG",
+    kTextOperations.data(), kTextFieldTypes,             "BWASCII",      "ASCII.LOG",
     text_open,        close_record_file,           &kTextHandlers, text_option,
 };
 

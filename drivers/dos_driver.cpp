@@ -116,13 +116,6 @@ int32_t raw_reget(FileInstance& f, Operation& op) {
   return read_at_pointer(f, position_argument(op), 0);
 }
 
-int32_t raw_bytes(FileInstance& f, Operation& op) {
-  DriverPart& p = f.part;
-  if (!(p.flags & kPartRecordCurrent) && !refresh_file_size(f)) return io_failure_code(f);
-  op.value = int32_t((p.flags & kPartRecordCurrent) ? p.record_bytes : p.file_size);
-  return 0;
-}
-
 int32_t raw_records(FileInstance& f, Operation& op) {
   if (!refresh_file_size(f)) return io_failure_code(f);
   op.value = f.record_length ? int32_t(f.part.file_size / f.record_length) : 0;
@@ -131,31 +124,23 @@ int32_t raw_records(FileInstance& f, Operation& op) {
 
 int32_t raw_eof(FileInstance& f, Operation& op) { return op.value = at_end(f), 0; }
 
-constexpr RecordHandlers kRawHandlers = make_record_handlers({
-    {OP_NEXT, raw_next},           {OP_PREVIOUS, raw_previous},
-    {OP_GETfileptr, raw_get},      {OP_GETfileptrlen, raw_get},
-    {OP_REGETfile, raw_reget},     {OP_ADD, write_record},
-    {OP_ADDfilelen, write_record}, {OP_APPEND, write_record},
-    {OP_APPENDlen, write_record},  {OP_PUT, write_record},
-    {OP_PUTfileptr, write_record}, {OP_PUTfileptrlen, write_record},
-    {OP_BYTES, raw_bytes},         {OP_RECORDSfile, raw_records},
-    {OP_COUNTRECORDS, raw_records}, {OP_EOF, raw_eof},
-});
+constexpr RecordHandlers kRawHandlers = make_record_handlers(
+    write_record, {{OP_NEXT, raw_next},
+                   {OP_PREVIOUS, raw_previous},
+                   {OP_GETfileptr, raw_get},
+                   {OP_GETfileptrlen, raw_get},
+                   {OP_REGETfile, raw_reget},
+                   {OP_BYTES, record_bytes_operation},
+                   {OP_RECORDSfile, raw_records},
+                   {OP_COUNTRECORDS, raw_records},
+                   {OP_EOF, raw_eof}});
 
 int32_t raw_open(FileInstance& f, uint32_t mode) { return open_record_file(f, mode, raw_setup); }
 
-// ORDER: count first, then the codes.
-constexpr uint8_t kRawOperations[] = {
-    36,           OP_ADD,        OP_ADDfilelen,   OP_APPEND,       OP_APPENDlen,
-    OP_BYTES,     OP_EOF,        OP_CLOSE,        OP_COPY,         OP_CREATE,
-    OP_EMPTY,     OP_FLUSH,      OP_GETfileptrlen, OP_GETfileptr,  OP_GET_PROPERTY,
-    OP_LOCKfile,  OP_LOCKfilesec, OP_NAME,        OP_NEXT,         OP_OPEN,
-    OP_POINTERfile, OP_POSITIONfile, OP_PUT,      OP_PUTfileptr,   OP_PUTfileptrlen,
-    OP_REGETfile, OP_REMOVE,     OP_RENAME,       OP_RESETfile,    OP_SEND,
-    OP_SETfile,   OP_SETfileptr, OP_SET_PROPERTY, OP_SHARE,        OP_UNLOCK,
-    OP_PREVIOUS,  OP_RECORDSfile,
-};
-static_assert(sizeof kRawOperations == 1 + 36);
+// Count first, then the codes.
+constexpr auto kRawOperations = operation_list(
+    kRecordFileOperations, std::array<uint8_t, 2>{OP_PREVIOUS, OP_RECORDSfile});
+static_assert(kRawOperations[0] == 36);
 
 constexpr uint8_t kRawFieldTypes[] = {
     18,         FT_BYTE,    FT_SHORT,    FT_USHORT,  FT_DATE,    FT_TIME,    FT_LONG,
@@ -166,7 +151,7 @@ static_assert(sizeof kRawFieldTypes == 1 + 18);
 
 const DriverDescriptor kDosDescriptor = {
     "DOS",          {"B5DOS.DLL", "B5DOSS.DLL"}, "DOS (Binary)", dos_driver,
-    kRawOperations, kRawFieldTypes,              "BWDOS",        "DOS.LOG",
+    kRawOperations.data(), kRawFieldTypes,              "BWDOS",        "DOS.LOG",
     raw_open,       close_record_file,           &kRawHandlers,  raw_option,
 };
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <initializer_list>
 #include <utility>
 #include <cstdint>
@@ -70,12 +71,29 @@ struct DriverDescriptor {
 // True when `code` is in the descriptor's supported list.
 bool supports_operation(const DriverDescriptor& driver, int32_t code);
 
-// A handler table from (code, handler) pairs.
+// The operations that append or write a record.
+inline constexpr int32_t kWriteOperations[] = {OP_ADD,       OP_ADDfilelen,  OP_APPEND,
+                                               OP_APPENDlen, OP_PUT,         OP_PUTfileptr,
+                                               OP_PUTfileptrlen};
+
+// A handler table: `write` for every write operation, then (code, handler) pairs.
 constexpr RecordHandlers make_record_handlers(
-    std::initializer_list<std::pair<int32_t, RecordHandler>> entries) {
+    RecordHandler write, std::initializer_list<std::pair<int32_t, RecordHandler>> entries) {
   RecordHandlers table{};
+  for (int32_t code : kWriteOperations) table[code] = write;
   for (const auto& [code, handler] : entries) table[code] = handler;
   return table;
+}
+
+// A supported-operation list, count first: the codes of `common` and `extra`.
+template <size_t N, size_t M>
+constexpr std::array<uint8_t, 1 + N + M> operation_list(const std::array<uint8_t, N>& common,
+                                                        const std::array<uint8_t, M>& extra) {
+  std::array<uint8_t, 1 + N + M> list{};
+  list[0] = uint8_t(N + M);
+  for (size_t i = 0; i < N; ++i) list[1 + i] = common[i];
+  for (size_t i = 0; i < M; ++i) list[1 + N + i] = extra[i];
+  return list;
 }
 
 }  // namespace drv

@@ -182,6 +182,13 @@ bool shared_option(FileInstance& f, const char* text, uint32_t length, Operation
   return false;
 }
 
+int32_t record_bytes_operation(FileInstance& f, Operation& op) {
+  DriverPart& p = f.part;
+  if (!(p.flags & kPartRecordCurrent) && !refresh_file_size(f)) return io_failure_code(f);
+  op.value = int32_t((p.flags & kPartRecordCurrent) ? p.record_bytes : p.file_size);
+  return 0;
+}
+
 uint32_t position_argument(const Operation& op) {
   const rt::HeapString& s = op.strings[0];
   uint32_t pointer = 0;

@@ -10,6 +10,20 @@
 
 namespace drv {
 
+// The operations that both drivers list as supported.
+inline constexpr std::array<uint8_t, 34> kRecordFileOperations = {
+    OP_ADD,        OP_ADDfilelen,  OP_APPEND,     OP_APPENDlen,    OP_BYTES,
+    OP_EOF,        OP_CLOSE,       OP_COPY,       OP_CREATE,       OP_EMPTY,
+    OP_FLUSH,      OP_GETfileptrlen, OP_GETfileptr, OP_GET_PROPERTY, OP_LOCKfile,
+    OP_LOCKfilesec, OP_NAME,       OP_NEXT,       OP_OPEN,         OP_POINTERfile,
+    OP_POSITIONfile, OP_PUT,       OP_PUTfileptr, OP_PUTfileptrlen, OP_REGETfile,
+    OP_REMOVE,     OP_RENAME,      OP_RESETfile,  OP_SEND,         OP_SETfile,
+    OP_SETfileptr, OP_SET_PROPERTY, OP_SHARE,     OP_UNLOCK,
+};
+
+// BYTES: the record bytes while a record is current, else the file size.
+int32_t record_bytes_operation(FileInstance& file, Operation& op);
+
 // Text settings of the ASCII driver, applied between the defaults and the
 // driver string's options.
 using TextDefaults = void (*)(FileInstance& file);

@@ -301,3 +301,30 @@ TEST_F(dispatch_test, bad_descriptor_and_bad_declaration_are_refused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(dispatch_descriptor_test, drivers_describe_themselves) {
+  const DriverDescriptor& text = ascii_descriptor();
+  const DriverDescriptor& raw = dos_descriptor();
+  EXPECT_STREQ(text.name, "ASCII");
+  EXPECT_STREQ(text.description, "ASCII (Text)");
+  EXPECT_STREQ(text.library_names[1], "B5ASCS.DLL");
+  EXPECT_STREQ(raw.description, "DOS (Binary)");
+  EXPECT_STREQ(raw.library_names[0], "B5DOS.DLL");
+  EXPECT_EQ(text.operations[0], 34);
+  EXPECT_EQ(raw.operations[0], 36);
+  EXPECT_EQ(text.field_types[0], 2);
+  EXPECT_EQ(raw.field_types[0], 18);
+  for (int32_t code : {OP_ADD, OP_NEXT, OP_SEND, OP_UNLOCK, OP_REGETfile}) {
+    EXPECT_TRUE(supports_operation(text, code)) << operation_name(code);
+    EXPECT_TRUE(supports_operation(raw, code)) << operation_name(code);
+  }
+  for (int32_t code : {OP_PREVIOUS, OP_RECORDSfile}) {
+    EXPECT_FALSE(supports_operation(text, code)) << operation_name(code);
+    EXPECT_TRUE(supports_operation(raw, code)) << operation_name(code);
+  }
+  EXPECT_FALSE(supports_operation(raw, OP_DELETE));
+}
+
+}  // namespace
