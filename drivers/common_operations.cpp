@@ -7,8 +7,8 @@
 #include "drivers/file_names.h"
 #include "drivers/full_path.h"
 #include "drivers/open_files.h"
-#include "drivers/record_file.h"
 #include "drivers/operation_codes.h"
+#include "drivers/record_file.h"
 #include "drivers/rule_table.h"
 #include "lifecycle/heap.h"
 #include "platform/last_error.h"
@@ -18,10 +18,12 @@
 namespace drv {
 namespace {
 
-// Replaces the instance's name by its full path; 0 or the expansion error.
+// Replaces the instance's name by its full path: 0, 45 without a name, or
+// the expansion error.
 int32_t expand_name(FileInstance& f) {
+  if (!f.name || !f.name[0]) return 45;
   char full[kFullPathSize];
-  uint32_t error = expand_full_path(f.name ? f.name : "", ".", full);
+  uint32_t error = expand_full_path(f.name, ".", full);
   if (error != 0) return code_of_system_error(error);
   uint32_t length = uint32_t(std::strlen(full));
   auto* copy = static_cast<char*>(life::allocate(length + 1));
@@ -34,7 +36,7 @@ int32_t expand_name(FileInstance& f) {
 
 int32_t open_file(FileInstance& f, Operation& op) {
   uint32_t mode = uint32_t(op.number(0)) & 0xFF;
-  int32_t error = (!f.name || !f.name[0]) ? 45 : expand_name(f);
+  int32_t error = expand_name(f);
   if (error == 0) error = f.driver->open(f, mode);
   if (error != 0) {
     f.driver->close(f);
@@ -50,14 +52,13 @@ int32_t open_file(FileInstance& f, Operation& op) {
 
 int32_t create_file(FileInstance& f) {
   if (!(f.attributes & kInstCreate)) return 54;
-  int32_t error = (!f.name || !f.name[0]) ? 45 : expand_name(f);
-  if (error != 0) return error;
+  if (int32_t error = expand_name(f); error != 0) return error;
   BufferedFile file{};
   return code_of_system_error(file.create(f.name, 0));
 }
 
 int32_t remove_instance_file(FileInstance& f) {
-  int32_t error = (!f.name || !f.name[0]) ? 45 : expand_name(f);
+  int32_t error = expand_name(f);
   return error != 0 ? error : remove_file(f.name);
 }
 
@@ -69,6 +70,18 @@ void answer_name(FileInstance& f, Operation& op) {
   const FileDeclaration* d = f.declaration;
   DeclaredText t = declared_text(d->name, d->name_length);
   if (t.text) op.answer_text(t.text, t.length);
+}
+
+// The current record's byte offset plus 1, or 0 without a current record.
+uint32_t current_pointer(const FileInstance& f) {
+  return (f.part.flags & kPartRecordCurrent) ? f.part.record_position + 1 : 0;
+}
+
+// POSITIONfile: the pointer as 4 bytes, least significant first.
+void answer_position(const FileInstance& f, Operation& op) {
+  uint32_t pointer = current_pointer(f);
+  for (int i = 0; i < 4; ++i) op.answer[i] = char(pointer >> (8 * i));
+  op.answer_text(op.answer, 4);
 }
 
 void set_next_position(FileInstance& f, uint32_t pointer) {
@@ -190,15 +203,8 @@ int32_t perform_operation(FileInstance& f, Operation& op) {
     case OP_SETfile: return set_next_position(f, 1), 0;
     case OP_SETfileptr: return set_next_position(f, uint32_t(op.number(0))), 0;
     case OP_RESETfile: return set_next_position(f, position_argument(op)), 0;
-    case OP_POINTERfile:
-      op.value = (f.part.flags & kPartRecordCurrent) ? int32_t(f.part.record_position + 1) : 0;
-      return 0;
-    case OP_POSITIONfile: {
-      uint32_t v = (f.part.flags & kPartRecordCurrent) ? f.part.record_position + 1 : 0;
-      for (int i = 0; i < 4; ++i) op.answer[i] = char(v >> (8 * i));
-      op.answer_text(op.answer, 4);
-      return 0;
-    }
+    case OP_POINTERfile: return op.value = int32_t(current_pointer(f)), 0;
+    case OP_POSITIONfile: return answer_position(f, op), 0;
     case OP_LOCKfile:
     case OP_LOCKfilesec: return lock_file(f, op);
     case OP_UNLOCK: return unlock_once(f), 0;

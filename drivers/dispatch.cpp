@@ -101,18 +101,22 @@ bool skips_empty_argument(int32_t code) {
   return code == OP_SEND || code == OP_COPY || code == OP_RENAME || code == OP_SET_PROPERTY;
 }
 
+// While the file is closed, the texts its property flags name are taken
+// from the declaration again.
+void refresh_from_declaration(FileInstance& inst) {
+  const FileDeclaration* d = inst.declaration;
+  if (inst.properties & kRefreshName) replace_text(inst.name, trimmed_text(d->name, d->name_length));
+  if (inst.properties & kRefreshOwner)
+    replace_text(inst.owner, declared_text(d->owner, d->owner_length));
+  if (inst.properties & kRefreshDriverString)
+    replace_text(inst.driver_string, declared_text(d->driver_string, d->driver_string_length));
+}
+
 // The rules check, then the operation: 0, an error code or kSilentFailure.
 int32_t check_and_perform(FileInstance& inst, Operation& op) {
   inst.post = 0;
   if (op.key && !key_belongs(inst.declaration, op.key)) return 38;
-  if (!(inst.state & kOpen) && inst.properties) {
-    const FileDeclaration* d = inst.declaration;
-    if (inst.properties & kRefreshName) replace_text(inst.name, trimmed_text(d->name, d->name_length));
-    if (inst.properties & kRefreshOwner)
-      replace_text(inst.owner, declared_text(d->owner, d->owner_length));
-    if (inst.properties & kRefreshDriverString)
-      replace_text(inst.driver_string, declared_text(d->driver_string, d->driver_string_length));
-  }
+  if (!(inst.state & kOpen) && inst.properties) refresh_from_declaration(inst);
   RuleVerdict verdict = check_rules(op.code, inst.state, op.key ? &op.key->flags : nullptr);
   if (verdict.kind == RuleVerdict::kError) return verdict.code;
   if (verdict.kind == RuleVerdict::kSilent) return kSilentFailure;

@@ -304,7 +304,7 @@ TEST_F(dispatch_test, bad_descriptor_and_bad_declaration_are_refused) {
 
 namespace {
 
-TEST(dispatch_descriptor_test, drivers_describe_themselves) {
+TEST_F(dispatch_test, drivers_describe_themselves) {
   const DriverDescriptor& text = ascii_descriptor();
   const DriverDescriptor& raw = dos_descriptor();
   EXPECT_STREQ(text.name, "ASCII");
