@@ -47,6 +47,7 @@ void apply_driver_string(FileInstance& f) {
   const char* s = f.driver_string;
   if (!s) return;
   Operation op;
+  op.code = OP_SEND;  // each option is handled as if sent
   op.args = nullptr;
   char text[kAnswerSize];
   while ((s = std::strchr(s, '/')) != nullptr) {
