@@ -275,3 +275,61 @@ TEST_F(ascii_driver_test, put_needs_a_current_record_and_rewrites_it) {
 }
 
 }  // namespace
+
+namespace {
+
+// Lines of a text as the scan reads them one byte at a time (CR LF line
+// ends, tab setting 8, Ctrl-Z ends the file), without any fast path.
+std::vector<std::string> reference_lines(const std::string& data, size_t L) {
+  std::vector<std::string> lines;
+  auto line_end_at = [&](size_t q) { return q + 1 < data.size() && data[q] == 13 && data[q + 1] == 10; };
+  for (size_t pos = 0; pos < data.size() && data[pos] != 26;) {
+    std::string record(L, ' ');
+    size_t c = 0, t = 0;
+    bool ended = false;
+    while (t < L && c < L && pos + t < data.size()) {
+      if (line_end_at(pos + t)) {
+        t += 2;
+        ended = true;
+        break;
+      }
+      char b = data[pos + t];
+      if (b == 26) break;
+      ++t;
+      if (b == '\t') c = std::min((c / 8 + 1) * 8, L);
+      else record[c++] = b;
+    }
+    if (!ended) {
+      size_t q = pos + t;
+      while (q < data.size()) {
+        if (line_end_at(q)) { q += 2; break; }
+        if (data[q++] == 26) break;
+      }
+      t = q - pos;
+    }
+    lines.push_back(record.substr(0, record.find_last_not_of(' ') + 1));
+    pos += t;
+  }
+  return lines;
+}
+
+TEST_F(ascii_driver_test, reads_match_a_byte_at_a_time_scan_across_block_edges) {
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  const char alphabet[] = {'a', 'b', ' ', '\t', '\r', '\n', '\x1a', 'x'};
+  for (int round = 0; round < 60; ++round) {
+    std::string data;
+    size_t size = next() % 300;
+    for (size_t i = 0; i < size; ++i) {
+      uint32_t r = next() % 100;
+      data += r < 70 ? char('a' + r % 26) : r < 97 ? alphabet[r % 6] : alphabet[6 + r % 2];
+    }
+    uint32_t L = 1 + next() % 12;
+    DeclaredFile f;
+    open_with(f, data, L, round % 2 ? "/FILEBUFFERS=0" : nullptr);
+    EXPECT_EQ(read_all(f), reference_lines(data, L)) << "round " << round;
+    f.call(OP_CLOSE);
+  }
+}
+
+}  // namespace

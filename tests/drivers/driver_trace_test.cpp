@@ -138,3 +138,29 @@ TEST_F(driver_trace_test, encrypted_files_get_details_only_when_allowed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(driver_trace_test, memos_are_declared_and_dumped_up_to_their_last_used_byte) {
+  write_file("win.ini", "[BWDOS]\nProfile=1\nDetails=1\nTraceFile=m.log\n");
+  write_file("a.bin", "z");
+  static const unsigned char kNotes[16] = {'A', 'B', 0x01, ' ', ' ', ' ', ' ', ' ',
+                                           ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  MemoDescriptor memo{"M:NOTES", nullptr, sizeof kNotes, false, false, kNotes};
+  DeclaredFile f;
+  f.raw("a.bin");
+  f.decl.memo_count = 1;
+  f.decl.memos = &memo;
+  f.call(OP_OPEN, 0x22);
+  f.call(OP_SETfile);
+  f.call(OP_NEXT);
+  f.call(OP_CLOSE);
+  std::string got = log("m.log");
+  EXPECT_NE(got.find("\r\nM:NOTES             MEMO(16)\r\n" + std::string(20, ' ') + "RECORD\r\n"),
+            std::string::npos);
+  std::string dump = "M:NOTES           " + std::string("  41 42 01 ") + std::string(13 * 3, ' ') +
+                     " | AB.\r\n\r\n  INED:BYTE         : 7AH\r\n\r\n";
+  EXPECT_NE(got.find("NEXT(" + path("a.bin") + " 1) T\r\n" + dump), std::string::npos) << got;
+}
+
+}  // namespace
