@@ -3,21 +3,23 @@
 //
 // File states (bits of the instance's state flags):
 //
-//   no instance --(any operation)--> closed --OPEN/SHARE--> open
-//      ^                               |  ^                  |
-//      +---- CLOSE, CREATE, REMOVE, ---+  +------ CLOSE -----+
-//            RENAME, COPY, failed OPEN (the instance is discarded)
+//   no instance --(any operation)--------------------------> closed
+//   closed      --(OPEN, SHARE)----------------------------> open
+//   closed      --(CREATE, REMOVE, RENAME, COPY, failed OPEN)-> no instance
+//   open        --(CLOSE)----------------------------------> no instance
 //
-//   open:  +write access (mode not a multiple of 4)  +exclusive (deny all/write)
-//          SET/RESET -> sequence set + sequence fresh
-//          a read or write -> record current;  LOCK -> locked;  LOGOUT -> transaction
-//   closed: settings kept after SEND or a property operation, else stale.
+//   open:   +write access (mode not a multiple of 4)  +exclusive (deny all/write)
+//           SET, RESET -> sequence set, sequence fresh;  a read or write ->
+//           record current;  LOCK -> locked;  LOGOUT -> transaction
+//   closed: settings kept after SEND or a property operation; without them
+//           the instance is stale and the next operation that names the file
+//           as a whole (OPEN, CLOSE, COPY, ...) replaces it.
 //
 // Invariants (checked in debug builds at the top of each operation):
 //   - without open, none of record current, locked, sequence set, write
 //     access, exclusive, transaction or stream is set;
-//   - sequence fresh implies sequence set;  watched implies watch requested
-//     was set by the read that made it; held likewise.
+//   - sequence fresh implies sequence set;
+//   - the key's built bit 0x100 is never in the file's state.
 #pragma once
 
 #include <array>
