@@ -361,6 +361,30 @@ void destroy_tree(HWND window) {
   sys().windows.erase(key_of(window));
 }
 
+// Makes `window` the calling thread's focus or active window and returns
+// the one before; `changed` tells whether anything changed.
+HWND replace_thread_window(HWND thread_queue::*slot, HWND window, bool* changed) {
+  lock_type lock(sys().mutex);
+  if (window != nullptr && checked_window(window) == nullptr) return nullptr;
+  HWND previous = own_queue().*slot;
+  own_queue().*slot = window;
+  *changed = previous != window;
+  return previous;
+}
+
+// Reads or writes a value of the window's extra bytes; false with 1413 when
+// it does not lie inside them.
+template <class Value>
+bool access_extra(window_entry* entry, int index, Value* read, const Value* written) {
+  if (index < 0 || static_cast<size_t>(index) + sizeof(Value) > entry->extra.size()) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return false;
+  }
+  std::memcpy(read, entry->extra.data() + index, sizeof(Value));
+  if (written != nullptr) std::memcpy(entry->extra.data() + index, written, sizeof(Value));
+  return true;
+}
+
 template <class Field>
 BOOL read_window(HWND window, Field field) {
   lock_type lock(sys().mutex);
@@ -560,11 +584,7 @@ LONG_PTR GetWindowLongPtrA(HWND window, int index) {
     default: break;
   }
   LONG_PTR value = 0;
-  if (index < 0 || static_cast<size_t>(index) + sizeof value > entry->extra.size()) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
-  }
-  std::memcpy(&value, entry->extra.data() + index, sizeof value);
+  access_extra<LONG_PTR>(entry, index, &value, nullptr);
   return value;
 }
 
@@ -596,12 +616,7 @@ LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
       return previous;
     default: break;
   }
-  if (index < 0 || static_cast<size_t>(index) + sizeof value > entry->extra.size()) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
-  }
-  std::memcpy(&previous, entry->extra.data() + index, sizeof previous);
-  std::memcpy(entry->extra.data() + index, &value, sizeof value);
+  access_extra<LONG_PTR>(entry, index, &previous, &value);
   return previous;
 }
 
@@ -610,12 +625,7 @@ LONG GetWindowLongA(HWND window, int index) {
   lock_type lock(sys().mutex);
   window_entry* entry = checked_window(window);
   LONG value = 0;
-  if (entry == nullptr) return 0;
-  if (static_cast<size_t>(index) + sizeof value > entry->extra.size()) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
-  }
-  std::memcpy(&value, entry->extra.data() + index, sizeof value);
+  if (entry != nullptr) access_extra<LONG>(entry, index, &value, nullptr);
   return value;
 }
 
@@ -624,13 +634,7 @@ LONG SetWindowLongA(HWND window, int index, LONG value) {
   lock_type lock(sys().mutex);
   window_entry* entry = checked_window(window);
   LONG previous = 0;
-  if (entry == nullptr) return 0;
-  if (static_cast<size_t>(index) + sizeof value > entry->extra.size()) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
-  }
-  std::memcpy(&previous, entry->extra.data() + index, sizeof previous);
-  std::memcpy(entry->extra.data() + index, &value, sizeof value);
+  if (entry != nullptr) access_extra<LONG>(entry, index, &previous, &value);
   return previous;
 }
 
@@ -804,14 +808,9 @@ HWND GetActiveWindow() {
 }
 
 HWND SetActiveWindow(HWND window) {
-  HWND previous = nullptr;
-  {
-    lock_type lock(sys().mutex);
-    if (window != nullptr && checked_window(window) == nullptr) return nullptr;
-    previous = own_queue().active;
-    if (previous == window) return previous;
-    own_queue().active = window;
-  }
+  bool changed = false;
+  HWND previous = replace_thread_window(&thread_queue::active, window, &changed);
+  if (!changed) return previous;
   constexpr WPARAM inactive = 0;
   constexpr WPARAM active = 1;
   if (previous != nullptr) SendMessageA(previous, WM_ACTIVATE, inactive, 0);
@@ -840,14 +839,9 @@ HWND GetFocus() {
 }
 
 HWND SetFocus(HWND window) {
-  HWND previous = nullptr;
-  {
-    lock_type lock(sys().mutex);
-    if (window != nullptr && checked_window(window) == nullptr) return nullptr;
-    previous = own_queue().focus;
-    if (previous == window) return previous;
-    own_queue().focus = window;
-  }
+  bool changed = false;
+  HWND previous = replace_thread_window(&thread_queue::focus, window, &changed);
+  if (!changed) return previous;
   if (previous != nullptr && IsWindow(previous)) {
     SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
   }

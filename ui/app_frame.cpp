@@ -114,16 +114,14 @@ void post_creation_events(WindowObject* window, const plat::CREATESTRUCTA* creat
 plat::LRESULT refuse_end_of_session(plat::HWND handle) {
   char path[260] = "";
   plat::GetModuleFileNameA(nullptr, path, sizeof path);
-  const char* name = path;
-  for (const char* p = path; *p != '\0'; ++p) {
+  // The caption is the program's file name without its folder and extension.
+  char* name = path;
+  for (char* p = path; *p != '\0'; ++p) {
     if (*p == '\\' || *p == '/') name = p + 1;
   }
-  char caption[260];
-  std::strncpy(caption, name, sizeof caption - 1);
-  caption[sizeof caption - 1] = '\0';
-  if (char* dot = std::strrchr(caption, '.')) *dot = '\0';
+  if (char* dot = std::strrchr(name, '.')) *dot = '\0';
   plat::BringWindowToTop(handle);
-  plat::MessageBoxA(handle, still_active_text, caption,
+  plat::MessageBoxA(handle, still_active_text, name,
                     plat::MB_OK | plat::MB_ICONEXCLAMATION | plat::MB_SYSTEMMODAL);
   return plat::FALSE;
 }

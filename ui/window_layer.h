@@ -15,6 +15,8 @@ struct WindowObject;
 // let go; and the runtime's handler for thread timers.
 using IdleHook = void (*)();
 using GlobalTimerHandler = void (*)(plat::UINT_PTR timer_id);
+// The module after `previous` in the runtime's module list, null at the end.
+using ModuleWalker = plat::HMODULE (*)(plat::HMODULE previous);
 
 struct WindowLayer {
   plat::HINSTANCE instance = nullptr;  // null: the program's own module
@@ -27,6 +29,7 @@ struct WindowLayer {
   IdleHook idle_hook = nullptr;
   GlobalTimerHandler global_timer = nullptr;
   int focus_thread = -1;               // the thread record the close test saw last
+  ModuleWalker module_walker = nullptr; // where window records are looked for after the program
 
   // The program instance: the one handed over at start-up, else the module.
   plat::HINSTANCE program_instance() const;

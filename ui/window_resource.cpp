@@ -18,8 +18,6 @@ constexpr std::int32_t error_no_window_record = 502;
 constexpr const char* window_component = "WSLDIAL";
 constexpr const char* resource_suffix = "_RSC";
 
-ModuleWalker module_walker = nullptr;
-
 bool inside(const WindowImage& image, std::uint32_t offset, std::uint32_t length) {
   return offset != 0 && offset < image.size && length <= image.size - offset;
 }
@@ -120,9 +118,10 @@ std::size_t window_resource_name(const char* module_name, char* buffer, std::siz
 std::uint32_t find_window_record(const char* module_name, const char* window_name,
                                  WindowImage* image) {
   plat::HMODULE program = window_layer().program_instance();
+  ModuleWalker next_module = window_layer().module_walker;
   std::uint32_t offset = search_module(program, module_name, window_name, image);
-  for (plat::HMODULE module = module_walker != nullptr ? module_walker(nullptr) : nullptr;
-       offset == 0 && module != nullptr; module = module_walker(module)) {
+  for (plat::HMODULE module = next_module != nullptr ? next_module(nullptr) : nullptr;
+       offset == 0 && module != nullptr; module = next_module(module)) {
     if (module != program) offset = search_module(module, module_name, window_name, image);
   }
   if (offset == 0) life::raise_runtime_error(error_no_window_record, window_component);
@@ -134,7 +133,7 @@ void release_window_image(WindowImage* image) {
   *image = WindowImage{};
 }
 
-void set_module_walker(ModuleWalker walker) { module_walker = walker; }
+void set_module_walker(ModuleWalker walker) { window_layer().module_walker = walker; }
 
 int read_status_zones(const WindowImage& image, std::uint32_t first, std::int32_t* widths,
                       int capacity) {

@@ -136,15 +136,14 @@ std::uint32_t find_window_record(const char* module_name, const char* window_nam
 // Gives the image's heap block back.
 void release_window_image(WindowImage* image);
 
-// Where the lookup goes after the program module: the module after
-// `previous` in the runtime's module list, null at the end. The program's
-// start-up installs it; without it only the program module is searched.
-using ModuleWalker = plat::HMODULE (*)(plat::HMODULE previous);
-void set_module_walker(ModuleWalker walker);
+// Where the lookup goes after the program module (the window layer's module
+// walker). The program's start-up installs it; without it only the program
+// module is searched.
+void set_module_walker(plat::HMODULE (*walker)(plat::HMODULE previous));
 
 // The widths of the status-bar zones from `first`, at most `capacity`;
-// returns how many the list holds (a chain that loops or leaves the image
-// ends the list).
+// returns how many were read (a chain that leaves the image ends the list,
+// one that loops ends at `capacity`).
 int read_status_zones(const WindowImage& image, std::uint32_t first, std::int32_t* widths,
                       int capacity);
 

@@ -93,7 +93,8 @@ TEST_F(window_resource_test, the_frame_record_is_found_and_its_image_copied) {
   const ui::WindowRecord* record = image.record(offset);
   ASSERT_NE(record, nullptr);
   EXPECT_STREQ(image.text(record->title), "Application");
-  EXPECT_EQ(record->width, 310);
+  std::int32_t width = record->width;  // a copy: the record is packed
+  EXPECT_EQ(width, 310);
   EXPECT_EQ(plat::loaded_resource_count(), 0);  // the resource was let go after the copy
   std::int32_t widths[8];
   ASSERT_EQ(ui::read_status_zones(image, record->first_status_zone, widths, 8), 4);
