@@ -4,6 +4,8 @@
 
 #include "app/runtime_seams.h"
 #include "drivers/record_descriptor.h"
+#include "evaluator/builtins.h"
+#include "runtime/date_time.h"
 #include "runtime/locale.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
@@ -105,6 +107,7 @@ void MakeDirectoryPath(std::string_view path) {
 
 void program_module_routine(int32_t stage) {
   if (stage == 0) {
+    eval::seed_random(static_cast<uint64_t>(rt::CLOCK()));  // the time of day
     rt::locale().initialise();
     the_data.initialise();
   } else {

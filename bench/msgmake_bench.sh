@@ -52,7 +52,8 @@ for spec in 1024:50 10485760:5 52428800:3; do
   runs=${spec##*:}
   head -c "$size" /dev/urandom >in.bin
   base64_cmd=(sh -c 'exec base64 -w 76 in.bin >out.b64')
-  mpack_cmd=(mpack -s Bench -o out.mpack in.bin)
+  # mpack refuses to replace its output file, so each run starts without one.
+  mpack_cmd=(sh -c 'rm -f out.mpack && exec mpack -s Bench -o out.mpack in.bin')
   msgmake_cmd=("$msgmake" "$call")
   "${msgmake_cmd[@]}" || { echo "msgmake failed" >&2; exit 1; }
   report msgmake "$size" "$(best_ns "$runs" "${msgmake_cmd[@]}")" "$(peak_kib "${msgmake_cmd[@]}")"
