@@ -1,12 +1,15 @@
 // The window layer's process-wide state.
 #include "ui/window_layer.h"
 
+#include "lifecycle/module_registry.h"
 #include "platform/process.h"
 
 namespace ui {
 
 plat::HINSTANCE WindowLayer::program_instance() const {
-  return instance != nullptr ? instance : plat::GetModuleHandleA(nullptr);
+  if (instance != nullptr) return instance;
+  plat::HINSTANCE registered = life::module_registry().program_instance();
+  return registered != nullptr ? registered : plat::GetModuleHandleA(nullptr);
 }
 
 WindowLayer& window_layer() {

@@ -29,9 +29,10 @@ struct WindowLayer {
   IdleHook idle_hook = nullptr;
   GlobalTimerHandler global_timer = nullptr;
   int focus_thread = -1;               // the thread record the close test saw last
-  ModuleWalker module_walker = nullptr; // where window records are looked for after the program
+  ModuleWalker module_walker = nullptr; // null: the registered modules
 
-  // The program instance: the one handed over at start-up, else the module.
+  // The program instance: the one handed over at start-up, else the one the
+  // module registry recorded, else the program's module.
   plat::HINSTANCE program_instance() const;
   // Back to the state at start-up. Used between tests.
   void reset() { *this = WindowLayer{}; }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "lifecycle/heap.h"
+#include "lifecycle/module_registry.h"
 #include "lifecycle/runtime_error.h"
 #include "platform/process.h"
 #include "platform/resource.h"
@@ -80,6 +81,16 @@ std::uint32_t search_module(plat::HMODULE module, const char* module_name,
   return offset;
 }
 
+// The module after `previous` in the runtime's list of registered modules.
+plat::HMODULE next_registered_module(plat::HMODULE previous) {
+  life::ModuleNode* node = life::module_registry().head();
+  if (previous != nullptr) {
+    while (node != nullptr && node->instance != previous) node = node->next;
+    if (node != nullptr) node = node->next;
+  }
+  return node != nullptr ? node->instance : nullptr;
+}
+
 }  // namespace
 
 const WindowRecord* WindowImage::record(std::uint32_t offset) const {
@@ -118,10 +129,11 @@ std::size_t window_resource_name(const char* module_name, char* buffer, std::siz
 std::uint32_t find_window_record(const char* module_name, const char* window_name,
                                  WindowImage* image) {
   plat::HMODULE program = window_layer().program_instance();
-  ModuleWalker next_module = window_layer().module_walker;
+  ModuleWalker next_module = window_layer().module_walker != nullptr ? window_layer().module_walker
+                                                                    : &next_registered_module;
   std::uint32_t offset = search_module(program, module_name, window_name, image);
-  for (plat::HMODULE module = next_module != nullptr ? next_module(nullptr) : nullptr;
-       offset == 0 && module != nullptr; module = next_module(module)) {
+  for (plat::HMODULE module = next_module(nullptr); offset == 0 && module != nullptr;
+       module = next_module(module)) {
     if (module != program) offset = search_module(module, module_name, window_name, image);
   }
   if (offset == 0) life::raise_runtime_error(error_no_window_record, window_component);

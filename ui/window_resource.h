@@ -137,8 +137,7 @@ std::uint32_t find_window_record(const char* module_name, const char* window_nam
 void release_window_image(WindowImage* image);
 
 // Where the lookup goes after the program module (the window layer's module
-// walker). The program's start-up installs it; without it only the program
-// module is searched.
+// walker); without one it follows the runtime's list of registered modules.
 void set_module_walker(plat::HMODULE (*walker)(plat::HMODULE previous));
 
 // The widths of the status-bar zones from `first`, at most `capacity`;
