@@ -55,6 +55,7 @@ uint32_t length_or(int32_t n, uint32_t length) {
 // Replaces the two top operands (left below, right on top) by left & right.
 void concat_operands(Operand left, Operand right) {
   uint32_t total = left.length + right.length;
+  if (total < left.length) total = 0;  // past 4 GB: treated as a failed allocation
   char* block = total == 0 ? nullptr : static_cast<char*>(life::allocate(total));
   if (block != nullptr) {
     if (left.length > 0) std::memcpy(block, left.text, left.length);
