@@ -84,12 +84,14 @@ void DescriptorWriter::begin_group(const char* label) {
   if (depth_ > 1) put_text(label);
 }
 
-void DescriptorWriter::field(FieldType type, const char* label, uint32_t size, uint8_t places) {
+void DescriptorWriter::field(FieldType type, const char* label, uint32_t size, uint8_t places,
+                             const char* picture) {
   put(type);
-  put(kAttrPlain);
+  put(picture ? kAttrPlain | kAttrPicture : kAttrPlain);
   if (is_sized_type(type)) put_compact(size);
   if (type == FT_DECIMAL || type == FT_PDECIMAL) put(places);
   put_text(label);
+  if (picture) put_text(picture);
   count_field(is_sized_type(type) ? size : fixed_type_size(type));
 }
 

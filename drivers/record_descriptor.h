@@ -81,7 +81,9 @@ class DescriptorWriter {
   DescriptorWriter(unsigned char* buffer, uint32_t capacity);
   // Opens the record's own group (no label) or a nested group with a label.
   void begin_group(const char* label = nullptr);
-  void field(FieldType type, const char* label, uint32_t size = 0, uint8_t places = 0);
+  // A field; `picture` (without its @) is the display picture of a string.
+  void field(FieldType type, const char* label, uint32_t size = 0, uint8_t places = 0,
+             const char* picture = nullptr);
   // Finishes the innermost open group: its size, field count and length.
   void end_group();
   // Bytes written, or 0 when the buffer was too small.

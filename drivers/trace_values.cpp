@@ -7,6 +7,8 @@
 #include "drivers/trace_writer.h"
 #include "runtime/date_time.h"
 #include "runtime/number_text.h"
+#include "runtime/picture.h"
+#include "runtime/picture_format.h"
 
 namespace drv {
 namespace {
@@ -69,6 +71,15 @@ void string_value(TraceWriter& out, const FieldEntry& e, const unsigned char* p)
   if (length > sizeof text - 1) length = sizeof text - 1;
   std::memcpy(text, p, length);
   text[length] = 0;
+  if (e.picture) {  // shown through the field's display picture
+    char picture[300];
+    std::snprintf(picture, sizeof picture, "@%s", e.picture);
+    char shown[rt::kFormatWidthMax + 1];
+    uint32_t n = rt::format_text({text, length}, rt::compile_picture(picture), shown);
+    shown[n] = 0;
+    out.print("'%s'", shown);
+    return;
+  }
   out.print("'%s'", text);
 }
 

@@ -164,3 +164,36 @@ TEST_F(driver_trace_test, memos_are_declared_and_dumped_up_to_their_last_used_by
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(driver_trace_test, nested_groups_numbers_and_pictures_in_dump_and_values) {
+  write_file("win.ini", "[BWDOS]\nProfile=1\nDetails=1\nTraceFile=g.log\n");
+  write_file("g.bin", std::string("\x05\x00\xff\xff\xff\xff" "abcdefgh", 14));
+  DeclaredFile f;
+  f.raw("g.bin", 14);
+  DescriptorWriter w(f.descriptor, sizeof f.descriptor);
+  w.begin_group();
+  w.field(FT_SHORT, "G:COUNT");
+  w.begin_group("G:INNER");
+  w.field(FT_LONG, "G:TOTAL");
+  w.field(FT_STRING, "G:CODE", 8, 0, "S5");
+  w.end_group();
+  w.end_group();
+  ASSERT_NE(w.length(), 0u);
+  f.call(OP_OPEN, 0x22);
+  f.call(OP_SETfile);
+  f.call(OP_NEXT);
+  std::string got = log("g.log");
+  std::string dump = std::string(20, ' ') + "RECORD\r\n" + pad("G:COUNT", 22) + "SHORT\r\n" +
+                     pad("G:INNER", 22) + "GROUP\r\n" + pad("G:TOTAL", 24) + "LONG\r\n" +
+                     pad("G:CODE", 24) + "STRING(@S5)\r\n" + std::string(22, ' ') + "END\r\n" +
+                     std::string(20, ' ') + "END\r\n" + std::string(18, ' ') + "END\r\n\r\n";
+  EXPECT_NE(got.find(dump), std::string::npos) << got;
+  EXPECT_NE(got.find("  G:COUNT           : 5\r\n  G:INNER           : \r\n"
+                     "  G:TOTAL           : -1\r\n  G:CODE            : 'abcde'\r\n\r\n"),
+            std::string::npos)
+      << got;
+}
+
+}  // namespace

@@ -24,7 +24,7 @@ namespace drv_test {
 // A declaration with its record, descriptor and name storage.
 struct DeclaredFile {
   drv::FileDeclaration decl{};
-  unsigned char descriptor[64] = {};
+  unsigned char descriptor[128] = {};
   unsigned char record[512] = {};
   char name[257] = {};
   std::string options;
