@@ -263,7 +263,9 @@ void wait_for_queue(lock_type& lock, DWORD thread, uint64_t limit_ns) {
     uint64_t until = timer.due > now ? timer.due - now : 0;
     wait_ns = std::min(wait_ns, sys().clock != nullptr ? uint64_t{5'000'000} : until);
   }
-  if (wait_ns == UINT64_MAX) {
+  // Waits too long for the clock's arithmetic count as waiting for ever.
+  constexpr uint64_t forever_ns = uint64_t{1} << 62;
+  if (wait_ns >= forever_ns) {
     sys().changed.wait(lock);
   } else {
     sys().changed.wait_for(lock, std::chrono::nanoseconds(wait_ns));

@@ -1,6 +1,10 @@
 // The ACCEPT loop: event order, one body run at a time, the close test and
 // the key codes.
+#include <cstring>
 #include <vector>
+
+#include "app/program_resources.h"
+#include "platform/resource.h"
 
 #include "lifecycle/process_state.h"
 #include "tests/ui/ui_fixture.h"
@@ -209,4 +213,61 @@ TEST_F(event_loop_test, the_loop_records_the_last_key_and_character) {
   ASSERT_TRUE(loop.next());
   EXPECT_EQ(ui::last_key_code(), static_cast<std::uint32_t>('Q'));
   EXPECT_EQ(frame_->thread->last_character, 'q');
+}
+
+namespace {
+
+std::uint64_t fake_now = 0;
+std::uint64_t fake_clock() { return fake_now; }
+const plat::HMODULE kTimedModule = reinterpret_cast<plat::HMODULE>(0x7400);
+plat::HMODULE timed_module_after(plat::HMODULE previous) {
+  return previous == nullptr ? kTimedModule : nullptr;
+}
+
+}  // namespace
+
+TEST_F(event_loop_test, a_frame_with_a_timer_interval_gets_timer_events) {
+  // The program's frame with a timer of 5 hundredths, in a module of its own.
+  std::vector<std::uint8_t> resource(app::program_window_resource().begin(),
+                                     app::program_window_resource().end());
+  std::memcpy(resource.data(), "timedmk$msgma001", 16);
+  const std::size_t timer_at = 62 + 89 + 16 - 1;  // image offset r + 89 in the resource
+  resource[timer_at] = 5;
+  ASSERT_TRUE(plat::add_resource(kTimedModule, "REZAVIZ", "MSGMA001_RSC", resource.data(),
+                                 static_cast<plat::DWORD>(resource.size())));
+  ui::set_module_walker(&timed_module_after);
+  fake_now = 0;
+  plat::set_timer_clock(&fake_clock);
+  ui::close_window(frame_);  // only one frame at a time
+  frame_ = ui::open_window_structure("timedmk$msgma001", "P1$APPFRAME", nullptr);
+  ui::create_application_frame(frame_);
+  ASSERT_TRUE(frame_->has_timer);
+  EXPECT_EQ(frame_->timer_id, 1u);
+  ui::AcceptLoop loop;
+  take(loop, 3);
+  fake_now += 50'000'000;
+  ASSERT_TRUE(loop.next());
+  EXPECT_EQ(ui::current_event(), Timer);
+  plat::remove_resources(kTimedModule);
+}
+
+TEST_F(event_loop_test, a_close_that_no_child_can_take_is_cancelled_with_a_beep) {
+  ui::WindowObject* child = ui::open_window_structure("msgmake$msgma001", "P1$APPFRAME", nullptr);
+  child->parent = frame_;
+  child->thread = frame_->thread;
+  child->next_on_thread = frame_->next_on_thread;  // the frame stays the current window
+  frame_->next_on_thread = child;
+  int beeps = plat::message_beep_count();
+  {
+    ui::AcceptLoop loop;
+    take(loop, 3);
+    ui::post_event(frame_, CloseWindow, 0);
+    ASSERT_TRUE(loop.next());
+    ui::post_event(frame_, Notify, 0);
+    ASSERT_TRUE(loop.next());  // the close was cancelled: the loop goes on
+    EXPECT_EQ(ui::current_event(), Notify);
+    EXPECT_EQ(plat::message_beep_count(), beeps + 1);
+    EXPECT_FALSE(frame_->marked_for_closing);
+  }
+  ui::close_window(child);
 }
