@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <deque>
+#include <list>
 #include <mutex>
 #include <string>
 
@@ -31,7 +31,7 @@ struct resource_entry {
 
 struct resource_table {
   std::mutex mutex;
-  std::deque<resource_entry> entries;  // stable addresses: an HRSRC points at one
+  std::list<resource_entry> entries;  // stable addresses: an HRSRC points at one
   int loads = 0;
 };
 

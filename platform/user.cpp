@@ -355,6 +355,7 @@ int ask_terminal(HWND dialog, const std::vector<HWND>& buttons) {
     shown += "  " + std::to_string(i + 1) + ": " + shown_caption(window_text(buttons[i]));
   }
   shown += "\n";
+  std::erase(shown, '\r');  // line breaks of the texts are "\r\n"
   write_terminal(shown);
   for (;;) {
     write_terminal("Button (1-" + std::to_string(buttons.size()) + "): ");
