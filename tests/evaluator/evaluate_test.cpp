@@ -425,13 +425,13 @@ TEST(evaluate_test, every_heap_block_comes_back) {
   eval_test::bind("Two", &record<2>, 2);
   eval::names().ensure_builtins();
   std::uint32_t before = allocated_blocks();
-  for (const char* text :
-       {"Two('a long argument of more than twenty bytes', 'b')", "SUB('abc' & 'def', 2) & LEN('x')",
+  const std::string deep(300, '(');
+  const std::vector<std::string> texts = {
+      "Two('a long argument of more than twenty bytes', 'b')", "SUB('abc' & 'def', 2) & LEN('x')",
         "'unterminated", "Two('a', 'b', 'c')", "Nowhere()", "MATCH('abc', '^a.c$', 2)",
         "MATCH('abc', 'a*', 1)", "CHOOSE(2, 'x' & 'y', 'z' & 'w')", "INLIST('b', 'a', 'b')",
-        "ALL('ab', 1000)", "(((1)", std::string(300, '(').c_str()}) {
-    evaluate(text);
-  }
+        "ALL('ab', 1000)", "(((1)", deep};
+  for (const std::string& text : texts) evaluate(text);
   calls().clear();
   eval::the_regex_cache().reset();
   EXPECT_EQ(allocated_blocks(), before);
