@@ -85,20 +85,10 @@ bool key_belongs(const FileDeclaration* file, const KeyDescriptor* key) {
   return false;
 }
 
-bool is_position_operation(int32_t code) {
-  return code == OP_REGETfile || code == OP_REGETkey || code == OP_RESETfile ||
-         code == OP_RESETkey;
-}
-
 bool only_spaces(const rt::HeapString& s) {
   for (uint32_t i = 0; i < s.length; ++i)
     if (s.text[i] != ' ') return false;
   return true;
-}
-
-// Operations that do nothing and succeed when their string argument is empty.
-bool skips_empty_argument(int32_t code) {
-  return code == OP_SEND || code == OP_COPY || code == OP_RENAME || code == OP_SET_PROPERTY;
 }
 
 // While the file is closed, the texts its property flags name are taken
@@ -120,8 +110,9 @@ int32_t check_and_perform(FileInstance& inst, Operation& op) {
   RuleVerdict verdict = check_rules(op.code, inst.state, op.key ? &op.key->flags : nullptr);
   if (verdict.kind == RuleVerdict::kError) return verdict.code;
   if (verdict.kind == RuleVerdict::kSilent) return kSilentFailure;
-  if (is_position_operation(op.code) && only_spaces(op.strings[0])) return 35;
-  if (skips_empty_argument(op.code) && op.strings[0].length == 0) return 0;
+  uint8_t classes = operation_class(op.code);
+  if ((classes & kPositionText) && only_spaces(op.strings[0])) return 35;
+  if ((classes & kEmptyArgumentDone) && op.strings[0].length == 0) return 0;
   if (RecordHandler handler = (*inst.driver->record_handlers)[op.code]) return handler(inst, op);
   return perform_operation(inst, op);
 }

@@ -55,6 +55,8 @@ constexpr std::array<uint8_t, kLastOperation + 1> make_classes() {
                  OP_DUPLICATEkey, OP_POSITIONkey, OP_RESETkey, OP_REGETkey, OP_QUERY_KEY,
                  OP_SETPROPERTYkey, OP_GETPROPERTYkey, OP_DOPROPERTYkey})
     c[op] |= kKeyArgument;
+  for (int op : {OP_REGETfile, OP_REGETkey, OP_RESETfile, OP_RESETkey}) c[op] |= kPositionText;
+  for (int op : {OP_SEND, OP_COPY, OP_RENAME, OP_SET_PROPERTY}) c[op] |= kEmptyArgumentDone;
   return c;
 }
 }  // namespace

@@ -121,6 +121,8 @@ enum OperationClass : uint8_t {
   kStringValued = 0x08,  // the result is pushed on the string stack
   kTransfer = 0x10,      // moves a record: its values are traced
   kKeyArgument = 0x20,   // the first argument is a key
+  kPositionText = 0x40,  // the string argument is a record position
+  kEmptyArgumentDone = 0x80,  // an empty string argument: nothing to do, success
 };
 
 // ORDER: enum Op.
