@@ -77,6 +77,26 @@ TEST_F(string_ops_test, concatenation_gives_empty_string_when_memory_is_out) {
   EXPECT_EQ(pop(), "");
 }
 
+TEST_F(string_ops_test, primitives_give_empty_string_when_memory_is_out) {
+  auto with_failure = [](void (*primitive)()) {
+    life::HeapFailureGuard fail;
+    primitive();
+  };
+  push("ab");
+  with_failure([] { set_length(50); });
+  EXPECT_EQ(pop(), "");
+  push_owned("abcdef");
+  with_failure([] { sub(2, 3); });
+  EXPECT_EQ(pop(), "");
+  push("ab");
+  with_failure([] { all(10); });
+  EXPECT_EQ(pop(), "");
+  push("ab");
+  with_failure([] { right(30); });
+  EXPECT_EQ(pop(), "");
+  EXPECT_EQ(string_stack().depth(), 0u);
+}
+
 TEST_F(string_ops_test, trailing_spaces_never_decide_a_comparison) {
   push("abc");
   push("abc   ");

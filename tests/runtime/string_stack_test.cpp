@@ -183,6 +183,21 @@ TEST_F(string_stack_test, counted_reference_reads_its_stored_length) {
   EXPECT_EQ(pop_text(), "hello");
   string_stack().push_counted(nullptr);
   EXPECT_EQ(pop_text(), "");
+  string_stack().push_counted(c.text());
+  string_stack().make_top_stable();
+  EXPECT_EQ(top_kind(), EntryKind::inline_text);
+  EXPECT_EQ(pop_text(), "hello");
+}
+
+TEST_F(string_stack_test, stabilising_a_long_text_without_memory_gives_empty) {
+  std::string text(50, 'x');
+  string_stack().push_borrowed(text.data(), 50);
+  {
+    life::HeapFailureGuard fail;
+    string_stack().make_top_stable();
+  }
+  EXPECT_EQ(string_stack().peek().length, 0u);
+  EXPECT_EQ(pop_text(), "");
 }
 
 TEST_F(string_stack_test, pops_into_the_three_variable_types) {
