@@ -67,6 +67,8 @@ static_assert(sizeof rows / sizeof rows[0] == 4 + (builtin_code_count - 1));
 
 }  // namespace
 
-std::span<const builtin_row> builtin_rows() { return rows; }
+std::span<const builtin_row> builtin_rows() {
+  return rows;
+}
 
 }  // namespace eval

@@ -24,7 +24,9 @@ constexpr std::int32_t default_age_base = -1;  // today
 constexpr std::int32_t default_instring_step = 1;
 constexpr std::int32_t default_instring_start = 1;
 
-rt::StringStack& stack() { return rt::string_stack(); }
+rt::StringStack& stack() {
+  return rt::string_stack();
+}
 
 const node* arg(const node& call, std::uint32_t i) {
   return i < call.arg_count ? call.args[i] : nullptr;
@@ -161,7 +163,9 @@ void push_args(const node& call, std::uint32_t count) {
 
 }  // namespace
 
-double finite_or_zero(double value) { return std::isfinite(value) ? value : 0.0; }
+double finite_or_zero(double value) {
+  return std::isfinite(value) ? value : 0.0;
+}
 
 void builtin_string(const node& call) {
   switch (call.code) {
@@ -306,8 +310,12 @@ double builtin_real(const node& call) {
   }
 }
 
-void reset_builtins() { randoms().state = 0; }
+void reset_builtins() {
+  randoms().state = 0;
+}
 
-void seed_random(std::uint64_t seed) { randoms().state = seed != 0 ? seed : 1; }
+void seed_random(std::uint64_t seed) {
+  randoms().state = seed != 0 ? seed : 1;
+}
 
 }  // namespace eval

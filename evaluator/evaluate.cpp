@@ -23,11 +23,17 @@ namespace {
 // fail_evaluation); owned by EVALUATE, which saves it around nested runs.
 bool evaluation_failed = false;
 
-bool is_arithmetic(std::uint8_t code) { return code >= op_power && code <= op_subtract; }
+bool is_arithmetic(std::uint8_t code) {
+  return code >= op_power && code <= op_subtract;
+}
 
-bool is_comparison(std::uint8_t code) { return code >= op_equal && code <= op_greater_equal; }
+bool is_comparison(std::uint8_t code) {
+  return code >= op_equal && code <= op_greater_equal;
+}
 
-rt::StringStack& stack() { return rt::string_stack(); }
+rt::StringStack& stack() {
+  return rt::string_stack();
+}
 
 // --- variables ---
 
@@ -67,8 +73,9 @@ void push_string_variable(const variable_ref& v) {
   auto* text = static_cast<char*>(v.address);
   if (v.type_code == rt::TYPE_CSTRING) {
     const void* nul = v.size > 0 ? std::memchr(text, '\0', v.size) : nullptr;
-    std::uint32_t length = nul != nullptr ? static_cast<std::uint32_t>(static_cast<const char*>(nul) - text)
-                                          : (v.size > 0 ? v.size - 1 : 0);
+    std::uint32_t length = nul != nullptr
+                               ? static_cast<std::uint32_t>(static_cast<const char*>(nul) - text)
+                               : (v.size > 0 ? v.size - 1 : 0);
     stack().push_borrowed(text, length);
   } else if (v.type_code == rt::TYPE_PSTRING) {
     std::uint32_t length = v.size > 0 ? static_cast<unsigned char>(text[0]) : 0;
@@ -226,7 +233,8 @@ std::int32_t operator_integer(const node& n) {
       return static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(integer_value(*n.left)));
     return rt::real_to_integer(-real_value(*n.left));
   }
-  if (n.kind == node_kind::binary && is_arithmetic(n.code)) return rt::real_to_integer(operator_real(n));
+  if (n.kind == node_kind::binary && is_arithmetic(n.code))
+    return rt::real_to_integer(operator_real(n));
   if (n.code == op_concat) {
     push_string(n);
     return rt::pop_integer();
@@ -236,7 +244,9 @@ std::int32_t operator_integer(const node& n) {
 
 }  // namespace
 
-void fail_evaluation() { evaluation_failed = true; }
+void fail_evaluation() {
+  evaluation_failed = true;
+}
 
 // --- the three modes ---
 
@@ -274,7 +284,8 @@ std::int32_t integer_value(const node& n) {
       if (n.result == value_class::real) return rt::real_to_integer(n.real);
       break;
     case node_kind::variable:
-      if (n.result == value_class::integer) return static_cast<std::int32_t>(integer_variable(n.variable));
+      if (n.result == value_class::integer)
+        return static_cast<std::int32_t>(integer_variable(n.variable));
       if (n.result == value_class::real) return rt::real_to_integer(real_variable(n.variable));
       break;
     case node_kind::call:
@@ -299,7 +310,8 @@ double real_value(const node& n) {
       if (n.result == value_class::real) return n.real;
       break;
     case node_kind::variable:
-      if (n.result == value_class::integer) return static_cast<double>(integer_variable(n.variable));
+      if (n.result == value_class::integer)
+        return static_cast<double>(integer_variable(n.variable));
       if (n.result == value_class::real) return real_variable(n.variable);
       break;
     case node_kind::call:
@@ -344,10 +356,13 @@ void BIND(const variable_ref& variable) {
   stack().discard();
 }
 
-void PUSHSCOPE(std::int32_t keep_outer_names) { names().push_scope(keep_outer_names != 0); }
+void PUSHSCOPE(std::int32_t keep_outer_names) {
+  names().push_scope(keep_outer_names != 0);
+}
 
 void POPSCOPE() {
-  if (!names().pop_scope()) life::raise_runtime_error(drv::err::mismatched_scope, "Mismatched POPSCOPE");
+  if (!names().pop_scope())
+    life::raise_runtime_error(drv::err::mismatched_scope, "Mismatched POPSCOPE");
 }
 
 namespace {

@@ -59,7 +59,7 @@ value_class binary_class(std::uint8_t code, value_class left, value_class right)
     case op_multiply:
     case op_remainder:
       return left == value_class::integer && right == value_class::integer ? value_class::integer
-                                                                            : value_class::real;
+                                                                           : value_class::real;
     case op_divide:
     case op_power:
       return value_class::real;

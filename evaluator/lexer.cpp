@@ -16,9 +16,9 @@ struct operator_byte {
   std::uint8_t code;
 };
 constexpr operator_byte operator_bytes[] = {
-    {'^', op_power}, {'*', op_multiply}, {'/', op_divide},   {'%', op_remainder},
-    {'+', op_add},   {'-', op_subtract}, {'&', op_concat},   {'=', op_equal},
-    {'<', op_less},  {'>', op_greater},  {'~', op_not},      {',', op_comma},
+    {'^', op_power}, {'*', op_multiply}, {'/', op_divide}, {'%', op_remainder},
+    {'+', op_add},   {'-', op_subtract}, {'&', op_concat}, {'=', op_equal},
+    {'<', op_less},  {'>', op_greater},  {'~', op_not},    {',', op_comma},
     {':', op_colon},
 };
 static_assert(sizeof operator_bytes / sizeof operator_bytes[0] == 13);
@@ -26,8 +26,12 @@ static_assert(sizeof operator_bytes / sizeof operator_bytes[0] == 13);
 // Exponents beyond this only push a constant to infinity or zero.
 constexpr int exponent_cap = 1000;
 
-bool is_digit_byte(char c) { return c >= '0' && c <= '9'; }
-bool starts_name(unsigned char c) { return c == '_' || c == '?' || is_letter(c); }
+bool is_digit_byte(char c) {
+  return c >= '0' && c <= '9';
+}
+bool starts_name(unsigned char c) {
+  return c == '_' || c == '?' || is_letter(c);
+}
 bool continues_name(unsigned char c) {
   return c == '_' || c == ':' || is_letter(c) || is_digit(c);
 }
@@ -187,7 +191,8 @@ void lexer::read_string() {
 // picture (with a final B after it).
 void lexer::read_picture() {
   const char* start = cursor_++;
-  char kind = cursor_ < end_ ? static_cast<char>(upper_byte(static_cast<unsigned char>(*cursor_))) : 0;
+  char kind =
+      cursor_ < end_ ? static_cast<char>(upper_byte(static_cast<unsigned char>(*cursor_))) : 0;
   int depth = 0;
   bool quoted = false;
   for (const char* first = cursor_; cursor_ < end_ && *cursor_ != '\0'; ++cursor_) {

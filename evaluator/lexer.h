@@ -11,17 +11,17 @@
 namespace eval {
 
 enum class token_kind : std::uint8_t {
-  op,           // `code` holds the operator code (word operators included)
+  op,  // `code` holds the operator code (word operators included)
   open_paren,
   close_paren,
   open_bracket,
   close_bracket,
-  integer,      // `integer`
-  real,         // `real`
-  string,       // `text`/`length` inside the buffer, doubled quotes not yet undone
-  picture,      // `text`/`length` inside the buffer, the '@' included
-  function,     // `entry`: a built-in or bound procedure
-  variable,     // `entry`: a bound variable
+  integer,   // `integer`
+  real,      // `real`
+  string,    // `text`/`length` inside the buffer, doubled quotes not yet undone
+  picture,   // `text`/`length` inside the buffer, the '@' included
+  function,  // `entry`: a built-in or bound procedure
+  variable,  // `entry`: a bound variable
   end,
   error,
 };

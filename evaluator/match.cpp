@@ -74,8 +74,8 @@ heap_vector<char> normalised_wildcards(const char* pattern, std::size_t length) 
   return out;
 }
 
-bool full_wildcard_match(const char* value, std::size_t value_length, const heap_vector<char>& pattern,
-                         bool ignore_case) {
+bool full_wildcard_match(const char* value, std::size_t value_length,
+                         const heap_vector<char>& pattern, bool ignore_case) {
   std::size_t p = 0, v = 0;
   std::size_t star = pattern.size(), resume = 0;  // last `*` met and where its run would end
   while (v < value_length) {
@@ -121,8 +121,7 @@ std::int32_t match_texts(const char* value, std::size_t value_length, const char
       matched = wildcard_match(value, value_length, pattern, pattern_length, ignore_case);
       break;
     case match_regex:
-      matched =
-          the_regex_cache().match(value, value_length, pattern, pattern_length, ignore_case);
+      matched = the_regex_cache().match(value, value_length, pattern, pattern_length, ignore_case);
       break;
     case match_sound:
       matched = sound_code_of(value, value_length) == sound_code_of(pattern, pattern_length);
@@ -146,7 +145,8 @@ std::int32_t match_from_stack(std::int32_t mode) {
   stack.make_top_plain();  // the pattern, now on top
   const rt::StackEntry& pattern = stack.peek(0);
   const rt::StackEntry& value = stack.peek(1);
-  std::int32_t result = match_texts(value.text, clipped(value), pattern.text, clipped(pattern), mode);
+  std::int32_t result =
+      match_texts(value.text, clipped(value), pattern.text, clipped(pattern), mode);
   stack.discard();
   stack.discard();
   return result;

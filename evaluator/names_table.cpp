@@ -44,7 +44,8 @@ bool prepare_name(const char* name, std::size_t length, char (&out)[max_name_len
                   std::size_t& out_length) {
   while (length > 0 && name[length - 1] == ' ') --length;
   if (length == 0 || length > max_name_length) return false;
-  for (std::size_t i = 0; i < length; ++i) out[i] = static_cast<char>(upper_byte(static_cast<unsigned char>(name[i])));
+  for (std::size_t i = 0; i < length; ++i)
+    out[i] = static_cast<char>(upper_byte(static_cast<unsigned char>(name[i])));
   out[length] = '\0';
   out_length = length;
   return true;
@@ -142,7 +143,8 @@ bool name_scopes::bind_procedure(const char* name, std::size_t length, bound_pro
   return true;
 }
 
-bool name_scopes::bind_variable(const char* name, std::size_t length, const variable_ref& variable) {
+bool name_scopes::bind_variable(const char* name, std::size_t length,
+                                const variable_ref& variable) {
   value_class result = class_of_type(variable.type_code);
   if (result == value_class::none || variable.address == nullptr) return false;
   char upper[max_name_length + 1];

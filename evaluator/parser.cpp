@@ -16,10 +16,10 @@ struct joined_comparison {
   std::uint8_t joined;
 };
 constexpr joined_comparison joins[] = {
-    {op_less, op_greater, op_not_equal},   {op_less, op_equal, op_less_equal},
+    {op_less, op_greater, op_not_equal},      {op_less, op_equal, op_less_equal},
     {op_greater, op_equal, op_greater_equal}, {op_equal, op_less, op_less_equal},
     {op_equal, op_greater, op_greater_equal}, {op_not, op_equal, op_not_equal},
-    {op_not, op_less, op_greater_equal},   {op_not, op_greater, op_less_equal},
+    {op_not, op_less, op_greater_equal},      {op_not, op_greater, op_less_equal},
 };
 
 std::uint8_t join(std::uint8_t first, std::uint8_t second) {

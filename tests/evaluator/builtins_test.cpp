@@ -34,17 +34,28 @@ std::int32_t counted() {
 TEST(builtins_test, string_operations_with_their_defaults) {
   eval_test::clean_runtime runtime;
   expect_all({
-      {"SUB('abcdef', 2, 3)", "bcd"},   {"SUB('abcdef', -2, 5)", "ef"},
-      {"SUB('abcdef', 5)", "ef"},       {"SUB('abcdef')", "abcdef"},
-      {"SUB('abc', 9, 2)", ""},         {"ALL('ab', 5)", "ababa"},
-      {"LEN(ALL('x'))", "255"},         {"ALL('x', -3)", ""},
-      {"CENTER('ab', 5)", "  ab "},     {"CENTER('abcdef', 3)", "cde"},
-      {"CENTER(' ab ')", " ab "},       {"LEFT('  ab', 6)", "ab    "},
-      {"LEFT('  ab')", "ab  "},         {"LEFT('  ab', -4)", "ab  "},
-      {"RIGHT('ab  ', 5)", "   ab"},    {"RIGHT('abcdef', 3)", "def"},
-      {"RIGHT('ab  ')", "  ab"},        {"CLIP('ab  ') & '|'", "ab|"},
-      {"UPPER('AbC1')", "ABC1"},        {"LOWER('AbC1')", "abc1"},
-      {"LEN('abc')", "3"},              {"LEN('')", "0"},
+      {"SUB('abcdef', 2, 3)", "bcd"},
+      {"SUB('abcdef', -2, 5)", "ef"},
+      {"SUB('abcdef', 5)", "ef"},
+      {"SUB('abcdef')", "abcdef"},
+      {"SUB('abc', 9, 2)", ""},
+      {"ALL('ab', 5)", "ababa"},
+      {"LEN(ALL('x'))", "255"},
+      {"ALL('x', -3)", ""},
+      {"CENTER('ab', 5)", "  ab "},
+      {"CENTER('abcdef', 3)", "cde"},
+      {"CENTER(' ab ')", " ab "},
+      {"LEFT('  ab', 6)", "ab    "},
+      {"LEFT('  ab')", "ab  "},
+      {"LEFT('  ab', -4)", "ab  "},
+      {"RIGHT('ab  ', 5)", "   ab"},
+      {"RIGHT('abcdef', 3)", "def"},
+      {"RIGHT('ab  ')", "  ab"},
+      {"CLIP('ab  ') & '|'", "ab|"},
+      {"UPPER('AbC1')", "ABC1"},
+      {"LOWER('AbC1')", "abc1"},
+      {"LEN('abc')", "3"},
+      {"LEN('')", "0"},
       {"LEN(CLIP('a  '))", "1"},
   });
 }
@@ -52,9 +63,12 @@ TEST(builtins_test, string_operations_with_their_defaults) {
 TEST(builtins_test, character_codes) {
   eval_test::clean_runtime runtime;
   expect_all({
-      {"CHR(65)", "A"},        {"CHR(321)", "A"},  // low 8 bits
-      {"LEN(CHR(0))", "1"},    {"VAL('A')", "65"},
-      {"VAL('')", "0"},        {"VAL(CHR(200))", "200"},
+      {"CHR(65)", "A"},
+      {"CHR(321)", "A"},  // low 8 bits
+      {"LEN(CHR(0))", "1"},
+      {"VAL('A')", "65"},
+      {"VAL('')", "0"},
+      {"VAL(CHR(200))", "200"},
       {"VAL('abc')", "97"},
   });
 }
@@ -112,10 +126,14 @@ TEST(builtins_test, inlist_of_many_items_needs_little_stack) {
 TEST(builtins_test, match_with_its_default_mode) {
   eval_test::clean_runtime runtime;
   expect_all({
-      {"MATCH('abc', 'a*c')", "1"},       {"MATCH('abc', 'a*b')", "0"},
-      {"MATCH('ABC', 'a?c', 17)", "1"},   {"MATCH('ABC', 'a?c')", "0"},
-      {"MATCH('abc  ', 'abc', 0)", "1"},  {"MATCH('abc', 'ab', 0)", "0"},
-      {"MATCH('Robert', 'Rupert', 3)", "1"}, {"MATCH('hello', '^h.*o$', 2)", "1"},
+      {"MATCH('abc', 'a*c')", "1"},
+      {"MATCH('abc', 'a*b')", "0"},
+      {"MATCH('ABC', 'a?c', 17)", "1"},
+      {"MATCH('ABC', 'a?c')", "0"},
+      {"MATCH('abc  ', 'abc', 0)", "1"},
+      {"MATCH('abc', 'ab', 0)", "0"},
+      {"MATCH('Robert', 'Rupert', 3)", "1"},
+      {"MATCH('hello', '^h.*o$', 2)", "1"},
       {"MATCH('x', 'x', 4)", "0"},
   });
 }
@@ -123,19 +141,32 @@ TEST(builtins_test, match_with_its_default_mode) {
 TEST(builtins_test, numbers) {
   eval_test::clean_runtime runtime;
   expect_all({
-      {"INT(2.7)", "2"},               {"INT(-2.7)", "-2"},
-      {"INT('3.9')", "3"},             {"ABS(-2.5)", "2.5"},
-      {"ABS(3)", "3"},                 {"ROUND(2.675, .01)", "2.68"},
-      {"ROUND(2.5)", "3"},             {"ROUND(-2.5)", "-3"},
-      {"ROUND(1234, 100)", "1200"},    {"ROUND(2.4, 0)", "2"},
-      {"SQRT(16)", "4"},               {"SQRT(-1)", "0"},
-      {"LOG10(1000)", "3"},            {"LOGE(1)", "0"},
-      {"LOGE(0)", "0"},                {"INT(LOGE(10) * 1000)", "2302"},
-      {"SIN(0)", "0"},                 {"COS(0)", "1"},
-      {"TAN(0)", "0"},                 {"INT(ASIN(1) * 1000000)", "1570796"},
-      {"ACOS(1)", "0"},                {"INT(ATAN(1) * 4000)", "3141"},
-      {"INRANGE(5, 1, 10)", "1"},      {"INRANGE(11, 1, 10)", "0"},
-      {"INRANGE(1.5, 1, 2)", "1"},     {"INRANGE(1, 1, 1)", "1"},
+      {"INT(2.7)", "2"},
+      {"INT(-2.7)", "-2"},
+      {"INT('3.9')", "3"},
+      {"ABS(-2.5)", "2.5"},
+      {"ABS(3)", "3"},
+      {"ROUND(2.675, .01)", "2.68"},
+      {"ROUND(2.5)", "3"},
+      {"ROUND(-2.5)", "-3"},
+      {"ROUND(1234, 100)", "1200"},
+      {"ROUND(2.4, 0)", "2"},
+      {"SQRT(16)", "4"},
+      {"SQRT(-1)", "0"},
+      {"LOG10(1000)", "3"},
+      {"LOGE(1)", "0"},
+      {"LOGE(0)", "0"},
+      {"INT(LOGE(10) * 1000)", "2302"},
+      {"SIN(0)", "0"},
+      {"COS(0)", "1"},
+      {"TAN(0)", "0"},
+      {"INT(ASIN(1) * 1000000)", "1570796"},
+      {"ACOS(1)", "0"},
+      {"INT(ATAN(1) * 4000)", "3141"},
+      {"INRANGE(5, 1, 10)", "1"},
+      {"INRANGE(11, 1, 10)", "0"},
+      {"INRANGE(1.5, 1, 2)", "1"},
+      {"INRANGE(1, 1, 1)", "1"},
       {"MEMORY(0) >= 0", "1"},
   });
 }
@@ -143,9 +174,15 @@ TEST(builtins_test, numbers) {
 TEST(builtins_test, bit_operations) {
   eval_test::clean_runtime runtime;
   expect_all({
-      {"BOR(5, 2)", "7"},         {"BAND(6, 3)", "2"},       {"BXOR(6, 3)", "5"},
-      {"BSHIFT(1, 4)", "16"},     {"BSHIFT(16, -4)", "1"},   {"BSHIFT(-1, -28)", "15"},
-      {"BSHIFT(1, 32)", "0"},     {"BSHIFT(1, -32)", "0"},   {"BSHIFT(1, 31)", "-2147483648"},
+      {"BOR(5, 2)", "7"},
+      {"BAND(6, 3)", "2"},
+      {"BXOR(6, 3)", "5"},
+      {"BSHIFT(1, 4)", "16"},
+      {"BSHIFT(16, -4)", "1"},
+      {"BSHIFT(-1, -28)", "15"},
+      {"BSHIFT(1, 32)", "0"},
+      {"BSHIFT(1, -32)", "0"},
+      {"BSHIFT(1, 31)", "-2147483648"},
       {"BAND(-1, 255)", "255"},
   });
 }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "evaluator_test_support.h"
 #include "evaluator/regex.h"
+#include "evaluator_test_support.h"
 #include "lifecycle/heap.h"
 #include "runtime/date_time.h"
 
@@ -160,9 +160,9 @@ TEST(evaluate_test, joined_comparison_operators) {
     const char* text;
     const char* value;
   } cases[] = {
-      {"1 <> 2", "1"}, {"1 <> 1", "0"}, {"1 <= 1", "1"}, {"2 <= 1", "0"}, {"1 >= 1", "1"},
-      {"1 >= 2", "0"}, {"1 =< 1", "1"}, {"2 =< 1", "0"}, {"2 => 1", "1"}, {"1 => 2", "0"},
-      {"1 ~= 2", "1"}, {"1 ~= 1", "0"}, {"2 ~< 1", "1"}, {"1 ~< 2", "0"}, {"1 ~> 2", "1"},
+      {"1 <> 2", "1"}, {"1 <> 1", "0"}, {"1 <= 1", "1"}, {"2 <= 1", "0"},  {"1 >= 1", "1"},
+      {"1 >= 2", "0"}, {"1 =< 1", "1"}, {"2 =< 1", "0"}, {"2 => 1", "1"},  {"1 => 2", "0"},
+      {"1 ~= 2", "1"}, {"1 ~= 1", "0"}, {"2 ~< 1", "1"}, {"1 ~< 2", "0"},  {"1 ~> 2", "1"},
       {"2 ~> 1", "0"}, {"1 = 1", "1"},  {"1 > 1", "0"},  {"1 < = 1", "1"}, {"'b' ~< 'a'", "1"},
   };
   for (const auto& c : cases) EXPECT_EQ(evaluate(c.text), c.value) << c.text;
@@ -177,19 +177,31 @@ TEST(evaluate_test, every_precedence_level) {
     const char* text;
     const char* value;
   } cases[] = {
-      {"1 OR 0 AND 0", "1"},        // AND binds tighter than OR
-      {"1 XOR 1", "0"},             {"1 XOR 0 XOR 1", "0"},
-      {"0 or 1", "1"},              {"NOT 1 = 2", "1"},  // NOT applies to the comparison
-      {"NOT NOT 1", "1"},           {"~~1", "1"},
-      {"~ ~ ~ 0", "1"},             {"'a' & 1 + 2", "a3"},  // + binds tighter than &
-      {"1 + 2 & 3", "33"},          {"1 + 2 * 3", "7"},
-      {"(1 + 2) * 3", "9"},         {"8 - 2 - 1", "5"},
-      {"2 * 3 ^ 2", "18"},          {"2^3^2", "64"},  // left-associative
-      {"-2 ^ 2", "4"},              {"- -3", "3"},
-      {"--3", "3"},                 {"-+-+3", "3"},
-      {"+3", "3"},                  {"7 % 4", "3"},
-      {"7 / 2", "3.5"},             {"((((1))))", "1"},
-      {"1 = 1 AND 2 = 2", "1"},     {"'x' = 'x' OR 1 = 2", "1"},
+      {"1 OR 0 AND 0", "1"},  // AND binds tighter than OR
+      {"1 XOR 1", "0"},
+      {"1 XOR 0 XOR 1", "0"},
+      {"0 or 1", "1"},
+      {"NOT 1 = 2", "1"},  // NOT applies to the comparison
+      {"NOT NOT 1", "1"},
+      {"~~1", "1"},
+      {"~ ~ ~ 0", "1"},
+      {"'a' & 1 + 2", "a3"},  // + binds tighter than &
+      {"1 + 2 & 3", "33"},
+      {"1 + 2 * 3", "7"},
+      {"(1 + 2) * 3", "9"},
+      {"8 - 2 - 1", "5"},
+      {"2 * 3 ^ 2", "18"},
+      {"2^3^2", "64"},  // left-associative
+      {"-2 ^ 2", "4"},
+      {"- -3", "3"},
+      {"--3", "3"},
+      {"-+-+3", "3"},
+      {"+3", "3"},
+      {"7 % 4", "3"},
+      {"7 / 2", "3.5"},
+      {"((((1))))", "1"},
+      {"1 = 1 AND 2 = 2", "1"},
+      {"'x' = 'x' OR 1 = 2", "1"},
       {"'a' = 'a' & 'b'", "0"},  // & binds tighter than =
   };
   for (const auto& c : cases) EXPECT_EQ(evaluate(c.text), c.value) << c.text;
@@ -291,15 +303,24 @@ TEST(evaluate_test, every_node_kind_in_three_modes) {
     const char* as_integer;
     const char* as_real;
   } cases[] = {
-      {"'12.5'", "12.5", "12", "12.5"},          {"7", "7", "7", "7"},
-      {"2.75", "2.75", "2", "2.75"},             {"-2.5", "-2.5", "-2", "-2.5"},
-      {"-7", "-7", "-7", "-7"},                  {"NOT 0", "1", "1", "1"},
-      {"NOT 'x'", "0", "0", "0"},                {"7 / 2", "3.5", "3", "3.5"},
-      {"-7 / 2", "-3.5", "-3", "-3.5"},          {"'1' & '5'", "15", "15", "15"},
-      {"2 < 3", "1", "1", "1"},                  {"1 AND 0", "0", "0", "0"},
-      {"SUB('123', 2)", "23", "23", "23"},       {"LEN('abc')", "3", "3", "3"},
-      {"SQRT(6.25)", "2.5", "2", "2.5"},         {"2 ^ 10", "1024", "1024", "1024"},
-      {"10 % 4", "2", "2", "2"},                 {"5.5 % 2", "1.5", "1", "1.5"},
+      {"'12.5'", "12.5", "12", "12.5"},
+      {"7", "7", "7", "7"},
+      {"2.75", "2.75", "2", "2.75"},
+      {"-2.5", "-2.5", "-2", "-2.5"},
+      {"-7", "-7", "-7", "-7"},
+      {"NOT 0", "1", "1", "1"},
+      {"NOT 'x'", "0", "0", "0"},
+      {"7 / 2", "3.5", "3", "3.5"},
+      {"-7 / 2", "-3.5", "-3", "-3.5"},
+      {"'1' & '5'", "15", "15", "15"},
+      {"2 < 3", "1", "1", "1"},
+      {"1 AND 0", "0", "0", "0"},
+      {"SUB('123', 2)", "23", "23", "23"},
+      {"LEN('abc')", "3", "3", "3"},
+      {"SQRT(6.25)", "2.5", "2", "2.5"},
+      {"2 ^ 10", "1024", "1024", "1024"},
+      {"10 % 4", "2", "2", "2"},
+      {"5.5 % 2", "1.5", "1", "1.5"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(evaluate(c.text), c.as_string) << c.text;
@@ -418,7 +439,9 @@ TEST(evaluate_test, subscripts_and_slices_of_string_variables) {
 
 namespace {
 
-std::uint32_t allocated_blocks() { return life::process_heap().validate().allocated_blocks; }
+std::uint32_t allocated_blocks() {
+  return life::process_heap().validate().allocated_blocks;
+}
 
 TEST(evaluate_test, every_heap_block_comes_back) {
   eval_test::clean_runtime runtime;
@@ -426,11 +449,18 @@ TEST(evaluate_test, every_heap_block_comes_back) {
   eval::names().ensure_builtins();
   std::uint32_t before = allocated_blocks();
   const std::string deep(300, '(');
-  const std::vector<std::string> texts = {
-      "Two('a long argument of more than twenty bytes', 'b')", "SUB('abc' & 'def', 2) & LEN('x')",
-        "'unterminated", "Two('a', 'b', 'c')", "Nowhere()", "MATCH('abc', '^a.c$', 2)",
-        "MATCH('abc', 'a*', 1)", "CHOOSE(2, 'x' & 'y', 'z' & 'w')", "INLIST('b', 'a', 'b')",
-        "ALL('ab', 1000)", "(((1)", deep};
+  const std::vector<std::string> texts = {"Two('a long argument of more than twenty bytes', 'b')",
+                                          "SUB('abc' & 'def', 2) & LEN('x')",
+                                          "'unterminated",
+                                          "Two('a', 'b', 'c')",
+                                          "Nowhere()",
+                                          "MATCH('abc', '^a.c$', 2)",
+                                          "MATCH('abc', 'a*', 1)",
+                                          "CHOOSE(2, 'x' & 'y', 'z' & 'w')",
+                                          "INLIST('b', 'a', 'b')",
+                                          "ALL('ab', 1000)",
+                                          "(((1)",
+                                          deep};
   for (const std::string& text : texts) evaluate(text);
   calls().clear();
   eval::the_regex_cache().reset();

@@ -39,12 +39,15 @@ inline std::string pop_text() {
 
 // EVALUATE of `expression`: the text it leaves on the stack.
 inline std::string evaluate(const std::string& expression) {
-  rt::string_stack().push_borrowed(expression.data(), static_cast<std::uint32_t>(expression.size()));
+  rt::string_stack().push_borrowed(expression.data(),
+                                   static_cast<std::uint32_t>(expression.size()));
   eval::EVALUATE();
   return pop_text();
 }
 
-inline std::int32_t error_code() { return drv::error_state().code(); }
+inline std::int32_t error_code() {
+  return drv::error_state().code();
+}
 
 // True when the expression does not compile: empty value and error 800.
 inline bool invalid(const std::string& expression) {

@@ -24,20 +24,25 @@ std::vector<eval::token> tokens_of(const std::string& text) {
 
 // The first token of a text; its text pointer is only good for a text that
 // outlives the call.
-eval::token first_token(const std::string& text) { return tokens_of(text).front(); }
+eval::token first_token(const std::string& text) {
+  return tokens_of(text).front();
+}
 
-std::int32_t question_procedure() { return 0; }
+std::int32_t question_procedure() {
+  return 0;
+}
 
-std::string text_of(const eval::token& t) { return std::string(t.text, t.length); }
+std::string text_of(const eval::token& t) {
+  return std::string(t.text, t.length);
+}
 
 TEST(lexer_test, operators_and_brackets) {
   eval_test::clean_runtime runtime;
   auto tokens = tokens_of("+ - * / % ^ & = < > ~ , : ( ) [ ]");
-  const std::uint8_t codes[] = {eval::op_add,   eval::op_subtract, eval::op_multiply,
-                                eval::op_divide, eval::op_remainder, eval::op_power,
-                                eval::op_concat, eval::op_equal,   eval::op_less,
-                                eval::op_greater, eval::op_not,    eval::op_comma,
-                                eval::op_colon};
+  const std::uint8_t codes[] = {
+      eval::op_add,   eval::op_subtract, eval::op_multiply, eval::op_divide, eval::op_remainder,
+      eval::op_power, eval::op_concat,   eval::op_equal,    eval::op_less,   eval::op_greater,
+      eval::op_not,   eval::op_comma,    eval::op_colon};
   ASSERT_EQ(tokens.size(), 18u);
   for (std::size_t i = 0; i < 13; ++i) {
     EXPECT_EQ(tokens[i].kind, eval::token_kind::op) << i;

@@ -72,7 +72,8 @@ TEST(match_test, wildcard_agrees_with_the_plain_recursion_on_random_texts) {
     std::string v, p;
     for (int n = random() % 7; n > 0; --n) v += value_bytes[random() % 2];
     for (int n = random() % 7; n > 0; --n) p += pattern_bytes[random() % 4];
-    ASSERT_EQ(match(v, p, 1), reference_wildcard(v, p) ? 1 : 0) << "value " << v << " pattern " << p;
+    ASSERT_EQ(match(v, p, 1), reference_wildcard(v, p) ? 1 : 0)
+        << "value " << v << " pattern " << p;
   }
 }
 

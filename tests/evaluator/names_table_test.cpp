@@ -15,8 +15,12 @@ namespace {
 using eval_test::evaluate;
 using eval_test::invalid;
 
-std::int32_t one() { return 1; }
-std::int32_t two() { return 2; }
+std::int32_t one() {
+  return 1;
+}
+std::int32_t two() {
+  return 2;
+}
 
 const eval::name_entry* find(const std::string& name) {
   return eval::names().find(name.data(), name.size());

@@ -16,7 +16,9 @@ struct tree_deleter {
 };
 using tree = std::unique_ptr<eval::node, tree_deleter>;
 
-tree compile(const std::string& text) { return tree(eval::compile(text.c_str(), text.size())); }
+tree compile(const std::string& text) {
+  return tree(eval::compile(text.c_str(), text.size()));
+}
 
 TEST(parser_test, node_kinds_and_classes) {
   eval_test::clean_runtime runtime;
@@ -55,8 +57,8 @@ TEST(parser_test, node_kinds_and_classes) {
 
 TEST(parser_test, chains_are_left_associative) {
   eval_test::clean_runtime runtime;
-  for (const char* text : {"8 - 2 - 1", "2 ^ 3 ^ 2", "1 & 2 & 3", "1 AND 2 AND 3", "1 OR 2 XOR 3",
-                           "8 / 2 * 3"}) {
+  for (const char* text :
+       {"8 - 2 - 1", "2 ^ 3 ^ 2", "1 & 2 & 3", "1 AND 2 AND 3", "1 OR 2 XOR 3", "8 / 2 * 3"}) {
     tree t = compile(text);
     ASSERT_NE(t, nullptr) << text;
     EXPECT_EQ(t->left->kind, eval::node_kind::binary) << text;
@@ -70,11 +72,11 @@ TEST(parser_test, joins_make_one_comparison_node) {
     const char* text;
     std::uint8_t code;
   } cases[] = {
-      {"1 < > 2", eval::op_not_equal},       {"1 <= 2", eval::op_less_equal},
-      {"1 >= 2", eval::op_greater_equal},   {"1 =< 2", eval::op_less_equal},
-      {"1 => 2", eval::op_greater_equal},   {"1 ~= 2", eval::op_not_equal},
-      {"1 ~< 2", eval::op_greater_equal},   {"1 ~> 2", eval::op_less_equal},
-      {"1 = -2", eval::op_equal},           {"1 < -2", eval::op_less},
+      {"1 < > 2", eval::op_not_equal},    {"1 <= 2", eval::op_less_equal},
+      {"1 >= 2", eval::op_greater_equal}, {"1 =< 2", eval::op_less_equal},
+      {"1 => 2", eval::op_greater_equal}, {"1 ~= 2", eval::op_not_equal},
+      {"1 ~< 2", eval::op_greater_equal}, {"1 ~> 2", eval::op_less_equal},
+      {"1 = -2", eval::op_equal},         {"1 < -2", eval::op_less},
   };
   for (const auto& c : cases) {
     tree t = compile(c.text);

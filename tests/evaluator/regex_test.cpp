@@ -73,8 +73,8 @@ TEST(regex_test, escapes_and_ordinary_parentheses) {
 }
 
 TEST(regex_test, malformed_patterns_do_not_compile) {
-  for (const char* bad : {"*a", "a**", "a+?", "[abc", "a\\", "a{2", "a{3,2}", "a{x}", "a{256}",
-                          "^*", "[z-a]", "|+"})
+  for (const char* bad :
+       {"*a", "a**", "a+?", "[abc", "a\\", "a{2", "a{3,2}", "a{x}", "a{256}", "^*", "[z-a]", "|+"})
     EXPECT_EQ(search(bad, "a"), -1) << bad;
 }
 

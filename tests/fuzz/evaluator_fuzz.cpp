@@ -38,7 +38,9 @@ struct variables {
   std::uint8_t byte = 9;
 } vars;
 
-void bind_name(const char* name) { rt::string_stack().push_cstring(name); }
+void bind_name(const char* name) {
+  rt::string_stack().push_cstring(name);
+}
 
 void set_up() {
   bind_name("Make13");
@@ -92,7 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // emptied so that what remains taken can be counted.
   eval::the_regex_cache().reset();
   std::uint32_t blocks_before = life::process_heap().validate().allocated_blocks;
-  rt::string_stack().push_borrowed(reinterpret_cast<const char*>(data), static_cast<std::uint32_t>(size));
+  rt::string_stack().push_borrowed(reinterpret_cast<const char*>(data),
+                                   static_cast<std::uint32_t>(size));
   eval::EVALUATE();
   if (rt::string_stack().depth() != 1) std::abort();
   rt::HeapString value = rt::string_stack().pop_into_heap();

@@ -13,7 +13,8 @@ namespace {
 bool reference_full(const char* v, size_t vn, size_t vi, const char* p, size_t pn, size_t pi) {
   if (pi == pn) return vi == vn;
   if (p[pi] == '?') return vi < vn && reference_full(v, vn, vi + 1, p, pn, pi + 1);
-  if (p[pi] != '*') return vi < vn && v[vi] == p[pi] && reference_full(v, vn, vi + 1, p, pn, pi + 1);
+  if (p[pi] != '*')
+    return vi < vn && v[vi] == p[pi] && reference_full(v, vn, vi + 1, p, pn, pi + 1);
   if (pi + 1 == pn) return true;
   for (size_t start = vi; start < vn; ++start)
     if (reference_full(v, vn, start, p, pn, pi + 1)) return true;
