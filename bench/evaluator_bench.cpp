@@ -74,7 +74,7 @@ BENCHMARK(match_regex_long_value);
 
 void match_wildcard_long_value(benchmark::State& state) {
   const std::string value(10000, 'a');
-  const std::string pattern = "*a*a*a*a*a*b";
+  const std::string pattern = "a*a*a*a*a*b";  // no leading star: the full walk decides
   for (auto _ : state)
     benchmark::DoNotOptimize(eval::match_texts(value.data(), value.size(), pattern.data(),
                                                pattern.size(), eval::match_wildcard));
