@@ -197,3 +197,20 @@ TEST_F(driver_trace_test, nested_groups_numbers_and_pictures_in_dump_and_values)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(driver_trace_test, a_log_that_cannot_be_opened_is_skipped_silently) {
+  write_file("win.ini", "[BWASCII]\nProfile=1\nTraceFile=no/such/dir/x.log\n");
+  write_file("in.txt", "a\r\n");
+  DeclaredFile f;
+  f.text("in.txt");
+  f.call(OP_OPEN, 0x22);
+  f.call(OP_SETfile);
+  f.call(OP_NEXT);
+  EXPECT_EQ(error_code(), 0);
+  EXPECT_EQ(f.clipped(), "a");
+  EXPECT_FALSE(std::filesystem::exists(path("no")));
+}
+
+}  // namespace
