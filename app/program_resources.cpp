@@ -15,8 +15,8 @@ constexpr std::size_t module_name_length = 16;  // "msgmake$msgma001"
 constexpr std::size_t resource_size = module_name_length + 1 + frame_image_size - 2;
 
 // Where the image's parts lie (image offsets).
-constexpr std::uint32_t title_at = 6;    // "Application"
-constexpr std::uint32_t name_at = 18;    // "P1$APPFRAME"
+constexpr std::uint32_t title_at = 6;  // "Application"
+constexpr std::uint32_t name_at = 18;  // "P1$APPFRAME"
 constexpr std::uint32_t zone_45_at = 30;
 constexpr std::uint32_t zone_120_at = 38;
 constexpr std::uint32_t zone_80_at = 46;
@@ -32,7 +32,9 @@ constexpr std::uint32_t frame_flags = 0x1820;  // system menu, maximize box, res
 using Resource = std::array<std::uint8_t, resource_size>;
 
 // Image offset k is resource byte k + n - 1 for a module name of n bytes.
-constexpr std::size_t at_image(std::uint32_t offset) { return offset + module_name_length - 1; }
+constexpr std::size_t at_image(std::uint32_t offset) {
+  return offset + module_name_length - 1;
+}
 
 constexpr void put_text(Resource& bytes, std::size_t at, const char* text) {
   for (std::size_t i = 0; text[i] != '\0'; ++i) bytes[at + i] = static_cast<std::uint8_t>(text[i]);
@@ -85,7 +87,9 @@ static_assert(resource_size == 193);
 
 }  // namespace
 
-std::span<const std::uint8_t> program_window_resource() { return window_resource; }
+std::span<const std::uint8_t> program_window_resource() {
+  return window_resource;
+}
 
 void register_program_resources() {
   // A second registration fails with "already exists" and leaves the first.

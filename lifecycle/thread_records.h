@@ -37,9 +37,7 @@ class ThreadRecords {
   // The active record of `thread_id`, or null.
   ThreadRecord* find(plat::DWORD thread_id);
   ThreadRecord& at(int index) { return records_[index]; }
-  int index_of(const ThreadRecord& record) const {
-    return static_cast<int>(&record - records_);
-  }
+  int index_of(const ThreadRecord& record) const { return static_cast<int>(&record - records_); }
   // Ends a thread's record; the next thread may take it.
   void release(ThreadRecord& record) { record = ThreadRecord{}; }
 

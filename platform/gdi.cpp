@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/last_error.h"
+#include "platform/window_internal.h"
 
 namespace plat {
 namespace {
@@ -74,7 +75,9 @@ gdi_system& gdi() {
 
 using lock_type = std::lock_guard<std::mutex>;
 
-uintptr_t key_of(const void* handle) { return reinterpret_cast<uintptr_t>(handle); }
+uintptr_t key_of(const void* handle) {
+  return reinterpret_cast<uintptr_t>(handle);
+}
 
 template <class Handle>
 Handle new_handle() {
@@ -131,16 +134,6 @@ bool metrics_of_dc(HDC dc, TEXTMETRICA* out) {
   return true;
 }
 
-// The text as shown: "&x" shows x, "&&" shows one "&".
-std::string without_prefixes(std::string_view text) {
-  std::string shown;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '&' && i + 1 < text.size()) ++i;
-    shown += text[i];
-  }
-  return shown;
-}
-
 LONG run_width(std::string_view line, LONG average, bool expand_tabs) {
   LONG x = 0;
   LONG tab = average * tab_stop_characters;
@@ -171,19 +164,21 @@ void wrap_paragraph(std::string_view paragraph, LONG limit, LONG average, bool t
     size_t word_end = std::min(paragraph.find(' ', word_start), paragraph.size());
     LONG width = run_width(paragraph.substr(line_start, word_end - line_start), average, tabs);
     if (width > limit && line_end != 0) {
-      add_line(extent, run_width(paragraph.substr(line_start, line_end - line_start), average, tabs));
+      add_line(extent,
+               run_width(paragraph.substr(line_start, line_end - line_start), average, tabs));
       line_start = word_start;
     }
     line_end = word_end;
     i = word_end;
   }
   add_line(extent, run_width(paragraph.substr(line_start, line_end == 0 ? paragraph.size()
-                                                                          : line_end - line_start),
+                                                                        : line_end - line_start),
                              average, tabs));
 }
 
 text_extent measure_text(std::string_view text, UINT format, LONG limit, LONG average) {
-  std::string shown = (format & DT_NOPREFIX) != 0 ? std::string(text) : without_prefixes(text);
+  std::string shown =
+      (format & DT_NOPREFIX) != 0 ? std::string(text) : detail::text_without_prefixes(text);
   bool tabs = (format & DT_EXPANDTABS) != 0;
   text_extent extent;
   if ((format & DT_SINGLELINE) != 0) {
@@ -209,6 +204,15 @@ text_extent measure_text(std::string_view text, UINT format, LONG limit, LONG av
 
 }  // namespace
 
+std::string detail::text_without_prefixes(std::string_view text) {
+  std::string shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    shown += text[i];
+  }
+  return shown;
+}
+
 HDC GetDC(HWND window) {
   if (window != nullptr && !IsWindow(window)) return nullptr;
   lock_type lock(gdi().mutex);
@@ -218,9 +222,13 @@ HDC GetDC(HWND window) {
   return dc;
 }
 
-int ReleaseDC(HWND, HDC dc) { return DeleteDC(dc); }
+int ReleaseDC(HWND, HDC dc) {
+  return DeleteDC(dc);
+}
 
-HDC CreateCompatibleDC(HDC) { return GetDC(nullptr); }
+HDC CreateCompatibleDC(HDC) {
+  return GetDC(nullptr);
+}
 
 BOOL DeleteDC(HDC dc) {
   lock_type lock(gdi().mutex);
@@ -235,15 +243,23 @@ int GetDeviceCaps(HDC dc, int index) {
   lock_type lock(gdi().mutex);
   if (find_dc(dc) == nullptr) return 0;
   switch (index) {
-    case HORZRES: return screen_width;
-    case VERTRES: return screen_height;
-    case BITSPIXEL: return screen_bits;
-    case RASTERCAPS: return 0;  // a true-colour screen: no palette
+    case HORZRES:
+      return screen_width;
+    case VERTRES:
+      return screen_height;
+    case BITSPIXEL:
+      return screen_bits;
+    case RASTERCAPS:
+      return 0;  // a true-colour screen: no palette
     case LOGPIXELSX:
-    case LOGPIXELSY: return screen_dpi;
-    case SIZEPALETTE: return 0;
-    case NUMRESERVED: return reserved_palette_entries;
-    default: return 0;
+    case LOGPIXELSY:
+      return screen_dpi;
+    case SIZEPALETTE:
+      return 0;
+    case NUMRESERVED:
+      return reserved_palette_entries;
+    default:
+      return 0;
   }
 }
 
@@ -258,15 +274,23 @@ HFONT CreateFontIndirectA(const LOGFONTA* font) {
   return handle;
 }
 
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strike_out, DWORD char_set,
-                  DWORD out_precision, DWORD clip_precision, DWORD quality,
-                  DWORD pitch_and_family, LPCSTR face) {
-  LOGFONTA font{height, width, escapement, orientation, weight,
-                static_cast<BYTE>(italic), static_cast<BYTE>(underline),
-                static_cast<BYTE>(strike_out), static_cast<BYTE>(char_set),
-                static_cast<BYTE>(out_precision), static_cast<BYTE>(clip_precision),
-                static_cast<BYTE>(quality), static_cast<BYTE>(pitch_and_family), {}};
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strike_out, DWORD char_set, DWORD out_precision,
+                  DWORD clip_precision, DWORD quality, DWORD pitch_and_family, LPCSTR face) {
+  LOGFONTA font{height,
+                width,
+                escapement,
+                orientation,
+                weight,
+                static_cast<BYTE>(italic),
+                static_cast<BYTE>(underline),
+                static_cast<BYTE>(strike_out),
+                static_cast<BYTE>(char_set),
+                static_cast<BYTE>(out_precision),
+                static_cast<BYTE>(clip_precision),
+                static_cast<BYTE>(quality),
+                static_cast<BYTE>(pitch_and_family),
+                {}};
   if (face != nullptr) std::strncpy(font.lfFaceName, face, LF_FACESIZE - 1);
   return CreateFontIndirectA(&font);
 }

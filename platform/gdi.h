@@ -109,10 +109,9 @@ BOOL DeleteDC(HDC dc);
 int GetDeviceCaps(HDC dc, int index);
 
 HFONT CreateFontIndirectA(const LOGFONTA* font);
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strike_out, DWORD char_set,
-                  DWORD out_precision, DWORD clip_precision, DWORD quality,
-                  DWORD pitch_and_family, LPCSTR face);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strike_out, DWORD char_set, DWORD out_precision,
+                  DWORD clip_precision, DWORD quality, DWORD pitch_and_family, LPCSTR face);
 HGDIOBJ GetStockObject(int index);
 // Selects a font into the context; the previous font, or null for an object
 // that is not a font (87).

@@ -41,13 +41,16 @@ resource_table& table() {
 }
 
 resource_key key_of(LPCSTR name) {
-  if (IS_INTRESOURCE(name)) return resource_key{{}, static_cast<WORD>(reinterpret_cast<uintptr_t>(name))};
-  if (name[0] == '#') return resource_key{{}, static_cast<WORD>(std::strtoul(name + 1, nullptr, 10))};
+  if (IS_INTRESOURCE(name))
+    return resource_key{{}, static_cast<WORD>(reinterpret_cast<uintptr_t>(name))};
+  if (name[0] == '#')
+    return resource_key{{}, static_cast<WORD>(std::strtoul(name + 1, nullptr, 10))};
   return resource_key{name, 0};
 }
 
 bool same_key(const resource_key& a, const resource_key& b) {
-  if (a.text.empty() || b.text.empty()) return a.text.empty() && b.text.empty() && a.number == b.number;
+  if (a.text.empty() || b.text.empty())
+    return a.text.empty() && b.text.empty() && a.number == b.number;
   return lstrcmpiA(a.text.c_str(), b.text.c_str()) == 0;
 }
 
@@ -94,7 +97,9 @@ HGLOBAL LoadResource(HMODULE, HRSRC resource) {
   return reinterpret_cast<HGLOBAL>(const_cast<void*>(entry->data));
 }
 
-LPVOID LockResource(HGLOBAL loaded) { return reinterpret_cast<LPVOID>(loaded); }
+LPVOID LockResource(HGLOBAL loaded) {
+  return reinterpret_cast<LPVOID>(loaded);
+}
 
 DWORD SizeofResource(HMODULE, HRSRC resource) {
   std::lock_guard lock(table().mutex);

@@ -91,9 +91,13 @@ bool is_push_button(HWND window) {
 
 LRESULT control_common(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_SETFONT: SetWindowLongPtrA(window, control_font_index, static_cast<LONG_PTR>(wparam)); return 0;
-    case WM_GETFONT: return GetWindowLongPtrA(window, control_font_index);
-    default: return DefWindowProcA(window, message, wparam, lparam);
+    case WM_SETFONT:
+      SetWindowLongPtrA(window, control_font_index, static_cast<LONG_PTR>(wparam));
+      return 0;
+    case WM_GETFONT:
+      return GetWindowLongPtrA(window, control_font_index);
+    default:
+      return DefWindowProcA(window, message, wparam, lparam);
   }
 }
 
@@ -111,15 +115,19 @@ LRESULT button_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam
       SetWindowLongPtrA(window, GWL_STYLE, (style & ~LONG_PTR{0xFFFF}) | (wparam & 0xFFFF));
       return 0;
     }
-    default: return control_common(window, message, wparam, lparam);
+    default:
+      return control_common(window, message, wparam, lparam);
   }
 }
 
 LRESULT static_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case STM_SETICON: return SetWindowLongPtrA(window, control_icon_index, static_cast<LONG_PTR>(wparam));
-    case STM_GETICON: return GetWindowLongPtrA(window, control_icon_index);
-    default: return control_common(window, message, wparam, lparam);
+    case STM_SETICON:
+      return SetWindowLongPtrA(window, control_icon_index, static_cast<LONG_PTR>(wparam));
+    case STM_GETICON:
+      return GetWindowLongPtrA(window, control_icon_index);
+    default:
+      return control_common(window, message, wparam, lparam);
   }
 }
 
@@ -145,8 +153,10 @@ LRESULT dialog_class_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM 
 }
 
 const WNDCLASSA system_classes[] = {
-    {0, button_procedure, 0, control_extra_bytes, nullptr, nullptr, nullptr, nullptr, nullptr, "button"},
-    {0, static_procedure, 0, control_extra_bytes, nullptr, nullptr, nullptr, nullptr, nullptr, "static"},
+    {0, button_procedure, 0, control_extra_bytes, nullptr, nullptr, nullptr, nullptr, nullptr,
+     "button"},
+    {0, static_procedure, 0, control_extra_bytes, nullptr, nullptr, nullptr, nullptr, nullptr,
+     "static"},
     {0, dialog_class_procedure, 0, control_extra_bytes, nullptr, nullptr, nullptr, nullptr, nullptr,
      WC_DIALOG},
 };
@@ -179,7 +189,8 @@ WORD read_word(const BYTE*& p) {
 // A 16-bit string; characters past one byte become "?".
 std::string read_string(const BYTE*& p) {
   std::string text;
-  for (WORD c = read_word(p); c != 0; c = read_word(p)) text += c < 0x100 ? static_cast<char>(c) : '?';
+  for (WORD c = read_word(p); c != 0; c = read_word(p))
+    text += c < 0x100 ? static_cast<char>(c) : '?';
   return text;
 }
 
@@ -268,14 +279,14 @@ HFONT template_font(const parsed_template& parsed) {
 bool create_controls(HWND dialog, HINSTANCE instance, const parsed_template& parsed,
                      const dialog_state& state) {
   for (const template_item& item : parsed.items) {
-    RECT r = to_pixels(item.head.x, item.head.y, item.head.cx, item.head.cy, state.base_x,
-                       state.base_y);
+    RECT r =
+        to_pixels(item.head.x, item.head.y, item.head.cx, item.head.cy, state.base_x, state.base_y);
     std::string title = item.title.starts_with('#') ? std::string() : item.title;
-    HWND control = CreateWindowExA(item.head.dwExtendedStyle, item.class_name.c_str(),
-                                   title.c_str(), item.head.style | WS_CHILD, r.left, r.top,
-                                   r.right - r.left, r.bottom - r.top, dialog,
-                                   reinterpret_cast<HMENU>(uintptr_t{item.head.id}), instance,
-                                   const_cast<BYTE*>(item.creation_data));
+    HWND control =
+        CreateWindowExA(item.head.dwExtendedStyle, item.class_name.c_str(), title.c_str(),
+                        item.head.style | WS_CHILD, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, dialog, reinterpret_cast<HMENU>(uintptr_t{item.head.id}),
+                        instance, const_cast<BYTE*>(item.creation_data));
     if (control == nullptr) return false;
     if (state.font != nullptr) {
       SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
@@ -327,16 +338,6 @@ std::string window_text(HWND window) {
   return text;
 }
 
-// The caption as shown: "&x" shows x.
-std::string shown_caption(const std::string& caption) {
-  std::string shown;
-  for (size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
-    shown += caption[i];
-  }
-  return shown;
-}
-
 std::vector<HWND> buttons_of(HWND dialog) {
   std::vector<HWND> buttons;
   for (HWND child : children_of(dialog)) {
@@ -352,7 +353,8 @@ int ask_terminal(HWND dialog, const std::vector<HWND>& buttons) {
     if (is_class(child, "static")) shown += window_text(child) + "\n";
   }
   for (size_t i = 0; i < buttons.size(); ++i) {
-    shown += "  " + std::to_string(i + 1) + ": " + shown_caption(window_text(buttons[i]));
+    shown += "  " + std::to_string(i + 1) + ": " +
+             detail::text_without_prefixes(window_text(buttons[i]));
   }
   shown += "\n";
   std::erase(shown, '\r');  // line breaks of the texts are "\r\n"
@@ -469,8 +471,9 @@ void move_focus(HWND dialog, bool backwards) {
   if (stops.empty()) return;
   auto at = std::find(stops.begin(), stops.end(), GetFocus());
   size_t n = stops.size();
-  size_t i = at == stops.end() ? (backwards ? n - 1 : 0)
-                               : (static_cast<size_t>(at - stops.begin()) + (backwards ? n - 1 : 1)) % n;
+  size_t i = at == stops.end()
+                 ? (backwards ? n - 1 : 0)
+                 : (static_cast<size_t>(at - stops.begin()) + (backwards ? n - 1 : 1)) % n;
   SetFocus(stops[i]);
 }
 
@@ -516,8 +519,12 @@ bool dialog_key(HWND dialog, const MSG* message) {
       SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                    reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
       return true;
-    case VK_RETURN: press_enter(dialog); return true;
-    case VK_TAB: move_focus(dialog, GetKeyState(VK_SHIFT) < 0); return true;
+    case VK_RETURN:
+      press_enter(dialog);
+      return true;
+    case VK_TAB:
+      move_focus(dialog, GetKeyState(VK_SHIFT) < 0);
+      return true;
     case VK_SPACE: {
       HWND focus = GetFocus();
       if (focus != nullptr && IsChild(dialog, focus) && is_class(focus, "button")) {
@@ -525,7 +532,9 @@ bool dialog_key(HWND dialog, const MSG* message) {
       }
       return true;
     }
-    default: TranslateMessage(message); return true;
+    default:
+      TranslateMessage(message);
+      return true;
   }
 }
 
@@ -553,10 +562,11 @@ void reset_dialog_state() {
 
 // --- dialogs ---
 
-INT_PTR DialogBoxIndirectParamA(HINSTANCE instance, const DLGTEMPLATE* dialog_template,
-                                HWND owner, DLGPROC procedure, LPARAM init_param) {
+INT_PTR DialogBoxIndirectParamA(HINSTANCE instance, const DLGTEMPLATE* dialog_template, HWND owner,
+                                DLGPROC procedure, LPARAM init_param) {
   if (dialog_template == nullptr || (owner != nullptr && !IsWindow(owner))) {
-    SetLastError(dialog_template == nullptr ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+    SetLastError(dialog_template == nullptr ? ERROR_INVALID_PARAMETER
+                                            : ERROR_INVALID_WINDOW_HANDLE);
     return -1;
   }
   parsed_template parsed = parse_template(dialog_template);
@@ -604,11 +614,13 @@ LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case DM_GETDEFID: {
       dialog_state state;
-      return dialog_of(dialog, &state) ? static_cast<LRESULT>(MAKELPARAM(state.default_id, DC_HASDEFID))
-                                       : 0;
+      return dialog_of(dialog, &state)
+                 ? static_cast<LRESULT>(MAKELPARAM(state.default_id, DC_HASDEFID))
+                 : 0;
     }
     case DM_SETDEFID:
-      change_dialog(dialog, [wparam](dialog_state& s) { s.default_id = static_cast<WORD>(wparam); });
+      change_dialog(dialog,
+                    [wparam](dialog_state& s) { s.default_id = static_cast<WORD>(wparam); });
       return TRUE;
     case WM_NEXTDLGCTL:
       if (LOWORD(static_cast<UINT_PTR>(lparam)) != 0) {
@@ -617,22 +629,32 @@ LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
         move_focus(dialog, wparam != 0);
       }
       return 0;
-    case WM_SETFONT: SetWindowLongPtrA(dialog, control_font_index, static_cast<LONG_PTR>(wparam)); return 0;
-    case WM_GETFONT: return GetWindowLongPtrA(dialog, control_font_index);
-    default: return DefWindowProcA(dialog, message, wparam, lparam);
+    case WM_SETFONT:
+      SetWindowLongPtrA(dialog, control_font_index, static_cast<LONG_PTR>(wparam));
+      return 0;
+    case WM_GETFONT:
+      return GetWindowLongPtrA(dialog, control_font_index);
+    default:
+      return DefWindowProcA(dialog, message, wparam, lparam);
   }
 }
 
 BOOL IsDialogMessageA(HWND dialog, LPMSG message) {
-  if (message == nullptr || (message->hwnd != dialog && !IsChild(dialog, message->hwnd))) return FALSE;
+  if (message == nullptr || (message->hwnd != dialog && !IsChild(dialog, message->hwnd)))
+    return FALSE;
   switch (message->message) {
-    case WM_KEYDOWN: return dialog_key(dialog, message) ? TRUE : FALSE;
+    case WM_KEYDOWN:
+      return dialog_key(dialog, message) ? TRUE : FALSE;
     case WM_CHAR:
-    case WM_SYSCHAR: press_mnemonic(dialog, static_cast<char>(message->wParam)); return TRUE;
+    case WM_SYSCHAR:
+      press_mnemonic(dialog, static_cast<char>(message->wParam));
+      return TRUE;
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP: return TRUE;
-    default: return FALSE;
+    case WM_SYSKEYUP:
+      return TRUE;
+    default:
+      return FALSE;
   }
 }
 
@@ -667,10 +689,10 @@ int GetSystemMetrics(int index) {
     int value;
   };
   static constexpr metric metrics[] = {
-      {SM_CXSCREEN, 1024}, {SM_CYSCREEN, 768},    {SM_CXVSCROLL, 16},    {SM_CYHSCROLL, 16},
-      {SM_CYCAPTION, 18},  {SM_CXBORDER, 1},      {SM_CYBORDER, 1},      {SM_CXDLGFRAME, 3},
-      {SM_CYDLGFRAME, 3},  {SM_CXICON, 32},       {SM_CYICON, 32},       {SM_CXCURSOR, 32},
-      {SM_CYCURSOR, 32},   {SM_CYMENU, 19},       {SM_CXFULLSCREEN, 1024}, {SM_CYFULLSCREEN, 731},
+      {SM_CXSCREEN, 1024}, {SM_CYSCREEN, 768}, {SM_CXVSCROLL, 16},      {SM_CYHSCROLL, 16},
+      {SM_CYCAPTION, 18},  {SM_CXBORDER, 1},   {SM_CYBORDER, 1},        {SM_CXDLGFRAME, 3},
+      {SM_CYDLGFRAME, 3},  {SM_CXICON, 32},    {SM_CYICON, 32},         {SM_CXCURSOR, 32},
+      {SM_CYCURSOR, 32},   {SM_CYMENU, 19},    {SM_CXFULLSCREEN, 1024}, {SM_CYFULLSCREEN, 731},
       {SM_CXFRAME, 4},     {SM_CYFRAME, 4},
   };
   for (const metric& m : metrics) {
@@ -713,11 +735,17 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
   return reinterpret_cast<HICON>(found);
 }
 
-HICON ExtractIconA(HINSTANCE, LPCSTR, UINT) { return nullptr; }
+HICON ExtractIconA(HINSTANCE, LPCSTR, UINT) {
+  return nullptr;
+}
 
-BOOL DrawIcon(HDC dc, int, int, HICON icon) { return dc != nullptr && icon != nullptr ? TRUE : FALSE; }
+BOOL DrawIcon(HDC dc, int, int, HICON icon) {
+  return dc != nullptr && icon != nullptr ? TRUE : FALSE;
+}
 
-BOOL DestroyIcon(HICON icon) { return icon != nullptr ? TRUE : FALSE; }
+BOOL DestroyIcon(HICON icon) {
+  return icon != nullptr ? TRUE : FALSE;
+}
 
 // --- menus ---
 
@@ -759,13 +787,16 @@ HMENU GetSystemMenu(HWND window, BOOL revert) {
     return nullptr;
   }
   if (existing != nullptr) return existing;
-  HMENU menu = new_menu({SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, SC_TASKLIST});
+  HMENU menu =
+      new_menu({SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE, SC_TASKLIST});
   lock_type lock(user().mutex);
   user().system_menus[window] = menu;
   return menu;
 }
 
-HMENU CreateMenu() { return new_menu({}); }
+HMENU CreateMenu() {
+  return new_menu({});
+}
 
 BOOL DestroyMenu(HMENU menu) {
   lock_type lock(user().mutex);
@@ -787,21 +818,27 @@ BOOL RemoveMenu(HMENU menu, UINT item, UINT flags) {
   });
 }
 
-BOOL DeleteMenu(HMENU menu, UINT item, UINT flags) { return RemoveMenu(menu, item, flags); }
+BOOL DeleteMenu(HMENU menu, UINT item, UINT flags) {
+  return RemoveMenu(menu, item, flags);
+}
 
 int GetMenuItemCount(HMENU menu) {
-  int count = with_menu(menu, [](std::vector<UINT>& items) { return static_cast<int>(items.size()); });
+  int count =
+      with_menu(menu, [](std::vector<UINT>& items) { return static_cast<int>(items.size()); });
   return menu == nullptr ? -1 : count;
 }
 
 UINT GetMenuItemID(HMENU menu, int position) {
   return with_menu(menu, [position](std::vector<UINT>& items) {
-    return position >= 0 && static_cast<size_t>(position) < items.size() ? items[static_cast<size_t>(position)]
-                                                                          : UINT{0xFFFFFFFF};
+    return position >= 0 && static_cast<size_t>(position) < items.size()
+               ? items[static_cast<size_t>(position)]
+               : UINT{0xFFFFFFFF};
   });
 }
 
-BOOL DrawMenuBar(HWND window) { return IsWindow(window); }
+BOOL DrawMenuBar(HWND window) {
+  return IsWindow(window);
+}
 
 // --- colours ---
 

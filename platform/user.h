@@ -90,8 +90,8 @@ inline LPCSTR const WC_DIALOG = "#32770";
 // Runs a modal dialog from `dialog_template`; the EndDialog result, or -1
 // (with last error) when the template is unreadable or a window cannot be
 // created. The owner is disabled while the dialog runs.
-INT_PTR DialogBoxIndirectParamA(HINSTANCE instance, const DLGTEMPLATE* dialog_template,
-                                HWND owner, DLGPROC procedure, LPARAM init_param);
+INT_PTR DialogBoxIndirectParamA(HINSTANCE instance, const DLGTEMPLATE* dialog_template, HWND owner,
+                                DLGPROC procedure, LPARAM init_param);
 BOOL EndDialog(HWND dialog, INT_PTR result);
 // The dialog's default handling: WM_CLOSE sends IDCANCEL, DM_GETDEFID and
 // DM_SETDEFID keep the default button, WM_NEXTDLGCTL moves the focus; the

@@ -86,9 +86,9 @@ constexpr UINT_PTR first_thread_timer_id = 0x7FFF0001;
 
 struct window_system {
   std::mutex mutex;
-  std::condition_variable changed;  // some queue received something
+  std::condition_variable changed;            // some queue received something
   std::map<uintptr_t, window_entry> windows;  // by handle, so in creation order
-  std::vector<HWND> z_order;  // top-level windows, topmost first
+  std::vector<HWND> z_order;                  // top-level windows, topmost first
   std::vector<class_entry> classes;
   std::map<DWORD, thread_queue> queues;
   std::vector<timer_entry> timers;
@@ -110,7 +110,9 @@ uint64_t now_ns() {
   return clock != nullptr ? clock() : monotonic_nanoseconds();
 }
 
-uintptr_t key_of(HWND window) { return reinterpret_cast<uintptr_t>(window); }
+uintptr_t key_of(HWND window) {
+  return reinterpret_cast<uintptr_t>(window);
+}
 
 window_entry* find_window(HWND window) {
   auto found = sys().windows.find(key_of(window));
@@ -124,10 +126,16 @@ window_entry* checked_window(HWND window) {
   return entry;
 }
 
-thread_queue& queue_of(DWORD thread) { return sys().queues[thread]; }
-thread_queue& own_queue() { return queue_of(GetCurrentThreadId()); }
+thread_queue& queue_of(DWORD thread) {
+  return sys().queues[thread];
+}
+thread_queue& own_queue() {
+  return queue_of(GetCurrentThreadId());
+}
 
-bool same_name(const std::string& name, LPCSTR other) { return lstrcmpiA(name.c_str(), other) == 0; }
+bool same_name(const std::string& name, LPCSTR other) {
+  return lstrcmpiA(name.c_str(), other) == 0;
+}
 
 bool is_descendant(HWND parent, HWND window) {
   for (window_entry* entry = find_window(window); entry != nullptr;) {
@@ -138,7 +146,9 @@ bool is_descendant(HWND parent, HWND window) {
   return false;
 }
 
-bool is_keyboard_message(UINT message) { return message >= WM_KEYDOWN && message <= 0x0108; }
+bool is_keyboard_message(UINT message) {
+  return message >= WM_KEYDOWN && message <= 0x0108;
+}
 bool is_mouse_button_message(UINT message) {
   return message >= WM_LBUTTONDOWN && message <= WM_MBUTTONDBLCLK;
 }
@@ -225,7 +235,7 @@ bool take_message(thread_queue& queue, HWND filter, UINT first, UINT last, bool 
   }
   uint64_t now = now_ns();
   if (timer_entry* timer = due_timer(GetCurrentThreadId(), filter, first, last, now)) {
-    *out = MSG{timer->window, WM_TIMER, timer->id, reinterpret_cast<LPARAM>(timer->procedure),
+    *out = MSG{timer->window,  WM_TIMER, timer->id, reinterpret_cast<LPARAM>(timer->procedure),
                GetTickCount(), {}};
     if (remove) timer->due = now + timer->period;
     return true;
@@ -469,8 +479,9 @@ HWND CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWOR
     entry.extra.assign(static_cast<size_t>(entry.window_class.cbWndExtra), 0);
     handle = add_window(std::move(entry));
   }
-  CREATESTRUCTA create{param, instance, menu, parent, height, width, y, x,
-                       static_cast<LONG>(style), window_name, class_name, ex_style};
+  CREATESTRUCTA create{
+      param,       instance,   menu,    parent, height, width, y, x, static_cast<LONG>(style),
+      window_name, class_name, ex_style};
   auto create_lparam = reinterpret_cast<LPARAM>(&create);
   if (SendMessageA(handle, WM_NCCREATE, 0, create_lparam) == 0 ||
       SendMessageA(handle, WM_CREATE, 0, create_lparam) == -1) {
@@ -541,7 +552,8 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM lparam) {
 HWND GetDlgItem(HWND dialog, int id) {
   lock_type lock(sys().mutex);
   for (auto& [key, entry] : sys().windows) {
-    if ((entry.style & WS_CHILD) != 0 && entry.parent == dialog && static_cast<int>(entry.id) == id) {
+    if ((entry.style & WS_CHILD) != 0 && entry.parent == dialog &&
+        static_cast<int>(entry.id) == id) {
       return reinterpret_cast<HWND>(key);
     }
   }
@@ -576,14 +588,22 @@ LONG_PTR GetWindowLongPtrA(HWND window, int index) {
   window_entry* entry = checked_window(window);
   if (entry == nullptr) return 0;
   switch (index) {
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(entry->procedure);
-    case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(entry->instance);
-    case GWLP_HWNDPARENT: return reinterpret_cast<LONG_PTR>(entry->parent);
-    case GWL_ID: return entry->id;
-    case GWL_STYLE: return static_cast<LONG>(entry->style);
-    case GWL_EXSTYLE: return static_cast<LONG>(entry->ex_style);
-    case GWLP_USERDATA: return entry->user_data;
-    default: break;
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(entry->procedure);
+    case GWLP_HINSTANCE:
+      return reinterpret_cast<LONG_PTR>(entry->instance);
+    case GWLP_HWNDPARENT:
+      return reinterpret_cast<LONG_PTR>(entry->parent);
+    case GWL_ID:
+      return entry->id;
+    case GWL_STYLE:
+      return static_cast<LONG>(entry->style);
+    case GWL_EXSTYLE:
+      return static_cast<LONG>(entry->ex_style);
+    case GWLP_USERDATA:
+      return entry->user_data;
+    default:
+      break;
   }
   LONG_PTR value = 0;
   access_extra<LONG_PTR>(entry, index, &value, nullptr);
@@ -616,7 +636,8 @@ LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
       previous = entry->user_data;
       entry->user_data = value;
       return previous;
-    default: break;
+    default:
+      break;
   }
   access_extra<LONG_PTR>(entry, index, &previous, &value);
   return previous;
@@ -667,13 +688,23 @@ BOOL ShowWindow(HWND window, int command) {
     was_visible = (entry->style & WS_VISIBLE) != 0;
     DWORD& style = entry->style;
     switch (command) {
-      case SW_HIDE: style &= ~WS_VISIBLE; break;
+      case SW_HIDE:
+        style &= ~WS_VISIBLE;
+        break;
       case SW_MINIMIZE:
-      case SW_SHOWMINIMIZED: style = (style & ~WS_MAXIMIZE) | WS_MINIMIZE | WS_VISIBLE; break;
-      case SW_SHOWMAXIMIZED: style = (style & ~WS_MINIMIZE) | WS_MAXIMIZE | WS_VISIBLE; break;
+      case SW_SHOWMINIMIZED:
+        style = (style & ~WS_MAXIMIZE) | WS_MINIMIZE | WS_VISIBLE;
+        break;
+      case SW_SHOWMAXIMIZED:
+        style = (style & ~WS_MINIMIZE) | WS_MAXIMIZE | WS_VISIBLE;
+        break;
       case SW_SHOWNORMAL:
-      case SW_RESTORE: style = (style & ~(WS_MINIMIZE | WS_MAXIMIZE)) | WS_VISIBLE; break;
-      default: style |= WS_VISIBLE; break;
+      case SW_RESTORE:
+        style = (style & ~(WS_MINIMIZE | WS_MAXIMIZE)) | WS_VISIBLE;
+        break;
+      default:
+        style |= WS_VISIBLE;
+        break;
     }
     now_visible = (style & WS_VISIBLE) != 0;
   }
@@ -707,7 +738,9 @@ BOOL IsWindowEnabled(HWND window) {
 }
 
 // Nothing is ever drawn, so nothing is ever invalid: no WM_PAINT is pending.
-BOOL UpdateWindow(HWND window) { return read_window(window, [](window_entry&) { return TRUE; }); }
+BOOL UpdateWindow(HWND window) {
+  return read_window(window, [](window_entry&) { return TRUE; });
+}
 BOOL InvalidateRect(HWND window, const RECT*, BOOL) {
   return window == nullptr ? TRUE : read_window(window, [](window_entry&) { return TRUE; });
 }
@@ -853,7 +886,8 @@ HWND SetFocus(HWND window) {
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_NCCREATE: return TRUE;
+    case WM_NCCREATE:
+      return TRUE;
     case WM_SETTEXT: {
       lock_type lock(sys().mutex);
       window_entry* entry = find_window(window);
@@ -876,9 +910,13 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
       window_entry* entry = find_window(window);
       return entry == nullptr ? 0 : static_cast<LRESULT>(entry->text.size());
     }
-    case WM_CLOSE: DestroyWindow(window); return 0;
-    case WM_QUERYENDSESSION: return TRUE;
-    default: return 0;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    default:
+      return 0;
   }
 }
 
@@ -891,7 +929,8 @@ LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wpa
 
 BOOL PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   lock_type lock(sys().mutex);
-  if (window == nullptr) return post_to_queue(GetCurrentThreadId(), nullptr, message, wparam, lparam);
+  if (window == nullptr)
+    return post_to_queue(GetCurrentThreadId(), nullptr, message, wparam, lparam);
   window_entry* entry = checked_window(window);
   if (entry == nullptr) return FALSE;
   return post_to_queue(entry->thread, window, message, wparam, lparam);
@@ -986,20 +1025,25 @@ char typed_character(int key, bool shift) {
   if (key >= 'A' && key <= 'Z') return static_cast<char>(shift ? key : key - 'A' + 'a');
   if (key >= '0' && key <= '9') return static_cast<char>(key);
   switch (key) {
-    case VK_SPACE: return ' ';
-    case VK_RETURN: return '\r';
-    case VK_ESCAPE: return 0x1B;
-    case VK_BACK: return 0x08;
-    case VK_TAB: return 0x09;
-    default: return 0;
+    case VK_SPACE:
+      return ' ';
+    case VK_RETURN:
+      return '\r';
+    case VK_ESCAPE:
+      return 0x1B;
+    case VK_BACK:
+      return 0x08;
+    case VK_TAB:
+      return 0x09;
+    default:
+      return 0;
   }
 }
 
 }  // namespace
 
 BOOL TranslateMessage(const MSG* message) {
-  if (message == nullptr ||
-      (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN)) {
+  if (message == nullptr || (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN)) {
     return FALSE;
   }
   char c = typed_character(static_cast<int>(message->wParam), GetKeyState(VK_SHIFT) < 0);
@@ -1007,8 +1051,8 @@ BOOL TranslateMessage(const MSG* message) {
   UINT typed = message->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
   lock_type lock(sys().mutex);
   // The character comes before anything posted after the key.
-  own_queue().posted.push_front(MSG{message->hwnd, typed, static_cast<BYTE>(c), message->lParam,
-                                    message->time, message->pt});
+  own_queue().posted.push_front(
+      MSG{message->hwnd, typed, static_cast<BYTE>(c), message->lParam, message->time, message->pt});
   return TRUE;
 }
 

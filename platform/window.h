@@ -177,8 +177,8 @@ constexpr DWORD WS_GROUP = 0x00020000;
 constexpr DWORD WS_TABSTOP = 0x00010000;
 constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
 constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
-constexpr DWORD WS_OVERLAPPEDWINDOW = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
-                                      WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr DWORD WS_OVERLAPPEDWINDOW =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 static_assert(WS_OVERLAPPEDWINDOW == 0x00CF0000);
 constexpr DWORD WS_EX_TOPMOST = 0x00000008;
 
@@ -247,9 +247,15 @@ constexpr int VK_INSERT = 0x2D;
 constexpr int VK_NUMLOCK = 0x90;
 constexpr int VK_SCROLL = 0x91;
 
-inline WORD LOWORD(UINT_PTR value) { return static_cast<WORD>(value & 0xFFFF); }
-inline WORD HIWORD(UINT_PTR value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
-inline WPARAM MAKEWPARAM(WORD low, WORD high) { return (WPARAM{high} << 16) | low; }
+inline WORD LOWORD(UINT_PTR value) {
+  return static_cast<WORD>(value & 0xFFFF);
+}
+inline WORD HIWORD(UINT_PTR value) {
+  return static_cast<WORD>((value >> 16) & 0xFFFF);
+}
+inline WPARAM MAKEWPARAM(WORD low, WORD high) {
+  return (WPARAM{high} << 16) | low;
+}
 inline LPARAM MAKELPARAM(WORD low, WORD high) {
   return static_cast<LPARAM>((DWORD{high} << 16) | low);
 }
@@ -324,8 +330,7 @@ HWND GetFocus();
 HWND SetFocus(HWND window);
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wparam,
-                        LPARAM lparam);
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // --- messages ---
 

@@ -1,6 +1,9 @@
 // What the window calls share inside the platform layer: the system's own
-// window classes, which the dialog services provide.
+// window classes, which the dialog services provide, and how captions show.
 #pragma once
+
+#include <string>
+#include <string_view>
 
 #include "platform/window.h"
 
@@ -12,5 +15,8 @@ const WNDCLASSA* system_window_class(LPCSTR class_name);
 
 // Forgets the dialog services' per-window state (reset between tests).
 void reset_dialog_state();
+
+// A caption as shown: "&x" shows x (the marked character), "&&" one "&".
+std::string text_without_prefixes(std::string_view text);
 
 }  // namespace plat::detail

@@ -42,9 +42,8 @@ plat::HICON class_icon(const WindowObject* window, const WindowRecord* record) {
 
 plat::HCURSOR class_cursor(const WindowObject* window, const WindowRecord* record) {
   const char* cursor = window->image.text(record->cursor);
-  plat::HCURSOR loaded = cursor[0] != '\0'
-                             ? plat::LoadCursorA(window_layer().program_instance(), cursor)
-                             : nullptr;
+  plat::HCURSOR loaded =
+      cursor[0] != '\0' ? plat::LoadCursorA(window_layer().program_instance(), cursor) : nullptr;
   return loaded != nullptr ? loaded : plat::LoadCursorA(nullptr, plat::IDC_ARROW);
 }
 
@@ -136,13 +135,18 @@ plat::DWORD frame_style(std::uint32_t flags, bool has_icon, bool has_menu) {
   if ((flags & flag_start_minimized) != 0) style |= plat::WS_MINIMIZE;
   if (has_icon) style |= plat::WS_MINIMIZEBOX | plat::WS_SYSMENU;
   switch ((flags & flag_frame_kind_mask) >> flag_frame_kind_shift) {
-    case single_line: style |= plat::WS_BORDER; break;
-    case resizable: style |= plat::WS_CAPTION | plat::WS_THICKFRAME; break;
+    case single_line:
+      style |= plat::WS_BORDER;
+      break;
+    case resizable:
+      style |= plat::WS_CAPTION | plat::WS_THICKFRAME;
+      break;
     case double_line:
       style |= plat::WS_BORDER;
       if (!maximize_box && !has_icon && !has_menu) style |= plat::DS_MODALFRAME;
       break;
-    default: break;
+    default:
+      break;
   }
   return style;
 }
@@ -180,7 +184,9 @@ void create_application_frame(WindowObject* window) {
   layer.frame = window;
 }
 
-void window_timer(WindowObject* window) { post_event(window, event::Timer, 0); }
+void window_timer(WindowObject* window) {
+  post_event(window, event::Timer, 0);
+}
 
 plat::LRESULT window_procedure(plat::HWND handle, plat::UINT message, plat::WPARAM wparam,
                                plat::LPARAM lparam) {
@@ -206,8 +212,11 @@ plat::LRESULT window_procedure(plat::HWND handle, plat::UINT message, plat::WPAR
     case plat::WM_TIMER:
       if (window->has_timer && wparam == window->timer_id) window_timer(window);
       return 0;
-    case plat::WM_CLOSE: post_event(window, event::CloseWindow, 0); return 0;
-    case plat::WM_QUERYENDSESSION: return refuse_end_of_session(handle);
+    case plat::WM_CLOSE:
+      post_event(window, event::CloseWindow, 0);
+      return 0;
+    case plat::WM_QUERYENDSESSION:
+      return refuse_end_of_session(handle);
     case plat::WM_DESTROY:
       // Events still queued for the window die with it.
       discard_events(window);
@@ -216,7 +225,8 @@ plat::LRESULT window_procedure(plat::HWND handle, plat::UINT message, plat::WPAR
       plat::SetWindowLongPtrA(handle, plat::GWLP_USERDATA, 0);
       window->handle = nullptr;
       return 0;
-    default: break;
+    default:
+      break;
   }
   if (message == event_carrier_message) {
     deliver_event(window, reinterpret_cast<EventRecord*>(lparam));

@@ -15,9 +15,8 @@ constexpr plat::WORD standard_dialog_class = 0;
 
 }  // namespace
 
-DialogTemplateWriter::DialogTemplateWriter(plat::DWORD style, short cx, short cy,
-                                           const char* title, plat::WORD point_size,
-                                           const char* face) {
+DialogTemplateWriter::DialogTemplateWriter(plat::DWORD style, short cx, short cy, const char* title,
+                                           plat::WORD point_size, const char* face) {
   plat::DLGTEMPLATE header{style, 0, 0, 0, 0, cx, cy};
   put(&header, sizeof header);
   put_word(no_menu);
@@ -29,7 +28,9 @@ DialogTemplateWriter::DialogTemplateWriter(plat::DWORD style, short cx, short cy
   }
 }
 
-DialogTemplateWriter::~DialogTemplateWriter() { life::release(bytes_); }
+DialogTemplateWriter::~DialogTemplateWriter() {
+  life::release(bytes_);
+}
 
 void DialogTemplateWriter::add_control(plat::DWORD style, short x, short y, short cx, short cy,
                                        plat::WORD id, const char* class_name, const char* title) {

@@ -31,7 +31,8 @@ plat::HFONT create_dialog_font() {
   constexpr int point_size = 8;
   constexpr int points_per_inch = 72;
   plat::HDC dc = plat::GetDC(nullptr);
-  int height = -plat::MulDiv(point_size, plat::GetDeviceCaps(dc, plat::LOGPIXELSY), points_per_inch);
+  int height =
+      -plat::MulDiv(point_size, plat::GetDeviceCaps(dc, plat::LOGPIXELSY), points_per_inch);
   plat::ReleaseDC(nullptr, dc);
   bool system_face = window_layer().system_font;
   plat::BYTE char_set = rt::locale().oem_charset() ? plat::OEM_CHARSET : plat::ANSI_CHARSET;

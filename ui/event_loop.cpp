@@ -64,8 +64,8 @@ EventRecord* pop_pending(WindowObject* window) {
 
 // A pending event needs a message to make its loop look at the list.
 void wake_thread(const WindowObject* window) {
-  plat::DWORD thread = window->thread != nullptr ? window->thread->thread_id
-                                                 : plat::GetCurrentThreadId();
+  plat::DWORD thread =
+      window->thread != nullptr ? window->thread->thread_id : plat::GetCurrentThreadId();
   plat::PostThreadMessageA(thread, plat::WM_NULL, 0, 0);
 }
 
@@ -163,13 +163,26 @@ std::uint32_t key_code_of(const plat::MSG& message) {
       code = static_cast<std::uint32_t>(message.wParam & 0xFF);
       if ((static_cast<std::uint32_t>(message.lParam) & extended_key_bit) != 0) code |= 0x800;
       break;
-    case plat::WM_LBUTTONDOWN: code = 1; break;
-    case plat::WM_RBUTTONDOWN: code = 2; break;
-    case plat::WM_MBUTTONDOWN: code = 3; break;
-    case plat::WM_LBUTTONDBLCLK: code = 5; break;
-    case plat::WM_RBUTTONDBLCLK: code = 6; break;
-    case plat::WM_MBUTTONDBLCLK: code = 7; break;
-    default: return 0;
+    case plat::WM_LBUTTONDOWN:
+      code = 1;
+      break;
+    case plat::WM_RBUTTONDOWN:
+      code = 2;
+      break;
+    case plat::WM_MBUTTONDOWN:
+      code = 3;
+      break;
+    case plat::WM_LBUTTONDBLCLK:
+      code = 5;
+      break;
+    case plat::WM_RBUTTONDBLCLK:
+      code = 6;
+      break;
+    case plat::WM_MBUTTONDBLCLK:
+      code = 7;
+      break;
+    default:
+      return 0;
   }
   struct Modifier {
     int key;

@@ -96,12 +96,14 @@ void plan_caption_list(ButtonPlan& plan, const char* buttons, std::uint32_t leng
   std::memcpy(plan.caption_storage, buttons, length);
   plan.caption_storage[length] = '\0';
   std::int32_t next_id = first_list_id;
-  for (char* caption = plan.caption_storage; caption != nullptr && plan.count < standard_button_count;) {
+  for (char* caption = plan.caption_storage;
+       caption != nullptr && plan.count < standard_button_count;) {
     char* bar = std::strchr(caption, '|');
     if (bar != nullptr) *bar = '\0';
     if (caption[0] != '\0') {
       std::uint32_t value = 1u << plan.count;
-      plan.entries[plan.count++] = ButtonEntry{standard_id_of(caption, &next_id), value, caption, false};
+      plan.entries[plan.count++] =
+          ButtonEntry{standard_id_of(caption, &next_id), value, caption, false};
       plan.set |= value;
     }
     caption = bar != nullptr ? bar + 1 : nullptr;
@@ -170,7 +172,8 @@ void init_dialog(plat::HWND dialog, const DialogContext* context) {
   int default_entry = context->plan->default_entry();
   if (default_entry >= 0) {
     plat::HWND button = plat::GetDlgItem(dialog, context->plan->entries[default_entry].id);
-    plat::PostMessageA(dialog, plat::WM_NEXTDLGCTL, reinterpret_cast<plat::WPARAM>(button), plat::TRUE);
+    plat::PostMessageA(dialog, plat::WM_NEXTDLGCTL, reinterpret_cast<plat::WPARAM>(button),
+                       plat::TRUE);
   }
 }
 
@@ -186,7 +189,8 @@ plat::INT_PTR message_dialog_procedure(plat::HWND dialog, plat::UINT message, pl
       if (plat::GetDlgItem(dialog, id) != nullptr) plat::EndDialog(dialog, id);
       return plat::TRUE;
     }
-    default: break;
+    default:
+      break;
   }
   if (message >= plat::WM_CTLCOLORMSGBOX && message <= plat::WM_CTLCOLORSTATIC) {
     plat::SetBkColor(reinterpret_cast<plat::HDC>(wparam), plat::GetSysColor(plat::COLOR_BTNFACE));
@@ -328,7 +332,8 @@ DialogTemplate build_message_template(const char* text, const char* caption,
   auto left = static_cast<short>((width - row) / 2);
   int default_entry = plan.default_entry();
   for (int i = 0; i < plan.count; ++i) {
-    plat::DWORD style = control | plat::WS_TABSTOP | (i == default_entry ? plat::BS_DEFPUSHBUTTON : 0);
+    plat::DWORD style =
+        control | plat::WS_TABSTOP | (i == default_entry ? plat::BS_DEFPUSHBUTTON : 0);
     writer.add_control(style, static_cast<short>(left + i * (button_width + button_gap)), content,
                        button_width, button_height, static_cast<plat::WORD>(plan.entries[i].id),
                        "button", plan.entries[i].caption);
@@ -337,10 +342,9 @@ DialogTemplate build_message_template(const char* text, const char* caption,
 }
 
 std::int32_t message_box(const char* text, std::uint32_t text_length, const char* caption,
-                         std::uint32_t caption_length, const char* icon,
-                         std::uint32_t icon_length, const char* buttons,
-                         std::uint32_t buttons_length, std::int32_t default_button,
-                         std::int32_t style) {
+                         std::uint32_t caption_length, const char* icon, std::uint32_t icon_length,
+                         const char* buttons, std::uint32_t buttons_length,
+                         std::int32_t default_button, std::int32_t style) {
   char* shown = text_with_line_breaks(text, clipped_length(text, text_length));
   char* title = text_with_line_breaks(caption, clipped_length(caption, caption_length));
   ButtonPlan plan = plan_buttons(buttons, buttons_length, default_button);
@@ -366,9 +370,9 @@ std::int32_t MESSAGE(std::int32_t default_button, std::int32_t style) {
   rt::HeapString texts[4];  // text, caption, icon, buttons: the text was pushed last
   for (rt::HeapString& text : texts) text = stack.pop_into_heap();
   auto view = [](const rt::HeapString& s) { return s.text != nullptr ? s.text : ""; };
-  std::int32_t result = message_box(view(texts[0]), texts[0].length, view(texts[1]), texts[1].length,
-                                    view(texts[2]), texts[2].length, view(texts[3]),
-                                    texts[3].length, default_button, style);
+  std::int32_t result =
+      message_box(view(texts[0]), texts[0].length, view(texts[1]), texts[1].length, view(texts[2]),
+                  texts[2].length, view(texts[3]), texts[3].length, default_button, style);
   for (rt::HeapString& text : texts) rt::release_heap_string(text);
   return result;
 }

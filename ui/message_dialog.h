@@ -16,7 +16,7 @@ struct ButtonEntry {
   std::int32_t id;      // the control id that ends the dialog
   std::uint32_t value;  // the button's bit
   const char* caption;
-  bool replaceable;     // the environment file may replace the caption
+  bool replaceable;  // the environment file may replace the caption
 };
 
 // The standard buttons, in the order the dialog shows them.
@@ -78,10 +78,9 @@ DialogTemplate build_message_template(const char* text, const char* caption,
 // (1, 2, 4, ... 128), or its position from 1 for a caption list; 0 when the
 // dialog ended without a button of the set.
 std::int32_t message_box(const char* text, std::uint32_t text_length, const char* caption,
-                         std::uint32_t caption_length, const char* icon,
-                         std::uint32_t icon_length, const char* buttons,
-                         std::uint32_t buttons_length, std::int32_t default_button,
-                         std::int32_t style);
+                         std::uint32_t caption_length, const char* icon, std::uint32_t icon_length,
+                         const char* buttons, std::uint32_t buttons_length,
+                         std::int32_t default_button, std::int32_t style);
 
 // MESSAGE(text, caption, icon, buttons, default, style): the four texts come
 // from the string stack, the text on top.

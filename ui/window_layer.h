@@ -25,11 +25,11 @@ struct WindowLayer {
   std::uint32_t modal_state = 0;       // saved and restored by ACCEPT
   std::uint32_t class_number = 0;      // the last class number given out
   plat::HICON default_icon = nullptr;
-  bool system_font = false;            // MESSAGE uses the system face
+  bool system_font = false;  // MESSAGE uses the system face
   IdleHook idle_hook = nullptr;
   GlobalTimerHandler global_timer = nullptr;
-  int focus_thread = -1;               // the thread record the close test saw last
-  ModuleWalker module_walker = nullptr; // null: the registered modules
+  int focus_thread = -1;                 // the thread record the close test saw last
+  ModuleWalker module_walker = nullptr;  // null: the registered modules
 
   // The program instance: the one handed over at start-up, else the one the
   // module registry recorded, else the program's module.

@@ -19,16 +19,16 @@ namespace ui {
 // One event on its way to a window: a 38-byte heap record.
 #pragma pack(push, 1)
 struct EventRecord {
-  std::uint32_t message;    // +0  0x1400 + the event code
-  std::int32_t control;     // +4  the control it concerns; 0 for window events
-  std::uint32_t window;     // +8  the window's handle when posted; 0 before it has one
-  std::uint32_t wparam;     // +12 the message parameters
-  std::uint32_t lparam;     // +16
-  std::uint32_t key_code;   // +20 the thread's last key code when posted
-  std::uint8_t character;   // +24 the thread's last character when posted
-  std::uint8_t unused_25;   // +25
-  std::uint32_t time;       // +26 the tick count when posted
-  EventRecord* next;        // +30 the next record of the pending list
+  std::uint32_t message;   // +0  0x1400 + the event code
+  std::int32_t control;    // +4  the control it concerns; 0 for window events
+  std::uint32_t window;    // +8  the window's handle when posted; 0 before it has one
+  std::uint32_t wparam;    // +12 the message parameters
+  std::uint32_t lparam;    // +16
+  std::uint32_t key_code;  // +20 the thread's last key code when posted
+  std::uint8_t character;  // +24 the thread's last character when posted
+  std::uint8_t unused_25;  // +25
+  std::uint32_t time;      // +26 the tick count when posted
+  EventRecord* next;       // +30 the next record of the pending list
 };
 #pragma pack(pop)
 static_assert(offsetof(EventRecord, control) == 4);
@@ -45,15 +45,15 @@ inline constexpr std::size_t class_name_size = 40;
 // The state of one window, in a zeroed heap block of 508 bytes.
 struct WindowObject {
   // Identity, from the procedure.
-  char* module_name;          // heap copies
+  char* module_name;  // heap copies
   char* window_name;
-  void** controls;            // the control variables, null-ended (a heap copy)
+  void** controls;  // the control variables, null-ended (a heap copy)
 
   // The compiled window.
   WindowImage image;
-  std::uint32_t record;       // image offset of the window record
-  std::uint32_t attributes;   // the record's attribute bits
-  std::uint32_t flags;        // the record's window flags
+  std::uint32_t record;              // image offset of the window record
+  std::uint32_t attributes;          // the record's attribute bits
+  std::uint32_t flags;               // the record's window flags
   std::int32_t x, y, width, height;  // dialog units or default_position
 
   // The live window.
@@ -61,7 +61,7 @@ struct WindowObject {
   char class_name[class_name_size];
   plat::UINT_PTR timer_id;
   plat::HMENU menu;
-  void* toolbar;              // none of this program's windows has one
+  void* toolbar;  // none of this program's windows has one
   std::int32_t status_zones[max_status_zones];
   std::int32_t status_zone_count;
   WindowObject* parent;
@@ -69,14 +69,14 @@ struct WindowObject {
   life::ThreadRecord* thread;
 
   // The event loop.
-  bool in_loop;               // ACCEPT has recorded its body
-  std::int32_t nesting;       // body runs in progress (0 or 1)
+  bool in_loop;          // ACCEPT has recorded its body
+  std::int32_t nesting;  // body runs in progress (0 or 1)
   EventRecord* current_event;
-  EventRecord* ready;         // delivered, waiting for the body to take it
-  EventRecord* pending_first; // waiting for delivery, oldest first
+  EventRecord* ready;          // delivered, waiting for the body to take it
+  EventRecord* pending_first;  // waiting for delivery, oldest first
   EventRecord* pending_last;
   std::int32_t selected_control;
-  bool creating;              // inside CreateWindowExA
+  bool creating;  // inside CreateWindowExA
   bool marked_for_closing;
   bool close_down_sent;
   bool suspended;

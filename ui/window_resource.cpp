@@ -68,8 +68,8 @@ std::uint32_t find_in_image(const WindowImage& image, const char* window_name) {
   return 0;
 }
 
-std::uint32_t search_module(plat::HMODULE module, const char* module_name,
-                            const char* window_name, WindowImage* image) {
+std::uint32_t search_module(plat::HMODULE module, const char* module_name, const char* window_name,
+                            WindowImage* image) {
   WindowImage candidate;
   if (!load_image(module, module_name, &candidate)) return 0;
   std::uint32_t offset = find_in_image(candidate, window_name);
@@ -130,7 +130,7 @@ std::uint32_t find_window_record(const char* module_name, const char* window_nam
                                  WindowImage* image) {
   plat::HMODULE program = window_layer().program_instance();
   ModuleWalker next_module = window_layer().module_walker != nullptr ? window_layer().module_walker
-                                                                    : &next_registered_module;
+                                                                     : &next_registered_module;
   std::uint32_t offset = search_module(program, module_name, window_name, image);
   for (plat::HMODULE module = next_module(nullptr); offset == 0 && module != nullptr;
        module = next_module(module)) {
@@ -145,7 +145,9 @@ void release_window_image(WindowImage* image) {
   *image = WindowImage{};
 }
 
-void set_module_walker(ModuleWalker walker) { window_layer().module_walker = walker; }
+void set_module_walker(ModuleWalker walker) {
+  window_layer().module_walker = walker;
+}
 
 int read_status_zones(const WindowImage& image, std::uint32_t first, std::int32_t* widths,
                       int capacity) {

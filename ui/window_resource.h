@@ -110,8 +110,8 @@ static_assert(sizeof(StatusZone) == 8);
 
 // A window image in its heap block.
 struct WindowImage {
-  std::uint8_t* bytes = nullptr;  // the block; bytes[0] is 0
-  std::uint32_t size = 0;         // of the block, the two leading bytes included
+  std::uint8_t* bytes = nullptr;   // the block; bytes[0] is 0
+  std::uint32_t size = 0;          // of the block, the two leading bytes included
   plat::HMODULE module = nullptr;  // where the image came from
 
   // The record at `offset`, or null when it does not lie inside the image.

@@ -26,7 +26,8 @@ void prepare() {
   if (done) return;
   done = true;
   // A record that is not found raises a runtime error: answer it and go on.
-  plat::set_message_box_hook([](plat::HWND, plat::LPCSTR, plat::LPCSTR, plat::UINT) { return plat::IDNO; });
+  plat::set_message_box_hook(
+      [](plat::HWND, plat::LPCSTR, plat::LPCSTR, plat::UINT) { return plat::IDNO; });
   life::process_state().set_exit_operation([](int) {});
   ui::set_module_walker(&only_fuzz_module);
 }
@@ -36,7 +37,8 @@ void measure(const std::uint8_t* data, std::size_t size) {
   text.push_back('\0');
   plat::HDC dc = plat::GetDC(nullptr);
   plat::RECT r{0, 0, static_cast<plat::LONG>(size % 400), 0};
-  plat::DrawTextA(dc, text.data(), -1, &r, plat::DT_CALCRECT | plat::DT_WORDBREAK | plat::DT_EXPANDTABS);
+  plat::DrawTextA(dc, text.data(), -1, &r,
+                  plat::DT_CALCRECT | plat::DT_WORDBREAK | plat::DT_EXPANDTABS);
   plat::ReleaseDC(nullptr, dc);
 }
 

@@ -1,11 +1,12 @@
 // The runtime lock: its owner, its hand-over between threads and the window
 // procedure's rule for taking it.
+#include "lifecycle/runtime_lock.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
-#include "lifecycle/runtime_lock.h"
 #include "platform/process.h"
 #include "platform/window.h"
 
@@ -81,8 +82,8 @@ TEST_F(runtime_lock_test, a_window_procedure_takes_the_lock_its_thread_let_go) {
   wc.lpfnWndProc = locking_procedure;
   wc.lpszClassName = "Locking";
   plat::RegisterClassA(&wc);
-  plat::HWND window = plat::CreateWindowExA(0, "Locking", "", 0, 0, 0, 1, 1, nullptr, nullptr,
-                                            nullptr, nullptr);
+  plat::HWND window =
+      plat::CreateWindowExA(0, "Locking", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   life::RuntimeLock& lock = life::runtime_lock();
   ASSERT_TRUE(lock.create());
   owner_inside = 0;

@@ -1,10 +1,11 @@
 // The 64 thread records: the main thread's record 0, records for other
 // threads, and waiting for them at shutdown.
+#include "lifecycle/thread_records.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
 
-#include "lifecycle/thread_records.h"
 #include "platform/handle.h"
 #include "platform/process.h"
 #include "platform/sync.h"

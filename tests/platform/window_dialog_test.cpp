@@ -120,8 +120,12 @@ class window_dialog_test : public ::testing::Test {
     set_dialog_input_hook(nullptr);
     reset_window_system();
   }
-  static void key(int vk) { planned_input().push_back(MSG{nullptr, WM_KEYDOWN, static_cast<WPARAM>(vk), 0, 0, {}}); }
-  static void typed(char c) { planned_input().push_back(MSG{nullptr, WM_CHAR, static_cast<WPARAM>(c), 0, 0, {}}); }
+  static void key(int vk) {
+    planned_input().push_back(MSG{nullptr, WM_KEYDOWN, static_cast<WPARAM>(vk), 0, 0, {}});
+  }
+  static void typed(char c) {
+    planned_input().push_back(MSG{nullptr, WM_CHAR, static_cast<WPARAM>(c), 0, 0, {}});
+  }
 };
 
 }  // namespace
@@ -135,7 +139,8 @@ TEST_F(window_dialog_test, controls_come_from_the_template_in_dialog_units) {
   EXPECT_EQ(seen().button_text, "OK");
   // Base units of the 8-point font: 6 by 13 pixels.
   EXPECT_EQ(seen().button.right - seen().button.left, 50 * 6 / 4);
-  EXPECT_EQ(seen().button.bottom - seen().button.top, (14 * 13 + 4) / 8);  // rounded, as MulDiv does
+  EXPECT_EQ(seen().button.bottom - seen().button.top,
+            (14 * 13 + 4) / 8);  // rounded, as MulDiv does
 }
 
 TEST_F(window_dialog_test, without_input_the_default_button_is_pressed) {
@@ -188,12 +193,12 @@ TEST_F(window_dialog_test, a_dialog_nothing_can_end_ends_with_zero) {
   // A procedure that ignores every command: the default press changes
   // nothing, and the dialog does not wait for ever.
   TemplateBytes t = yes_no_cancel();
-  EXPECT_EQ(DialogBoxIndirectParamA(nullptr, t.get(), nullptr,
-                                    [](HWND, UINT m, WPARAM, LPARAM) -> INT_PTR {
-                                      return m == WM_COMMAND ? TRUE : FALSE;
-                                    },
-                                    0),
-            0);
+  EXPECT_EQ(
+      DialogBoxIndirectParamA(
+          nullptr, t.get(), nullptr,
+          [](HWND, UINT m, WPARAM, LPARAM) -> INT_PTR { return m == WM_COMMAND ? TRUE : FALSE; },
+          0),
+      0);
 }
 
 TEST_F(window_dialog_test, the_system_menu_and_metrics) {

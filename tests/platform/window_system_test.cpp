@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/handle.h"
 #include "platform/last_error.h"
 #include "platform/process.h"
 #include "platform/sync.h"
-#include "platform/handle.h"
 #include "platform/window.h"
 
 using namespace plat;
@@ -28,14 +28,29 @@ LRESULT recording_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpa
   char name[32];
   GetWindowTextA(window, name, sizeof name);
   switch (message) {
-    case WM_NCCREATE: seen().push_back("nccreate"); break;
-    case WM_CREATE: seen().push_back("create"); break;
-    case WM_SIZE: seen().push_back("size"); break;
-    case WM_MOVE: seen().push_back("move"); break;
-    case WM_DESTROY: seen().push_back(std::string("destroy ") + name); break;
-    case WM_NCDESTROY: seen().push_back(std::string("ncdestroy ") + name); break;
-    case WM_USER: seen().push_back("user " + std::to_string(wparam)); return static_cast<LRESULT>(wparam * 2);
-    default: break;
+    case WM_NCCREATE:
+      seen().push_back("nccreate");
+      break;
+    case WM_CREATE:
+      seen().push_back("create");
+      break;
+    case WM_SIZE:
+      seen().push_back("size");
+      break;
+    case WM_MOVE:
+      seen().push_back("move");
+      break;
+    case WM_DESTROY:
+      seen().push_back(std::string("destroy ") + name);
+      break;
+    case WM_NCDESTROY:
+      seen().push_back(std::string("ncdestroy ") + name);
+      break;
+    case WM_USER:
+      seen().push_back("user " + std::to_string(wparam));
+      return static_cast<LRESULT>(wparam * 2);
+    default:
+      break;
   }
   return DefWindowProcA(window, message, wparam, lparam);
 }
@@ -54,14 +69,16 @@ class window_system_test : public ::testing::Test {
   void TearDown() override { reset_window_system(); }
 
   HWND create(const char* name, HWND parent = nullptr, DWORD style = 0, int id = 0) {
-    return CreateWindowExA(0, "testwindow", name, style | (parent ? WS_CHILD : 0), 10, 20, 300,
-                           200, parent, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)),
-                           nullptr, nullptr);
+    return CreateWindowExA(0, "testwindow", name, style | (parent ? WS_CHILD : 0), 10, 20, 300, 200,
+                           parent, reinterpret_cast<HMENU>(static_cast<uintptr_t>(id)), nullptr,
+                           nullptr);
   }
 };
 
 uint64_t fake_now = 0;
-uint64_t fake_clock() { return fake_now; }
+uint64_t fake_clock() {
+  return fake_now;
+}
 
 }  // namespace
 
@@ -71,8 +88,9 @@ TEST_F(window_system_test, class_names_are_unique_without_case) {
   wc.lpszClassName = "TESTWINDOW";
   EXPECT_EQ(RegisterClassA(&wc), 0);
   EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
-  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
-            nullptr);
+  EXPECT_EQ(
+      CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+      nullptr);
   EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
   EXPECT_TRUE(UnregisterClassA("testWINDOW", nullptr));
   EXPECT_FALSE(UnregisterClassA("testWINDOW", nullptr));
@@ -145,7 +163,8 @@ TEST_F(window_system_test, posted_messages_come_out_in_order_and_peek_can_leave_
   EXPECT_EQ(m.message, WM_USER);
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_USER + 2, WM_USER + 2, PM_REMOVE));
   EXPECT_EQ(m.wParam, 3u);
-  ASSERT_TRUE(PeekMessageA(&m, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE));  // thread messages only
+  ASSERT_TRUE(
+      PeekMessageA(&m, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE));  // thread messages only
   EXPECT_EQ(m.hwnd, nullptr);
   EXPECT_EQ(m.wParam, 2u);
   ASSERT_TRUE(GetMessageA(&m, window, 0, 0));
@@ -173,13 +192,14 @@ TEST_F(window_system_test, a_message_from_another_thread_runs_on_the_owner_threa
   DWORD ran_on = 0;
   static DWORD procedure_thread;
   procedure_thread = 0;
-  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-    if (m == WM_USER) {
-      procedure_thread = GetCurrentThreadId();
-      return InSendMessage() ? static_cast<LRESULT>(w + 1) : -1;
-    }
-    return DefWindowProcA(h, m, w, l);
-  }));
+  SetWindowLongPtrA(window, GWLP_WNDPROC,
+                    reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+                      if (m == WM_USER) {
+                        procedure_thread = GetCurrentThreadId();
+                        return InSendMessage() ? static_cast<LRESULT>(w + 1) : -1;
+                      }
+                      return DefWindowProcA(h, m, w, l);
+                    }));
   std::thread sender([&] { answer = SendMessageA(window, WM_USER, 41, 0); });
   // The owner lets the sent message in while it waits for its own messages.
   while (procedure_thread == 0) {
@@ -301,10 +321,13 @@ TEST_F(window_system_test, show_enable_and_child_enumeration) {
   EXPECT_FALSE(IsWindowEnabled(parent));
   EXPECT_TRUE(EnableWindow(parent, TRUE));
   std::vector<HWND> found;
-  EnumChildWindows(parent, [](HWND h, LPARAM l) {
-    reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(
+      parent,
+      [](HWND h, LPARAM l) {
+        reinterpret_cast<std::vector<HWND>*>(l)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
   EXPECT_EQ(found, (std::vector<HWND>{a, b, c}));
 }
 

@@ -1,16 +1,16 @@
 // The ACCEPT loop: event order, one body run at a time, the close test and
 // the key codes.
+#include "ui/event_loop.h"
+
 #include <cstring>
 #include <vector>
 
 #include "app/program_resources.h"
-#include "platform/resource.h"
-
 #include "lifecycle/process_state.h"
+#include "platform/resource.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/app_frame.h"
 #include "ui/event_codes.h"
-#include "ui/event_loop.h"
 #include "ui/window_object.h"
 
 namespace {
@@ -181,7 +181,8 @@ TEST_F(event_loop_test, moves_and_sizes_after_creation_become_events) {
   ui::AcceptLoop loop;
   take(loop, 3);
   plat::SetWindowPos(frame_->handle, nullptr, 5, 5, 0, 0, plat::SWP_NOSIZE | plat::SWP_NOZORDER);
-  plat::SetWindowPos(frame_->handle, nullptr, 0, 0, 200, 100, plat::SWP_NOMOVE | plat::SWP_NOZORDER);
+  plat::SetWindowPos(frame_->handle, nullptr, 0, 0, 200, 100,
+                     plat::SWP_NOMOVE | plat::SWP_NOZORDER);
   EXPECT_EQ(take(loop, 2), (std::vector<std::int32_t>{Moved, Sized}));
 }
 
@@ -218,7 +219,9 @@ TEST_F(event_loop_test, the_loop_records_the_last_key_and_character) {
 namespace {
 
 std::uint64_t fake_now = 0;
-std::uint64_t fake_clock() { return fake_now; }
+std::uint64_t fake_clock() {
+  return fake_now;
+}
 const plat::HMODULE kTimedModule = reinterpret_cast<plat::HMODULE>(0x7400);
 plat::HMODULE timed_module_after(plat::HMODULE previous) {
   return previous == nullptr ? kTimedModule : nullptr;

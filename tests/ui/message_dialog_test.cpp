@@ -1,5 +1,7 @@
 // MESSAGE: the buttons, the template built in memory, the dialog and its
 // result.
+#include "ui/message_dialog.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,7 +10,6 @@
 #include "platform/dialog.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/dialog_units.h"
-#include "ui/message_dialog.h"
 
 namespace {
 
@@ -81,12 +82,13 @@ ParsedTemplate parse(const std::uint8_t* p) {
 // The template MESSAGE builds for these arguments.
 ParsedTemplate template_for(const char* text, const char* caption, const char* buttons,
                             std::int32_t default_button, bool has_icon = false, int style = 0) {
-  ui::ButtonPlan plan = ui::plan_buttons(buttons, static_cast<std::uint32_t>(std::strlen(buttons)),
-                                         default_button);
+  ui::ButtonPlan plan =
+      ui::plan_buttons(buttons, static_cast<std::uint32_t>(std::strlen(buttons)), default_button);
   HFONT font = ui::create_dialog_font();
   ui::DialogUnits units = ui::measure_dialog_units(font);
   ui::MessageLayout layout = ui::layout_message(text, has_icon, plan.count, font, units);
-  ui::DialogTemplate built = ui::build_message_template(text, caption, layout, plan, units, style != 0);
+  ui::DialogTemplate built =
+      ui::build_message_template(text, caption, layout, plan, units, style != 0);
   ParsedTemplate parsed = parse(built.bytes);
   life::release(built.bytes);
   ui::release_plan(plan);
@@ -137,18 +139,22 @@ BOOL look_and_type(HWND dialog) {
   GetClientRect(label, &r);
   s.text_height = r.bottom;
   s.buttons.clear();
-  EnumChildWindows(dialog, [](HWND child, LPARAM) {
-    char name[16];
-    char caption[64];
-    GetClassNameA(child, name, sizeof name);
-    GetWindowTextA(child, caption, sizeof caption);
-    if (std::string(name) == "button") shown().buttons.push_back(caption);
-    return TRUE;
-  }, 0);
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM) {
+        char name[16];
+        char caption[64];
+        GetClassNameA(child, name, sizeof name);
+        GetWindowTextA(child, caption, sizeof caption);
+        if (std::string(name) == "button") shown().buttons.push_back(caption);
+        return TRUE;
+      },
+      0);
   s.focus_button = GetFocus();
   s.focus_is_default = (GetWindowLongPtrA(s.focus_button, GWL_STYLE) & BS_DEFPUSHBUTTON) != 0;
   GetWindowRect(dialog, &s.where);
-  s.icon = reinterpret_cast<HICON>(SendMessageA(GetDlgItem(dialog, ui::message_icon_id), STM_GETICON, 0, 0));
+  s.icon = reinterpret_cast<HICON>(
+      SendMessageA(GetDlgItem(dialog, ui::message_icon_id), STM_GETICON, 0, 0));
   s.system_menu_items = GetMenuItemCount(GetSystemMenu(dialog, FALSE));
   if (planned().empty()) return FALSE;  // the default button is pressed
   for (const MSG& m : planned()) PostMessageA(nullptr, m.message, m.wParam, 0);
@@ -164,8 +170,12 @@ class message_dialog_test : public ui_test::UiFixture {
     planned().clear();
     set_dialog_input_hook(&look_and_type);
   }
-  static void key(int vk) { planned().push_back(MSG{nullptr, WM_KEYDOWN, static_cast<WPARAM>(vk), 0, 0, {}}); }
-  static void typed(char c) { planned().push_back(MSG{nullptr, WM_CHAR, static_cast<WPARAM>(c), 0, 0, {}}); }
+  static void key(int vk) {
+    planned().push_back(MSG{nullptr, WM_KEYDOWN, static_cast<WPARAM>(vk), 0, 0, {}});
+  }
+  static void typed(char c) {
+    planned().push_back(MSG{nullptr, WM_CHAR, static_cast<WPARAM>(c), 0, 0, {}});
+  }
 };
 
 }  // namespace
@@ -337,10 +347,10 @@ TEST_F(message_dialog_test, a_number_naming_no_button_still_gives_ok) {
 
 TEST_F(message_dialog_test, message_takes_its_texts_from_the_string_stack) {
   rt::StringStack& stack = rt::string_stack();
-  stack.push_cstring("3");       // buttons: OK and Yes
-  stack.push_cstring("");        // icon
-  stack.push_cstring("Title  "); // caption, trailing blanks clipped
-  stack.push_cstring("Text");    // the text is pushed last
+  stack.push_cstring("3");        // buttons: OK and Yes
+  stack.push_cstring("");         // icon
+  stack.push_cstring("Title  ");  // caption, trailing blanks clipped
+  stack.push_cstring("Text");     // the text is pushed last
   EXPECT_EQ(ui::MESSAGE(2, 0), 2);
   EXPECT_TRUE(stack.empty());
   EXPECT_EQ(shown().title, "Title");

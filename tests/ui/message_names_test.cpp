@@ -1,11 +1,12 @@
 // The message-name table of the trace log and message_name.
+#include "ui/message_names.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
 #include "ui/event_codes.h"
-#include "ui/message_names.h"
 
 TEST(message_names_test, event_messages_are_named_after_their_code) {
   EXPECT_STREQ(ui::message_name(0x1603).c_str(), "EVENT:OpenWindow");

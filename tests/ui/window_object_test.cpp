@@ -1,5 +1,7 @@
 // Opening window structures, creating the application frame from its record
 // and closing windows.
+#include "ui/window_object.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,7 +12,6 @@
 #include "platform/text.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/app_frame.h"
-#include "ui/window_object.h"
 
 namespace {
 
@@ -73,9 +74,10 @@ TEST_F(window_object_test, the_frame_is_created_from_its_record) {
   plat::GetWindowTextA(frame->handle, text, sizeof text);
   EXPECT_STREQ(text, "Application");
   char expected_class[64];
-  plat::wsprintfA(expected_class, "BriWin%uClass%lu",
-                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(plat::GetModuleHandleA(nullptr))),
-                  1ul);
+  plat::wsprintfA(
+      expected_class, "BriWin%uClass%lu",
+      static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(plat::GetModuleHandleA(nullptr))),
+      1ul);
   plat::GetClassNameA(frame->handle, text, sizeof text);
   EXPECT_STREQ(text, expected_class);
   auto style = static_cast<plat::DWORD>(plat::GetWindowLongPtrA(frame->handle, plat::GWL_STYLE));
@@ -136,9 +138,10 @@ TEST_F(window_object_test, a_modal_window_stops_the_frame) {
 TEST_F(window_object_test, a_class_that_cannot_be_registered_is_error_503) {
   // Take the name the frame's class will get.
   char name[64];
-  plat::wsprintfA(name, "BriWin%uClass%lu",
-                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(plat::GetModuleHandleA(nullptr))),
-                  1ul);
+  plat::wsprintfA(
+      name, "BriWin%uClass%lu",
+      static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(plat::GetModuleHandleA(nullptr))),
+      1ul);
   plat::WNDCLASSA wc{};
   wc.lpfnWndProc = plat::DefWindowProcA;
   wc.hInstance = plat::GetModuleHandleA(nullptr);

@@ -1,4 +1,6 @@
 // The program's window resource and finding window records in it.
+#include "ui/window_resource.h"
+
 #include <array>
 #include <cstring>
 #include <vector>
@@ -7,7 +9,6 @@
 #include "lifecycle/heap.h"
 #include "platform/resource.h"
 #include "tests/ui/ui_fixture.h"
-#include "ui/window_resource.h"
 
 namespace {
 
@@ -17,7 +18,9 @@ std::array<std::uint8_t, 178> expected_image() {
   auto word = [&image](std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) image[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
   };
-  auto text = [&image](std::size_t at, const char* s) { std::memcpy(&image[at], s, std::strlen(s) + 1); };
+  auto text = [&image](std::size_t at, const char* s) {
+    std::memcpy(&image[at], s, std::strlen(s) + 1);
+  };
   word(2, 62);
   text(6, "Application");
   text(18, "P1$APPFRAME");
@@ -98,7 +101,8 @@ TEST_F(window_resource_test, the_frame_record_is_found_and_its_image_copied) {
   EXPECT_EQ(plat::loaded_resource_count(), 0);  // the resource was let go after the copy
   std::int32_t widths[8];
   ASSERT_EQ(ui::read_status_zones(image, record->first_status_zone, widths, 8), 4);
-  EXPECT_EQ(std::vector<std::int32_t>(widths, widths + 4), (std::vector<std::int32_t>{-1, 80, 120, 45}));
+  EXPECT_EQ(std::vector<std::int32_t>(widths, widths + 4),
+            (std::vector<std::int32_t>{-1, 80, 120, 45}));
   ui::release_window_image(&image);
   EXPECT_EQ(image.bytes, nullptr);
   EXPECT_EQ(boxes_shown(), 0u);
