@@ -12,6 +12,7 @@
 // messages until the window has an event for the body; it answers false when
 // the loop ends. A body never runs inside another body run of the same
 // window: an event that arrives meanwhile waits in the window's pending list.
+// The window object is released (close_window) only after its loop is gone.
 #pragma once
 
 #include <cstdint>
