@@ -48,8 +48,11 @@ LPSTR GetCommandLineA() {
   if (!s.command_line_built) {
     std::vector<std::string> arguments =
         s.arguments_replaced ? s.replaced_arguments : detail::process_arguments();
-    std::string line = "\"" + detail::executable_path() + "\"";
-    for (size_t i = 1; i < arguments.size(); ++i) line += " " + arguments[i];
+    // Appended piece by piece: the operator+ chain trips a false overlap
+    // warning in the optimiser of the compiler used here.
+    std::string line(1, '"');
+    line.append(detail::executable_path()).push_back('"');
+    for (size_t i = 1; i < arguments.size(); ++i) line.append(1, ' ').append(arguments[i]);
     s.command_line = std::move(line);
     s.command_line_built = true;
   }

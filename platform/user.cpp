@@ -204,7 +204,8 @@ std::string read_name_or_ordinal(const BYTE*& p) {
   }
   if (first == 0xFFFF) {
     p += sizeof first;
-    return "#" + std::to_string(read_word(p));
+    std::string ordinal(1, '#');
+    return ordinal.append(std::to_string(read_word(p)));
   }
   return read_string(p);
 }
@@ -348,7 +349,8 @@ std::vector<HWND> buttons_of(HWND dialog) {
 
 // Shows the dialog on the terminal and asks for a button; -1 at end of input.
 int ask_terminal(HWND dialog, const std::vector<HWND>& buttons) {
-  std::string shown = "\n" + window_text(dialog) + "\n";
+  std::string shown(1, '\n');
+  shown.append(window_text(dialog)).push_back('\n');
   for (HWND child : children_of(dialog)) {
     if (is_class(child, "static")) shown += window_text(child) + "\n";
   }
