@@ -51,7 +51,9 @@ void ErrorState::drop_saved() {
   }
 }
 
-std::int32_t ErrorState::post(std::int32_t c) {
+std::int32_t ErrorState::post(std::int32_t c) { return post(c, {}); }
+
+std::int32_t ErrorState::post(std::int32_t c, std::string_view detail) {
   fields_.system_error = plat::GetLastError();
   std::int32_t code = c == 0 ? err::system_base + static_cast<std::int32_t>(fields_.system_error) : c;
   MessageText text = message_of(code);
@@ -62,6 +64,8 @@ std::int32_t ErrorState::post(std::int32_t c) {
   shown.remove_prefix(std::min(shown.find_first_not_of(' '), shown.size()));
   shown = shown.substr(0, error_message_width - 1);
   std::memcpy(fields_.message, shown.data(), shown.size());
+  std::size_t room = error_message_width - 1 - shown.size();
+  std::memcpy(fields_.message + shown.size(), detail.data(), std::min(room, detail.size()));
 
   fields_.code = code;
   // Taken again: looking the message up may have touched the system's value.

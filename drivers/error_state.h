@@ -125,6 +125,9 @@ class ErrorState {
   // Posts code c (0 means "the system error": 300 + the last system error),
   // looks up its message and clears the failing file. Returns the code.
   std::int32_t post(std::int32_t c);
+  // As post, with detail appended to the message (cut to the field's width),
+  // for messages that name what they are about: "No BIND on variable (X)".
+  std::int32_t post(std::int32_t c, std::string_view detail);
   void note_failing_file(const FileDeclaration* file);
   // Code 0, failing file null, texts blank; the system error is kept.
   void clear();

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "drivers/error_state.h"
 #include "evaluator/builtin_table.h"
@@ -97,7 +98,10 @@ void lexer::read_name() {
   if (length > max_name_length) return fail();
   const name_entry* entry = names().find(start, length);
   if (entry == nullptr) {
-    drv::error_state().post(drv::err::no_bind_on_variable);
+    char detail[max_name_length + 3] = " (";
+    std::memcpy(detail + 2, start, length);
+    detail[length + 2] = ')';
+    drv::error_state().post(drv::err::no_bind_on_variable, {detail, length + 3});
     return fail();
   }
   current_.text = start;
