@@ -5,14 +5,20 @@
 # the peak resident memory of each.
 #
 # usage: bench/msgmake_bench.sh      (needs Debian's mpack and time packages)
+#        MSGMAKE_BENCH_BUILD=build-x bench/msgmake_bench.sh   measures the
+#        msgmake of an existing build directory instead of a fresh Release one.
 set -e
 cd "$(dirname "$0")/.."
 for tool in mpack /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "missing $tool (apt-get install mpack time)" >&2; exit 1; }
 done
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DMSGMAKE_TESTS=OFF >/dev/null
-cmake --build build-bench -j2 --target msgmake >/dev/null
-msgmake="$PWD/build-bench/msgmake"
+build="${MSGMAKE_BENCH_BUILD:-}"
+if [ -z "$build" ]; then
+  build=build-bench
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMSGMAKE_TESTS=OFF >/dev/null
+  cmake --build "$build" -j2 --target msgmake >/dev/null
+fi
+msgmake="$(cd "$build" && pwd)/msgmake"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

@@ -127,29 +127,22 @@ void push_result(const Operation& op) {
   }
 }
 
-// Clears the error state unless it is clear already: the common case of a
-// run of successful reads and writes.
-void clear_error_state() {
-  static ErrorState& errors = error_state();
-  if (errors.code() != 0 || errors.failing_file() != nullptr) errors.clear();
-}
-
-// The state update and post actions of an operation that ran (or was
-// refused by the rules). Returns true when the instance is to be discarded.
-bool settle_instance(FileInstance& inst, int32_t code, int32_t error, const KeyDescriptor* key) {
-  bool success = error == 0;
-  uint32_t state = inst.state, post = inst.post;
-  uint32_t* key_flags = key ? &const_cast<KeyDescriptor*>(key)->flags : nullptr;
-  update_state(code, success, state, key_flags, post);
-  inst.state = state;
-  inst.post = post;
-  inst.last_error = error == kSilentFailure ? 0 : error;
-  if (success && (post & kPostClearError)) clear_error_state();
-  if (success && (post & kPostSequential)) inst.last_sequential = code;
-  return (post & kPostDiscard) != 0;
-}
-
 int32_t failed_value(int32_t code) { return code == OP_BOF || code == OP_EOF ? 1 : 0; }
+
+// The steps after the operation: state update, post actions, discard and
+// the error posting. Returns the statement's value.
+int32_t conclude(FileInstance* inst, FileDeclaration* file, FileDeclaration* declared,
+                 int32_t code, const KeyDescriptor* key, int32_t value, int32_t error,
+                 bool stale_for_close) {
+  if (inst && (detail::settle_instance(*inst, code, error, key) || stale_for_close))
+    discard_instance(file);
+  if (error == 0) return value;
+  if (error != kSilentFailure) {
+    error_state().post(error);
+    error_state().note_failing_file(declared);
+  }
+  return failed_value(code);
+}
 
 }  // namespace
 
@@ -168,8 +161,13 @@ void Operation::answer_copy(const char* t, uint32_t length) {
   answer_text(answer, length);
 }
 
-int32_t dispatch(const DriverDescriptor& driver, int32_t code, FileDeclaration* declared,
-                 const DriverArg* args) {
+int32_t conclude_failure(FileInstance& inst, FileDeclaration* file, int32_t code,
+                         int32_t error) {
+  return conclude(&inst, file, file, code, nullptr, 0, error, false);
+}
+
+int32_t dispatch_fully(const DriverDescriptor& driver, int32_t code, FileDeclaration* declared,
+                       const DriverArg* args) {
   if (code == OP_QUERY_VIEW) return 0;
   FileDeclaration* file = thread_declaration(declared);
   if (!file) {
@@ -209,15 +207,7 @@ int32_t dispatch(const DriverDescriptor& driver, int32_t code, FileDeclaration* 
   if (strings > 0)
     for (rt::HeapString& s : op.strings) rt::release_heap_string(s);
   if (is_string_valued(code)) push_result(op);
-
-  bool success = error == 0;
-  if (inst && (settle_instance(*inst, code, error, op.key) || stale_for_close))
-    discard_instance(file);
-  if (!success && error != kSilentFailure) {
-    error_state().post(error);
-    error_state().note_failing_file(declared);
-  }
-  return success ? op.value : failed_value(code);
+  return conclude(inst, file, declared, code, op.key, op.value, error, stale_for_close);
 }
 
 }  // namespace drv

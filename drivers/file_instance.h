@@ -77,10 +77,12 @@ struct FileInstance {
   FieldTable fields;
   uint32_t open_mode;
   int32_t last_sequential;
-  uint32_t post;        // post-action flags of the operation in progress
   uint32_t state;       // StateFlag bits
   uint32_t properties;  // PropertyFlag bits
   int32_t last_error;
+  // Post-action flags of the operation in progress. Not beside the state:
+  // the records loop reads the two apart right after writing them apart.
+  uint32_t post;
   uint8_t trace_on;
   char trace_file[kTraceFileSize];
   uint8_t trace_details;

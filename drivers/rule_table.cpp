@@ -1,6 +1,7 @@
 #include "drivers/rule_table.h"
 
 #include <array>
+#include <cstddef>
 #include <tuple>
 
 #include "drivers/operation_codes.h"
@@ -8,7 +9,7 @@
 namespace drv {
 
 // ORDER: enum Op. Columns: post, required, forbidden, set, cleared, cleared on failure.
-const std::array<RuleRow, kLastOperation + 1> kRuleTable = {{
+constexpr std::array<RuleRow, kLastOperation + 1> kRuleTable = {{
     {0, 0, 0, 0, 0, 0},                       //  0
     {1, 0x41, 0, 0x2, 0x1400, 0},             //  1 ADD
     {0, 0x21, 0, 0, 0, 0},                    //  2 BOF
@@ -107,6 +108,30 @@ const std::array<RuleRow, kLastOperation + 1> kRuleTable = {{
     {0, 0x1, 0, 0, 0, 0},                     // 95 COUNTRECORDS
 }};
 static_assert(std::tuple_size_v<decltype(kRuleTable)> == 96, "one row per operation code 0..95");
+
+namespace {
+
+constexpr std::array<QuickRule, kLastOperation + 1> make_quick_rules() {
+  std::array<QuickRule, kLastOperation + 1> rules{};
+  for (std::size_t code = 0; code < rules.size(); ++code) {
+    const RuleRow& row = kRuleTable[code];
+    // Bit 0x100 is the key's; an operation without a key never checks it.
+    uint32_t need = (row.required & ~kKeyBuilt) | kOpen;
+    uint32_t refused = (row.forbidden & ~kKeyBuilt) | kBuildInProgress;
+    // An operation that refuses open (OPEN, CREATE, ...) never passes
+    // quickly: it needs the key bit, which a file's state never holds.
+    if (refused & need) need = kKeyBuilt;
+    rules[code] = {need | refused | kKeyBuilt, need};
+  }
+  return rules;
+}
+
+}  // namespace
+
+constexpr std::array<QuickRule, kLastOperation + 1> kQuickRules = make_quick_rules();
+static_assert(kQuickRules[OP_NEXT].need == (kOpen | kSequenceSet), "NEXT needs an open file in sequence");
+static_assert(kQuickRules[OP_ADD].need == (kOpen | kWriteAccess), "ADD needs an open file written to");
+static_assert(kQuickRules[OP_OPEN].need == kKeyBuilt, "OPEN never passes quickly");
 
 namespace {
 

@@ -92,6 +92,25 @@ inline RuleVerdict check_rules(int32_t code, uint32_t state, const uint32_t* key
   return check_rules_fully(code, state, key_flags);
 }
 
+// The rules check of an operation that names no key, folded into one test
+// for the records loop: the operation proceeds at once when
+// (state & mask) == need. Open is always needed and a build in progress
+// always refused, so a closed file or a build goes to the full check, which
+// also refreshes the texts and chooses the error.
+struct QuickRule {
+  uint32_t mask;
+  uint32_t need;
+};
+// ORDER: enum Op.
+extern const std::array<QuickRule, kLastOperation + 1> kQuickRules;
+
+// True when an operation in 0..95 that names no key proceeds in `state`
+// without any of the full check's cases applying.
+inline bool passes_quickly(int32_t code, uint32_t state) {
+  const QuickRule& rule = kQuickRules[code];
+  return (state & rule.mask) == rule.need;
+}
+
 // Moves the state after a failed operation: the failure column, watched and
 // watch requested are cleared; discard is added where the row discards
 // (always for REMOVE, never for BYTES).
