@@ -64,18 +64,23 @@ struct BufferedFile {
   // Writes n bytes at the cursor: n, a short count, or -1 on failure.
   int32_t write(const void* source, uint32_t n);
   uint32_t seek(uint32_t q);
+  // The n bytes at q when the block holds them all, as a seek to q and a
+  // read of n bytes would find them (the cursor moves past them); else null
+  // and nothing changes.
+  const unsigned char* take_held(uint32_t n, uint32_t q) {
+    if ((flags & (kBufferingOn | kBlockStale)) != kBufferingOn || q < block_start) return nullptr;
+    uint32_t at = q - block_start;
+    if (at >= block_fill || n > block_fill - at) return nullptr;
+    cursor = at + n;
+    last_error = 0;
+    return buffer + at;
+  }
   // A seek to q and a read of up to n bytes; a block that holds them serves
-  // them inline, the way one-byte records are read.
+  // them inline.
   int32_t read_at(void* destination, uint32_t n, uint32_t q) {
-    if ((flags & (kBufferingOn | kBlockStale)) == kBufferingOn && q >= block_start) {
-      uint32_t at = q - block_start;
-      if (at < block_fill && n <= block_fill - at) {
-        if (n == 1) *static_cast<unsigned char*>(destination) = buffer[at];
-        else std::memcpy(destination, buffer + at, n);
-        cursor = at + n;
-        last_error = 0;
-        return int32_t(n);
-      }
+    if (const unsigned char* held = take_held(n, q)) {
+      std::memcpy(destination, held, n);
+      return int32_t(n);
     }
     return seek(q) == 0 ? read(destination, n) : -1;
   }

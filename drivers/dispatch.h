@@ -41,13 +41,15 @@ inline constexpr uint8_t kFullDispatchClasses =
 // settled at once: no stale check, string, key or string result, the
 // caller's own declaration, an instance that is not traced and a state that
 // passes the rules without a question. Null for anything else.
-inline FileInstance* quick_instance(int32_t code, FileDeclaration* declared) {
+inline FileInstance* quick_instance(const DriverDescriptor& driver, int32_t code,
+                                    FileDeclaration* declared) {
   if (uint32_t(code) > uint32_t(kLastOperation) || code == OP_QUERY_VIEW ||
       (kOperationClasses[code] & kFullDispatchClasses))
     return nullptr;
   if ((declared->attributes & kDeclThread) && t_thread_number != 1) return nullptr;
   FileInstance* inst = declared->instance;
-  if (!inst || inst->trace_on || !passes_quickly(code, inst->state)) return nullptr;
+  if (!inst || inst->driver != &driver || inst->trace_on || !passes_quickly(code, inst->state))
+    return nullptr;
   return inst;
 }
 
@@ -58,7 +60,7 @@ inline ErrorState& dispatch_errors() {
 
 // The state update and post actions of an operation that ran (or was
 // refused by the rules). Returns true when the instance is to be discarded.
-inline bool settle_instance(FileInstance& inst, int32_t code, int32_t error,
+[[gnu::always_inline]] inline bool settle_instance(FileInstance& inst, int32_t code, int32_t error,
                             const KeyDescriptor* key) {
   bool success = error == 0;
   uint32_t state = inst.state, post = inst.post;
@@ -76,9 +78,11 @@ inline bool settle_instance(FileInstance& inst, int32_t code, int32_t error,
   return (post & kPostDiscard) != 0;
 }
 
-// The operation and the steps after it, for a quick instance.
-inline int32_t run_quickly(FileInstance& inst, int32_t code, FileDeclaration* declared,
-                           const DriverArg* args) {
+// The operation (`handler`, the driver's own for `code`, or null for a
+// common operation) and the steps after it, for a quick instance.
+[[gnu::always_inline]] inline int32_t run_quickly(RecordHandler handler, FileInstance& inst,
+                                                  int32_t code, FileDeclaration* declared,
+                                                  const DriverArg* args) {
   assert(state_is_consistent(inst.state));
   Operation op;
   op.code = code;
@@ -88,7 +92,6 @@ inline int32_t run_quickly(FileInstance& inst, int32_t code, FileDeclaration* de
   op.value = 0;
   op.has_text = false;
   inst.post = 0;
-  RecordHandler handler = (*inst.driver->record_handlers)[code];
   int32_t error = handler ? handler(inst, op) : perform_operation(inst, op);
   if (error != 0) return conclude_failure(inst, declared, code, error);
   if (settle_instance(inst, code, 0, nullptr)) discard_instance(declared);
@@ -101,9 +104,20 @@ inline int32_t run_quickly(FileInstance& inst, int32_t code, FileDeclaration* de
 // function-like statement (EOF, BOF, POINTER, BYTES, RECORDS), else 0.
 inline int32_t dispatch(const DriverDescriptor& driver, int32_t code, FileDeclaration* file,
                         const DriverArg* args) {
-  if (FileInstance* inst = detail::quick_instance(code, file))
-    return detail::run_quickly(*inst, code, file, args);
+  if (FileInstance* inst = detail::quick_instance(driver, code, file))
+    return detail::run_quickly((*driver.record_handlers)[code], *inst, code, file, args);
   return dispatch_fully(driver, code, file, args);
+}
+
+// The same for an operation that the driver entry has singled out, with its
+// record handler (the descriptor's own for `Code`) named at compile time, so
+// that the handler can be compiled into the entry: the byte-by-byte reads.
+template <int32_t Code, RecordHandler Handler>
+inline int32_t dispatch_known(const DriverDescriptor& driver, FileDeclaration* file,
+                              const DriverArg* args) {
+  if (FileInstance* inst = detail::quick_instance(driver, Code, file))
+    return detail::run_quickly(Handler, *inst, Code, file, args);
+  return dispatch_fully(driver, Code, file, args);
 }
 
 }  // namespace drv
