@@ -58,6 +58,14 @@ void abandon_message(FailedFile kind, std::string_view name, int32_t code, std::
   restore_cursor();
 }
 
+// The four characters of a group of three bytes (the first in bits 16-23).
+void write_group(char* at, uint32_t group) {
+  at[0] = kAlphabet[(group >> 18) & 63];
+  at[1] = kAlphabet[(group >> 12) & 63];
+  at[2] = kAlphabet[(group >> 6) & 63];
+  at[3] = kAlphabet[group & 63];
+}
+
 void write_lines(std::initializer_list<std::string_view> lines) {
   for (std::string_view line : lines) write_line(line);
 }
@@ -98,39 +106,29 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
   }
   drv::SET(&data.input_file);
   char* line = reinterpret_cast<char*>(data.message_line);
-  // The byte's place in its group of three (the byte count modulo 3), the
-  // column of the last character written (1 to 76) and the bits left over.
-  uint32_t phase = 0, column = 0;
-  uint32_t pending = 0;
+  // The bytes of the group of three being read (`held` of them, the first in
+  // the highest bits) and the column where its four characters go. A line
+  // of 76 characters is 19 whole groups.
+  static_assert(kBase64LineLength % 4 == 0);
+  uint32_t group = 0, held = 0, column = 0;
   for (;;) {
     drv::NEXT(&data.input_file);
     if (errors.code() != 0) break;  // the end of the file, or a read error
-    const uint32_t b = data.input_byte[0];
-    phase = phase == 2 ? 0 : phase + 1;
-    if (++column == kBase64LineLength + 1) column = 1;
-    switch (phase) {
-      case 1:
-        line[column - 1] = kAlphabet[b >> 2];
-        pending = (b & 3) << 4;
-        break;
-      case 2:
-        line[column - 1] = kAlphabet[pending | (b >> 4)];
-        pending = (b & 15) << 2;
-        break;
-      default:
-        line[column - 1] = kAlphabet[pending | (b >> 6)];
-        line[column++] = kAlphabet[b & 63];
-        break;
-    }
-    if (column % kBase64LineLength == 0) {
+    group = (group << 8) | data.input_byte[0];
+    if (++held < 3) continue;
+    write_group(line + column, group);
+    group = held = 0;
+    column += 4;
+    if (column == kBase64LineLength) {
       append_message_record();
       clear_line();
+      column = 0;
     }
   }
-  if (phase != 0) {
-    line[column] = kAlphabet[pending];
-    line[column + 1] = '=';
-    if (phase == 1) line[column + 2] = '=';
+  if (held != 0) {  // one or two bytes left: their characters and the padding
+    write_group(line + column, group << (8 * (3 - held)));
+    line[column + 3] = '=';
+    if (held == 1) line[column + 2] = '=';
   }
   append_message_record();
   clear_line();

@@ -127,6 +127,29 @@ void push_result(const Operation& op) {
   }
 }
 
+// Clears the error state unless it is clear already: the common case of a
+// run of successful reads and writes.
+void clear_error_state() {
+  ErrorState& errors = error_state();
+  detail::g_known_errors = &errors;
+  if (errors.code() != 0 || errors.failing_file() != nullptr) errors.clear();
+}
+
+// The state update and post actions of an operation that ran (or was
+// refused by the rules). Returns true when the instance is to be discarded.
+bool settle_instance(FileInstance& inst, int32_t code, int32_t error, const KeyDescriptor* key) {
+  bool success = error == 0;
+  uint32_t state = inst.state, post = inst.post;
+  uint32_t* key_flags = key ? &const_cast<KeyDescriptor*>(key)->flags : nullptr;
+  update_state(code, success, state, key_flags, post);
+  inst.state = state;
+  inst.post = post;
+  inst.last_error = error == kSilentFailure ? 0 : error;
+  if (success && (post & kPostClearError)) clear_error_state();
+  if (success && (post & kPostSequential)) inst.last_sequential = code;
+  return (post & kPostDiscard) != 0;
+}
+
 int32_t failed_value(int32_t code) { return code == OP_BOF || code == OP_EOF ? 1 : 0; }
 
 // The steps after the operation: state update, post actions, discard and
@@ -134,7 +157,7 @@ int32_t failed_value(int32_t code) { return code == OP_BOF || code == OP_EOF ? 1
 int32_t conclude(FileInstance* inst, FileDeclaration* file, FileDeclaration* declared,
                  int32_t code, const KeyDescriptor* key, int32_t value, int32_t error,
                  bool stale_for_close) {
-  if (inst && (detail::settle_instance(*inst, code, error, key) || stale_for_close))
+  if (inst && (settle_instance(*inst, code, error, key) || stale_for_close))
     discard_instance(file);
   if (error == 0) return value;
   if (error != kSilentFailure) {
@@ -160,6 +183,21 @@ void Operation::answer_copy(const char* t, uint32_t length) {
   std::memcpy(answer, t, length);
   answer_text(answer, length);
 }
+
+namespace detail {
+
+int32_t finish_post_actions(FileDeclaration* file, uint32_t post, int32_t value) {
+  if (post & kPostClearError) clear_error_state();
+  if (post & kPostDiscard) discard_instance(file);
+  return value;
+}
+
+int32_t run_instance(const DriverDescriptor& driver, FileInstance& inst, int32_t code,
+                     FileDeclaration* declared, const DriverArg* args) {
+  return run_quickly((*driver.record_handlers)[code], inst, code, declared, args);
+}
+
+}  // namespace detail
 
 int32_t conclude_failure(FileInstance& inst, FileDeclaration* file, int32_t code,
                          int32_t error) {

@@ -53,29 +53,30 @@ inline FileInstance* quick_instance(const DriverDescriptor& driver, int32_t code
   return inst;
 }
 
-inline ErrorState& dispatch_errors() {
-  static ErrorState& errors = error_state();
-  return errors;
-}
+// The process's error state, once an operation that cleared it has looked
+// it up (null before): a guard-free way to it for the records loop.
+inline const ErrorState* g_known_errors = nullptr;
 
-// The state update and post actions of an operation that ran (or was
-// refused by the rules). Returns true when the instance is to be discarded.
-[[gnu::always_inline]] inline bool settle_instance(FileInstance& inst, int32_t code, int32_t error,
-                            const KeyDescriptor* key) {
-  bool success = error == 0;
-  uint32_t state = inst.state, post = inst.post;
-  uint32_t* key_flags = key ? &const_cast<KeyDescriptor*>(key)->flags : nullptr;
-  update_state(code, success, state, key_flags, post);
-  inst.state = state;
+// The post actions that a run of reads and writes seldom meets: clearing an
+// error state that is not clear, and the discard. Returns `value`.
+int32_t finish_post_actions(FileDeclaration* file, uint32_t post, int32_t value);
+
+// The steps after an operation that succeeded, for a quick instance. Returns
+// the statement's value.
+[[gnu::always_inline]] inline int32_t settle_success(FileInstance& inst, int32_t code,
+                                                     FileDeclaration* declared, int32_t value) {
+  uint32_t post = inst.post;
+  update_state(code, true, inst.state, nullptr, post);
   inst.post = post;
-  inst.last_error = error == kSilentFailure ? 0 : error;
-  if (success && (post & kPostClearError)) {
-    // A run of successful reads and writes finds the state clear already.
-    ErrorState& errors = dispatch_errors();
-    if (errors.code() != 0 || errors.failing_file() != nullptr) errors.clear();
+  inst.last_error = 0;
+  if (post & kPostSequential) inst.last_sequential = code;
+  if (post & kPostDiscard) return finish_post_actions(declared, post, value);
+  if (post & kPostClearError) {
+    const ErrorState* errors = g_known_errors;
+    if (!errors || errors->code() != 0 || errors->failing_file() != nullptr)
+      return finish_post_actions(declared, post, value);
   }
-  if (success && (post & kPostSequential)) inst.last_sequential = code;
-  return (post & kPostDiscard) != 0;
+  return value;
 }
 
 // The operation (`handler`, the driver's own for `code`, or null for a
@@ -94,9 +95,12 @@ inline ErrorState& dispatch_errors() {
   inst.post = 0;
   int32_t error = handler ? handler(inst, op) : perform_operation(inst, op);
   if (error != 0) return conclude_failure(inst, declared, code, error);
-  if (settle_instance(inst, code, 0, nullptr)) discard_instance(declared);
-  return op.value;
+  return settle_success(inst, code, declared, op.value);
 }
+
+// run_quickly with the descriptor's handler, out of line.
+int32_t run_instance(const DriverDescriptor& driver, FileInstance& inst, int32_t code,
+                     FileDeclaration* declared, const DriverArg* args);
 
 }  // namespace detail
 
@@ -109,15 +113,19 @@ inline int32_t dispatch(const DriverDescriptor& driver, int32_t code, FileDeclar
   return dispatch_fully(driver, code, file, args);
 }
 
-// The same for an operation that the driver entry has singled out, with its
-// record handler (the descriptor's own for `Code`) named at compile time, so
-// that the handler can be compiled into the entry: the byte-by-byte reads.
-template <int32_t Code, RecordHandler Handler>
+// The same for an operation that the driver entry has singled out: `Take`
+// does the whole operation when it can be done at once (a read that the
+// block serves), answering true, or answers false and leaves everything as
+// it was for the usual way. The answer of the operation is 0.
+template <int32_t Code, bool (*Take)(FileInstance&)>
 inline int32_t dispatch_known(const DriverDescriptor& driver, FileDeclaration* file,
                               const DriverArg* args) {
-  if (FileInstance* inst = detail::quick_instance(driver, Code, file))
-    return detail::run_quickly(Handler, *inst, Code, file, args);
-  return dispatch_fully(driver, Code, file, args);
+  FileInstance* inst = detail::quick_instance(driver, Code, file);
+  if (!inst) return dispatch_fully(driver, Code, file, args);
+  assert(state_is_consistent(inst->state));
+  inst->post = 0;
+  if (!Take(*inst)) return detail::run_instance(driver, *inst, Code, file, args);
+  return detail::settle_success(*inst, Code, file, 0);
 }
 
 }  // namespace drv

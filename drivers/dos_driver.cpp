@@ -49,8 +49,7 @@ int32_t read_record(FileInstance& f, uint32_t p, uint32_t n) {
   return 0;
 }
 
-// Out of line: the block serves nearly every read of a byte-by-byte loop.
-[[gnu::noinline]] int32_t read_next(FileInstance& f) {
+int32_t read_next(FileInstance& f) {
   DriverPart& p = f.part;
   if (f.record_length == 0) return 33;  // an empty record would never move on
   int32_t error = read_record(f, p.next_position - 1, f.record_length);
@@ -106,25 +105,31 @@ int32_t at_end(FileInstance& f) {
   return p.file->read(&b, 1) == 1 ? 0 : 1;
 }
 
-// NEXT. A whole record that the block holds is taken from it here, with no
-// call: the same steps as read_next for the byte-by-byte reads of a file.
-[[gnu::always_inline]] inline int32_t raw_next(FileInstance& f, Operation&) {
+// NEXT of a whole record that the block holds, taken from it with no call:
+// read_next's steps for the byte-by-byte reads of a file. False, with
+// nothing changed, when the record needs anything more.
+[[gnu::always_inline]] inline bool take_next_held(FileInstance& f) {
   DriverPart& p = f.part;
   uint32_t L = f.record_length, at = p.next_position - 1;
-  if (L != 0 && !(f.attributes & kInstOem) &&
-      (p.flags & (kPartShared | kPartQuickscan)) != kPartShared && at < p.file_size) {
-    if (const unsigned char* held = p.file->take_held(L, at)) {
-      if (L == 1) f.record[0] = held[0];
-      else std::memcpy(f.record, held, L);
-      p.record_position = at;
-      p.record_bytes = L;
-      p.flags |= kPartRecordCurrent;
-      p.next_position = at + L + 1;
-      return 0;
-    }
-  }
-  return read_next(f);
+  if (L == 0 || (f.attributes & kInstOem) ||
+      (p.flags & (kPartShared | kPartQuickscan)) == kPartShared || at >= p.file_size)
+    return false;
+  const unsigned char* held = p.file->take_held(L, at);
+  if (!held) return false;
+  if (L == 1) f.record[0] = held[0];
+  else std::memcpy(f.record, held, L);
+  p.record_position = at;
+  p.record_bytes = L;
+  p.flags |= kPartRecordCurrent;
+  p.next_position = at + L + 1;
+  return true;
 }
+
+int32_t raw_next(FileInstance& f, Operation&) { return take_next_held(f) ? 0 : read_next(f); }
+
+// take_next_held for a one-byte record, the way the program reads files: no
+// copy routine to call.
+bool take_next_byte(FileInstance& f) { return f.record_length == 1 && take_next_held(f); }
 int32_t raw_previous(FileInstance& f, Operation&) { return read_previous(f); }
 
 int32_t raw_get(FileInstance& f, Operation& op) {
@@ -182,7 +187,7 @@ const DriverDescriptor& dos_descriptor() { return kDosDescriptor; }
 
 int32_t dos_driver(int32_t op, FileDeclaration* file, const DriverArg* args) {
   // Files are read byte by byte with NEXT: its read is compiled in here.
-  if (op == OP_NEXT) return dispatch_known<OP_NEXT, raw_next>(kDosDescriptor, file, args);
+  if (op == OP_NEXT) return dispatch_known<OP_NEXT, take_next_byte>(kDosDescriptor, file, args);
   return dispatch(kDosDescriptor, op, file, args);
 }
 

@@ -125,9 +125,12 @@ inline void update_state(int32_t code, bool success, uint32_t& state, uint32_t* 
   if (code < 0 || code > kLastOperation) return;
   if (!success) return update_state_on_failure(code, state, post);
   const RuleRow& row = kRuleTable[code];
-  if (row.cleared & kWatchRequested)
-    state = (state & kWatchRequested) ? (state | kWatched) : (state & ~kWatched);
-  if (row.cleared & kHoldRequested) state = (state & kHoldRequested) ? (state | kHeld) : (state & ~kHeld);
+  // Watched follows watch requested and held follows hold requested (each
+  // the bit above its request) where the row clears the request; without
+  // branches, as the state is the one thing each read waits for.
+  static_assert(kWatched == kWatchRequested << 1 && kHeld == kHoldRequested << 1);
+  uint32_t following = (row.cleared & (kWatchRequested | kHoldRequested)) << 1;
+  state = (state & ~following) | ((state << 1) & following);
   state = (state | (row.set & ~kKeyBuilt)) & ~(row.cleared & ~kKeyBuilt);
   if (key_flags) *key_flags = (*key_flags | (row.set & kKeyBuilt)) & ~(row.cleared & kKeyBuilt);
   post |= row.post;
