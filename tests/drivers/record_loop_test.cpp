@@ -1,0 +1,182 @@
+// The records loop: one-byte reads and line writes that the dispatch settles
+// inline must leave the file, the state and the error state exactly as the
+// full dispatch does.
+#include <thread>
+
+#include "drivers/dispatch.h"
+#include "drivers/open_files.h"
+#include "drivers/operation_codes.h"
+#include "drivers/rule_table.h"
+#include "tests/drivers/record_file_fixture.h"
+
+using namespace drv;
+using drv_test::DeclaredFile;
+
+namespace {
+
+class record_loop_test : public drv_test::RecordFileTest {
+ protected:
+  // Bytes 0..n-1 of a pattern that never repeats within a block.
+  static std::string pattern(size_t n) {
+    std::string bytes(n, '\0');
+    for (size_t i = 0; i < n; ++i) bytes[i] = char((i * 7 + i / 251) & 0xFF);
+    return bytes;
+  }
+  void open_bytes(DeclaredFile& f, const std::string& bytes, int32_t mode = 0x22) {
+    write_file("in.bin", bytes);
+    f.raw("in.bin", 1);
+    f.call(OP_OPEN, mode);
+    ASSERT_EQ(error_code(), 0);
+    f.call(OP_SETfile);
+  }
+};
+
+// Every state bit the rules look at, one at a time and together.
+constexpr uint32_t kStateBits[] = {kOpen,       kRecordCurrent, kTransaction,    kStreamActive,
+                                   kLocked,     kSequenceSet,   kWriteAccess,    kExclusive,
+                                   kWatchRequested, kWatched,   kHoldRequested,  kHeld,
+                                   kSequenceFresh, kBuildInProgress, kSettingsKept};
+
+TEST_F(record_loop_test, quick_rules_pass_exactly_what_the_full_check_lets_through_on_an_open_file) {
+  constexpr uint32_t kCount = sizeof kStateBits / sizeof kStateBits[0];
+  for (int32_t code = 0; code <= kLastOperation; ++code) {
+    for (uint32_t combination = 0; combination < (1u << kCount); ++combination) {
+      uint32_t state = 0;
+      for (uint32_t bit = 0; bit < kCount; ++bit)
+        if (combination & (1u << bit)) state |= kStateBits[bit];
+      RuleVerdict full = check_rules_fully(code, state, nullptr);
+      bool quick = passes_quickly(code, state);
+      if (quick) {
+        ASSERT_EQ(full.kind, RuleVerdict::kProceed) << code << " " << state;
+      }
+      // An open file without a build: the quick test decides alone.
+      if ((state & kOpen) && !(state & kBuildInProgress)) {
+        ASSERT_EQ(quick, full.kind == RuleVerdict::kProceed) << code << " " << state;
+      }
+    }
+  }
+}
+
+TEST_F(record_loop_test, byte_reads_across_blocks_deliver_every_byte_then_end_of_file) {
+  const std::string bytes = pattern(3000);  // three blocks of 1024, the last one short
+  DeclaredFile f;
+  open_bytes(f, bytes);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    f.call(OP_NEXT);
+    ASSERT_EQ(error_code(), 0) << i;
+    ASSERT_EQ(f.record[0], static_cast<unsigned char>(bytes[i])) << i;
+  }
+  EXPECT_EQ(f.call(OP_POINTERfile), 3000);
+  EXPECT_EQ(f.call(OP_BYTES), 1);
+  f.call(OP_NEXT);
+  EXPECT_EQ(error_code(), 33);
+  EXPECT_EQ(error_state().failing_file(), &f.decl);
+  EXPECT_EQ(f.decl.instance->last_error, 33);
+}
+
+TEST_F(record_loop_test, a_byte_read_clears_an_error_posted_before_it) {
+  DeclaredFile f;
+  open_bytes(f, "abc");
+  f.call(OP_NEXT);
+  error_state().post(5);
+  error_state().note_failing_file(&f.decl);
+  f.call(OP_NEXT);
+  EXPECT_EQ(error_code(), 0);
+  EXPECT_EQ(error_state().failing_file(), nullptr);
+  EXPECT_EQ(f.record[0], 'b');
+  error_state().post(33);  // posted without a failing file
+  f.call(OP_NEXT);
+  EXPECT_EQ(error_code(), 0);
+  EXPECT_EQ(f.record[0], 'c');
+}
+
+TEST_F(record_loop_test, byte_reads_leave_position_and_sequence_for_previous) {
+  const std::string bytes = pattern(1500);
+  DeclaredFile f;
+  open_bytes(f, bytes);
+  for (int i = 0; i < 1200; ++i) f.call(OP_NEXT);
+  ASSERT_EQ(error_code(), 0);
+  f.call(OP_PREVIOUS);  // the byte before the last one read
+  EXPECT_EQ(error_code(), 0);
+  EXPECT_EQ(f.record[0], static_cast<unsigned char>(bytes[1198]));
+  f.call(OP_NEXT);  // NEXT after PREVIOUS reads that same byte again
+  EXPECT_EQ(f.record[0], static_cast<unsigned char>(bytes[1198]));
+}
+
+TEST_F(record_loop_test, byte_reads_keep_the_state_the_rules_expect) {
+  DeclaredFile f;
+  open_bytes(f, "xyz");
+  f.decl.instance->state |= kWatchRequested | kHoldRequested;
+  f.call(OP_NEXT);
+  uint32_t state = f.decl.instance->state;
+  EXPECT_EQ(state & (kOpen | kSequenceSet | kRecordCurrent), kOpen | kSequenceSet | kRecordCurrent);
+  // NEXT clears both requests and turns each into its done bit.
+  EXPECT_EQ(state & (kWatchRequested | kHoldRequested), 0u);
+  EXPECT_EQ(state & (kWatched | kHeld), kWatched | kHeld);
+  f.call(OP_NEXT);
+  EXPECT_EQ(f.decl.instance->state & (kWatched | kHeld), 0u);
+  EXPECT_EQ(f.decl.instance->last_sequential, OP_NEXT);
+}
+
+TEST_F(record_loop_test, a_build_in_progress_still_refuses_byte_reads) {
+  DeclaredFile f;
+  open_bytes(f, "abc");
+  f.call(OP_NEXT);
+  f.decl.instance->state |= kBuildInProgress;
+  f.call(OP_NEXT);
+  EXPECT_EQ(error_code(), 92);
+  EXPECT_EQ(f.record[0], 'a');
+  f.decl.instance->state &= ~kBuildInProgress;
+}
+
+TEST_F(record_loop_test, multi_byte_records_take_the_same_way_with_a_short_last_record) {
+  write_file("in.bin", "0123456");
+  DeclaredFile f;
+  f.raw("in.bin", 3);
+  f.call(OP_OPEN, 0x22);
+  f.call(OP_SETfile);
+  f.call(OP_NEXT);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(f.record), 3), "012");
+  f.call(OP_NEXT);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(f.record), 3), "345");
+  f.call(OP_NEXT);
+  EXPECT_EQ(error_code(), 0);
+  EXPECT_EQ(f.record[0], '6');
+  EXPECT_EQ(f.call(OP_BYTES), 1);
+  f.call(OP_NEXT);
+  EXPECT_EQ(error_code(), 33);
+}
+
+TEST_F(record_loop_test, another_thread_reads_its_own_copy_not_the_open_instance) {
+  DeclaredFile f;
+  open_bytes(f, "main");
+  f.call(OP_NEXT);
+  int32_t other_error = 0;
+  std::thread([&] {
+    NEXT(&f.decl);  // this thread's copy has no instance: it is not open
+    other_error = error_code();
+    FileDeclaration* mine = thread_declaration(&f.decl);
+    discard_instance(mine);
+  }).join();
+  EXPECT_EQ(other_error, 37);
+  f.call(OP_NEXT);
+  EXPECT_EQ(f.record[0], 'a');
+}
+
+TEST_F(record_loop_test, line_writes_reach_the_file_in_order) {
+  DeclaredFile f;
+  f.text("out.txt", 20);
+  f.call(OP_CREATE);
+  f.call(OP_OPEN, 0x22);
+  for (int i = 0; i < 500; ++i) {
+    f.set_record("line " + std::to_string(i));
+    f.call(OP_ADD);
+    ASSERT_EQ(error_code(), 0);
+  }
+  f.call(OP_CLOSE);
+  std::string expected;
+  for (int i = 0; i < 500; ++i) expected += "line " + std::to_string(i) + "\r\n";
+  EXPECT_EQ(read_file("out.txt"), expected);
+}
+
+}  // namespace
