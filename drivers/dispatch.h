@@ -61,11 +61,11 @@ inline const ErrorState* g_known_errors = nullptr;
 // error state that is not clear, and the discard. Returns `value`.
 int32_t finish_post_actions(FileDeclaration* file, uint32_t post, int32_t value);
 
-// The steps after an operation that succeeded, for a quick instance. Returns
-// the statement's value.
+// The steps after an operation that succeeded, for a quick instance, with
+// the post-action flags the operation left. Returns the statement's value.
 [[gnu::always_inline]] inline int32_t settle_success(FileInstance& inst, int32_t code,
-                                                     FileDeclaration* declared, int32_t value) {
-  uint32_t post = inst.post;
+                                                     FileDeclaration* declared, int32_t value,
+                                                     uint32_t post) {
   update_state(code, true, inst.state, nullptr, post);
   inst.post = post;
   inst.last_error = 0;
@@ -95,7 +95,7 @@ int32_t finish_post_actions(FileDeclaration* file, uint32_t post, int32_t value)
   inst.post = 0;
   int32_t error = handler ? handler(inst, op) : perform_operation(inst, op);
   if (error != 0) return conclude_failure(inst, declared, code, error);
-  return settle_success(inst, code, declared, op.value);
+  return settle_success(inst, code, declared, op.value, inst.post);
 }
 
 // run_quickly with the descriptor's handler, out of line.
@@ -116,16 +116,16 @@ inline int32_t dispatch(const DriverDescriptor& driver, int32_t code, FileDeclar
 // The same for an operation that the driver entry has singled out: `Take`
 // does the whole operation when it can be done at once (a read that the
 // block serves), answering true, or answers false and leaves everything as
-// it was for the usual way. The answer of the operation is 0.
+// it was for the usual way. It sets no post action, so the flags are those
+// of the rule alone; the answer of the operation is 0.
 template <int32_t Code, bool (*Take)(FileInstance&)>
 inline int32_t dispatch_known(const DriverDescriptor& driver, FileDeclaration* file,
                               const DriverArg* args) {
   FileInstance* inst = detail::quick_instance(driver, Code, file);
   if (!inst) return dispatch_fully(driver, Code, file, args);
   assert(state_is_consistent(inst->state));
-  inst->post = 0;
   if (!Take(*inst)) return detail::run_instance(driver, *inst, Code, file, args);
-  return detail::settle_success(*inst, Code, file, 0);
+  return detail::settle_success(*inst, Code, file, 0, 0);
 }
 
 }  // namespace drv
