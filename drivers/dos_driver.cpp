@@ -130,6 +130,7 @@ int32_t raw_next(FileInstance& f, Operation&) { return take_next_held(f) ? 0 : r
 // take_next_held for a one-byte record, the way the program reads files: no
 // copy routine to call.
 bool take_next_byte(FileInstance& f) { return f.record_length == 1 && take_next_held(f); }
+
 int32_t raw_previous(FileInstance& f, Operation&) { return read_previous(f); }
 
 int32_t raw_get(FileInstance& f, Operation& op) {
@@ -159,7 +160,7 @@ constexpr RecordHandlers kRawHandlers = make_record_handlers(
                    {OP_RECORDSfile, raw_records},
                    {OP_COUNTRECORDS, raw_records},
                    {OP_EOF, raw_eof}});
-static_assert(kRawHandlers[OP_NEXT] == raw_next, "the entry dispatches NEXT to raw_next itself");
+static_assert(kRawHandlers[OP_NEXT] == raw_next, "the entry's inline NEXT stands for raw_next");
 
 int32_t raw_open(FileInstance& f, uint32_t mode) { return open_record_file(f, mode, raw_setup); }
 
