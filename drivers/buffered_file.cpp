@@ -12,7 +12,26 @@ void BufferedFile::init() { *this = BufferedFile{}; }
 
 uint32_t BufferedFile::open(const char* name, uint32_t open_mode) {
   mode = open_mode;
-  return keep(sys::open_existing(name, open_mode, handle));
+  uint32_t error = sys::open_existing(name, open_mode, handle);
+  note_position(error, 0);  // a file opens at its start
+  return keep(error);
+}
+
+void BufferedFile::note_position(uint32_t error, uint32_t q) {
+  system_position = q;
+  flags = error == 0 ? uint8_t(flags | kPositionKnown) : uint8_t(flags & ~kPositionKnown);
+}
+
+void BufferedFile::advance_position(uint32_t error, uint32_t count) {
+  if (error != 0) flags &= uint8_t(~kPositionKnown);
+  else system_position += count;  // meaningless, and unused, while unknown
+}
+
+uint32_t BufferedFile::seek_system(uint32_t q) {
+  if ((flags & kPositionKnown) && system_position == q) return 0;
+  uint32_t error = sys::seek(handle, q);
+  note_position(error, q);
+  return error;
 }
 
 uint32_t BufferedFile::create(const char* name, uint32_t attribute) {
@@ -25,6 +44,7 @@ uint32_t BufferedFile::create(const char* name, uint32_t attribute) {
 uint32_t BufferedFile::close() {
   uint32_t error = handle ? sys::close(handle) : 0;
   handle = nullptr;
+  flags &= uint8_t(~kPositionKnown);
   if (flags & kOwnsBuffer) life::release(buffer);
   if (flags & kOwnsBuffer) buffer = nullptr, capacity = 0;
   flags &= uint8_t(~kOwnsBuffer);
@@ -34,9 +54,10 @@ uint32_t BufferedFile::close() {
 // Writes a dirty block out: the fill at block start. A short count is 5.
 uint32_t BufferedFile::write_out() {
   if (!(flags & kBlockDirty)) return 0;
-  uint32_t error = sys::seek(handle, block_start);
+  uint32_t error = seek_system(block_start);
   uint32_t count = 0;
   if (error == 0) error = sys::write(handle, buffer, block_fill, count);
+  note_position(error, block_start + count);
   if (error == 0 && count != block_fill) error = plat::ERROR_ACCESS_DENIED;
   if (error == 0) {
     flags &= uint8_t(~kBlockDirty);
@@ -78,8 +99,9 @@ const unsigned char* BufferedFile::fetch(uint32_t n, uint32_t q) {
     return nullptr;
   }
   uint32_t count = 0;
-  uint32_t error = sys::seek(handle, q);
+  uint32_t error = seek_system(q);
   if (error == 0) error = sys::read(handle, buffer, capacity, count);
+  note_position(error, q + count);
   if (error != 0) {
     block_fill = 0;
     flags |= kBlockStale;
@@ -111,7 +133,9 @@ const unsigned char* BufferedFile::view(uint32_t n, uint32_t q) {
 int32_t BufferedFile::read(void* destination, uint32_t n) {
   if (!buffering()) {
     uint32_t count = 0;
-    return keep(sys::read(handle, destination, n, count)) == 0 ? int32_t(count) : -1;
+    uint32_t error = sys::read(handle, destination, n, count);
+    advance_position(error, count);
+    return keep(error) == 0 ? int32_t(count) : -1;
   }
   uint32_t q = block_start + cursor;
   const unsigned char* at = view(n, q);
@@ -126,7 +150,9 @@ int32_t BufferedFile::read(void* destination, uint32_t n) {
 int32_t BufferedFile::write(const void* source, uint32_t n) {
   if (!buffering()) {
     uint32_t count = 0;
-    return keep(sys::write(handle, source, n, count)) == 0 ? int32_t(count) : -1;
+    uint32_t error = sys::write(handle, source, n, count);
+    advance_position(error, count);
+    return keep(error) == 0 ? int32_t(count) : -1;
   }
   if (uint64_t(block_start) + cursor + n >= sys::kPositionLimit) {
     keep(plat::ERROR_SEEK);
@@ -139,9 +165,10 @@ int32_t BufferedFile::write(const void* source, uint32_t n) {
     flags &= uint8_t(~kBlockStale);
     if (n > capacity) {  // larger than any block: straight to the file
       uint32_t count = 0;
-      if (keep(sys::seek(handle, block_start)) != 0 ||
-          keep(sys::write(handle, source, n, count)) != 0)
-        return -1;
+      if (keep(seek_system(block_start)) != 0) return -1;
+      uint32_t error = sys::write(handle, source, n, count);
+      note_position(error, block_start + count);
+      if (keep(error) != 0) return -1;
       block_start += count;
       return int32_t(count);
     }
@@ -155,7 +182,7 @@ int32_t BufferedFile::write(const void* source, uint32_t n) {
 }
 
 uint32_t BufferedFile::seek(uint32_t q) {
-  if (!buffering()) return keep(sys::seek(handle, q));
+  if (!buffering()) return keep(seek_system(q));
   if (q >= sys::kPositionLimit) return keep(plat::ERROR_SEEK);
   if (!(flags & kBlockStale) && q >= block_start && q - block_start <= block_fill) {
     cursor = q - block_start;
@@ -177,6 +204,7 @@ uint32_t BufferedFile::cut(uint32_t q) {
   if (error == 0) error = sys::seek(handle, q);
   if (error == 0) error = sys::write(handle, "", 0, count);
   if (error == 0) error = sys::cut(handle);
+  note_position(error, q);
   block_start = 0;
   if (buffering()) {
     cursor = block_fill = 0;
@@ -190,6 +218,7 @@ uint32_t BufferedFile::size() {
   uint32_t error = sys::tell(handle, at);
   if (error == 0) error = sys::size(handle, bytes);
   uint32_t restore = error == 0 ? sys::seek(handle, at) : 0;
+  if (error != 0 || restore != 0) note_position(1, 0);  // somewhere unknown
   keep(error != 0 ? error : restore);
   return error == 0 ? bytes : 0;
 }

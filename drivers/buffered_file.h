@@ -18,6 +18,7 @@ enum BufferedFlag : uint8_t {
   kBufferingOn = 0x2,
   kOwnsBuffer = 0x4,    // the buffer is a runtime heap block of this object
   kBlockStale = 0x8,    // the block must be read again before it is used
+  kPositionKnown = 0x10,  // system_position is where the system's position is
 };
 
 // Buffering switch of lend_buffer.
@@ -34,6 +35,9 @@ inline constexpr int kBufferingSwitchOff = 1;
 //   capacity     size of the buffer
 //   buffer       the block buffer
 //   flags        BufferedFlag bits
+//   system_position  the system's file position, while kPositionKnown is set:
+//                the block reads and writes of a file read or written from
+//                start to end then need no seek of their own
 struct BufferedFile {
   plat::HANDLE handle;
   uint32_t last_error;
@@ -44,6 +48,7 @@ struct BufferedFile {
   uint32_t capacity;
   unsigned char* buffer;
   uint8_t flags;
+  uint32_t system_position;
 
   void init();
   // Opens an existing file with a driver open mode.
@@ -97,6 +102,13 @@ struct BufferedFile {
 
  private:
   uint32_t keep(uint32_t error) { return last_error = error; }
+  // The system seek to q, left out when the position is known to be q.
+  uint32_t seek_system(uint32_t q);
+  // After a system call that moved the position to q (error 0), or left it
+  // unknown (any other error).
+  void note_position(uint32_t error, uint32_t q);
+  // After a system read or write of `count` bytes at the position.
+  void advance_position(uint32_t error, uint32_t count);
   uint32_t write_out();
   const unsigned char* fetch(uint32_t n, uint32_t q);
 };
