@@ -65,7 +65,8 @@ std::int32_t ErrorState::post(std::int32_t c, std::string_view detail) {
   shown = shown.substr(0, error_message_width - 1);
   std::memcpy(fields_.message, shown.data(), shown.size());
   std::size_t room = error_message_width - 1 - shown.size();
-  std::memcpy(fields_.message + shown.size(), detail.data(), std::min(room, detail.size()));
+  if (!detail.empty())  // an empty view may carry a null pointer
+    std::memcpy(fields_.message + shown.size(), detail.data(), std::min(room, detail.size()));
 
   fields_.code = code;
   // Taken again: looking the message up may have touched the system's value.

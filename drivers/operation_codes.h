@@ -9,7 +9,7 @@ namespace drv {
 
 // The enumerators carry an OP_ prefix because two of the names (EOF, NULL)
 // are macros of the C library.
-// ORDER: kOperationNames in operation_codes.cpp and kRuleTable in rule_table.cpp.
+// ORDER: kOperationNames in operation_codes.cpp and kRuleTable in rule_table.h.
 enum Op : int32_t {
   OP_NONE = 0,
   OP_ADD = 1,
