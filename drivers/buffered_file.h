@@ -80,6 +80,15 @@ struct BufferedFile {
     last_error = 0;
     return buffer + at;
   }
+  // take_held of one byte, the byte itself; -1 when the block does not hold
+  // it. A q before the block wraps to an offset past its fill.
+  int take_held_byte(uint32_t q) {
+    uint32_t at = q - block_start;
+    if ((flags & (kBufferingOn | kBlockStale)) != kBufferingOn || at >= block_fill) return -1;
+    cursor = at + 1;
+    last_error = 0;
+    return buffer[at];
+  }
   // A seek to q and a read of up to n bytes; a block that holds them serves
   // them inline.
   int32_t read_at(void* destination, uint32_t n, uint32_t q) {

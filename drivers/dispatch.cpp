@@ -72,6 +72,7 @@ int32_t create_instance(const DriverDescriptor& driver, FileDeclaration* file) {
   inst->memo_count = file->memo_count;
   inst->memos = file->memos;
   inst->driver = &driver;
+  inst->steady_state = kNotSteady;
   inst->declaration = file;
   file->instance = inst;
   trace_setup(*inst);
@@ -234,6 +235,7 @@ int32_t dispatch_fully(const DriverDescriptor& driver, int32_t code, FileDeclara
   FileInstance* inst = file->instance;
   uint32_t started = 0;
   if (inst) {
+    inst->steady_state = kNotSteady;
     assert(state_is_consistent(inst->state));
     if (inst->trace_on) started = centiseconds();
     error = check_and_perform(*inst, op);

@@ -40,16 +40,18 @@ inline constexpr uint8_t kFullDispatchClasses =
 // The instance of an operation whose every step but the operation itself is
 // settled at once: no stale check, string, key or string result, the
 // caller's own declaration, an instance that is not traced and a state that
-// passes the rules without a question. Null for anything else.
+// passes the rules without a question. Null for anything else. The instance
+// returned is no longer in the steady NEXT of the driver entry.
 inline FileInstance* quick_instance(const DriverDescriptor& driver, int32_t code,
                                     FileDeclaration* declared) {
   if (uint32_t(code) > uint32_t(kLastOperation) || code == OP_QUERY_VIEW ||
       (kOperationClasses[code] & kFullDispatchClasses))
     return nullptr;
-  if ((declared->attributes & kDeclThread) && t_thread_number != 1) return nullptr;
+  if (!works_on_declared(declared)) return nullptr;
   FileInstance* inst = declared->instance;
   if (!inst || inst->driver != &driver || inst->trace_on || !passes_quickly(code, inst->state))
     return nullptr;
+  inst->steady_state = kNotSteady;
   return inst;
 }
 

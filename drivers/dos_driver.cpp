@@ -182,13 +182,80 @@ const DriverDescriptor kDosDescriptor = {
     raw_open,       close_record_file,           &kRawHandlers,  raw_option,
 };
 
+// The post actions of a NEXT that succeeded.
+constexpr uint32_t kNextPost = kRuleTable[OP_NEXT].post;
+static_assert((kNextPost & kPostDiscard) == 0, "a steady NEXT keeps its instance");
+
+// The instance of a declaration in the steady NEXT, on the thread it
+// belongs to; null otherwise.
+[[gnu::always_inline]] inline FileInstance* steady_instance(FileDeclaration* file) {
+  if (!works_on_declared(file)) return nullptr;
+  FileInstance* inst = file->instance;
+  return inst && inst->state == inst->steady_state ? inst : nullptr;
+}
+
+// A steady NEXT: of every store of a one-byte NEXT the block serves, only
+// the byte and the positions change anything. False, with nothing changed,
+// when the byte is not held.
+[[gnu::always_inline]] inline bool take_steady_byte(FileInstance& f) {
+  DriverPart& p = f.part;
+  uint32_t at = p.next_position - 1;
+  if (at >= p.file_size) return false;
+  int byte = p.file->take_held_byte(at);
+  if (byte < 0) return false;
+  f.record[0] = static_cast<unsigned char>(byte);
+  p.record_position = at;
+  p.next_position = at + 2;
+  return true;
+}
+
+// True when the next one-byte NEXT that the block serves would leave the
+// instance as it is now but for the byte and the positions: the quick path
+// of NEXT would take it, and its state update, post flags, error, sequence
+// and record flags are those it already has.
+bool is_steady_for_next(const FileInstance& f) {
+  uint32_t state = f.state, post = 0;
+  update_state(OP_NEXT, true, state, nullptr, post);
+  const DriverPart& p = f.part;
+  return f.driver == &kDosDescriptor && !f.trace_on && passes_quickly(OP_NEXT, f.state) &&
+         state == f.state && f.post == kNextPost && f.last_error == 0 &&
+         f.last_sequential == OP_NEXT && f.record_length == 1 && !(f.attributes & kInstOem) &&
+         (p.flags & (kPartShared | kPartQuickscan)) != kPartShared &&
+         (p.flags & kPartRecordCurrent) && p.record_bytes == 1 && p.file &&
+         detail::g_known_errors;
+}
+
+// NEXT by the full steps; the instance it leaves steady is marked so.
+[[gnu::noinline]] int32_t next_in_full(FileDeclaration* file, const DriverArg* args) {
+  int32_t value = dispatch_known<OP_NEXT, take_next_byte>(kDosDescriptor, file, args);
+  if (FileInstance* inst = file->instance;
+      inst && works_on_declared(file) && is_steady_for_next(*inst))
+    inst->steady_state = inst->state;
+  return value;
+}
+
+// The one step left of a steady NEXT: the error state is cleared unless it
+// is clear.
+[[gnu::always_inline]] inline int32_t settle_steady_next(FileDeclaration* file) {
+  static_assert(kNextPost & kPostClearError);
+  const ErrorState* errors = detail::g_known_errors;  // known before the run began
+  if (errors->code() != 0 || errors->failing_file() != nullptr)
+    return detail::finish_post_actions(file, kNextPost, 0);
+  return 0;
+}
+
 }  // namespace
 
 const DriverDescriptor& dos_descriptor() { return kDosDescriptor; }
 
 int32_t dos_driver(int32_t op, FileDeclaration* file, const DriverArg* args) {
-  // Files are read byte by byte with NEXT: its read is compiled in here.
-  if (op == OP_NEXT) return dispatch_known<OP_NEXT, take_next_byte>(kDosDescriptor, file, args);
+  // Files are read byte by byte with NEXT: its read is compiled in here,
+  // and a run of such reads takes each byte with no more than it changes.
+  if (op == OP_NEXT) {
+    if (FileInstance* inst = steady_instance(file); inst && take_steady_byte(*inst))
+      return settle_steady_next(file);
+    return next_in_full(file, args);
+  }
   return dispatch(kDosDescriptor, op, file, args);
 }
 

@@ -41,6 +41,9 @@ enum InstanceAttribute : uint8_t {
 
 inline constexpr uint32_t kTraceFileSize = 261;
 
+// A steady state that no instance's state ever equals.
+inline constexpr uint32_t kNotSteady = ~0u;
+
 // The driver part shared by the ASCII and DOS drivers; the text options are
 // the ASCII driver's only, the cleared record the DOS driver's only.
 struct DriverPart {
@@ -83,13 +86,19 @@ struct FileInstance {
   // Post-action flags of the operation in progress. Not beside the state:
   // the records loop reads the two apart right after writing them apart.
   uint32_t post;
+  // While `state` equals it, a one-byte NEXT that the block serves changes
+  // nothing but the byte and the positions: the last operation was such a
+  // NEXT and left the instance as the next one leaves it. Any other dispatch
+  // that reaches the instance sets it back to kNotSteady first.
+  uint32_t steady_state;
   uint8_t trace_on;
-  char trace_file[kTraceFileSize];
   uint8_t trace_details;
   void* trace_handle;
   const DriverDescriptor* driver;
   FileDeclaration* declaration;
   DriverPart part;
+  // Last, out of the way of the fields each record read touches.
+  char trace_file[kTraceFileSize];
 };
 
 }  // namespace drv

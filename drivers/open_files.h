@@ -35,9 +35,13 @@ namespace detail {
 inline thread_local uint32_t t_thread_number = 0;
 }  // namespace detail
 
+// True when the calling thread works on the declared file itself.
+inline bool works_on_declared(const FileDeclaration* file) {
+  return !(file->attributes & kDeclThread) || detail::t_thread_number == 1;
+}
+
 inline FileDeclaration* thread_declaration(FileDeclaration* file) {
-  if (!(file->attributes & kDeclThread) || detail::t_thread_number == 1) return file;
-  return thread_copy(file);
+  return works_on_declared(file) ? file : thread_copy(file);
 }
 
 }  // namespace drv

@@ -3,6 +3,7 @@
 // full dispatch does.
 #include <thread>
 
+#include "drivers/ascii_driver.h"
 #include "drivers/dispatch.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
@@ -161,6 +162,74 @@ TEST_F(record_loop_test, another_thread_reads_its_own_copy_not_the_open_instance
   EXPECT_EQ(other_error, 37);
   f.call(OP_NEXT);
   EXPECT_EQ(f.record[0], 'a');
+}
+
+// A run of byte reads: from the second read on, each is settled without the
+// dispatch steps that would change nothing. Each must still leave what the
+// full steps leave.
+TEST_F(record_loop_test, a_run_of_byte_reads_leaves_each_read_settled_as_in_full) {
+  DeclaredFile f;
+  open_bytes(f, "abcd");
+  const char expected[] = "abcd";
+  for (int i = 0; i < 4; ++i) {
+    f.call(OP_NEXT);
+    const FileInstance& inst = *f.decl.instance;
+    ASSERT_EQ(f.record[0], expected[i]) << i;
+    EXPECT_EQ(inst.post, kRuleTable[OP_NEXT].post) << i;
+    EXPECT_EQ(inst.last_error, 0) << i;
+    EXPECT_EQ(inst.last_sequential, OP_NEXT) << i;
+    EXPECT_TRUE(inst.state & kRecordCurrent) << i;
+    EXPECT_EQ(inst.steady_state, inst.state) << i;
+    EXPECT_EQ(f.call(OP_POINTERfile), i + 1) << i;
+  }
+}
+
+TEST_F(record_loop_test, any_other_operation_ends_a_run_of_byte_reads) {
+  DeclaredFile f;
+  open_bytes(f, "abcdef");
+  f.call(OP_NEXT);
+  f.call(OP_NEXT);
+  ASSERT_EQ(f.decl.instance->steady_state, f.decl.instance->state);
+  EXPECT_EQ(f.call(OP_BYTES), 1);
+  EXPECT_EQ(f.decl.instance->steady_state, kNotSteady);
+  EXPECT_EQ(f.decl.instance->post, kRuleTable[OP_BYTES].post);
+  f.call(OP_NEXT);  // settled in full again: the post flags are NEXT's
+  EXPECT_EQ(f.record[0], 'c');
+  EXPECT_EQ(f.decl.instance->post, kRuleTable[OP_NEXT].post);
+  // Through another driver's entry, on the same instance.
+  ascii_driver(OP_SETfile, &f.decl, nullptr);
+  EXPECT_EQ(f.decl.instance->steady_state, kNotSteady);
+  f.call(OP_NEXT);
+  EXPECT_EQ(f.record[0], 'a');
+}
+
+TEST_F(record_loop_test, a_failed_byte_read_ends_the_run_and_is_posted) {
+  DeclaredFile f;
+  open_bytes(f, "ab");
+  f.call(OP_NEXT);
+  f.call(OP_NEXT);
+  f.call(OP_NEXT);
+  EXPECT_EQ(error_code(), 33);
+  EXPECT_EQ(f.decl.instance->last_error, 33);
+  EXPECT_EQ(f.decl.instance->steady_state, kNotSteady);
+  EXPECT_FALSE(f.decl.instance->state & kRecordCurrent);
+  f.call(OP_SETfile);
+  f.call(OP_NEXT);
+  EXPECT_EQ(error_code(), 0);
+  EXPECT_EQ(f.record[0], 'a');
+  EXPECT_EQ(f.decl.instance->last_error, 0);
+}
+
+TEST_F(record_loop_test, byte_reads_of_a_traced_file_take_every_step) {
+  DeclaredFile f;
+  open_bytes(f, "abc");
+  f.decl.instance->trace_on = 1;  // as a profile switched on at open would
+  f.decl.instance->name[0] = 0;   // but with nothing to write to
+  f.call(OP_NEXT);
+  f.call(OP_NEXT);
+  EXPECT_EQ(f.record[0], 'b');
+  EXPECT_EQ(f.decl.instance->steady_state, kNotSteady);
+  f.decl.instance->trace_on = 0;
 }
 
 TEST_F(record_loop_test, line_writes_reach_the_file_in_order) {
