@@ -80,11 +80,18 @@ struct BufferedFile {
     last_error = 0;
     return buffer + at;
   }
-  // take_held of one byte, the byte itself; -1 when the block does not hold
-  // it. A q before the block wraps to an offset past its fill.
-  int take_held_byte(uint32_t q) {
+  // The end of the bytes that the block holds from q on: take_held of one
+  // byte at any position from q up to it finds it. q when the block does not
+  // hold q.
+  uint32_t held_until(uint32_t q) const {
+    if ((flags & (kBufferingOn | kBlockStale)) != kBufferingOn || q < block_start ||
+        q - block_start >= block_fill)
+      return q;
+    return block_start + block_fill;
+  }
+  // take_held of one byte at q, which held_until has shown to be held.
+  unsigned char take_known_byte(uint32_t q) {
     uint32_t at = q - block_start;
-    if ((flags & (kBufferingOn | kBlockStale)) != kBufferingOn || at >= block_fill) return -1;
     cursor = at + 1;
     last_error = 0;
     return buffer[at];

@@ -200,10 +200,8 @@ static_assert((kNextPost & kPostDiscard) == 0, "a steady NEXT keeps its instance
 [[gnu::always_inline]] inline bool take_steady_byte(FileInstance& f) {
   DriverPart& p = f.part;
   uint32_t at = p.next_position - 1;
-  if (at >= p.file_size) return false;
-  int byte = p.file->take_held_byte(at);
-  if (byte < 0) return false;
-  f.record[0] = static_cast<unsigned char>(byte);
+  if (at >= f.steady_limit) return false;
+  f.record[0] = p.file->take_known_byte(at);
   p.record_position = at;
   p.next_position = at + 2;
   return true;
@@ -229,8 +227,13 @@ bool is_steady_for_next(const FileInstance& f) {
 [[gnu::noinline]] int32_t next_in_full(FileDeclaration* file, const DriverArg* args) {
   int32_t value = dispatch_known<OP_NEXT, take_next_byte>(kDosDescriptor, file, args);
   if (FileInstance* inst = file->instance;
-      inst && works_on_declared(file) && is_steady_for_next(*inst))
+      inst && works_on_declared(file) && is_steady_for_next(*inst)) {
+    const DriverPart& p = inst->part;
+    uint32_t at = p.next_position - 1;
+    uint32_t held = p.file->held_until(at);
+    inst->steady_limit = held < p.file_size ? held : p.file_size;
     inst->steady_state = inst->state;
+  }
   return value;
 }
 

@@ -91,6 +91,9 @@ struct FileInstance {
   // NEXT and left the instance as the next one leaves it. Any other dispatch
   // that reaches the instance sets it back to kNotSteady first.
   uint32_t steady_state;
+  // The position before which the steady NEXTs find their byte in the block
+  // and in the file: the least of the block's end and the file size.
+  uint32_t steady_limit;
   uint8_t trace_on;
   uint8_t trace_details;
   void* trace_handle;
