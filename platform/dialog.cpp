@@ -7,10 +7,10 @@
 #include <string>
 
 #include "platform/last_error.h"
+#include "platform/terminal.h"
 #include "platform/posix/system.h"
 
 // The system part of this service.
-#include "platform/posix/dialog.inc"
 
 namespace plat {
 namespace {
@@ -67,15 +67,15 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     choices += std::string(i ? "/" : "") + buttons[i].label;
   }
   choices += std::string("] (") + buttons[preset].label + ") ";
-  detail::write_to_standard_error(detail::ansi_to_terminal(shown));
-  if (!detail::interactive()) {
-    detail::write_to_standard_error(choices + "-> " + buttons[preset].label + "\n");
+  detail::write_to_terminal(shown);
+  if (!detail::terminal_attached()) {
+    detail::write_to_terminal(choices + "-> " + buttons[preset].label + "\n");
     return buttons[preset].id;
   }
   for (;;) {
-    detail::write_to_standard_error(choices);
+    detail::write_to_terminal(choices);
     std::string answer;
-    if (!detail::read_answer(&answer)) return buttons[preset].id;  // input closed
+    if (!detail::read_terminal_line(answer)) return buttons[preset].id;  // input closed
     if (answer.find_first_not_of(" \t") == std::string::npos) return buttons[preset].id;
     int chosen = chosen_button(buttons, count, answer);
     if (chosen >= 0) return buttons[chosen].id;

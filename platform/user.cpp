@@ -12,17 +12,11 @@
 #include "platform/last_error.h"
 #include "platform/resource.h"
 #include "platform/text.h"
+#include "platform/terminal.h"
 #include "platform/window_internal.h"
 
 namespace plat {
 namespace {
-
-// --- terminal (platform/posix/user.inc) ---
-
-bool terminal_attached();
-void write_terminal(const std::string& text);
-// One line typed at the terminal, without its end; false at end of input.
-bool read_terminal_line(std::string& line);
 
 // --- shared state ---
 
@@ -360,11 +354,11 @@ int ask_terminal(HWND dialog, const std::vector<HWND>& buttons) {
   }
   shown += "\n";
   std::erase(shown, '\r');  // line breaks of the texts are "\r\n"
-  write_terminal(shown);
+  detail::write_to_terminal(shown);
   for (;;) {
-    write_terminal("Button (1-" + std::to_string(buttons.size()) + "): ");
+    detail::write_to_terminal("Button (1-" + std::to_string(buttons.size()) + "): ");
     std::string line;
-    if (!read_terminal_line(line)) return -1;
+    if (!detail::read_terminal_line(line)) return -1;
     char* end = nullptr;
     long choice = std::strtol(line.c_str(), &end, 10);
     if (end != line.c_str() && choice >= 1 && static_cast<size_t>(choice) <= buttons.size()) {
@@ -389,7 +383,7 @@ void press_default(HWND dialog) {
 void supply_input(HWND dialog, int round) {
   constexpr int rounds_with_input = 64;
   bool hooked = user().input_hook != nullptr;
-  bool asking = !hooked && terminal_attached();
+  bool asking = !hooked && detail::terminal_attached();
   if (round >= rounds_with_input || (!hooked && !asking && round > 0)) {
     EndDialog(dialog, 0);
     return;
@@ -857,4 +851,3 @@ HBRUSH GetSysColorBrush(int index) {
 
 }  // namespace plat
 
-#include "platform/posix/user.inc"
