@@ -6,7 +6,6 @@
 #include "app/message_output.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
-#include "app/runtime_seams.h"
 #include "drivers/error_state.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
@@ -113,7 +112,7 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
   static_assert(kBase64LineLength % 4 == 0);
   uint32_t group = 0, held = 0, column = 0;
   for (;;) {
-    seam::next_record(&data.input_file);
+    drv::NEXT(&data.input_file);
     if (errors.code() != 0) break;  // the end of the file, or a read error
     group = (group << 8) | data.input_byte[0];
     if (++held < 3) continue;

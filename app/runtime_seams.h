@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "drivers/file_declaration.h"
-#include "drivers/operation_codes.h"
 
 namespace ui {
 struct WindowObject;
@@ -19,11 +18,6 @@ namespace app::seam {
 // The driver entries of the ASCII and DOS drivers.
 drv::DriverEntry ascii_driver();
 drv::DriverEntry dos_driver();
-
-// NEXT on a declared file, as the statement runs it (the declaration's
-// driver entry with no arguments), compiled into the caller: the encoder
-// issues one per byte of every file it reads.
-inline void next_record(drv::FileDeclaration* file) { file->driver(drv::OP_NEXT, file, nullptr); }
 
 // Pushes the whole argument text (the command-line query with the empty
 // selector) onto the string stack.

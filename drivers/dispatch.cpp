@@ -72,7 +72,6 @@ int32_t create_instance(const DriverDescriptor& driver, FileDeclaration* file) {
   inst->memo_count = file->memo_count;
   inst->memos = file->memos;
   inst->driver = &driver;
-  inst->steady_state = kNotSteady;
   inst->declaration = file;
   file->instance = inst;
   trace_setup(*inst);
@@ -132,8 +131,7 @@ void push_result(const Operation& op) {
 // run of successful reads and writes.
 void clear_error_state() {
   ErrorState& errors = error_state();
-  detail::g_known_errors = &errors;
-  if (errors.code() != 0 || errors.failing_file() != nullptr) errors.clear();
+  if (!errors.is_clear()) errors.clear();
 }
 
 // The state update and post actions of an operation that ran (or was
@@ -235,7 +233,7 @@ int32_t dispatch_fully(const DriverDescriptor& driver, int32_t code, FileDeclara
   FileInstance* inst = file->instance;
   uint32_t started = 0;
   if (inst) {
-    inst->steady_state = kNotSteady;
+    end_steady_run(*inst);
     assert(state_is_consistent(inst->state));
     if (inst->trace_on) started = centiseconds();
     error = check_and_perform(*inst, op);

@@ -40,8 +40,8 @@ inline constexpr uint8_t kFullDispatchClasses =
 // The instance of an operation whose every step but the operation itself is
 // settled at once: no stale check, string, key or string result, the
 // caller's own declaration, an instance that is not traced and a state that
-// passes the rules without a question. Null for anything else. The instance
-// returned is no longer in the steady NEXT of the driver entry.
+// passes the rules without a question. Null for anything else. A steady
+// run of the instance returned has ended.
 inline FileInstance* quick_instance(const DriverDescriptor& driver, int32_t code,
                                     FileDeclaration* declared) {
   if (uint32_t(code) > uint32_t(kLastOperation) || code == OP_QUERY_VIEW ||
@@ -51,13 +51,9 @@ inline FileInstance* quick_instance(const DriverDescriptor& driver, int32_t code
   FileInstance* inst = declared->instance;
   if (!inst || inst->driver != &driver || inst->trace_on || !passes_quickly(code, inst->state))
     return nullptr;
-  inst->steady_state = kNotSteady;
+  end_steady_run(*inst);
   return inst;
 }
-
-// The process's error state, once an operation that cleared it has looked
-// it up (null before): a guard-free way to it for the records loop.
-inline const ErrorState* g_known_errors = nullptr;
 
 // The post actions that a run of reads and writes seldom meets: clearing an
 // error state that is not clear, and the discard. Returns `value`.
@@ -73,11 +69,8 @@ int32_t finish_post_actions(FileDeclaration* file, uint32_t post, int32_t value)
   inst.last_error = 0;
   if (post & kPostSequential) inst.last_sequential = code;
   if (post & kPostDiscard) return finish_post_actions(declared, post, value);
-  if (post & kPostClearError) {
-    const ErrorState* errors = g_known_errors;
-    if (!errors || errors->code() != 0 || errors->failing_file() != nullptr)
-      return finish_post_actions(declared, post, value);
-  }
+  if ((post & kPostClearError) && !error_state().is_clear())
+    return finish_post_actions(declared, post, value);
   return value;
 }
 

@@ -186,27 +186,6 @@ const DriverDescriptor kDosDescriptor = {
 constexpr uint32_t kNextPost = kRuleTable[OP_NEXT].post;
 static_assert((kNextPost & kPostDiscard) == 0, "a steady NEXT keeps its instance");
 
-// The instance of a declaration in the steady NEXT, on the thread it
-// belongs to; null otherwise.
-[[gnu::always_inline]] inline FileInstance* steady_instance(FileDeclaration* file) {
-  if (!works_on_declared(file)) return nullptr;
-  FileInstance* inst = file->instance;
-  return inst && inst->state == inst->steady_state ? inst : nullptr;
-}
-
-// A steady NEXT: of every store of a one-byte NEXT the block serves, only
-// the byte and the positions change anything. False, with nothing changed,
-// when the byte is not held.
-[[gnu::always_inline]] inline bool take_steady_byte(FileInstance& f) {
-  DriverPart& p = f.part;
-  uint32_t at = p.next_position - 1;
-  if (at >= f.steady_limit) return false;
-  f.record[0] = p.file->take_known_byte(at);
-  p.record_position = at;
-  p.next_position = at + 2;
-  return true;
-}
-
 // True when the next one-byte NEXT that the block serves would leave the
 // instance as it is now but for the byte and the positions: the quick path
 // of NEXT would take it, and its state update, post flags, error, sequence
@@ -219,32 +198,51 @@ bool is_steady_for_next(const FileInstance& f) {
          state == f.state && f.post == kNextPost && f.last_error == 0 &&
          f.last_sequential == OP_NEXT && f.record_length == 1 && !(f.attributes & kInstOem) &&
          (p.flags & (kPartShared | kPartQuickscan)) != kPartShared &&
-         (p.flags & kPartRecordCurrent) && p.record_bytes == 1 && p.file &&
-         detail::g_known_errors;
+         (p.flags & kPartRecordCurrent) && p.record_bytes == 1 && p.file;
 }
 
-// NEXT by the full steps; the instance it leaves steady is marked so.
-[[gnu::noinline]] int32_t next_in_full(FileDeclaration* file, const DriverArg* args) {
-  int32_t value = dispatch_known<OP_NEXT, take_next_byte>(kDosDescriptor, file, args);
-  if (FileInstance* inst = file->instance;
-      inst && works_on_declared(file) && is_steady_for_next(*inst)) {
-    const DriverPart& p = inst->part;
-    uint32_t at = p.next_position - 1;
-    uint32_t held = p.file->held_until(at);
-    inst->steady_limit = held < p.file_size ? held : p.file_size;
-    inst->steady_state = inst->state;
-  }
-  return value;
+// Starts a steady run over the bytes from the next position to the end of
+// the block or of the file, whichever comes first; none when the block does
+// not hold the next byte.
+void begin_steady_run(FileInstance& f) {
+  const DriverPart& p = f.part;
+  const BufferedFile& block = *p.file;
+  uint32_t next = p.next_position - 1;
+  uint32_t held = block.held_until(next);
+  uint32_t limit = held < p.file_size ? held : p.file_size;
+  if (limit <= next) return;
+  f.steady_next = block.buffer + (next - block.block_start);
+  f.steady_end = block.buffer + (limit - block.block_start);
 }
 
-// The one step left of a steady NEXT: the error state is cleared unless it
-// is clear.
-[[gnu::always_inline]] inline int32_t settle_steady_next(FileDeclaration* file) {
-  static_assert(kNextPost & kPostClearError);
-  const ErrorState* errors = detail::g_known_errors;  // known before the run began
-  if (errors->code() != 0 || errors->failing_file() != nullptr)
+// The instance of a declaration that a steady run may serve: its own, on
+// the thread that works on it; null otherwise.
+[[gnu::always_inline]] inline FileInstance* run_instance(FileDeclaration* file) {
+  return works_on_declared(file) ? file->instance : nullptr;
+}
+
+// A byte of the steady run, taken: the run's next and the record's byte, in
+// that order, so that the store of the byte (which may alias anything) does
+// not make the run's next be read again.
+[[gnu::always_inline]] inline void take_steady_byte(FileInstance& f) {
+  const unsigned char* at = f.steady_next;
+  f.steady_next = at + 1;
+  f.record[0] = *at;
+}
+
+// A NEXT that the steady run does not finish at once. Either the run has
+// the byte and only the error state is left to clear, or the NEXT takes
+// the full steps, and an instance it leaves steady starts a run.
+[[gnu::noinline]] int32_t next_outside_run(FileDeclaration* file, const DriverArg* args) {
+  FileInstance* inst = run_instance(file);
+  if (inst && inst->steady_next != inst->steady_end) {
+    take_steady_byte(*inst);
     return detail::finish_post_actions(file, kNextPost, 0);
-  return 0;
+  }
+  int32_t value = dispatch_known<OP_NEXT, take_next_byte>(kDosDescriptor, file, args);
+  inst = run_instance(file);
+  if (inst && is_steady_for_next(*inst)) begin_steady_run(*inst);
+  return value;
 }
 
 }  // namespace
@@ -252,12 +250,17 @@ bool is_steady_for_next(const FileInstance& f) {
 const DriverDescriptor& dos_descriptor() { return kDosDescriptor; }
 
 int32_t dos_driver(int32_t op, FileDeclaration* file, const DriverArg* args) {
-  // Files are read byte by byte with NEXT: its read is compiled in here,
-  // and a run of such reads takes each byte with no more than it changes.
-  if (op == OP_NEXT) {
-    if (FileInstance* inst = steady_instance(file); inst && take_steady_byte(*inst))
-      return settle_steady_next(file);
-    return next_in_full(file, args);
+  // Files are read byte by byte with NEXT: a run of such reads takes each
+  // byte with no more than it changes. Of the steps after it, only the
+  // clearing of the error state could change anything, and the state is
+  // seldom anything but clear.
+  static_assert(kNextPost & kPostClearError);
+  if (op == OP_NEXT) [[likely]] {
+    FileInstance* inst = run_instance(file);
+    if (!inst || inst->steady_next == inst->steady_end || !error_state().is_clear()) [[unlikely]]
+      return next_outside_run(file, args);
+    take_steady_byte(*inst);
+    return 0;
   }
   return dispatch(kDosDescriptor, op, file, args);
 }

@@ -29,12 +29,6 @@ void append(MessageText& out, std::string_view text) {
 
 }  // namespace
 
-ErrorFields::ErrorFields() {
-  fill_blank(message, error_message_width);
-  fill_blank(file_error_message, file_error_message_width);
-  fill_blank(file_error_code, file_error_code_width);
-}
-
 // A saved copy of the state on the save/restore stack (runtime heap).
 struct ErrorState::Saved {
   ErrorFields fields;
@@ -71,11 +65,14 @@ std::int32_t ErrorState::post(std::int32_t c, std::string_view detail) {
   fields_.code = code;
   // Taken again: looking the message up may have touched the system's value.
   fields_.system_error = plat::GetLastError();
-  notify();
+  changed();
   return code;
 }
 
-void ErrorState::note_failing_file(const FileDeclaration* file) { fields_.failing_file = file; }
+void ErrorState::note_failing_file(const FileDeclaration* file) {
+  fields_.failing_file = file;
+  keep_clear_flag();
+}
 
 void ErrorState::clear() {
   fields_.code = err::none;
@@ -83,7 +80,7 @@ void ErrorState::clear() {
   clear_text(fields_.message, error_message_width);
   clear_text(fields_.file_error_message, file_error_message_width);
   clear_text(fields_.file_error_code, file_error_code_width);
-  notify();
+  changed();
 }
 
 void ErrorState::save() {
@@ -107,6 +104,7 @@ void ErrorState::restore() {
   if (saved_ == nullptr) return;
   Saved* top = saved_;
   fields_ = top->fields;
+  keep_clear_flag();
   saved_ = top->link;
   life::release(top);
 }
@@ -130,7 +128,12 @@ MessageText ErrorState::message_of(std::int32_t c) const {
   return out;
 }
 
-void ErrorState::notify() const {
+void ErrorState::keep_clear_flag() {
+  clear_ = fields_.code == err::none && fields_.failing_file == nullptr;
+}
+
+void ErrorState::changed() {
+  keep_clear_flag();
   if (change_hook_ != nullptr) change_hook_(*this);
 }
 
@@ -138,13 +141,11 @@ void ErrorState::reset() {
   drop_saved();
   lost_saves_ = 0;
   fields_ = ErrorFields();
+  keep_clear_flag();
   override_ = nullptr;
   change_hook_ = nullptr;
 }
 
-ErrorState& error_state() {
-  static ErrorState state;
-  return state;
-}
+constinit ErrorState detail::g_error_state;
 
 }  // namespace drv

@@ -112,12 +112,18 @@ struct ErrorFields {
   char message[error_message_width];
   char file_error_message[file_error_message_width];
   char file_error_code[file_error_code_width];
-  ErrorFields();
+  // Texts blank. Constant, so that the process's state needs no run-time
+  // construction.
+  constexpr ErrorFields() {
+    for (char& c : message) c = ' ';
+    for (char& c : file_error_message) c = ' ';
+    for (char& c : file_error_code) c = ' ';
+  }
 };
 
 class ErrorState {
  public:
-  ErrorState() = default;
+  constexpr ErrorState() = default;
   ~ErrorState();
   ErrorState(const ErrorState&) = delete;
   ErrorState& operator=(const ErrorState&) = delete;
@@ -137,6 +143,10 @@ class ErrorState {
   void restore();
 
   std::int32_t code() const { return fields_.code; }
+  // Code 0 and no failing file: what clearing leaves. One flag, kept with
+  // every change, since the records loop asks it for every record it reads
+  // or writes and clears a state that is seldom anything but clear.
+  bool is_clear() const { return clear_; }
   std::uint32_t system_error() const { return fields_.system_error; }
   const FileDeclaration* failing_file() const { return fields_.failing_file; }
   // The error message field, space-padded to 80 characters.
@@ -163,17 +173,27 @@ class ErrorState {
 
  private:
   struct Saved;
-  void notify() const;
+  // After every change of the code or the failing file.
+  void keep_clear_flag();
+  // After a post or a clear: keeps the clear flag and calls the change hook.
+  void changed();
   void drop_saved();
 
   ErrorFields fields_;
+  bool clear_ = true;
   Saved* saved_ = nullptr;
   std::uint32_t lost_saves_ = 0;  // saves that found no memory
   MessageOverride override_ = nullptr;
   void (*change_hook_)(const ErrorState&) = nullptr;
 };
 
+namespace detail {
+// Constant-initialized: a statement reaches it at a fixed address with no
+// first-use check, and it outlives every object that may post at exit.
+extern constinit ErrorState g_error_state;
+}  // namespace detail
+
 // The process-wide error state.
-ErrorState& error_state();
+inline ErrorState& error_state() { return detail::g_error_state; }
 
 }  // namespace drv

@@ -55,8 +55,6 @@ FileDeclaration* CREATE(FileDeclaration* file) { return statement(file, OP_CREAT
 FileDeclaration* CLOSE(FileDeclaration* file) { return statement(file, OP_CLOSE); }
 FileDeclaration* REMOVE(FileDeclaration* file) { return statement(file, OP_REMOVE); }
 FileDeclaration* SET(FileDeclaration* file) { return statement(file, OP_SETfile); }
-FileDeclaration* NEXT(FileDeclaration* file) { return statement(file, OP_NEXT); }
-FileDeclaration* ADD(FileDeclaration* file) { return statement(file, OP_ADD); }
 FileDeclaration* COMMIT(FileDeclaration* file) { return statement(file, OP_COMMIT); }
 FileDeclaration* ROLLBACK(FileDeclaration* file) { return statement(file, OP_ROLLBACK); }
 FileDeclaration* UNLOCK(FileDeclaration* file) { return statement(file, OP_UNLOCK); }

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "drivers/operation_codes.h"
+
 namespace drv {
 
 struct FileDeclaration;
@@ -113,8 +115,6 @@ FileDeclaration* CREATE(FileDeclaration* file);
 FileDeclaration* CLOSE(FileDeclaration* file);
 FileDeclaration* REMOVE(FileDeclaration* file);
 FileDeclaration* SET(FileDeclaration* file);
-FileDeclaration* NEXT(FileDeclaration* file);
-FileDeclaration* ADD(FileDeclaration* file);
 FileDeclaration* COMMIT(FileDeclaration* file);
 FileDeclaration* ROLLBACK(FileDeclaration* file);
 FileDeclaration* UNLOCK(FileDeclaration* file);
@@ -122,6 +122,16 @@ FileDeclaration* BUILDevent(FileDeclaration* file);
 FileDeclaration* SET_PROPERTY(FileDeclaration* file);
 FileDeclaration* GET_PROPERTY(FileDeclaration* file);
 FileDeclaration* COUNTRECORDS(FileDeclaration* file);
+// The record statements, compiled into the caller: a program runs one for
+// every record it reads or writes.
+inline FileDeclaration* NEXT(FileDeclaration* file) {
+  file->driver(OP_NEXT, file, nullptr);
+  return file;
+}
+inline FileDeclaration* ADD(FileDeclaration* file) {
+  file->driver(OP_ADD, file, nullptr);
+  return file;
+}
 
 // Statements on file names, which call no driver: REMOVE(name) pops the name
 // from the string stack and deletes the file; COPY(name, new name) pops the

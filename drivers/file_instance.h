@@ -41,9 +41,6 @@ enum InstanceAttribute : uint8_t {
 
 inline constexpr uint32_t kTraceFileSize = 261;
 
-// A steady state that no instance's state ever equals.
-inline constexpr uint32_t kNotSteady = ~0u;
-
 // The driver part shared by the ASCII and DOS drivers; the text options are
 // the ASCII driver's only, the cleared record the DOS driver's only.
 struct DriverPart {
@@ -86,14 +83,14 @@ struct FileInstance {
   // Post-action flags of the operation in progress. Not beside the state:
   // the records loop reads the two apart right after writing them apart.
   uint32_t post;
-  // While `state` equals it, a one-byte NEXT that the block serves changes
-  // nothing but the byte and the positions: the last operation was such a
-  // NEXT and left the instance as the next one leaves it. Any other dispatch
-  // that reaches the instance sets it back to kNotSteady first.
-  uint32_t steady_state;
-  // The position before which the steady NEXTs find their byte in the block
-  // and in the file: the least of the block's end and the file size.
-  uint32_t steady_limit;
+  // A steady run of one-byte NEXTs: while steady_next is short of
+  // steady_end, a NEXT takes the byte at steady_next from the block and
+  // changes nothing else that it would not leave as it is, but for the
+  // record position, the next position and the block's cursor, which the
+  // run leaves unwritten until it ends. Both null outside a run. Every
+  // dispatch that reaches the instance ends the run first.
+  const unsigned char* steady_next;
+  const unsigned char* steady_end;
   uint8_t trace_on;
   uint8_t trace_details;
   void* trace_handle;
@@ -103,5 +100,19 @@ struct FileInstance {
   // Last, out of the way of the fields each record read touches.
   char trace_file[kTraceFileSize];
 };
+
+// Ends a steady run, if one is going: the positions take the values the
+// run's last byte gave them.
+inline void end_steady_run(FileInstance& f) {
+  if (!f.steady_end) return;
+  DriverPart& p = f.part;
+  BufferedFile& block = *p.file;
+  uint32_t cursor = uint32_t(f.steady_next - block.buffer);
+  uint32_t next = block.block_start + cursor;  // the byte the next NEXT reads
+  block.cursor = cursor;
+  p.next_position = next + 1;
+  p.record_position = next - 1;
+  f.steady_next = f.steady_end = nullptr;
+}
 
 }  // namespace drv

@@ -76,6 +76,35 @@ TEST(error_state_test, clear_keeps_the_system_error_and_blanks_the_rest) {
   EXPECT_EQ(state.message(), std::string(80, ' '));
 }
 
+// The flag the records loop tests must follow the code and the failing file
+// through every change, the saved copies included.
+TEST(error_state_test, is_clear_follows_code_and_failing_file_through_every_change) {
+  ErrorState state;
+  auto* file = reinterpret_cast<const drv::FileDeclaration*>(&state);
+  EXPECT_TRUE(state.is_clear());
+  state.note_failing_file(file);  // a failing file alone is not clear
+  EXPECT_FALSE(state.is_clear());
+  state.clear();
+  EXPECT_TRUE(state.is_clear());
+  state.post(33);
+  EXPECT_FALSE(state.is_clear());
+  state.save();
+  state.clear();
+  EXPECT_TRUE(state.is_clear());
+  state.restore();
+  EXPECT_FALSE(state.is_clear());
+  state.save();
+  state.clear();
+  state.save();
+  state.post(5);
+  state.restore();
+  EXPECT_TRUE(state.is_clear());
+  state.restore();
+  EXPECT_FALSE(state.is_clear());
+  state.reset();
+  EXPECT_TRUE(state.is_clear());
+}
+
 TEST(error_state_test, override_wins_and_leading_blanks_are_skipped_in_the_field) {
   ErrorState state;
   state.set_message_override(&override_file_not_found);
