@@ -179,8 +179,10 @@ class ErrorState {
   void changed();
   void drop_saved();
 
-  ErrorFields fields_;
+  // Ahead of the fields, on the line of the code that a statement's caller
+  // reads next.
   bool clear_ = true;
+  ErrorFields fields_;
   Saved* saved_ = nullptr;
   std::uint32_t lost_saves_ = 0;  // saves that found no memory
   MessageOverride override_ = nullptr;

@@ -69,6 +69,15 @@ struct FileInstance {
   char* driver_string;
   uint8_t attributes;   // InstanceAttribute bits
   unsigned char* record;
+  // A steady run of one-byte NEXTs: while steady_next is short of
+  // steady_end, a NEXT takes the byte at steady_next from the block and
+  // changes nothing else that it would not leave as it is, but for the
+  // record position, the next position and the block's cursor, which the
+  // run leaves unwritten until it ends. Both null outside a run. Every
+  // dispatch that reaches the instance ends the run first. Beside the record,
+  // which a NEXT of the run writes.
+  const unsigned char* steady_next;
+  const unsigned char* steady_end;
   uint32_t record_length;
   uint32_t key_count;
   KeyDescriptor* keys;
@@ -83,14 +92,6 @@ struct FileInstance {
   // Post-action flags of the operation in progress. Not beside the state:
   // the records loop reads the two apart right after writing them apart.
   uint32_t post;
-  // A steady run of one-byte NEXTs: while steady_next is short of
-  // steady_end, a NEXT takes the byte at steady_next from the block and
-  // changes nothing else that it would not leave as it is, but for the
-  // record position, the next position and the block's cursor, which the
-  // run leaves unwritten until it ends. Both null outside a run. Every
-  // dispatch that reaches the instance ends the run first.
-  const unsigned char* steady_next;
-  const unsigned char* steady_end;
   uint8_t trace_on;
   uint8_t trace_details;
   void* trace_handle;

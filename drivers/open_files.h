@@ -37,8 +37,9 @@ inline thread_local uint32_t t_thread_number = 0;
 
 // True when the calling thread works on the declared file itself: any file
 // but a THREAD file, which the main thread alone works on. Asked once for
-// every record read or written, so it is one product, tested once: nonzero
-// only for a THREAD file on a thread other than the main one.
+// every record read or written, so it is one product, tested once, rather
+// than two tests with a branch between them: nonzero only for a THREAD file
+// on a thread other than the main one.
 inline bool works_on_declared(const FileDeclaration* file) {
   return uint64_t(file->attributes & kDeclThread) * (detail::t_thread_number ^ 1u) == 0;
 }
