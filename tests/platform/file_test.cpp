@@ -111,6 +111,95 @@ TEST_F(file_test, reads_writes_seeks_and_cuts) {
   EXPECT_EQ(read_text("data.bin"), "0123");
 }
 
+// Bytes 0..n-1 of a pattern that does not repeat within a read-ahead.
+static std::string pattern(size_t n) {
+  std::string bytes(n, '\0');
+  for (size_t i = 0; i < n; ++i) bytes[i] = char((i * 7 + i / 251) & 0xFF);
+  return bytes;
+}
+
+// A handle that only reads, with writers denied, reads ahead of its caller:
+// block-sized reads take few system reads and the position stays the
+// caller's.
+TEST_F(file_test, a_read_only_handle_with_writers_denied_reads_ahead) {
+  const std::string bytes = pattern(200000);
+  write_text("in.bin", bytes);
+  HANDLE h = open_for("in.bin", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  uint64_t reads = syscall_calls(syscall_id::read);
+  std::string got;
+  char block[1024];
+  DWORD n = 0;
+  do {
+    ASSERT_TRUE(ReadFile(h, block, sizeof block, &n, nullptr));
+    got.append(block, n);
+  } while (n > 0);
+  EXPECT_EQ(got, bytes);
+  EXPECT_LT(syscall_calls(syscall_id::read) - reads, 10u);  // not one per block
+  EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 200000u);
+
+  // Positions are the caller's, not the read-ahead's.
+  EXPECT_EQ(SetFilePointer(h, 1000, nullptr, FILE_BEGIN), 1000u);
+  ASSERT_TRUE(ReadFile(h, block, 10, &n, nullptr));
+  EXPECT_EQ(std::string(block, n), bytes.substr(1000, 10));
+  EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 1010u);
+  EXPECT_EQ(SetFilePointer(h, -10, nullptr, FILE_CURRENT), 1000u);
+  ASSERT_TRUE(ReadFile(h, block, 4, &n, nullptr));
+  EXPECT_EQ(std::string(block, n), bytes.substr(1000, 4));
+  EXPECT_EQ(SetFilePointer(h, -3, nullptr, FILE_END), 199997u);
+  ASSERT_TRUE(ReadFile(h, block, sizeof block, &n, nullptr));
+  EXPECT_EQ(std::string(block, n), bytes.substr(199997));
+
+  // A read as large as the read-ahead goes straight to the caller.
+  std::string whole(bytes.size(), '\0');
+  SetFilePointer(h, 5, nullptr, FILE_BEGIN);
+  ASSERT_TRUE(ReadFile(h, whole.data(), DWORD(whole.size()), &n, nullptr));
+  EXPECT_EQ(whole.substr(0, n), bytes.substr(5));
+  CloseHandle(h);
+}
+
+// The bytes read ahead are handed out before the error of the system read
+// that would have read on, as a read straight from the file would.
+TEST_F(file_test, a_read_error_ahead_of_the_caller_comes_after_the_bytes_before_it) {
+  const std::string bytes = pattern(70000);
+  write_text("in.bin", bytes);
+  HANDLE h = open_for("in.bin", GENERIC_READ, 0, OPEN_EXISTING);
+  char block[1000];
+  DWORD n = 0;
+  for (int i = 0; i < 65; ++i) ASSERT_TRUE(ReadFile(h, block, sizeof block, &n, nullptr));
+  syscall_guard guard;
+  fail_syscall(syscall_id::read, 1, std::errc::io_error);
+  EXPECT_FALSE(ReadFile(h, block, sizeof block, &n, nullptr));
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_IO_DEVICE));
+  ASSERT_EQ(n, 536u);  // what was held of the 64 KiB read ahead
+  EXPECT_EQ(std::string(block, n), bytes.substr(65000, 536));
+  EXPECT_EQ(SetFilePointer(h, 0, nullptr, FILE_CURRENT), 65536u);
+  ASSERT_TRUE(ReadFile(h, block, sizeof block, &n, nullptr));  // the next read goes on
+  EXPECT_EQ(std::string(block, n), bytes.substr(65536, 1000));
+  CloseHandle(h);
+}
+
+// A handle whose file another handle may write reads no further than asked:
+// it sees what was written after its last read.
+TEST_F(file_test, a_handle_that_lets_others_write_sees_their_writes) {
+  write_text("shared.bin", "aaaa");
+  HANDLE reader =
+      open_for("shared.bin", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  HANDLE writer =
+      open_for("shared.bin", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  char c = 0;
+  DWORD n = 0;
+  ASSERT_TRUE(ReadFile(reader, &c, 1, &n, nullptr));
+  SetFilePointer(writer, 1, nullptr, FILE_BEGIN);
+  ASSERT_TRUE(WriteFile(writer, "b", 1, &n, nullptr));
+  ASSERT_TRUE(ReadFile(reader, &c, 1, &n, nullptr));
+  EXPECT_EQ(c, 'b');
+  CloseHandle(writer);
+  CloseHandle(reader);
+}
+
 TEST_F(file_test, positions_past_4_gib_need_the_high_half) {
   HANDLE h = open_for("big.dat", GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
   LONG high = 1;
