@@ -217,7 +217,7 @@ void begin_steady_run(FileInstance& f) {
 
 // The instance of a declaration that a steady run may serve: its own, on
 // the thread that works on it; null otherwise.
-[[gnu::always_inline]] inline FileInstance* run_instance(FileDeclaration* file) {
+[[gnu::always_inline]] inline FileInstance* own_instance(FileDeclaration* file) {
   return works_on_declared(file) ? file->instance : nullptr;
 }
 
@@ -234,13 +234,13 @@ void begin_steady_run(FileInstance& f) {
 // the byte and only the error state is left to clear, or the NEXT takes
 // the full steps, and an instance it leaves steady starts a run.
 [[gnu::noinline]] int32_t next_outside_run(FileDeclaration* file, const DriverArg* args) {
-  FileInstance* inst = run_instance(file);
+  FileInstance* inst = own_instance(file);
   if (inst && inst->steady_next != inst->steady_end) {
     take_steady_byte(*inst);
     return detail::finish_post_actions(file, kNextPost, 0);
   }
   int32_t value = dispatch_known<OP_NEXT, take_next_byte>(kDosDescriptor, file, args);
-  inst = run_instance(file);
+  inst = own_instance(file);
   if (inst && is_steady_for_next(*inst)) begin_steady_run(*inst);
   return value;
 }
@@ -256,7 +256,7 @@ int32_t dos_driver(int32_t op, FileDeclaration* file, const DriverArg* args) {
   // seldom anything but clear.
   static_assert(kNextPost & kPostClearError);
   if (op == OP_NEXT) [[likely]] {
-    FileInstance* inst = run_instance(file);
+    FileInstance* inst = own_instance(file);
     if (!inst || inst->steady_next == inst->steady_end || !error_state().is_clear()) [[unlikely]]
       return next_outside_run(file, args);
     take_steady_byte(*inst);
