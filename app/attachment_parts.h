@@ -18,14 +18,9 @@ inline constexpr uint8_t kOutputNotOpened = 2;
 // is already open.
 uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_view output);
 
-// The text after the last separator (backslash or slash) of a path; the whole
-// path when it has none. For image references a separator at the very end
-// does not count.
-std::string_view base_name(std::string_view path, bool ignore_trailing_separator = false);
-
-// Each writer returns false after it met a file it could not encode: the
-// message file is then closed and removed, the cursor restored, and the
-// failure noted for the caller.
+// Each writer returns false after it met a file it could not encode or a
+// line it could not write: the failure is noted for the caller and the work
+// copy removed; the caller gives up the message.
 bool write_attachment_parts();
 bool write_image_parts();
 void write_sound_part(std::string_view sound_file);

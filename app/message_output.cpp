@@ -3,7 +3,11 @@
 #include <cstring>
 
 #include "app/program_data.h"
+#include "app/run_outcome.h"
+#include "drivers/error_state.h"
+#include "drivers/file_declaration.h"
 #include "platform/dialog.h"
+#include "platform/unfinished_files.h"
 #include "runtime/number_text.h"
 #include "runtime/string_value.h"
 
@@ -13,6 +17,17 @@ namespace {
 
 // The wait cursor loaded by show_wait_cursor, null while none is shown.
 plat::HCURSOR wait_cursor = nullptr;
+
+// Read and write, others denied writing: no second writer while the draft
+// is being written.
+constexpr int32_t kMessageOpenMode = 0x22;
+
+void note_write_failure() {
+  ProgramData& data = program_data();
+  const drv::ErrorState& errors = drv::error_state();
+  run_outcome().note_failure(FailedFile::message_write, clipped(data.message_name, kFileNameSize), errors.code(),
+                             errors.system_error());
+}
 
 }  // namespace
 
@@ -32,7 +47,51 @@ void write_line(std::initializer_list<std::string_view> pieces) {
   append_message_record();
 }
 
-void append_message_record() { drv::ADD(&program_data().message_file); }
+void append_message_record() {
+  drv::ADD(&program_data().message_file);
+  if (!drv::error_state().is_clear()) note_write_failure();
+}
+
+bool message_intact() { return !run_outcome().message_write_failed(); }
+
+bool open_message_file(std::string_view name) {
+  ProgramData& data = program_data();
+  rt::assign_string(data.message_name, kFileNameSize, name.data(), static_cast<uint32_t>(name.size()));
+  drv::REMOVE(&data.message_file);  // a missing file is no concern here
+  drv::CREATE(&data.message_file);
+  drv::error_state().clear();
+  drv::OPEN(&data.message_file, kMessageOpenMode);
+  const int32_t code = drv::error_state().code();
+  if (code != 0) {
+    run_outcome().note_failure(FailedFile::message, name, code);
+    return false;
+  }
+  // The name as the file calls take it: the clipped name variable.
+  char path[kFileNameSize + 1];
+  const std::string_view used = clipped(data.message_name, kFileNameSize);
+  std::memcpy(path, used.data(), used.size());
+  path[used.size()] = '\0';
+  plat::mark_unfinished(plat::unfinished_file::draft, path);
+  return true;
+}
+
+bool close_message_file() {
+  ProgramData& data = program_data();
+  drv::CLOSE(&data.message_file);
+  if (!drv::error_state().is_clear()) {
+    note_write_failure();
+    drv::REMOVE(&data.message_file);
+  }
+  plat::mark_finished(plat::unfinished_file::draft);
+  return message_intact();
+}
+
+void abandon_message_file() {
+  ProgramData& data = program_data();
+  drv::CLOSE(&data.message_file);
+  drv::REMOVE(&data.message_file);
+  plat::mark_finished(plat::unfinished_file::draft);
+}
 
 void show_wait_cursor() {
   if (wait_cursor == nullptr) wait_cursor = plat::LoadCursorA(nullptr, plat::IDC_WAIT);

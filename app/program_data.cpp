@@ -17,12 +17,12 @@ namespace {
 
 ProgramData the_data;
 
-// A record of one field named LINE.
+// A record of one field, labelled with the file's prefix ("OUED:LINE").
 void describe_record(unsigned char (&descriptor)[kDescriptorCapacity], drv::FieldType type,
-                     uint32_t size) {
+                     const char* label, uint32_t size) {
   drv::DescriptorWriter writer(descriptor, kDescriptorCapacity);
   writer.begin_group();
-  writer.field(type, "LINE", size);
+  writer.field(type, label, size);
   writer.end_group();
 }
 
@@ -56,8 +56,8 @@ void ProgramData::initialise() {
   rt::fill_spaces(input_name, kFileNameSize);
   rt::fill_spaces(reinterpret_cast<char*>(message_line), kMessageLineSize);
   input_byte[0] = 0;
-  describe_record(message_descriptor, drv::FT_STRING, kMessageLineSize);
-  describe_record(input_descriptor, drv::FT_BYTE, 1);
+  describe_record(message_descriptor, drv::FT_STRING, "OUED:LINE", kMessageLineSize);
+  describe_record(input_descriptor, drv::FT_BYTE, "INED:LINE", 1);
   declare(message_file, seam::ascii_driver(), message_name, message_line, kMessageLineSize,
           message_descriptor);
   declare(input_file, seam::dos_driver(), input_name, input_byte, 1, input_descriptor);

@@ -34,8 +34,8 @@ struct ProgramData {
   unsigned char input_descriptor[kDescriptorCapacity];
   drv::FileDeclaration message_file;  // OUED: ASCII driver, one record per line
   drv::FileDeclaration input_file;    // INED: DOS driver, one record per byte
-  ProgramQueue body_lines{kQueueTextSize};  // GBQ, field GBQ:LINE
-  ProgramQueue file_names{kQueueTextSize};  // GLQ, field GLQ:FILENAME
+  ProgramQueue body_lines{"GBQ:LINE", kQueueTextSize};
+  ProgramQueue file_names{"GLQ:FILENAME", kQueueTextSize};
 
   // Initial values: strings and name variables to spaces, OUED:LINE to
   // spaces, INED:LINE to 0, both files declared, the queues empty.

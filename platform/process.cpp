@@ -11,6 +11,7 @@
 
 #include "platform/last_error.h"
 #include "platform/posix/system.h"
+#include "platform/unfinished_files.h"
 
 // The system part of this service.
 #include "platform/posix/process.inc"
@@ -93,6 +94,8 @@ HMODULE GetModuleHandleA(LPCSTR module_name) {
 }
 
 void ExitProcess(UINT exit_code) {
+  // A file still marked unfinished at the end was abandoned half made.
+  remove_unfinished_files();
   if (exit_process_hook hook = exit_hook.load()) {
     hook(exit_code);
     std::abort();  // a hook must not return
