@@ -86,12 +86,15 @@ struct RunResult {
 };
 
 // Runs msgmake in `folder` with the given argument vector (none for an empty
-// list). The system profile is pointed at an empty file in the folder so that
-// the caller's own settings cannot switch tracing on.
-inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args) {
-  write_bytes(folder / ".wininit", "");
+// list). The system profile is pointed at `profile` (empty by default) in the
+// folder so that the caller's own settings cannot switch tracing on. A
+// `launcher` (a shell word list such as "prlimit --fsize=4096") runs the
+// program under it.
+inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args, const std::string& profile = "",
+                                  const std::string& launcher = "") {
+  write_bytes(folder / ".wininit", profile);
   std::string command = "cd " + shell_quote(folder.string()) + " && WININI=" +
-                        shell_quote((folder / ".wininit").string()) + " exec " +
+                        shell_quote((folder / ".wininit").string()) + " exec " + launcher + " " +
                         shell_quote(MSGMAKE_BINARY);
   for (const std::string& a : args) command += " " + shell_quote(a);
   command += " >" + shell_quote((folder / ".stdout").string()) + " 2>" +

@@ -18,6 +18,7 @@ namespace {
 class TemplateBytes {
  public:
   TemplateBytes(DWORD style, short cx, short cy, const char* title) {
+    bytes_.reserve(256);  // also keeps GCC 12 from a false overflow warning on the first insert
     DLGTEMPLATE header{style | DS_SETFONT, 0, 0, 0, 0, cx, cy};
     put(&header, sizeof header);
     word(0);
