@@ -58,12 +58,16 @@ bool open_message_file(std::string_view name) {
   ProgramData& data = program_data();
   rt::assign_string(data.message_name, kFileNameSize, name.data(), static_cast<uint32_t>(name.size()));
   drv::REMOVE(&data.message_file);  // a missing file is no concern here
+  drv::error_state().clear();
   drv::CREATE(&data.message_file);
+  const bool created = drv::error_state().is_clear();
   drv::error_state().clear();
   drv::OPEN(&data.message_file, kMessageOpenMode);
   const int32_t code = drv::error_state().code();
   if (code != 0) {
     run_outcome().note_failure(FailedFile::message, name, code);
+    // An empty file made here would pass for a draft.
+    if (created) drv::REMOVE(&data.message_file);
     return false;
   }
   // The name as the file calls take it: the clipped name variable.
