@@ -1,5 +1,7 @@
 #include "cli/option_call.h"
 
+#include <algorithm>
+
 #include "app/program_data.h"
 #include "cli/body_lines.h"
 #include "cli/body_text.h"
@@ -17,6 +19,7 @@ constexpr std::string_view kContinuation = "    ";
 // The font line of the HTML part around the face: the face must leave room
 // for the rest of the line.
 constexpr size_t kFontFaceRoom = 200;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 Refusal data_error(std::string message) { return {kExitDataError, std::move(message)}; }
 
@@ -44,12 +47,20 @@ std::optional<Refusal> address_list(std::string_view prefix, const std::vector<s
   return std::nullopt;
 }
 
+struct AddressHeader {
+  std::string_view prefix;
+  std::vector<std::string> Options::*given;
+  Argument argument;
+};
+constexpr AddressHeader kAddressHeaders[] = {
+    {"To: ", &Options::to, Argument::to_list},
+    {"Cc: ", &Options::cc, Argument::cc_list},
+    {"Bcc: ", &Options::bcc, Argument::bcc_list},
+};
+
 std::optional<Refusal> headers(const Options& o, app::PreparedCall& call) {
-  const std::pair<std::string_view, const std::vector<std::string>*> lists[] = {
-      {"To: ", &o.to}, {"Cc: ", &o.cc}, {"Bcc: ", &o.bcc}};
-  const Argument arguments[] = {Argument::to_list, Argument::cc_list, Argument::bcc_list};
-  for (size_t i = 0; i < std::size(lists); ++i)
-    if (auto refusal = address_list(lists[i].first, *lists[i].second, call[arguments[i]])) return refusal;
+  for (const AddressHeader& h : kAddressHeaders)
+    if (auto refusal = address_list(h.prefix, o.*h.given, call[h.argument])) return refusal;
   call[Argument::subject] = header_text(o.subject);
   if (std::string_view("Subject: ").size() + call[Argument::subject].size() > app::kMessageLineSize)
     return data_error("the subject does not fit on its header line");
@@ -84,6 +95,8 @@ std::optional<Refusal> body(const Options& o, std::vector<std::string>& lines) {
     const std::string name = o.body_file == kStandardInput ? "standard input" : "'" + o.body_file + "'";
     std::string bytes;
     if (const int32_t code = read_input(o.body_file, bytes)) return unreadable("body file", o.body_file, code);
+    // A byte-order mark at the start is no part of the text.
+    if (bytes.starts_with(kByteOrderMark)) bytes.erase(0, kByteOrderMark.size());
     const BodyFault fault = o.html ? add_html_body(bytes, out) : add_text_body(bytes, out);
     if (fault.found())
       return data_error("line " + std::to_string(fault.line) + " of " + name + " " + std::string(fault.reason));
