@@ -18,11 +18,19 @@ constexpr size_t kImageGrowth = 4 + 10 - 3;
 constexpr size_t kReferenceReach = 32;
 
 constexpr std::string_view kNotUtf8 = "is not valid UTF-8";
-constexpr std::string_view kTooLong = "holds a tag or comment too long for a message line";
+constexpr std::string_view kTooLong = "holds a tag too long for a message line";
 
-// Reads one piece at `at`: fills `piece` and `image`, returns the bytes taken,
-// 0 when the bytes there are not UTF-8.
-using PieceReader = size_t (*)(std::string_view source, size_t at, std::string& piece, bool& image);
+// One indivisible piece of a body line and how it may be placed.
+struct Piece {
+  std::string text;
+  bool image = false;   // an image tag
+  bool hidden = false;  // inside an HTML comment: a line may end before it
+};
+
+// Reads one piece at `at`: fills `piece`, keeps `in_comment` (whether the
+// source is inside an HTML comment), returns the bytes taken, 0 when the
+// bytes there are not UTF-8.
+using PieceReader = size_t (*)(std::string_view source, size_t at, bool& in_comment, Piece& piece);
 
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -37,14 +45,10 @@ size_t find_lower(std::string_view text, std::string_view word, size_t from) {
   return std::string_view::npos;
 }
 
-// The length of the tag or comment that begins with '<' at `at`; 0 when the
-// '<' begins none (then it is text).
-size_t markup_length(std::string_view html, size_t at) {
+// The length of the tag that begins with '<' at `at`; 0 when the '<' begins
+// none (then it is text).
+size_t tag_length(std::string_view html, size_t at) {
   const std::string_view rest = html.substr(at);
-  if (rest.starts_with(kCommentOpen)) {
-    const size_t end = rest.find(kCommentClose, kCommentOpen.size());
-    return end == std::string_view::npos ? rest.size() : end + kCommentClose.size();
-  }
   if (rest.size() < 2 || !(is_letter(rest[1]) || rest[1] == '/' || rest[1] == '!' || rest[1] == '?')) return 0;
   char quote = 0;
   for (size_t i = 1; i < rest.size(); ++i) {
@@ -93,10 +97,10 @@ std::string_view composer_reference(std::string_view tag) {
   return {};
 }
 
-// A tag, comment or reference as the body carries it. A line break inside
-// becomes a space; the reference of an image tag stays byte for byte, since
-// the composer reads the file by that name and writes "cid:" and a number in
-// its place.
+// A tag or reference as the body carries it. A line break inside becomes a
+// space; the reference of an image tag stays byte for byte, since the
+// composer reads the file by that name and writes "cid:" and a number in its
+// place.
 std::string encoded_markup(std::string_view markup, bool image) {
   const std::string_view keep = image ? composer_reference(markup) : std::string_view();
   const size_t keep_at = keep.empty() ? markup.size() : static_cast<size_t>(keep.data() - markup.data());
@@ -117,28 +121,44 @@ std::string encoded_markup(std::string_view markup, bool image) {
   return out;
 }
 
-size_t read_text_piece(std::string_view text, size_t at, std::string& piece, bool&) {
-  const Utf8Char c = decode_utf8(text, at);
-  if (c.valid()) append_text_character(piece, c.code_point);
+size_t read_character(std::string_view source, size_t at, void (*append)(std::string&, char32_t), Piece& piece) {
+  const Utf8Char c = decode_utf8(source, at);
+  if (c.valid()) append(piece.text, c.code_point);
   return c.length;
 }
 
-size_t read_html_piece(std::string_view html, size_t at, std::string& piece, bool& image) {
-  const size_t markup = html[at] == '<' ? markup_length(html, at) : html[at] == '&' ? reference_length(html, at) : 0;
-  if (markup == 0) {
-    const Utf8Char c = decode_utf8(html, at);
-    if (c.valid()) append_body_character(piece, c.code_point);
-    return c.length;
+size_t read_text_piece(std::string_view text, size_t at, bool&, Piece& piece) {
+  return read_character(text, at, &append_text_character, piece);
+}
+
+// A comment is read a character at a time, so that a long one, or one over
+// several lines, is carried over several body lines: inside it the "<br>"
+// and the line break are not shown.
+size_t read_html_piece(std::string_view html, size_t at, bool& in_comment, Piece& piece) {
+  const std::string_view rest = html.substr(at);
+  if (in_comment) {
+    piece.hidden = true;
+    in_comment = !rest.starts_with(kCommentClose);
+    if (!in_comment) piece.text = kCommentClose;
+    return in_comment ? read_character(html, at, &append_body_character, piece) : kCommentClose.size();
   }
-  const std::string_view text = html.substr(at, markup);
+  if (rest.starts_with(kCommentOpen)) {
+    in_comment = true;
+    piece.text = kCommentOpen;
+    return kCommentOpen.size();
+  }
+  const size_t markup = rest[0] == '<' ? tag_length(html, at) : rest[0] == '&' ? reference_length(html, at) : 0;
+  if (markup == 0) return read_character(html, at, &append_body_character, piece);
+  const std::string_view text = rest.substr(0, markup);
   if (first_invalid_utf8(text) != std::string_view::npos) return 0;
-  image = is_image_tag(text);
-  piece = encoded_markup(text, image);
+  piece.image = is_image_tag(text);
+  piece.text = encoded_markup(text, piece.image);
   return markup;
 }
 
 BodyFault add_body(std::string_view source, PieceReader read, BodyLines& out) {
   size_t line = 1;
+  bool in_comment = false;
   for (size_t at = 0; at < source.size();) {
     if (source[at] == '\n' || source.substr(at, 2) == "\r\n") {
       out.end_line();
@@ -146,11 +166,14 @@ BodyFault add_body(std::string_view source, PieceReader read, BodyLines& out) {
       at += source[at] == '\r' ? 2 : 1;
       continue;
     }
-    std::string piece;
-    bool image = false;
-    const size_t taken = read(source, at, piece, image);
+    Piece piece;
+    const size_t taken = read(source, at, in_comment, piece);
     if (taken == 0) return {line, kNotUtf8};
-    if (!out.add(piece, image)) return {line, kTooLong};
+    if (piece.hidden) {
+      out.add_hidden(piece.text);
+    } else if (!out.add(piece.text, piece.image)) {
+      return {line, kTooLong};
+    }
     line += static_cast<size_t>(std::count(source.begin() + at, source.begin() + at + taken, '\n'));
     at += taken;
   }
@@ -168,6 +191,17 @@ bool BodyLines::add(std::string_view piece, bool image) {
   line_ += piece;
   image_ = image_ || image;
   return true;
+}
+
+void BodyLines::add_hidden(std::string_view piece) {
+  // Room stays for the comment opener of a later split, as in add().
+  if (line_.size() + piece.size() + kCommentOpen.size() > kBodyLineRoom) {
+    lines_.push_back(std::move(line_));
+    line_.clear();
+    prefix_ = 0;
+    image_ = false;
+  }
+  line_ += piece;
 }
 
 void BodyLines::split() {

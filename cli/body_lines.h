@@ -27,6 +27,10 @@ class BodyLines {
   // reference and has room to write "cid:" and a number in place of the name.
   // False when the piece cannot fit on any body line.
   bool add(std::string_view piece, bool image = false);
+  // Adds a piece of an HTML comment (one character at most): when it does not
+  // fit, the body line ends before it, since inside the comment the "<br>" and
+  // the line break are not shown.
+  void add_hidden(std::string_view piece);
   // Ends the source line. A space at its end is written "=20": the composer
   // drops trailing spaces.
   void end_line();
@@ -53,9 +57,10 @@ struct BodyFault {
 // A plain text, one body line per line (LF or CR LF), escaped for HTML so it
 // shows as typed and never makes markup.
 BodyFault add_text_body(std::string_view text, BodyLines& out);
-// HTML, one body line per line. Tags, comments and character references are
-// kept whole (a line break inside a tag becomes a space); the file named by
-// an image tag's reference is kept byte for byte, for the composer to embed.
+// HTML, one body line per line. Tags and character references are kept whole
+// (a line break inside a tag becomes a space), comments may be broken
+// anywhere; the file named by an image tag's reference is kept byte for byte,
+// for the composer to embed.
 BodyFault add_html_body(std::string_view html, BodyLines& out);
 // One body line that embeds the picture `file` (no double quote in its name).
 bool add_picture_line(std::string_view file, BodyLines& out);

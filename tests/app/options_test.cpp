@@ -116,6 +116,7 @@ TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
       {"body file missing", {"--html", "none.html"}, 66, "cannot read body file 'none.html': File Not Found"},
       {"attachment missing", {"-a", "none.pdf"}, 66, "cannot read attachment 'none.pdf': File Not Found"},
       {"picture missing", {"-i", "none.gif"}, 66, "cannot read image 'none.gif': File Not Found"},
+      {"draft unwritable", {"-o", "no/m.eml"}, 73, "cannot write message 'no/m.eml'"},
   };
   for (const auto& c : cases) {
     TempFolder dir;

@@ -86,6 +86,19 @@ TEST(body_lines_test, html_keeps_markup_whole_and_images_alone) {
   EXPECT_EQ(html_lines("a < b && c"), (Lines{"a < b && c"}));
 }
 
+TEST(body_lines_test, comments_may_break_anywhere_and_keep_their_lines) {
+  const std::string comment = "<!--" + std::string(600, 'c') + "\n-->";
+  const Lines lines = html_lines("<style>" + comment + "</style>shown");
+  ASSERT_GT(lines.size(), 3u);
+  std::string all;
+  for (const std::string& line : lines) {
+    EXPECT_LE(line.size(), cli::kBodyLineRoom);
+    all += line;
+  }
+  EXPECT_EQ(all, "<style><!--" + std::string(600, 'c') + "--></style>shown");
+  EXPECT_EQ(lines.back(), "--></style>shown");
+}
+
 TEST(body_lines_test, pictures_make_image_lines) {
   cli::BodyLines out;
   ASSERT_TRUE(cli::add_picture_line("pics/a b.gif", out));
