@@ -82,25 +82,43 @@ void declare(CLI::App& app, Options& o, Given& g) {
   app.add_option("files", g.files);
 }
 
+struct WordOption {
+  std::string Given::*given;
+  std::string_view name;
+  std::string_view takes;
+  std::optional<std::string> (*choose)(std::string_view);
+  std::string Options::*value;
+};
+const WordOption kWordOptions[] = {
+    {&Given::loop, "--loop", "once, twice, 3, 4, 5 or forever", &loop_choice, &Options::loop},
+    {&Given::priority, "--priority", "high, normal or low", &priority_choice, &Options::priority},
+};
+
+struct ColorOption {
+  std::string Given::*given;
+  std::string_view name;
+  int32_t Options::*value;
+};
+constexpr ColorOption kColorOptions[] = {
+    {&Given::background, "--background", &Options::background},
+    {&Given::font_color, "--font-color", &Options::font_color},
+};
+
 // The words, colours and size, in the composer's terms.
 std::optional<Refusal> take_values(const Given& g, Options& o) {
-  if (!g.loop.empty()) {
-    const auto loop = loop_choice(g.loop);
-    if (!loop) return bad_value("--loop", "once, twice, 3, 4, 5 or forever", g.loop);
-    o.loop = *loop;
+  for (const WordOption& w : kWordOptions) {
+    const std::string& given = g.*w.given;
+    if (given.empty()) continue;
+    const auto choice = w.choose(given);
+    if (!choice) return bad_value(w.name, w.takes, given);
+    o.*w.value = *choice;
   }
-  if (!g.priority.empty()) {
-    const auto priority = priority_choice(g.priority);
-    if (!priority) return bad_value("--priority", "high, normal or low", g.priority);
-    o.priority = *priority;
-  }
-  const std::pair<const std::string*, int32_t*> colors[] = {{&g.background, &o.background},
-                                                            {&g.font_color, &o.font_color}};
-  for (const auto& [text, value] : colors) {
-    if (text->empty()) continue;
-    const auto color = parse_color(*text);
-    if (!color) return bad_value(text == &g.background ? "--background" : "--font-color", "a colour #RRGGBB", *text);
-    *value = *color;
+  for (const ColorOption& c : kColorOptions) {
+    const std::string& given = g.*c.given;
+    if (given.empty()) continue;
+    const auto color = parse_color(given);
+    if (!color) return bad_value(c.name, "a colour #RRGGBB", given);
+    o.*c.value = *color;
   }
   if (!g.font_size.empty()) {
     const bool digit = g.font_size.size() == 1 && g.font_size[0] >= '0' + kSmallestFontSize &&
