@@ -96,6 +96,16 @@ TEST(options_test, options_and_call_text_write_the_same_message) {
   EXPECT_EQ(read_bytes(dir / "options.eml"), read_bytes(dir / "call.eml"));
 }
 
+// The composer reads a page colour of 0 as "none given" and writes white, so
+// black must still arrive as black.
+TEST(options_test, a_black_page_stays_black) {
+  TempFolder dir;
+  expect_written(run_msgmake_args(dir.path(), {"-o", "m.eml", "--background", "#000000", "--font-color", "#FFFFFF"}));
+  const std::string message = read_bytes(dir / "m.eml");
+  EXPECT_NE(message.find("<BODY bgColor=3D#000000>"), std::string::npos);
+  EXPECT_NE(message.find(" color=3D#FFFFFF>"), std::string::npos);
+}
+
 TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
   const struct {
     const char* name;
