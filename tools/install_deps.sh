@@ -1,8 +1,10 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the example need,
-# skipping those already present.
+# skipping those already present. libcli11-dev parses the options; groff-base
+# checks the manual page; dpkg-dev and file let cpack find the package's
+# library dependencies.
 set -e
-packages="cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev python3"
+packages="cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev groff-base dpkg-dev file"
 missing=""
 for p in $packages; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

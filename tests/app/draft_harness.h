@@ -86,17 +86,18 @@ struct RunResult {
 };
 
 // Runs msgmake in `folder` with the given argument vector (none for an empty
-// list). The system profile is pointed at `profile` (empty by default) in the
-// folder so that the caller's own settings cannot switch tracing on. A
-// `launcher` (a shell word list such as "prlimit --fsize=4096") runs the
-// program under it.
-inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args, const std::string& profile = "",
-                                  const std::string& launcher = "") {
+// list) and, when `input` names a file, that file as standard input. The
+// system profile is pointed at `profile` (empty by default) in the folder so
+// that the caller's own settings cannot switch tracing on. A `launcher` (a
+// shell word list such as "prlimit --fsize=4096") runs the program under it.
+inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args, const fs::path& input = {},
+                                  const std::string& profile = "", const std::string& launcher = "") {
   write_bytes(folder / ".wininit", profile);
   std::string command = "cd " + shell_quote(folder.string()) + " && WININI=" +
                         shell_quote((folder / ".wininit").string()) + " exec " + launcher + " " +
                         shell_quote(MSGMAKE_BINARY);
   for (const std::string& a : args) command += " " + shell_quote(a);
+  if (!input.empty()) command += " <" + shell_quote(input.string());
   command += " >" + shell_quote((folder / ".stdout").string()) + " 2>" +
              shell_quote((folder / ".stderr").string());
   const int status = std::system(command.c_str());
@@ -291,23 +292,30 @@ inline Lines sound_part(const std::string* bytes) {
 
 // ---- independent parser -------------------------------------------------------
 
-// Runs the message through Python's e-mail parser (mime_check.py) with the
-// listed binary parts; returns its report, "ok\n" when everything holds.
-inline std::string mime_check(const fs::path& message, const Lines& manifest) {
-  const fs::path list = message.parent_path() / ".manifest";
+// Runs a checking script of tests/app on the message and a list of entries
+// (one a line), in the message's folder; returns its report, "ok\n" when
+// everything holds.
+inline std::string python_check(const std::string& script, const fs::path& message, const Lines& entries) {
+  const fs::path list = message.parent_path() / ".entries";
   std::string listed;
-  for (const std::string& entry : manifest) listed += entry + "\n";
+  for (const std::string& entry : entries) listed += entry + "\n";
   write_bytes(list, listed);
-  const fs::path report = message.parent_path() / ".mime_report";
-  // Source paths in the manifest are relative to the message's folder.
-  const std::string command = "cd " + shell_quote(message.parent_path().string()) + " && python3 " + shell_quote(std::string(MSGMAKE_SOURCE_DIR) + "/tests/app/mime_check.py") +
-                              " " + shell_quote(message.string()) + " " + shell_quote(list.string()) + " >" +
+  const fs::path report = message.parent_path() / ".report";
+  const std::string command = "cd " + shell_quote(message.parent_path().string()) + " && python3 " +
+                              shell_quote(std::string(MSGMAKE_SOURCE_DIR) + "/tests/app/" + script) + " " +
+                              shell_quote(message.string()) + " " + shell_quote(list.string()) + " >" +
                               shell_quote(report.string()) + " 2>&1";
   (void)std::system(command.c_str());
   std::string text = read_bytes(report);
   fs::remove(list);
   fs::remove(report);
   return text;
+}
+
+// Runs the message through Python's e-mail parser (mime_check.py) with the
+// listed binary parts (source paths relative to the message's folder).
+inline std::string mime_check(const fs::path& message, const Lines& manifest) {
+  return python_check("mime_check.py", message, manifest);
 }
 
 // Manifest entries for mime_check, one per binary part in message order.

@@ -47,7 +47,7 @@ TEST(run_failure_test, draft_past_the_file_size_limit_exits_74_and_is_removed) {
     write_bytes(dir / name, random_bytes(6000, name[0]));
     files.push_back(name);
   }
-  const RunResult run = run_msgmake_args(dir.path(), {argument_text(Call{}, {}, files)}, "", "prlimit --fsize=16384");
+  const RunResult run = run_msgmake_args(dir.path(), {argument_text(Call{}, {}, files)}, {}, "", "prlimit --fsize=16384");
   EXPECT_EQ(run.exit_code, 74);
   expect_error_line(run, "cannot write message 'm.eml': The file size exceeds the limit");
   EXPECT_FALSE(fs::exists(dir / "m.eml"));
@@ -64,7 +64,7 @@ TEST(run_failure_test, full_file_system_exits_74_and_leaves_nothing) {
   Call call;
   call.message_file = "full/m.eml";
   const std::string script = "mount -t tmpfs -o size=64k tmpfs full && \"$0\" \"$1\"; code=$?; ls -A full; exit $code";
-  const RunResult run = run_msgmake_args(dir.path(), {argument_text(call, {}, {"big.bin"})}, "",
+  const RunResult run = run_msgmake_args(dir.path(), {argument_text(call, {}, {"big.bin"})}, {}, "",
                                          "unshare -rm sh -c " + shell_quote(script));
   EXPECT_EQ(run.exit_code, 74);
   expect_error_line(run, "cannot write message 'full/m.eml': There is not enough space on the disk");
@@ -129,7 +129,7 @@ TEST(run_failure_test, termination_signals_remove_the_draft_and_the_work_copy) {
 TEST(run_failure_test, trace_names_record_fields_with_their_file_prefix) {
   TempFolder dir;
   write_bytes(dir / "a.txt", "ab");
-  const RunResult run = run_msgmake_args(dir.path(), {argument_text(Call{}, {}, {"a.txt"})},
+  const RunResult run = run_msgmake_args(dir.path(), {argument_text(Call{}, {}, {"a.txt"})}, {},
                                          "[BWASCII]\nProfile=1\nDetails=1\n[BWDOS]\nProfile=1\nDetails=1\n");
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_NE(read_bytes(dir / "ASCII.LOG").find("OUED:LINE"), std::string::npos);
