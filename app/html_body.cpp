@@ -1,5 +1,6 @@
 #include "app/html_body.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/composer.h"
@@ -73,11 +74,16 @@ void write_sound_tag(int32_t loop_count) {
 }
 
 // The font face as the FONT tag's value, in quoted-printable form. A plain
-// name is written as it is; one with a blank, quote, "=" or ">" would end the
-// value early, so it is quoted, its "=" written =3D and its quote &quot;.
+// name is written as it is. One with a blank, quote, "=" or ">" would end the
+// value early, and a byte from 0x80 up is no quoted-printable text, so such a
+// face is quoted, with "=" written =3D, the quote &quot; and high bytes =XX.
 constexpr uint32_t kFontFaceValueSize = kMessageLineSize;
 std::string_view font_face_value(std::string_view face, char (&out)[kFontFaceValueSize]) {
-  if (face.find_first_of(" \t\"=>") == std::string_view::npos) return face;
+  const auto needs_quotes = [](char c) {
+    return c == ' ' || c == '\t' || c == '"' || c == '=' || c == '>' || static_cast<unsigned char>(c) >= 0x80;
+  };
+  if (std::none_of(face.begin(), face.end(), needs_quotes)) return face;
+  static constexpr char kHex[] = "0123456789ABCDEF";
   size_t n = 0;
   auto put = [&](std::string_view piece) {
     if (n + piece.size() > sizeof out - 1) return false;
@@ -86,8 +92,12 @@ std::string_view font_face_value(std::string_view face, char (&out)[kFontFaceVal
   };
   put("\"");
   for (char c : face) {
-    const bool fits = c == '=' ? put("=3D") : c == '"' ? put("&quot;") : put(std::string_view(&c, 1));
-    if (!fits) break;
+    const auto byte = static_cast<unsigned char>(c);
+    const char encoded[] = {'=', kHex[byte >> 4], kHex[byte & 15]};
+    const std::string_view piece = c == '"'    ? std::string_view("&quot;")
+                                   : c == '=' || byte >= 0x80 ? std::string_view(encoded, 3)
+                                                              : std::string_view(&c, 1);
+    if (!put(piece)) break;
   }
   out[n++] = '"';
   return {out, n};

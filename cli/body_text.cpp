@@ -63,15 +63,33 @@ void append_text_character(std::string& out, char32_t c) {
   append_body_character(out, c);
 }
 
-std::string body_text(std::string_view utf8) {
+namespace {
+
+// Each character of a checked UTF-8 text through `append`.
+template <typename Append>
+std::string each_character(std::string_view utf8, Append append) {
   std::string out;
   for (size_t at = 0; at < utf8.size();) {
     const Utf8Char c = decode_utf8(utf8, at);
     if (!c.valid()) break;  // the caller checked the text
-    append_text_character(out, c.code_point);
+    append(out, c.code_point);
     at += c.length;
   }
   return out;
 }
+
+void append_code_page_character(std::string& out, char32_t c) {
+  if (const int byte = windows_1252_byte(c); byte >= 0) {
+    out += static_cast<char>(byte);
+    return;
+  }
+  out += "&#" + std::to_string(static_cast<uint32_t>(c)) + ";";
+}
+
+}  // namespace
+
+std::string body_text(std::string_view utf8) { return each_character(utf8, append_text_character); }
+
+std::string code_page_text(std::string_view utf8) { return each_character(utf8, append_code_page_character); }
 
 }  // namespace cli

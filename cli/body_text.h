@@ -29,4 +29,9 @@ void append_text_character(std::string& out, char32_t c);
 // A whole UTF-8 text (already checked) as plain text of the HTML part.
 std::string body_text(std::string_view utf8);
 
+// A whole UTF-8 text (already checked) in the code page alone: each character
+// as its Windows-1252 byte or "&#N;", with no further encoding, for a value
+// that the composer encodes itself (the font face).
+std::string code_page_text(std::string_view utf8);
+
 }  // namespace cli

@@ -112,7 +112,7 @@ std::optional<Refusal> body(const Options& o, std::vector<std::string>& lines) {
 std::optional<Refusal> build_call(const Options& o, app::PreparedCall& call) {
   if (auto refusal = check_names(o)) return refusal;
   if (auto refusal = headers(o, call)) return refusal;
-  const std::string face = body_text(o.font);
+  const std::string face = code_page_text(o.font);
   if (face.size() > kFontFaceRoom) return data_error("the font face is longer than its line can carry");
   if (auto refusal = check_inputs(o)) return refusal;
   if (auto refusal = body(o, call.body_lines)) return refusal;

@@ -146,6 +146,7 @@ TEST(message_format_test, colours_sizes_and_font_face_fill_the_template) {
       // A face that would end the attribute early is quoted; "=" stays valid quoted-printable.
       {"0", "0", "3", "A=B", "FFFFFF", "000000", "3", "\"A=3DB\""},
       {"0", "0", "3", "Odd\"Face>", "FFFFFF", "000000", "3", "\"Odd&quot;Face>\""},
+      {"0", "0", "3", "Caf\xE9", "FFFFFF", "000000", "3", "\"Caf=E9\""},  // a byte no quoted-printable text has
   };
   for (const Case& c : cases) {
     TempFolder dir;

@@ -80,13 +80,13 @@ TEST(options_test, options_and_call_text_write_the_same_message) {
   expect_written(run_msgmake_args(
       dir.path(), {"-o", "options.eml", "-t", "ann@example.com,bob@example.com", "-s", "Sales", "--text", "body.txt",
                    "--sound", "chime.wav", "--loop", "twice", "-p", "HIGH", "--background", "#0080ff", "--font",
-                   "Verdana", "--font-color", "#800000", "--font-size", "2", "a.csv"}));
+                   "Caf\xC3\xA9 Sans", "--font-color", "#800000", "--font-size", "2", "a.csv"}));
   Call call;
   call.message_file = "call.eml";
   call.to = "ann@example.com,bob@example.com";
   call.subject = "Sales";
   call.back_color = std::to_string(0x80 * 256 + 0xFF * 65536);
-  call.font_face = "Verdana";
+  call.font_face = "Caf\xE9 Sans";
   call.font_color = "128";
   call.font_size = "2";
   call.sound_file = "chime.wav";
