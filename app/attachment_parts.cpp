@@ -151,11 +151,10 @@ bool write_attachment_parts() {
     const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
     char copy_buffer[kWorkPathSize];
     const std::string_view copy = work_path(scratch, copy_buffer);
-    errors.clear();
-    rt::StringStack& stack = rt::string_stack();
-    stack.push_borrowed(copy.data(), static_cast<uint32_t>(copy.size()));
-    stack.push_borrowed(file.data(), static_cast<uint32_t>(file.size()));
-    drv::COPY();
+    // Copied into the folder under its own name, as a picture is: the copy is
+    // then an entry of the work directory itself, never made inside a folder
+    // that an entry of the work directory links to.
+    copy_into_work_directory(file);
     // Kept to name the real cause when the copy, not the encoder, failed.
     const int32_t copy_error = errors.code();
     write_lines({"------=_1_", "Content-Type: application/octet-stream;"});
