@@ -94,8 +94,8 @@ bool HoldWorkDirectory() {
   static plat::HANDLE hold = nullptr;
   if (hold != nullptr) plat::CloseHandle(hold);
   hold = plat::CreateFileA(name, plat::GENERIC_READ | plat::GENERIC_WRITE,
-                        plat::FILE_SHARE_READ | plat::FILE_SHARE_WRITE, nullptr, plat::OPEN_ALWAYS,
-                        plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+                           plat::FILE_SHARE_READ | plat::FILE_SHARE_WRITE, nullptr,
+                           plat::OPEN_ALWAYS, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
   plat::OVERLAPPED first_byte{};
   const bool held = hold != plat::INVALID_HANDLE_VALUE &&
                     plat::LockFileEx(hold, plat::LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &first_byte);

@@ -80,8 +80,8 @@ TEST(special_files_test, a_fifo_to_attach_embed_or_play_is_refused_without_waiti
 TEST(special_files_test, a_fifo_as_system_profile_counts_as_missing) {
   TempFolder dir;
   make_fifo(dir / "win.fifo");
-  const std::string command = "cd " + shell_quote(dir.path().string()) +
-                              " && WININI=win.fifo " + shell_quote(MSGMAKE_BINARY) + " " +
+  const std::string command = "cd " + shell_quote(dir.path().string()) + " && WININI=win.fifo " +
+                              shell_quote(MSGMAKE_BINARY) + " " +
                               shell_quote(argument_text(Call{})) + " 2>err";
   EXPECT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(read_bytes(dir / "err"), "");
@@ -94,10 +94,9 @@ TEST(special_files_test, a_fifo_as_system_profile_counts_as_missing) {
 TEST(special_files_test, a_message_file_held_by_another_process_is_left_alone) {
   TempFolder dir;
   write_bytes(dir / "m.eml", "being written");
-  const plat::HANDLE held =
-      plat::CreateFileA((dir / "m.eml").string().c_str(), plat::GENERIC_READ | plat::GENERIC_WRITE,
-                        plat::FILE_SHARE_READ, nullptr, plat::OPEN_EXISTING,
-                        plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+  const plat::HANDLE held = plat::CreateFileA(
+      (dir / "m.eml").string().c_str(), plat::GENERIC_READ | plat::GENERIC_WRITE,
+      plat::FILE_SHARE_READ, nullptr, plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, plat::INVALID_HANDLE_VALUE);
   const RunResult run = run_msgmake(dir.path(), argument_text(Call{}));
   plat::CloseHandle(held);

@@ -43,7 +43,8 @@ TEST(work_folder_test, runs_sharing_the_work_folder_each_encode_their_own_file) 
       SCOPED_TRACE("round " + std::to_string(round) + ", run " + n);
       EXPECT_EQ(read_bytes(dir / ("exit" + n)), "0\n");
       EXPECT_EQ(read_bytes(dir / ("err" + n)), "");
-      EXPECT_TRUE(read_bytes(dir / ("m" + n + ".eml")) == message_attaching("data.bin", contents[run]))
+      EXPECT_TRUE(read_bytes(dir / ("m" + n + ".eml")) ==
+                  message_attaching("data.bin", contents[run]))
           << "the message does not carry its own run's file";
     }
     EXPECT_TRUE(folder_is_empty(dir / "WRK"));
@@ -88,8 +89,7 @@ TEST(work_folder_test, a_link_planted_under_a_picture_name_is_replaced) {
   write_bytes(dir / "outside.gif", "not to be touched");
   fs::create_symlink("../outside.gif", dir / "WRK" / "p.gif");
   write_bytes(dir / "p.gif", "GIF89a picture");
-  const RunResult run =
-      run_msgmake(dir.path(), argument_text(Call{}, {"<IMG src=\"p.gif\">"}, {}));
+  const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {"<IMG src=\"p.gif\">"}, {}));
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(read_bytes(dir / "outside.gif"), "not to be touched");
   EXPECT_EQ(mime_check(dir / "m.eml", {image_entry(1, "1.gif", "p.gif")}), "ok\n");

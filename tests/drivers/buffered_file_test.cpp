@@ -191,15 +191,18 @@ TEST_F(buffered_file_test, the_file_opened_after_create_is_the_file_created) {
     const char* swap;
     void (*put_in_place)(const fs::path& name, const fs::path& other);
   } swaps[] = {
-      {"a link to another file", [](const fs::path& name, const fs::path& other) {
+      {"a link to another file",
+       [](const fs::path& name, const fs::path& other) {
          fs::remove(name);
          fs::create_symlink(other, name);
        }},
-      {"another file renamed over it", [](const fs::path& name, const fs::path& other) {
+      {"another file renamed over it",
+       [](const fs::path& name, const fs::path& other) {
          fs::copy_file(other, name.string() + ".new");
          fs::rename(name.string() + ".new", name);
        }},
-      {"moved away and made again", [](const fs::path& name, const fs::path&) {
+      {"moved away and made again",
+       [](const fs::path& name, const fs::path&) {
          fs::rename(name, name.string() + ".old");
          std::ofstream(name) << "again";
        }},

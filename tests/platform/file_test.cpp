@@ -360,10 +360,12 @@ TEST_F(file_test, file_information_names_the_file_behind_a_handle) {
   EXPECT_EQ(a.nNumberOfLinks, 1u);
   EXPECT_EQ(a.dwFileAttributes, FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(a.dwVolumeSerialNumber, b.dwVolumeSerialNumber);
-  EXPECT_NE(std::pair(a.nFileIndexHigh, a.nFileIndexLow), std::pair(b.nFileIndexHigh, b.nFileIndexLow));
+  EXPECT_NE(std::pair(a.nFileIndexHigh, a.nFileIndexLow),
+            std::pair(b.nFileIndexHigh, b.nFileIndexLow));
   ASSERT_TRUE(MoveFileA("a.txt", "c.txt"));
   const BY_HANDLE_FILE_INFORMATION c = identity("c.txt");
-  EXPECT_EQ(std::pair(a.nFileIndexHigh, a.nFileIndexLow), std::pair(c.nFileIndexHigh, c.nFileIndexLow));
+  EXPECT_EQ(std::pair(a.nFileIndexHigh, a.nFileIndexLow),
+            std::pair(c.nFileIndexHigh, c.nFileIndexLow));
   EXPECT_FALSE(GetFileInformationByHandle(INVALID_HANDLE_VALUE, nullptr));
 }
 

@@ -193,7 +193,8 @@ TEST_F(sharing_test, lock_file_ex_waits_until_the_range_is_free) {
   OVERLAPPED at{};
   at.Offset = 8;
   ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at));
-  EXPECT_FALSE(LockFileEx(waiter, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at));
+  EXPECT_FALSE(
+      LockFileEx(waiter, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at));
   EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
   lock_request same{8, 1};
   EXPECT_EQ(run_in_child_process(child_lock, &same), int(ERROR_LOCK_VIOLATION));
@@ -208,7 +209,7 @@ TEST_F(sharing_test, lock_file_ex_waits_until_the_range_is_free) {
   });
   while (at_once == trying) std::this_thread::yield();
   EXPECT_EQ(at_once, refused);  // the waiter found the range taken, then waits
-  released = true;  // set before the range is free, so the waiter can only see true
+  released = true;              // set before the range is free, so the waiter can only see true
   EXPECT_TRUE(UnlockFile(holder, 8, 0, 1, 0));
   second.join();
   EXPECT_TRUE(released_when_taken);
