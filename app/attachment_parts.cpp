@@ -136,7 +136,10 @@ bool write_attachment_parts() {
     const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
     char copy_buffer[kWorkPathSize];
     const std::string_view copy = work_path(scratch, copy_buffer);
-    copy_into_work_path(file, copy);
+    // Copied into the folder under its own name, as a picture is: the copy is
+    // then an entry of the work directory itself, never made inside a folder
+    // that an entry of the work directory links to.
+    copy_into_work_directory(file);
     // Kept to name the real cause when the copy, not the encoder, failed.
     const int32_t copy_error = errors.code();
     char quoted[2 * kScratchNameSize];

@@ -5,6 +5,8 @@
 #include "app/runtime_seams.h"
 #include "drivers/record_descriptor.h"
 #include "evaluator/builtins.h"
+#include "platform/file.h"
+#include "platform/last_error.h"
 #include "runtime/date_time.h"
 #include "runtime/locale.h"
 #include "runtime/string_ops.h"
@@ -79,6 +81,28 @@ void PrepareWorkDirectory() {
   rt::concat();
   stack.pop_into_string(data.work_directory, kWorkDirectorySize);
   MakeDirectoryPath(clipped(data.work_directory, kWorkDirectorySize));
+  HoldWorkDirectory();
+}
+
+bool HoldWorkDirectory() {
+  const std::string_view folder = clipped(program_data().work_directory, kWorkDirectorySize);
+  char name[kWorkDirectorySize + sizeof kWorkDirectoryHoldFile];
+  std::memcpy(name, folder.data(), folder.size());
+  std::memcpy(name + folder.size(), kWorkDirectoryHoldFile, sizeof kWorkDirectoryHoldFile);
+  // A process holds one work directory: one held before is let go first
+  // (only tests prepare the directory twice), or it would wait for itself.
+  static plat::HANDLE hold = nullptr;
+  if (hold != nullptr) plat::CloseHandle(hold);
+  hold = plat::CreateFileA(name, plat::GENERIC_READ | plat::GENERIC_WRITE,
+                           plat::FILE_SHARE_READ | plat::FILE_SHARE_WRITE, nullptr,
+                           plat::OPEN_ALWAYS, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+  plat::OVERLAPPED first_byte{};
+  const bool held = hold != plat::INVALID_HANDLE_VALUE &&
+                    plat::LockFileEx(hold, plat::LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &first_byte);
+  if (hold == plat::INVALID_HANDLE_VALUE) hold = nullptr;
+  plat::SetLastError(0);
+  // The handle stays open: the system lets the lock go when the process ends.
+  return held;
 }
 
 void MakeDirectoryPath(std::string_view path) {

@@ -20,8 +20,8 @@ void mark_copy_unfinished(std::string_view copy) {
   plat::mark_unfinished(plat::unfinished_file::work_copy, name);
 }
 
-// COPY by names: `destination` is a file name, or a folder ending with a
-// separator that receives the source's own file name.
+// COPY by names into `destination`, a folder ending with a separator that
+// receives the source's own file name.
 void copy_by_names(std::string_view file, std::string_view destination) {
   rt::StringStack& stack = rt::string_stack();
   drv::error_state().clear();
@@ -38,11 +38,6 @@ std::string_view work_path(std::string_view name, char (&out)[kWorkPathSize]) {
   const size_t n = name.size() < kWorkPathSize - folder.size() ? name.size() : kWorkPathSize - folder.size();
   std::memcpy(out + folder.size(), name.data(), n);
   return {out, folder.size() + n};
-}
-
-void copy_into_work_path(std::string_view file, std::string_view copy) {
-  mark_copy_unfinished(copy);
-  copy_by_names(file, copy);
 }
 
 bool copy_into_work_directory(std::string_view file) {

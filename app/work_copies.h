@@ -16,13 +16,9 @@ inline constexpr uint32_t kWorkPathSize = kWorkDirectorySize + kScratchNameSize;
 // CLIP(WorkDirectory) followed by `name`, in `out` (cut to its size).
 std::string_view work_path(std::string_view name, char (&out)[kWorkPathSize]);
 
-// Copies `file` to `copy` (a name in the work directory); the runtime's error
-// code tells the result. The copy counts as made either way: remove_work_copy
-// ends it.
-void copy_into_work_path(std::string_view file, std::string_view copy);
-
 // Copies `file` into the work directory under its own file name. True when
-// the runtime reports no error; the copy then stays until remove_work_copy.
+// the runtime reports no error (its code tells why not); the copy then stays
+// until remove_work_copy.
 bool copy_into_work_directory(std::string_view file);
 
 // Removes a copy made by either of the above.

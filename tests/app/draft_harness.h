@@ -327,8 +327,16 @@ inline std::string image_entry(int number, const std::string& name, const std::s
 }
 inline std::string sound_entry(const std::string& source) { return "sound\t" + source; }
 
+// The file by which a run holds the work folder; it stays, as the folder does.
+inline const char kWorkFolderHoldFile[] = ".msgmake.lck";
+
+// True when the folder holds nothing but, at most, the hold file.
 inline bool folder_is_empty(const fs::path& folder) {
-  return fs::is_directory(folder) && fs::is_empty(folder);
+  if (!fs::is_directory(folder)) return false;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    if (entry.path().filename() != kWorkFolderHoldFile) return false;
+  }
+  return true;
 }
 
 }  // namespace draft_harness
