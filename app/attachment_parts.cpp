@@ -34,8 +34,9 @@ void clear_line() { rt::fill_spaces(reinterpret_cast<char*>(program_data().messa
 
 // A part cannot be completed: the work copy goes, and the first failure of
 // the run is noted for the caller.
-void give_up_part(FailedFile kind, std::string_view name, int32_t code, std::string_view work_copy) {
-  run_outcome().note_failure(kind, name, code);
+void give_up_part(FailedFile kind, std::string_view name, const drv::ErrorFields& error,
+                  std::string_view work_copy) {
+  run_outcome().note_failure(kind, name, error.code, error.system_error);
   remove_work_copy(work_copy);
 }
 
@@ -110,17 +111,23 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
       if (!message_intact()) break;  // no point reading on
     }
   }
+  // The reading ends at the end of the file, or early at a read error or a
+  // line that could not be written (which the composer sees for itself).
+  const bool read_whole = errors.code() == drv::err::record_not_available || !message_intact();
   if (held != 0) {  // one or two bytes left: their characters and the padding
     write_group(line + column, group << (8 * (3 - held)));
     line[column + 3] = '=';
     if (held == 1) line[column + 2] = '=';
   }
+  if (!read_whole) errors.save();  // the read error outlives the steps below
   append_message_record();
   clear_line();
   drv::CLOSE(&data.input_file);
   if (append == 0) drv::CLOSE(&data.message_file);
   restore_cursor();
-  return kEncoded;
+  if (read_whole) return kEncoded;
+  errors.restore();
+  return kInputNotRead;
 }
 
 bool write_attachment_parts() {
@@ -141,7 +148,7 @@ bool write_attachment_parts() {
     // that an entry of the work directory links to.
     copy_into_work_directory(file);
     // Kept to name the real cause when the copy, not the encoder, failed.
-    const int32_t copy_error = errors.code();
+    const drv::ErrorFields copy_error = errors.fields();
     char quoted[2 * kScratchNameSize];
     const std::string_view name = quoted_pairs(scratch, quoted);
     write_lines({"------=_1_", "Content-Type: application/octet-stream;"});
@@ -150,7 +157,7 @@ bool write_attachment_parts() {
     write_line({"    filename=\"", name, "\""});
     write_empty_line();
     if (EncodeFileBase64(1, copy, clipped(data.message_name, kFileNameSize)) != kEncoded) {
-      give_up_part(FailedFile::attachment, file, copy_error != 0 ? copy_error : errors.code(), copy);
+      give_up_part(FailedFile::attachment, file, copy_error.code != 0 ? copy_error : errors.fields(), copy);
       return false;
     }
     write_empty_line();
@@ -162,6 +169,7 @@ bool write_attachment_parts() {
 
 bool write_image_parts() {
   ProgramData& data = program_data();
+  drv::ErrorState& errors = drv::error_state();
   ProgramQueue& body = data.body_lines;
   int32_t image_number = 0;
   const uint32_t count = body.records();
@@ -174,7 +182,13 @@ bool write_image_parts() {
     const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
     char copy_buffer[kWorkPathSize];
     const std::string_view copy = work_path(base_name(scratch, true), copy_buffer);
-    if (!copy_into_work_directory(scratch)) continue;
+    if (!copy_into_work_directory(scratch)) {
+      // A picture that is not there stays a reference; a system that fails
+      // to copy it fails the run, as the body names it already.
+      if (is_unreadable_input(errors.code(), errors.system_error())) continue;
+      run_outcome().note_failure(FailedFile::image, scratch, errors.code(), errors.system_error());
+      return false;
+    }
     char number[rt::kNumberTextCapacity];
     const std::string_view n = decimal_text(++image_number, number);
     const size_t dot = scratch.rfind('.');
@@ -188,7 +202,7 @@ bool write_image_parts() {
     write_empty_line();
     // The bytes come from the file the reference names, not from the copy.
     if (EncodeFileBase64(1, scratch, clipped(data.message_name, kFileNameSize)) != kEncoded) {
-      give_up_part(FailedFile::image, scratch, drv::error_state().code(), copy);
+      give_up_part(FailedFile::image, scratch, errors.fields(), copy);
       return false;
     }
     write_empty_line();
@@ -201,8 +215,13 @@ bool write_image_parts() {
 void write_sound_part(std::string_view sound_file) {
   write_lines({"------=_1_", "Content-Type: audio/basic;", "    name=\"snd.wav\"", "Content-Transfer-Encoding: base64",
                "Content-ID: <sf>", ""});
-  // A sound file that cannot be read leaves its part without data lines.
-  EncodeFileBase64(1, clipped(sound_file), clipped(program_data().message_name, kFileNameSize));
+  // A sound file that is not there leaves its part without data lines; one
+  // that the system fails to read fails the run.
+  const drv::ErrorState& errors = drv::error_state();
+  const uint8_t result = EncodeFileBase64(1, clipped(sound_file), clipped(program_data().message_name, kFileNameSize));
+  if (result == kEncoded || (result == kInputNotOpened && is_unreadable_input(errors.code(), errors.system_error())))
+    return;
+  run_outcome().note_failure(FailedFile::sound, clipped(sound_file), errors.code(), errors.system_error());
 }
 
 }  // namespace app

@@ -11,11 +11,13 @@ namespace app {
 inline constexpr uint8_t kEncoded = 0;
 inline constexpr uint8_t kInputNotOpened = 1;
 inline constexpr uint8_t kOutputNotOpened = 2;
+inline constexpr uint8_t kInputNotRead = 3;  // a read failed before the end: the text stops short
 
 // Reads `input` byte by byte through INED and appends its base64 text to the
 // message file OUED in lines of 76 characters. With `append` 0 the encoder
 // creates and opens `output` itself (and closes it); with 1 the message file
-// is already open.
+// is already open. When the input cannot be opened or read to its end, the
+// error state holds the error that stopped it.
 uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_view output);
 
 // Each writer returns false after it met a file it could not encode or a

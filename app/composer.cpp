@@ -111,17 +111,19 @@ uint8_t MakeEMLAttachmentFile(const MessageArguments& args) {
     restore_cursor();
     return kMessageUnwritable;
   }
+  const RunOutcome& outcome = run_outcome();
   write_headers(args);
   write_alternative_part(args);
-  if (!message_intact() || !write_attachment_parts() || !write_image_parts())
-    return give_up_message();
+  if (outcome.any_failure() || !write_attachment_parts() || !write_image_parts()) return give_up_message();
   if (!is_blank(args.sound_file)) write_sound_part(args.sound_file);
-  if (!message_intact()) return give_up_message();
+  if (outcome.any_failure()) return give_up_message();
   write_empty_line();
   write_line("------=_1_--");
-  const bool whole = close_message_file();
+  // A work copy that could not be removed after the last part fails the run
+  // as well, with the message already closed.
+  if (!close_message_file() || outcome.any_failure()) return give_up_message();
   restore_cursor();
-  return whole ? kComposed : kMessageUnwritable;
+  return kComposed;
 }
 
 }  // namespace app

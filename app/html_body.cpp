@@ -6,6 +6,7 @@
 #include "app/composer.h"
 #include "app/message_output.h"
 #include "app/program_data.h"
+#include "app/run_outcome.h"
 #include "app/work_copies.h"
 #include "drivers/error_state.h"
 #include "runtime/string_ops.h"
@@ -143,6 +144,11 @@ void write_body_line(const char* line, uint32_t size, int32_t& image_number) {
       write_line({before, "cid:", n, after, line_break(before.size() + 4 + n.size() + after.size())});
       return;
     }
+    // A picture that is not there stays a reference; a system that fails to
+    // copy one fails the run rather than quietly leave it out.
+    const drv::ErrorState& errors = drv::error_state();
+    if (!is_unreadable_input(errors.code(), errors.system_error()))
+      run_outcome().note_failure(FailedFile::image, scratch, errors.code(), errors.system_error());
   }
   write_line({text, line_break(text.size())});
 }

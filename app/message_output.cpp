@@ -22,6 +22,20 @@ plat::HCURSOR wait_cursor = nullptr;
 // is being written.
 constexpr int32_t kMessageOpenMode = 0x22;
 
+// Removes the draft, trying twice. One that will not go stays marked
+// unfinished, so the end of the process removes it at last.
+void remove_draft() {
+  drv::ErrorState& errors = drv::error_state();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    errors.clear();
+    drv::REMOVE(&program_data().message_file);
+    if (errors.code() == 0 || errors.code() == drv::err::file_not_found) {
+      plat::mark_finished(plat::unfinished_file::draft);
+      return;
+    }
+  }
+}
+
 void note_write_failure() {
   ProgramData& data = program_data();
   const drv::ErrorState& errors = drv::error_state();
@@ -82,19 +96,18 @@ bool open_message_file(std::string_view name) {
 bool close_message_file() {
   ProgramData& data = program_data();
   drv::CLOSE(&data.message_file);
-  if (!drv::error_state().is_clear()) {
-    note_write_failure();
-    drv::REMOVE(&data.message_file);
+  if (drv::error_state().is_clear()) {
+    plat::mark_finished(plat::unfinished_file::draft);
+    return message_intact();
   }
-  plat::mark_finished(plat::unfinished_file::draft);
-  return message_intact();
+  note_write_failure();
+  remove_draft();
+  return false;
 }
 
 void abandon_message_file() {
-  ProgramData& data = program_data();
-  drv::CLOSE(&data.message_file);
-  drv::REMOVE(&data.message_file);
-  plat::mark_finished(plat::unfinished_file::draft);
+  drv::CLOSE(&program_data().message_file);
+  remove_draft();
 }
 
 void show_wait_cursor() {

@@ -14,9 +14,10 @@ namespace {
 RunOutcome the_outcome;
 
 // ORDER: FailedFile
-constexpr const char* kFailureVerbs[] = {"cannot read file", "cannot read attachment", "cannot read image",
-                                         "cannot write message", "cannot write message"};
-static_assert(std::size(kFailureVerbs) == static_cast<size_t>(FailedFile::message_write) + 1);
+constexpr const char* kFailureVerbs[] = {"cannot read file",     "cannot read attachment", "cannot read image",
+                                         "cannot read sound file", "cannot write message",   "cannot write message",
+                                         "cannot remove work copy"};
+static_assert(std::size(kFailureVerbs) == static_cast<size_t>(FailedFile::work_copy) + 1);
 
 // The runtime's message text of an error code, without its padding.
 std::string message_of(int32_t code) {
@@ -37,6 +38,23 @@ std::string call_text_failure(const RunOutcome& outcome) {
 }  // namespace
 
 RunOutcome& run_outcome() { return the_outcome; }
+
+bool is_unreadable_input(int32_t code, uint32_t system_error) {
+  switch (system_error != 0 ? static_cast<int32_t>(system_error) : code) {
+    case plat::ERROR_FILE_NOT_FOUND:
+    case plat::ERROR_PATH_NOT_FOUND:
+    case plat::ERROR_ACCESS_DENIED:
+    case plat::ERROR_SHARING_VIOLATION:
+    case plat::ERROR_LOCK_VIOLATION:
+    case drv::err::invalid_filename:
+    case plat::ERROR_INVALID_NAME:
+    case plat::ERROR_BAD_PATHNAME:
+    case plat::ERROR_FILENAME_EXCED_RANGE:
+      return true;
+    default:
+      return false;
+  }
+}
 
 std::string system_error_description(uint32_t system_error) {
   const char* text = plat::system_error_message(system_error);
@@ -65,24 +83,29 @@ void RunOutcome::note_failure(FailedFile kind, std::string_view name, int32_t co
 }
 
 std::string RunOutcome::failure_text() const {
-  // A write fails with a general code of the driver; what the system said
-  // is the useful part.
-  if (message_write_failed() && failed_system_error != 0)
+  // A transfer fails with a general code of the driver; what the system
+  // said is the useful part.
+  if (failed_system_error != 0 && static_cast<int32_t>(failed_system_error) != failed_code)
     if (std::string text = system_error_description(failed_system_error); !text.empty()) return text;
   return error_description(failed_code);
 }
 
 int RunOutcome::exit_code() const {
   if (!composer_called) return kExitUsage;
-  if (message_write_failed()) return kExitIoError;
-  switch (composer_result) {
-    case kComposed:
+  switch (failed) {
+    case FailedFile::none:
       return kExitWritten;
-    case kInputUnreadable:
-      return kExitNoInput;
-    default:
+    case FailedFile::attachment:
+    case FailedFile::image:
+    case FailedFile::sound:
+      return is_unreadable_input(failed_code, failed_system_error) ? kExitNoInput : kExitIoError;
+    case FailedFile::message:
       return kExitCannotCreate;
+    case FailedFile::message_write:
+    case FailedFile::work_copy:
+      return kExitIoError;
   }
+  return kExitIoError;
 }
 
 std::string RunOutcome::error_line() const {

@@ -4,10 +4,11 @@
 //
 // Exit codes: 0 the message was written; 64 the command line was too long,
 // the call text was empty, did not compile, or never called the message
-// procedure; 66 a file to encode could not be read; 73 the message file could
-// not be opened; 74 the message file could not be written in full; 2 a
-// runtime error (ended through the runtime error box, not through here);
-// 128 + n the process was ended by signal n.
+// procedure; 66 a file to encode was missing or could not be opened; 73 the
+// message file could not be opened; 74 the message could not be made whole:
+// a write of it failed, or the system failed to read, copy or remove a file
+// it needs; 2 a runtime error (ended through the runtime error box, not
+// through here); 128 + n the process was ended by signal n.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,13 @@ inline constexpr int kExitIoError = 74;
 
 // The kind of file whose failure ended the composer.
 // ORDER: kFailureVerbs in run_outcome.cpp.
-enum class FailedFile : uint8_t { none, attachment, image, message, message_write };
+enum class FailedFile : uint8_t { none, attachment, image, sound, message, message_write, work_copy };
+
+// An error that says a file is not there or may not be read (missing, a
+// folder, no right, held by another program): the caller's input is at
+// fault. Any other error (an I/O error, a full disk) is the system's.
+// `system_error` 0 means the code is the whole story.
+bool is_unreadable_input(int32_t code, uint32_t system_error);
 
 struct RunOutcome {
   uint32_t command_line_length = 0;  // set only when over the limit
@@ -41,6 +48,7 @@ struct RunOutcome {
   // the system error behind it; the first failure is the one reported.
   void note_failure(FailedFile kind, std::string_view name, int32_t code, uint32_t system_error = 0);
   bool message_write_failed() const { return failed == FailedFile::message_write; }
+  bool any_failure() const { return failed != FailedFile::none; }
   int exit_code() const;
   // The line for standard error (with its newline); empty for exit code 0.
   std::string error_line() const;

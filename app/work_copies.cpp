@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/run_outcome.h"
 #include "drivers/error_state.h"
 #include "drivers/file_declaration.h"
 #include "platform/unfinished_files.h"
@@ -50,10 +51,25 @@ bool copy_into_work_directory(std::string_view file) {
   return false;
 }
 
-void remove_work_copy(std::string_view copy) {
-  rt::string_stack().push_borrowed(copy.data(), static_cast<uint32_t>(copy.size()));
+// REMOVE by name; true when it left no error.
+bool remove_by_name(std::string_view name) {
+  drv::ErrorState& errors = drv::error_state();
+  errors.clear();
+  rt::string_stack().push_borrowed(name.data(), static_cast<uint32_t>(name.size()));
   drv::REMOVE();
-  plat::mark_finished(plat::unfinished_file::work_copy);
+  return errors.code() == 0 || errors.code() == drv::err::file_not_found;
+}
+
+void remove_work_copy(std::string_view copy) {
+  // Tried twice, so that a passing hitch of the system does not fail the
+  // run. A copy that will not go fails it, and stays marked unfinished for
+  // the end of the process to remove.
+  if (remove_by_name(copy) || remove_by_name(copy)) {
+    plat::mark_finished(plat::unfinished_file::work_copy);
+    return;
+  }
+  const drv::ErrorState& errors = drv::error_state();
+  run_outcome().note_failure(FailedFile::work_copy, copy, errors.code(), errors.system_error());
 }
 
 std::string_view base_name(std::string_view path, bool ignore_trailing_separator) {
