@@ -53,7 +53,7 @@ class TemplateBytes {
     for (; *t; ++t) word(static_cast<unsigned char>(*t));
     word(0);
   }
-  alignas(4) std::vector<unsigned char> bytes_;
+  std::vector<unsigned char> bytes_;  // the heap block is aligned for any type
 };
 
 struct Seen {
