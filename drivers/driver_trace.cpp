@@ -93,7 +93,7 @@ void operation_text(TraceWriter& out, const FileInstance& f, int32_t code,
 
 void outcome_text(TraceWriter& out, int32_t error) {
   if (error == 0) return;
-  if (error == 90) {
+  if (error == err::file_system_error) {
     std::string_view m = error_state().file_error_message();
     while (!m.empty() && m.back() == ' ') m.remove_suffix(1);
     char text[file_error_message_width + 1] = {};

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "drivers/error_state.h"
 #include "drivers/full_path.h"
 #include "drivers/low_level_io.h"
+#include "platform/last_error.h"
 #include "platform/text.h"
 
 namespace drv {
@@ -45,7 +47,9 @@ bool second_target(const char* source, const char* destination, uint32_t length,
 }
 
 int32_t rename_code(uint32_t error) {
-  return error == 0 ? 0 : error == 2 || error == 3 ? int32_t(error) : 5;
+  if (error == plat::ERROR_FILE_NOT_FOUND || error == plat::ERROR_PATH_NOT_FOUND)
+    return int32_t(error);
+  return error == 0 ? 0 : err::access_denied;
 }
 
 // The same name without regard to case; both separators count as one.
@@ -68,7 +72,8 @@ using Transfer = int32_t (*)(const char* source, const char* target);
 int32_t transfer_file(const char* source, const char* destination, uint32_t length,
                       Transfer transfer) {
   char target[kTargetSize];
-  int32_t code = first_target(source, destination, length, target) ? transfer(source, target) : 45;
+  int32_t code = first_target(source, destination, length, target) ? transfer(source, target)
+                                                                   : err::invalid_filename;
   if (code != 0 && second_target(source, destination, length, target))
     code = transfer(source, target);
   return code;

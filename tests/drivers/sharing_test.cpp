@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "drivers/error_state.h"
 #include "drivers/operation_codes.h"
 #include "lifecycle/process_state.h"
 #include "tests/drivers/record_file_fixture.h"
@@ -54,11 +55,11 @@ TEST_F(sharing_test, another_process_holding_the_file_refuses_writers_and_locks)
   DeclaredFile f;
   f.text("shared.txt");
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), 5);  // a sharing violation reads as Access Denied
+  EXPECT_EQ(error_code(), drv::err::access_denied);  // a sharing violation reads as Access Denied
   f.call(OP_OPEN, 0x40);
   EXPECT_EQ(error_code(), 0);
   f.call(OP_LOCKfilesec, 0);
-  EXPECT_EQ(error_code(), 32);
+  EXPECT_EQ(error_code(), drv::err::file_already_locked);
   f.call(OP_SETfile);
   f.call(OP_NEXT);
   EXPECT_EQ(f.clipped(), "line");
