@@ -6,6 +6,7 @@
 #include "drivers/full_path.h"
 #include "drivers/low_level_io.h"
 #include "platform/last_error.h"
+#include "platform/path.h"
 #include "platform/text.h"
 
 namespace drv {
@@ -13,12 +14,10 @@ namespace {
 
 constexpr uint32_t kTargetSize = 2 * kFullPathSize;
 
-bool is_separator(char c) { return c == '\\' || c == '/'; }
-
 const char* file_name_of(const char* path) {
   const char* name = path;
   for (const char* p = path; *p; ++p)
-    if (is_separator(*p)) name = p + 1;
+    if (plat::is_path_separator(*p)) name = p + 1;
   return name;
 }
 
@@ -26,7 +25,8 @@ const char* file_name_of(const char* path) {
 bool first_target(const char* source, const char* destination, uint32_t length, char* out) {
   const char* name = file_name_of(source);
   const char* joint = "\\";
-  if (length > 0 && is_separator(destination[length - 1])) joint = "";
+  if (length > 0 && plat::is_path_separator(destination[length - 1]))
+    joint = "";
   else if (length > 0 && destination[length - 1] == ':') joint = ".\\";
   uint32_t joint_length = uint32_t(std::strlen(joint));
   uint32_t name_length = uint32_t(std::strlen(name));
@@ -55,7 +55,7 @@ int32_t rename_code(uint32_t error) {
 // The same name without regard to case; both separators count as one.
 bool same_name(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    if (is_separator(*a) && is_separator(*b)) continue;
+    if (plat::is_path_separator(*a) && plat::is_path_separator(*b)) continue;
     char x[2] = {*a, 0}, y[2] = {*b, 0};
     if (plat::lstrcmpiA(x, y) != 0) return false;
     if (*a == 0) return true;

@@ -8,6 +8,7 @@
 #include "lifecycle/runtime_lock.h"
 #include "lifecycle/thread_records.h"
 #include "platform/dialog.h"
+#include "platform/path.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/user.h"
@@ -112,7 +113,7 @@ plat::LRESULT refuse_end_of_session(plat::HWND handle) {
   // The caption is the program's file name without its folder and extension.
   char* name = path;
   for (char* p = path; *p != '\0'; ++p) {
-    if (*p == '\\' || *p == '/') name = p + 1;
+    if (plat::is_path_separator(*p)) name = p + 1;
   }
   if (char* dot = std::strrchr(name, '.')) *dot = '\0';
   plat::BringWindowToTop(handle);
