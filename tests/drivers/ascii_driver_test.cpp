@@ -1,5 +1,7 @@
 #include "drivers/ascii_driver.h"
 
+#include <span>
+
 #include "drivers/error_state.h"
 #include "drivers/operation_codes.h"
 #include "tests/drivers/record_file_fixture.h"
@@ -31,6 +33,17 @@ class ascii_driver_test : public drv_test::RecordFileTest {
   }
   std::string send(DeclaredFile& f, const std::string& option) {
     return f.call_with_text(OP_SEND, option);
+  }
+  // One option of a table: the text sent and the answer expected.
+  struct SendCase {
+    const char* option;
+    const char* answer;
+  };
+  // Sends each option in turn (one may change what the next answers); a
+  // failure names the option.
+  void expect_answers(DeclaredFile& f, std::span<const SendCase> cases) {
+    for (const SendCase& c : cases)
+      EXPECT_EQ(send(f, c.option), c.answer) << "sent \"" << c.option << '"';
   }
 };
 
@@ -119,12 +132,11 @@ TEST_F(ascii_driver_test, option_text_is_upper_cased_without_spaces) {
   DeclaredFile f;
   f.text("in.txt");
   f.call(OP_OPEN, 0x42);
-  EXPECT_EQ(send(f, "quickscan"), "OFF");
-  EXPECT_EQ(send(f, " quickscan = on "), "OFF");
-  EXPECT_EQ(send(f, "QUICKSCAN"), "ON");
-  EXPECT_EQ(send(f, "  Quickscan =off"), "ON");
-  EXPECT_EQ(send(f, "QUICKSCAN"), "OFF");
-  EXPECT_EQ(send(f, "NOSUCHOPTION"), "");
+  const SendCase options[] = {
+      {"quickscan", "OFF"},       {" quickscan = on ", "OFF"}, {"QUICKSCAN", "ON"},
+      {"  Quickscan =off", "ON"}, {"QUICKSCAN", "OFF"},        {"NOSUCHOPTION", ""},
+  };
+  expect_answers(f, options);
   EXPECT_EQ(error_code(), 0);
 }
 
@@ -133,8 +145,11 @@ TEST_F(ascii_driver_test, end_of_record_with_missing_codes_stops_at_the_text_end
   DeclaredFile f;
   f.text("in.txt");
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(send(f, "ENDOFRECORD=3,13"), "\r\n");
-  EXPECT_EQ(send(f, "ENDOFRECORD"), "\r");
+  const SendCase options[] = {
+      {"ENDOFRECORD=3,13", "\r\n"},
+      {"ENDOFRECORD", "\r"},
+  };
+  expect_answers(f, options);
 }
 
 TEST_F(ascii_driver_test, ctrl_z_ends_a_line_and_at_a_line_start_the_file) {
@@ -248,13 +263,16 @@ TEST_F(ascii_driver_test, filebuffers_answers_and_ignores_counts_past_32_bits) {
   DeclaredFile f;
   f.text("in.txt");
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(send(f, "FILEBUFFERS"), "1024");
-  EXPECT_EQ(send(f, "FILEBUFFERS=4"), "1024");
-  EXPECT_EQ(send(f, "FILEBUFFERS=8388608"), "2048");
-  EXPECT_EQ(send(f, "FILEBUFFERS=0"), "2048");
-  EXPECT_EQ(send(f, "FILEBUFFERS"), "252");  // still a whole record and its line end
-  EXPECT_EQ(send(f, "TAB=-7"), "8");
-  EXPECT_EQ(send(f, "TAB"), "-7");
+  const SendCase options[] = {
+      {"FILEBUFFERS", "1024"},
+      {"FILEBUFFERS=4", "1024"},
+      {"FILEBUFFERS=8388608", "2048"},
+      {"FILEBUFFERS=0", "2048"},
+      {"FILEBUFFERS", "252"},  // still a whole record and its line end
+      {"TAB=-7", "8"},
+      {"TAB", "-7"},
+  };
+  expect_answers(f, options);
   f.set_record("after");
   f.call(OP_ADD);
   f.call(OP_CLOSE);
