@@ -220,8 +220,7 @@ int32_t perform_operation(FileInstance& f, Operation& op) {
     case OP_DRIVER_ENTRY:
       op.value = int32_t(reinterpret_cast<uintptr_t>(f.driver->entry));
       return 0;
-    default:
-      return err::unsupported_driver_function;
+    default: return err::unsupported_driver_function;
   }
 }
 

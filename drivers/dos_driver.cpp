@@ -52,8 +52,8 @@ int32_t read_record(FileInstance& f, uint32_t p, uint32_t n) {
 
 int32_t read_next(FileInstance& f) {
   DriverPart& p = f.part;
-  if (f.record_length == 0)
-    return err::record_not_available;  // an empty record would never move on
+  // An empty record would never move on.
+  if (f.record_length == 0) return err::record_not_available;
   int32_t error = read_record(f, p.next_position - 1, f.record_length);
   if (error == 0) p.next_position = p.record_position + p.record_bytes + 1;
   return error;

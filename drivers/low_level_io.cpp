@@ -21,8 +21,7 @@ uint32_t outcome(bool ok) {
 uint32_t remap_open_error(uint32_t error) {
   switch (error) {
     case plat::ERROR_SHARING_VIOLATION: return plat::ERROR_ACCESS_DENIED;
-    case plat::ERROR_INVALID_NAME:
-      return err::invalid_filename;
+    case plat::ERROR_INVALID_NAME: return err::invalid_filename;
     case plat::ERROR_BAD_PATHNAME: return plat::ERROR_PATH_NOT_FOUND;
     default: return error;
   }
