@@ -56,12 +56,12 @@ enum PostAction : uint32_t {
   kPostSequential = 4,
 };
 
-// States that rows name together.
-inline constexpr uint32_t kNewSequence = kSequenceSet | kSequenceFresh;  // SET, RESET
-inline constexpr uint32_t kSequenceLost =
-    kRecordCurrent | kNewSequence;  // a failed read in sequence
-inline constexpr uint32_t kRequests = kWatchRequested | kHoldRequested;  // met by a read
-inline constexpr uint32_t kWatchedAndHeld = kWatched | kHeld;            // let go by a write
+// States that rows name together: what SET and RESET start, what a failed
+// read in sequence loses, the requests a read meets, what a write lets go.
+inline constexpr uint32_t kNewSequence = kSequenceSet | kSequenceFresh;
+inline constexpr uint32_t kSequenceLost = kRecordCurrent | kNewSequence;
+inline constexpr uint32_t kRequests = kWatchRequested | kHoldRequested;
+inline constexpr uint32_t kWatchedAndHeld = kWatched | kHeld;
 
 // A row names only the columns it uses; the others are empty.
 struct RuleRow {
