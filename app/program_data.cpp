@@ -47,8 +47,7 @@ void declare(drv::FileDeclaration& file, drv::DriverEntry driver, char* name,
 ProgramData& program_data() { return the_data; }
 
 std::string_view clipped(const char* text, uint32_t size) {
-  while (size > 0 && text[size - 1] == ' ') --size;
-  return {text, size};
+  return {text, rt::clipped_length(text, size)};
 }
 
 void ProgramData::initialise() {

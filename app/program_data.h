@@ -11,6 +11,7 @@
 
 #include "app/program_queue.h"
 #include "drivers/file_declaration.h"
+#include "platform/path.h"
 
 namespace app {
 
@@ -52,8 +53,7 @@ inline std::string_view clipped(std::string_view text) {
   return clipped(text.data(), static_cast<uint32_t>(text.size()));
 }
 
-// Both backslash and slash separate the components of a path.
-inline bool is_path_separator(char c) { return c == '\\' || c == '/'; }
+using plat::is_path_separator;
 
 // WorkDirectory := long form of the short form of the current directory
 // followed by "\WRK\", then the folder and every missing level above it is

@@ -4,6 +4,7 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/dispatch.h"
+#include "drivers/error_state.h"
 #include "drivers/operation_codes.h"
 #include "drivers/record_descriptor.h"
 #include "drivers/record_file.h"
@@ -21,7 +22,7 @@ int32_t set_line_end(FileInstance& f, const unsigned char* bytes, uint32_t lengt
   unsigned char* copy = nullptr;
   if (length > 0) {
     copy = static_cast<unsigned char*>(life::allocate(length));
-    if (!copy) return 8;
+    if (!copy) return err::insufficient_memory;
     std::memcpy(copy, bytes, length);
   }
   life::release(f.part.line_end);
@@ -37,7 +38,7 @@ int32_t text_setup(FileInstance& f) {
   p.tab_set = 0;
   if (f.attributes & kInstOem) {
     p.conversion = static_cast<unsigned char*>(life::allocate(f.record_length ? f.record_length : 1));
-    if (!p.conversion) return 8;
+    if (!p.conversion) return err::insufficient_memory;
   }
   static constexpr unsigned char kCrLf[2] = {13, 10};
   return set_line_end(f, kCrLf, 2);
@@ -179,7 +180,7 @@ int32_t read_line(FileInstance& f, uint32_t p) {
   if (!at) return io_failure_code(f);
   uint32_t avail = part.file->block_fill - part.file->cursor;
   if (avail > part.file_size - p) avail = part.file_size - p;
-  if (avail > 0 && at[0] == kCtrlZ && ctrlz_ends_file(f)) return 33;
+  if (avail > 0 && at[0] == kCtrlZ && ctrlz_ends_file(f)) return err::record_not_available;
   uint32_t bytes = copy_plain_line(f, at, avail, L);
   if (bytes == 0) {
     bool ended = false;
@@ -229,7 +230,7 @@ int32_t write_line(FileInstance& f, Operation& op) {
   if (plan.append && !p.ctrlz_looked) drop_trailing_ctrlz(f, plan.position);
   int32_t error = 0;
   if (p.file->seek(plan.position) != 0) {
-    error = 5;
+    error = err::access_denied;
   } else if (plan.length == 0) {
     error = cut_at(f, plan.position);
   } else {
@@ -238,7 +239,7 @@ int32_t write_line(FileInstance& f, Operation& op) {
     uint32_t e = p.line_end_length;
     if (p.file->write(record, n) != int32_t(n) ||
         (e > 0 && p.file->write(p.line_end, e) != int32_t(e)))
-      error = 5;
+      error = err::access_denied;
     else
       finish_write(f, plan, n + e);
   }

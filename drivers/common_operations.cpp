@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "drivers/driver_trace.h"
+#include "drivers/error_state.h"
 #include "drivers/file_names.h"
 #include "drivers/full_path.h"
 #include "drivers/open_files.h"
@@ -21,13 +22,13 @@ namespace {
 // Replaces the instance's name by its full path: 0, 45 without a name, or
 // the expansion error.
 int32_t expand_name(FileInstance& f) {
-  if (!f.name || !f.name[0]) return 45;
+  if (!f.name || !f.name[0]) return err::invalid_filename;
   char full[kFullPathSize];
   uint32_t error = expand_full_path(f.name, ".", full);
   if (error != 0) return code_of_system_error(error);
   uint32_t length = uint32_t(std::strlen(full));
   auto* copy = static_cast<char*>(life::allocate(length + 1));
-  if (!copy) return 8;
+  if (!copy) return err::insufficient_memory;
   std::memcpy(copy, full, length + 1);
   life::release(f.name);
   f.name = copy;
@@ -51,7 +52,7 @@ int32_t open_file(FileInstance& f, Operation& op) {
 }
 
 int32_t create_file(FileInstance& f) {
-  if (!(f.attributes & kInstCreate)) return 54;
+  if (!(f.attributes & kInstCreate)) return err::no_create_attribute;
   if (int32_t error = expand_name(f); error != 0) return error;
   BufferedFile file{};
   return code_of_system_error(file.create(f.name, 0));
@@ -110,7 +111,7 @@ int32_t lock_file(FileInstance& f, Operation& op) {
 }
 
 int32_t empty_file(FileInstance& f) {
-  if (f.part.file->cut(0) != 0) return 5;
+  if (f.part.file->cut(0) != 0) return err::access_denied;
   f.part.file_size = 0;
   f.part.flags &= uint16_t(~kPartRecordCurrent);
   return 0;
@@ -118,7 +119,7 @@ int32_t empty_file(FileInstance& f) {
 
 int32_t flush_file(FileInstance& f) {
   BufferedFile& file = *f.part.file;
-  return file.flush() == 0 && file.commit() == 0 ? 0 : 5;
+  return file.flush() == 0 && file.commit() == 0 ? 0 : err::access_denied;
 }
 
 int32_t send_option(FileInstance& f, Operation& op) {
@@ -142,7 +143,7 @@ int32_t send_option(FileInstance& f, Operation& op) {
 }  // namespace
 
 int32_t code_of_system_error(uint32_t error) {
-  return error == plat::ERROR_SEEK ? 300 + int32_t(error) : int32_t(error);
+  return error == plat::ERROR_SEEK ? err::system_code(error) : int32_t(error);
 }
 
 uint32_t normalise_option(const char* text, uint32_t length, char* out, uint32_t size) {
@@ -182,7 +183,7 @@ void unlock_once(FileInstance& f) {
 
 int32_t begin_shared_write(FileInstance& f) {
   if (!(f.part.flags & kPartShared)) return 0;
-  return lock_once(f) == 0 ? 0 : 5;
+  return lock_once(f) == 0 ? 0 : err::access_denied;
 }
 
 void end_shared_write(FileInstance& f) {
@@ -219,7 +220,7 @@ int32_t perform_operation(FileInstance& f, Operation& op) {
     case OP_DRIVER_ENTRY:
       op.value = int32_t(reinterpret_cast<uintptr_t>(f.driver->entry));
       return 0;
-    default: return 80;
+    default: return err::unsupported_driver_function;
   }
 }
 

@@ -51,16 +51,16 @@ void free_instance(FileInstance* inst) {
 int32_t create_instance(const DriverDescriptor& driver, FileDeclaration* file) {
   if (file->record_length > 0x7FFFFFFFu || (file->key_count && !file->keys) ||
       (file->memo_count && !file->memos))
-    return 47;
+    return err::invalid_record_declaration;
   auto* inst = static_cast<FileInstance*>(life::allocate_zeroed(1, sizeof(FileInstance)));
-  if (!inst) return 8;
+  if (!inst) return err::insufficient_memory;
   int32_t error = build_field_table(file->record_descriptor, file->record_length, inst->fields);
   bool ok = true;
   inst->name = copy_text(trimmed_text(file->name, file->name_length), ok);
   inst->owner = copy_text(declared_text(file->owner, file->owner_length), ok);
   inst->driver_string =
       copy_text(declared_text(file->driver_string, file->driver_string_length), ok);
-  if (error == 0 && !ok) error = 8;
+  if (error == 0 && !ok) error = err::insufficient_memory;
   if (error != 0) {
     free_instance(inst);
     return error;
@@ -106,13 +106,13 @@ void refresh_from_declaration(FileInstance& inst) {
 // The rules check, then the operation: 0, an error code or kSilentFailure.
 int32_t check_and_perform(FileInstance& inst, Operation& op) {
   inst.post = 0;
-  if (op.key && !key_belongs(inst.declaration, op.key)) return 38;
+  if (op.key && !key_belongs(inst.declaration, op.key)) return err::invalid_key_file;
   if (!(inst.state & kOpen) && inst.properties) refresh_from_declaration(inst);
   RuleVerdict verdict = check_rules(op.code, inst.state, op.key ? &op.key->flags : nullptr);
   if (verdict.kind == RuleVerdict::kError) return verdict.code;
   if (verdict.kind == RuleVerdict::kSilent) return kSilentFailure;
   uint8_t classes = operation_class(op.code);
-  if ((classes & kPositionText) && only_spaces(op.strings[0])) return 35;
+  if ((classes & kPositionText) && only_spaces(op.strings[0])) return err::record_not_found;
   if ((classes & kEmptyArgumentDone) && op.strings[0].length == 0) return 0;
   if (RecordHandler handler = (*inst.driver->record_handlers)[op.code]) return handler(inst, op);
   return perform_operation(inst, op);
@@ -213,7 +213,7 @@ int32_t dispatch_fully(const DriverDescriptor& driver, int32_t code, FileDeclara
   if (code == OP_QUERY_VIEW) return 0;
   FileDeclaration* file = thread_declaration(declared);
   if (!file) {
-    error_state().post(8);
+    error_state().post(err::insufficient_memory);
     error_state().note_failing_file(declared);
     return failed_value(code);
   }

@@ -4,6 +4,7 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/dispatch.h"
+#include "drivers/error_state.h"
 #include "drivers/operation_codes.h"
 #include "drivers/record_descriptor.h"
 #include "drivers/record_file.h"
@@ -17,10 +18,10 @@ int32_t raw_setup(FileInstance& f) {
   uint32_t size = f.record_length ? f.record_length : 1;
   if (f.attributes & kInstOem) {
     p.conversion = static_cast<unsigned char*>(life::allocate(size));
-    if (!p.conversion) return 8;
+    if (!p.conversion) return err::insufficient_memory;
   }
   p.cleared = static_cast<unsigned char*>(life::allocate(size));
-  if (!p.cleared) return 8;
+  if (!p.cleared) return err::insufficient_memory;
   clear_record(f.fields, p.cleared, f.record_length);
   return 0;
 }
@@ -51,7 +52,8 @@ int32_t read_record(FileInstance& f, uint32_t p, uint32_t n) {
 
 int32_t read_next(FileInstance& f) {
   DriverPart& p = f.part;
-  if (f.record_length == 0) return 33;  // an empty record would never move on
+  // An empty record would never move on.
+  if (f.record_length == 0) return err::record_not_available;
   int32_t error = read_record(f, p.next_position - 1, f.record_length);
   if (error == 0) p.next_position = p.record_position + p.record_bytes + 1;
   return error;
@@ -68,7 +70,7 @@ int32_t read_previous(FileInstance& f) {
   }
   if (next < 1) {
     p.flags &= uint16_t(~kPartRecordCurrent);
-    return 33;
+    return err::record_not_available;
   }
   p.next_position = uint32_t(next);
   int32_t error = read_record(f, uint32_t(next - 1), f.record_length);
@@ -86,11 +88,11 @@ int32_t write_record(FileInstance& f, Operation& op) {
   DriverPart& p = f.part;
   int32_t error = 0;
   if (p.file->seek(plan.position) != 0) {
-    error = 5;
+    error = err::access_denied;
   } else if (plan.length == 0) {
     error = cut_at(f, plan.position);
   } else if (p.file->write(record_to_write(f), plan.length) != int32_t(plan.length)) {
-    error = 5;
+    error = err::access_denied;
   } else {
     finish_write(f, plan, plan.length);
   }

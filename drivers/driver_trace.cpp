@@ -17,6 +17,7 @@
 #include "runtime/compare.h"
 #include "runtime/date_time.h"
 #include "runtime/number_text.h"
+#include "runtime/string_ops.h"
 
 namespace drv {
 namespace {
@@ -93,9 +94,8 @@ void operation_text(TraceWriter& out, const FileInstance& f, int32_t code,
 
 void outcome_text(TraceWriter& out, int32_t error) {
   if (error == 0) return;
-  if (error == 90) {
-    std::string_view m = error_state().file_error_message();
-    while (!m.empty() && m.back() == ' ') m.remove_suffix(1);
+  if (error == err::file_system_error) {
+    std::string_view m = rt::clipped_text(error_state().file_error_message());
     char text[file_error_message_width + 1] = {};
     std::memcpy(text, m.data(), m.size());
     out.print("File Error: %s ", text);

@@ -49,7 +49,7 @@ std::int32_t ErrorState::post(std::int32_t c) { return post(c, {}); }
 
 std::int32_t ErrorState::post(std::int32_t c, std::string_view detail) {
   fields_.system_error = plat::GetLastError();
-  std::int32_t code = c == 0 ? err::system_base + static_cast<std::int32_t>(fields_.system_error) : c;
+  std::int32_t code = c == 0 ? err::system_code(fields_.system_error) : c;
   MessageText text = message_of(code);
   fields_.failing_file = nullptr;
 

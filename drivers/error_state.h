@@ -65,7 +65,15 @@ inline constexpr std::int32_t server_not_found = 95;
 inline constexpr std::int32_t remote_object_not_found = 96;
 
 inline constexpr std::int32_t system_base = 300;  // 300 + system error number
+// System errors from here up have no code of 300 + n: a file operation that
+// meets one posts access denied.
+inline constexpr std::uint32_t system_error_limit = 100;
+// The code that stands for system error n.
+constexpr std::int32_t system_code(std::uint32_t n) {
+  return system_base + std::int32_t(n);
+}
 
+inline constexpr std::int32_t runtime_check_base = 400;  // 400 + n: run-time checks
 inline constexpr std::int32_t no_return_value = 406;
 inline constexpr std::int32_t internal_error_base = 500;  // 500 + n: "Internal error n"
 inline constexpr std::int32_t internal_error_01 = 501;

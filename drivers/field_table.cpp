@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "drivers/error_state.h"
 #include "drivers/record_descriptor.h"
 #include "lifecycle/heap.h"
 #include "platform/text.h"
@@ -157,14 +158,14 @@ class FieldWalker {
 
 int build_field_table(const unsigned char* descriptor, uint32_t record_length, FieldTable& table) {
   table = FieldTable{};
-  if (!descriptor || descriptor[0] != FT_GROUP) return 75;
+  if (!descriptor || descriptor[0] != FT_GROUP) return err::invalid_field_type;
   uint32_t length = read_u32(descriptor + 10);
   FieldWalker counter(descriptor, length, record_length, nullptr);
-  if (!counter.walk_record()) return 75;
+  if (!counter.walk_record()) return err::invalid_field_type;
   if (counter.count() == 0) return 0;
   auto* entries = static_cast<FieldEntry*>(
       life::allocate_zeroed(counter.count(), uint32_t(sizeof(FieldEntry))));
-  if (!entries) return 8;
+  if (!entries) return err::insufficient_memory;
   FieldWalker filler(descriptor, length, record_length, entries);
   filler.walk_record();
   table = {entries, counter.count()};

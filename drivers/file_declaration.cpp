@@ -6,6 +6,7 @@
 #include "drivers/error_state.h"
 #include "drivers/file_names.h"
 #include "drivers/operation_codes.h"
+#include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 
 namespace drv {
@@ -38,8 +39,7 @@ DeclaredText declared_text(const char* text, int32_t length) {
 
 DeclaredText trimmed_text(const char* text, int32_t length) {
   DeclaredText t = declared_text(text, length);
-  if (length > 0)
-    while (t.length > 0 && t.text[t.length - 1] == ' ') --t.length;
+  if (length > 0) t.length = rt::clipped_length(t.text, t.length);
   return t;
 }
 

@@ -2,8 +2,11 @@
 
 #include <cstring>
 
+#include "drivers/error_state.h"
 #include "drivers/full_path.h"
 #include "drivers/low_level_io.h"
+#include "platform/last_error.h"
+#include "platform/path.h"
 #include "platform/text.h"
 
 namespace drv {
@@ -11,12 +14,10 @@ namespace {
 
 constexpr uint32_t kTargetSize = 2 * kFullPathSize;
 
-bool is_separator(char c) { return c == '\\' || c == '/'; }
-
 const char* file_name_of(const char* path) {
   const char* name = path;
   for (const char* p = path; *p; ++p)
-    if (is_separator(*p)) name = p + 1;
+    if (plat::is_path_separator(*p)) name = p + 1;
   return name;
 }
 
@@ -24,7 +25,8 @@ const char* file_name_of(const char* path) {
 bool first_target(const char* source, const char* destination, uint32_t length, char* out) {
   const char* name = file_name_of(source);
   const char* joint = "\\";
-  if (length > 0 && is_separator(destination[length - 1])) joint = "";
+  if (length > 0 && plat::is_path_separator(destination[length - 1]))
+    joint = "";
   else if (length > 0 && destination[length - 1] == ':') joint = ".\\";
   uint32_t joint_length = uint32_t(std::strlen(joint));
   uint32_t name_length = uint32_t(std::strlen(name));
@@ -45,13 +47,15 @@ bool second_target(const char* source, const char* destination, uint32_t length,
 }
 
 int32_t rename_code(uint32_t error) {
-  return error == 0 ? 0 : error == 2 || error == 3 ? int32_t(error) : 5;
+  if (error == plat::ERROR_FILE_NOT_FOUND || error == plat::ERROR_PATH_NOT_FOUND)
+    return int32_t(error);
+  return error == 0 ? 0 : err::access_denied;
 }
 
 // The same name without regard to case; both separators count as one.
 bool same_name(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    if (is_separator(*a) && is_separator(*b)) continue;
+    if (plat::is_path_separator(*a) && plat::is_path_separator(*b)) continue;
     char x[2] = {*a, 0}, y[2] = {*b, 0};
     if (plat::lstrcmpiA(x, y) != 0) return false;
     if (*a == 0) return true;
@@ -68,11 +72,12 @@ using Transfer = int32_t (*)(const char* source, const char* target);
 int32_t transfer_file(const char* source, const char* destination, uint32_t length,
                       Transfer transfer) {
   char target[kTargetSize];
-  int32_t code = first_target(source, destination, length, target) ? transfer(source, target) : 45;
+  int32_t code = first_target(source, destination, length, target) ? transfer(source, target)
+                                                                   : err::invalid_filename;
   // A destination that ends with a separator names a folder: made into a
   // name of its own it would be the folder and an extension alone (".gif"),
   // a file the caller never asked for, so the first failure stands.
-  const bool folder = length > 0 && is_separator(destination[length - 1]);
+  const bool folder = length > 0 && plat::is_path_separator(destination[length - 1]);
   if (code != 0 && !folder && second_target(source, destination, length, target))
     code = transfer(source, target);
   return code;

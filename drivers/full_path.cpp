@@ -2,18 +2,17 @@
 
 #include <cstring>
 
+#include "drivers/error_state.h"
 #include "platform/last_error.h"
 #include "platform/path.h"
 
 namespace drv {
 namespace {
 
-bool is_separator(char c) { return c == '\\' || c == '/'; }
-
 const char* last_separator(const char* name) {
   const char* last = nullptr;
   for (const char* p = name; *p; ++p)
-    if (is_separator(*p)) last = p;
+    if (plat::is_path_separator(*p)) last = p;
   return last;
 }
 
@@ -34,7 +33,8 @@ bool append_extension(char* out, uint32_t& used, const char* extension) {
 
 bool taken_unchanged(const char* name) {
   const char* colon = std::strchr(name, ':');
-  return (colon && colon != name + 1) || (is_separator(name[0]) && is_separator(name[1]));
+  return (colon && colon != name + 1) ||
+         (plat::is_path_separator(name[0]) && plat::is_path_separator(name[1]));
 }
 
 }  // namespace
@@ -51,22 +51,23 @@ uint32_t expand_full_path(const char* name, const char* default_extension, char*
   bool has_extension = extension_of(name) != nullptr;
   uint32_t used = 0;
   out[0] = 0;
-  if (length >= kFullPathSize) return 45;
-  if (!taken_unchanged(name) && !is_separator(name[0])) {
+  if (length >= kFullPathSize) return err::invalid_filename;
+  if (!taken_unchanged(name) && !plat::is_path_separator(name[0])) {
     char current[kFullPathSize];
     plat::SetLastError(0);
     plat::DWORD got = plat::GetCurrentDirectoryA(kFullPathSize, current);
     if (got == 0 || got >= kFullPathSize) {
       uint32_t error = plat::GetLastError();
       plat::SetLastError(0);
-      return got == 0 && error != 0 ? error : 45;
+      return got == 0 && error != 0 ? error : err::invalid_filename;
     }
     char separator = std::strchr(current, '\\') ? '\\' : '/';
-    if (!append(out, used, current, got)) return 45;
-    if (got == 0 || !is_separator(current[got - 1])) append(out, used, &separator, 1);
+    if (!append(out, used, current, got)) return err::invalid_filename;
+    if (got == 0 || !plat::is_path_separator(current[got - 1])) append(out, used, &separator, 1);
   }
-  if (!append(out, used, name, length)) return 45;
-  if (!has_extension && !append_extension(out, used, default_extension)) return 45;
+  if (!append(out, used, name, length)) return err::invalid_filename;
+  if (!has_extension && !append_extension(out, used, default_extension))
+    return err::invalid_filename;
   return 0;
 }
 

@@ -19,7 +19,7 @@
 //   - without open, none of record current, locked, sequence set, write
 //     access, exclusive, transaction or stream is set;
 //   - sequence fresh implies sequence set;
-//   - the key's built bit 0x100 is never in the file's state.
+//   - kKeyBuilt, the key's built bit, is never in the file's state.
 #pragma once
 
 #include <array>
@@ -56,119 +56,319 @@ enum PostAction : uint32_t {
   kPostSequential = 4,
 };
 
+// States that rows name together: what SET and RESET start, what a failed
+// read in sequence loses, the requests a read meets, what a write lets go.
+inline constexpr uint32_t kNewSequence = kSequenceSet | kSequenceFresh;
+inline constexpr uint32_t kSequenceLost = kRecordCurrent | kNewSequence;
+inline constexpr uint32_t kRequests = kWatchRequested | kHoldRequested;
+inline constexpr uint32_t kWatchedAndHeld = kWatched | kHeld;
+
+// A row names only the columns it uses; the others are empty.
 struct RuleRow {
-  uint32_t post;
-  uint32_t required;
-  uint32_t forbidden;
-  uint32_t set;
-  uint32_t cleared;
-  uint32_t cleared_on_failure;
+  uint32_t post = 0;                // PostAction flags added on success
+  uint32_t required = 0;            // states the operation needs
+  uint32_t forbidden = 0;           // states that refuse it
+  uint32_t set = 0;                 // states set on success
+  uint32_t cleared = 0;             // states cleared on success
+  uint32_t cleared_on_failure = 0;  // states cleared when it fails
 };
 
 // One row per operation code 0..95 (0, 35 and 39 are empty rows), here so
 // that an operation known where it is dispatched has its row folded in.
-// ORDER: enum Op. Columns: post, required, forbidden, set, cleared, cleared on failure.
+// ORDER: enum Op.
 inline constexpr std::array<RuleRow, kLastOperation + 1> kRuleTable = {{
-    {0, 0, 0, 0, 0, 0},                       //  0
-    {1, 0x41, 0, 0x2, 0x1400, 0},             //  1 ADD
-    {0, 0x21, 0, 0, 0, 0},                    //  2 BOF
-    {1, 0xC0, 0x4, 0, 0, 0x2022},             //  3 BUILDfile
-    {1, 0x41, 0, 0, 0, 0},                    //  4 APPEND
-    {1, 0x1, 0x4, 0x100, 0, 0},               //  5 BUILDdyn
-    {1, 0xC0, 0x4, 0, 0, 0},                  //  6 BUILDkey
-    {3, 0x1, 0x4, 0, 0x101, 0},               //  7 CLOSE
-    {1, 0x5, 0, 0, 0x4, 0},                   //  8 COMMIT
-    {3, 0, 0x1, 0, 0, 0},                     //  9 COPY
-    {3, 0, 0x1, 0, 0, 0},                     // 10 CREATE
-    {1, 0x43, 0, 0, 0x2, 0},                  // 11 DELETE
-    {1, 0x41, 0, 0, 0, 0},                    // 12 DUPLICATE
-    {1, 0xC1, 0x4, 0, 0, 0},                  // 13 EMPTY
-    {0, 0x21, 0, 0, 0, 0},                    // 14 EOF
-    {1, 0x101, 0, 0x2, 0xA00, 0x2},           // 15 GETfilekey
-    {1, 0x1, 0, 0x2, 0xA00, 0x2},             // 16 GETfileptr
-    {1, 0x101, 0, 0x2, 0xA00, 0x2},           // 17 GETkeyptr
-    {1, 0x1, 0, 0x800, 0, 0},                 // 18 HOLDfile
-    {1, 0x1, 0, 0x800, 0, 0},                 // 19 HOLDfilesec
-    {1, 0x1, 0x10, 0x90, 0, 0},               // 20 LOCKfile
-    {1, 0x1, 0x10, 0x90, 0, 0},               // 21 LOCKfilesec
-    {1, 0x1, 0x4, 0x4, 0, 0},                 // 22 LOGOUT
-    {0, 0, 0, 0, 0, 0},                       // 23 NAME
-    {5, 0x21, 0, 0x2, 0xA00, 0x2022},         // 24 NEXT
-    {1, 0, 0x1, 0x1, 0, 0},                   // 25 OPEN
-    {1, 0xC0, 0x4, 0, 0x22, 0x2022},          // 26 PACK
-    {0, 0x3, 0, 0, 0, 0},                     // 27 POINTERfile
-    {0, 0x103, 0, 0, 0, 0},                   // 28 POINTERkey
-    {1, 0x1, 0, 0, 0x8, 0},                   // 29 FLUSH
-    {1, 0x43, 0, 0, 0x1400, 0},               // 30 PUT
-    {5, 0x21, 0, 0x2, 0xA00, 0x2022},         // 31 PREVIOUS
-    {0, 0x1, 0, 0, 0, 0},                     // 32 RECORDSfile
-    {0, 0x101, 0, 0, 0, 0},                   // 33 RECORDSkey
-    {1, 0x1, 0x4, 0x100, 0, 0},               // 34 BUILDdynfilter
-    {0, 0, 0, 0, 0, 0},                       // 35 (unassigned)
-    {1, 0x1, 0, 0, 0x1000, 0},                // 36 RELEASE
-    {3, 0, 0x1, 0, 0, 0},                     // 37 REMOVE
-    {3, 0, 0x1, 0, 0, 0},                     // 38 RENAME
-    {0, 0, 0, 0, 0, 0},                       // 39 (unassigned)
-    {1, 0x5, 0, 0, 0x4, 0},                   // 40 ROLLBACK
-    {5, 0x1, 0, 0x2020, 0, 0x2020},           // 41 SETfile
-    {5, 0x101, 0, 0x2020, 0, 0x2020},         // 42 SETfilekey
-    {5, 0x1, 0, 0x2020, 0, 0x2020},           // 43 SETfileptr
-    {5, 0x101, 0, 0x2020, 0, 0x2020},         // 44 SETkey
-    {5, 0x101, 0, 0x2020, 0, 0x2020},         // 45 SETkeykey
-    {5, 0x101, 0, 0x2020, 0, 0x2020},         // 46 SETkeyptr
-    {5, 0x101, 0, 0x2020, 0, 0x2020},         // 47 SETkeykeyptr
-    {1, 0, 0x1, 0x1, 0, 0},                   // 48 SHARE
-    {5, 0x21, 0, 0, 0x2, 0x2022},             // 49 SKIP
-    {1, 0x11, 0x4, 0, 0x10, 0},               // 50 UNLOCK
-    {1, 0x1, 0, 0, 0x1400, 0},                // 51 ADDfilelen
-    {1, 0x1, 0, 0, 0, 0},                     // 52 BYTES
-    {1, 0x1, 0, 0x2, 0xA00, 0x2},             // 53 GETfileptrlen
-    {1, 0x41, 0, 0, 0x1400, 0x2},             // 54 PUTfileptr
-    {1, 0x41, 0, 0, 0x1400, 0x2},             // 55 PUTfileptrlen
-    {1, 0x1, 0x8, 0x8, 0, 0},                 // 56 STREAM
-    {1, 0x101, 0, 0, 0, 0},                   // 57 DUPLICATEkey
-    {1, 0x1, 0, 0x200, 0, 0},                 // 58 WATCH
-    {1, 0x41, 0, 0, 0x1400, 0},               // 59 APPENDlen
-    {1, 0, 0, 0x10000, 0, 0},                 // 60 SEND
-    {1, 0x3, 0, 0, 0, 0},                     // 61 POSITIONfile
-    {1, 0x103, 0, 0, 0, 0},                   // 62 POSITIONkey
-    {5, 0x1, 0, 0x2020, 0, 0x2020},           // 63 RESETfile
-    {5, 0x101, 0, 0x2020, 0, 0x2020},         // 64 RESETkey
-    {0, 0x1, 0, 0, 0, 0},                     // 65 NOMEMO
-    {1, 0x1, 0, 0x2, 0xA00, 0},               // 66 REGETfile
-    {1, 0x101, 0, 0x2, 0xA00, 0},             // 67 REGETkey
-    {1, 0x1, 0, 0, 0, 0},                     // 68 NULL
-    {1, 0x1, 0, 0, 0, 0},                     // 69 SETNULL
-    {1, 0x1, 0, 0, 0, 0},                     // 70 SETNONULL
-    {1, 0, 0, 0x10000, 0, 0},                 // 71 SET_PROPERTY
-    {0, 0, 0, 0, 0, 0},                       // 72 GET_PROPERTY
-    {0, 0x101, 0, 0, 0, 0},                   // 73 QUERY_KEY
-    {0, 0, 0, 0, 0, 0},                       // 74 QUERY_VIEW
-    {1, 0x1, 0, 0, 0, 0},                     // 75 BLOB_YIELD
-    {1, 0x1, 0, 0, 0, 0},                     // 76 BLOB_TAKE
-    {0, 0x3, 0, 0, 0, 0},                     // 77 BLOB_SIZE
-    {1, 0x1, 0, 0x10000, 0, 0},               // 78 BLOB_GET_PROP
-    {1, 0x1, 0, 0, 0, 0},                     // 79 BLOB_SET_PROP
-    {1, 0x1, 0, 0, 0, 0},                     // 80 BUFFER
-    {5, 0x1, 0, 0x20, 0, 0x20},               // 81 SETview
-    {0, 0x1, 0, 0, 0, 0},                     // 82 CLEAR
-    {5, 0x1, 0, 0x2020, 0, 0x2020},           // 83 RESETviewfile
-    {1, 0xC0, 0x4, 0, 0, 0x2022},             // 84 BUILDevent
-    {1, 0, 0, 0x10000, 0, 0},                 // 85 SETPROPERTYkey
-    {0, 0, 0, 0, 0, 0},                       // 86 GETPROPERTYkey
-    {0, 0, 0, 0, 0, 0},                       // 87 Internal
-    {1, 0, 0, 0x10000, 0, 0},                 // 88 DO_PROPERTY
-    {1, 0, 0, 0x10000, 0, 0},                 // 89 DOPROPERTYkey
-    {1, 0, 0, 0x10000, 0, 0},                 // 90 DOPROPERTYblob
-    {0, 0, 0, 0, 0, 0},                       // 91 Internal
-    {1, 0x1, 0x100, 0x100, 0, 0},             // 92 INVIEW
-    {1, 0x1, 0, 0, 0x100, 0},                 // 93 ENDVIEW
-    {1, 0, 0x1, 0, 0, 0},                     // 94 Internal
-    {0, 0x1, 0, 0, 0, 0},                     // 95 COUNTRECORDS
+    // 0
+    {},
+    // 1 ADD
+    {.post = kPostClearError,
+     .required = kOpen | kWriteAccess,
+     .set = kRecordCurrent,
+     .cleared = kWatchedAndHeld},
+    // 2 BOF
+    {.required = kOpen | kSequenceSet},
+    // 3 BUILDfile
+    {.post = kPostClearError,
+     .required = kWriteAccess | kExclusive,
+     .forbidden = kTransaction,
+     .cleared_on_failure = kSequenceLost},
+    // 4 APPEND
+    {.post = kPostClearError, .required = kOpen | kWriteAccess},
+    // 5 BUILDdyn
+    {.post = kPostClearError, .required = kOpen, .forbidden = kTransaction, .set = kKeyBuilt},
+    // 6 BUILDkey
+    {.post = kPostClearError, .required = kWriteAccess | kExclusive, .forbidden = kTransaction},
+    // 7 CLOSE
+    {.post = kPostClearError | kPostDiscard,
+     .required = kOpen,
+     .forbidden = kTransaction,
+     .cleared = kOpen | kKeyBuilt},
+    // 8 COMMIT
+    {.post = kPostClearError, .required = kOpen | kTransaction, .cleared = kTransaction},
+    // 9 COPY
+    {.post = kPostClearError | kPostDiscard, .forbidden = kOpen},
+    // 10 CREATE
+    {.post = kPostClearError | kPostDiscard, .forbidden = kOpen},
+    // 11 DELETE
+    {.post = kPostClearError,
+     .required = kOpen | kRecordCurrent | kWriteAccess,
+     .cleared = kRecordCurrent},
+    // 12 DUPLICATE
+    {.post = kPostClearError, .required = kOpen | kWriteAccess},
+    // 13 EMPTY
+    {.post = kPostClearError,
+     .required = kOpen | kWriteAccess | kExclusive,
+     .forbidden = kTransaction},
+    // 14 EOF
+    {.required = kOpen | kSequenceSet},
+    // 15 GETfilekey
+    {.post = kPostClearError,
+     .required = kOpen | kKeyBuilt,
+     .set = kRecordCurrent,
+     .cleared = kRequests,
+     .cleared_on_failure = kRecordCurrent},
+    // 16 GETfileptr
+    {.post = kPostClearError,
+     .required = kOpen,
+     .set = kRecordCurrent,
+     .cleared = kRequests,
+     .cleared_on_failure = kRecordCurrent},
+    // 17 GETkeyptr
+    {.post = kPostClearError,
+     .required = kOpen | kKeyBuilt,
+     .set = kRecordCurrent,
+     .cleared = kRequests,
+     .cleared_on_failure = kRecordCurrent},
+    // 18 HOLDfile
+    {.post = kPostClearError, .required = kOpen, .set = kHoldRequested},
+    // 19 HOLDfilesec
+    {.post = kPostClearError, .required = kOpen, .set = kHoldRequested},
+    // 20 LOCKfile
+    {.post = kPostClearError, .required = kOpen, .forbidden = kLocked, .set = kLocked | kExclusive},
+    // 21 LOCKfilesec
+    {.post = kPostClearError, .required = kOpen, .forbidden = kLocked, .set = kLocked | kExclusive},
+    // 22 LOGOUT
+    {.post = kPostClearError, .required = kOpen, .forbidden = kTransaction, .set = kTransaction},
+    // 23 NAME
+    {},
+    // 24 NEXT
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen | kSequenceSet,
+     .set = kRecordCurrent,
+     .cleared = kRequests,
+     .cleared_on_failure = kSequenceLost},
+    // 25 OPEN
+    {.post = kPostClearError, .forbidden = kOpen, .set = kOpen},
+    // 26 PACK
+    {.post = kPostClearError,
+     .required = kWriteAccess | kExclusive,
+     .forbidden = kTransaction,
+     .cleared = kRecordCurrent | kSequenceSet,
+     .cleared_on_failure = kSequenceLost},
+    // 27 POINTERfile
+    {.required = kOpen | kRecordCurrent},
+    // 28 POINTERkey
+    {.required = kOpen | kRecordCurrent | kKeyBuilt},
+    // 29 FLUSH
+    {.post = kPostClearError, .required = kOpen, .cleared = kStreamActive},
+    // 30 PUT
+    {.post = kPostClearError,
+     .required = kOpen | kRecordCurrent | kWriteAccess,
+     .cleared = kWatchedAndHeld},
+    // 31 PREVIOUS
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen | kSequenceSet,
+     .set = kRecordCurrent,
+     .cleared = kRequests,
+     .cleared_on_failure = kSequenceLost},
+    // 32 RECORDSfile
+    {.required = kOpen},
+    // 33 RECORDSkey
+    {.required = kOpen | kKeyBuilt},
+    // 34 BUILDdynfilter
+    {.post = kPostClearError, .required = kOpen, .forbidden = kTransaction, .set = kKeyBuilt},
+    // 35 (unassigned)
+    {},
+    // 36 RELEASE
+    {.post = kPostClearError, .required = kOpen, .cleared = kHeld},
+    // 37 REMOVE
+    {.post = kPostClearError | kPostDiscard, .forbidden = kOpen},
+    // 38 RENAME
+    {.post = kPostClearError | kPostDiscard, .forbidden = kOpen},
+    // 39 (unassigned)
+    {},
+    // 40 ROLLBACK
+    {.post = kPostClearError, .required = kOpen | kTransaction, .cleared = kTransaction},
+    // 41 SETfile
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen,
+     .set = kNewSequence,
+     .cleared_on_failure = kNewSequence},
+    // 42 SETfilekey
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen | kKeyBuilt,
+     .set = kNewSequence,
+     .cleared_on_failure = kNewSequence},
+    // 43 SETfileptr
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen,
+     .set = kNewSequence,
+     .cleared_on_failure = kNewSequence},
+    // 44 SETkey
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen | kKeyBuilt,
+     .set = kNewSequence,
+     .cleared_on_failure = kNewSequence},
+    // 45 SETkeykey
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen | kKeyBuilt,
+     .set = kNewSequence,
+     .cleared_on_failure = kNewSequence},
+    // 46 SETkeyptr
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen | kKeyBuilt,
+     .set = kNewSequence,
+     .cleared_on_failure = kNewSequence},
+    // 47 SETkeykeyptr
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen | kKeyBuilt,
+     .set = kNewSequence,
+     .cleared_on_failure = kNewSequence},
+    // 48 SHARE
+    {.post = kPostClearError, .forbidden = kOpen, .set = kOpen},
+    // 49 SKIP
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen | kSequenceSet,
+     .cleared = kRecordCurrent,
+     .cleared_on_failure = kSequenceLost},
+    // 50 UNLOCK
+    {.post = kPostClearError,
+     .required = kOpen | kLocked,
+     .forbidden = kTransaction,
+     .cleared = kLocked},
+    // 51 ADDfilelen
+    {.post = kPostClearError, .required = kOpen, .cleared = kWatchedAndHeld},
+    // 52 BYTES
+    {.post = kPostClearError, .required = kOpen},
+    // 53 GETfileptrlen
+    {.post = kPostClearError,
+     .required = kOpen,
+     .set = kRecordCurrent,
+     .cleared = kRequests,
+     .cleared_on_failure = kRecordCurrent},
+    // 54 PUTfileptr
+    {.post = kPostClearError,
+     .required = kOpen | kWriteAccess,
+     .cleared = kWatchedAndHeld,
+     .cleared_on_failure = kRecordCurrent},
+    // 55 PUTfileptrlen
+    {.post = kPostClearError,
+     .required = kOpen | kWriteAccess,
+     .cleared = kWatchedAndHeld,
+     .cleared_on_failure = kRecordCurrent},
+    // 56 STREAM
+    {.post = kPostClearError, .required = kOpen, .forbidden = kStreamActive, .set = kStreamActive},
+    // 57 DUPLICATEkey
+    {.post = kPostClearError, .required = kOpen | kKeyBuilt},
+    // 58 WATCH
+    {.post = kPostClearError, .required = kOpen, .set = kWatchRequested},
+    // 59 APPENDlen
+    {.post = kPostClearError, .required = kOpen | kWriteAccess, .cleared = kWatchedAndHeld},
+    // 60 SEND
+    {.post = kPostClearError, .set = kSettingsKept},
+    // 61 POSITIONfile
+    {.post = kPostClearError, .required = kOpen | kRecordCurrent},
+    // 62 POSITIONkey
+    {.post = kPostClearError, .required = kOpen | kRecordCurrent | kKeyBuilt},
+    // 63 RESETfile
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen,
+     .set = kNewSequence,
+     .cleared_on_failure = kNewSequence},
+    // 64 RESETkey
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen | kKeyBuilt,
+     .set = kNewSequence,
+     .cleared_on_failure = kNewSequence},
+    // 65 NOMEMO
+    {.required = kOpen},
+    // 66 REGETfile
+    {.post = kPostClearError, .required = kOpen, .set = kRecordCurrent, .cleared = kRequests},
+    // 67 REGETkey
+    {.post = kPostClearError,
+     .required = kOpen | kKeyBuilt,
+     .set = kRecordCurrent,
+     .cleared = kRequests},
+    // 68 NULL
+    {.post = kPostClearError, .required = kOpen},
+    // 69 SETNULL
+    {.post = kPostClearError, .required = kOpen},
+    // 70 SETNONULL
+    {.post = kPostClearError, .required = kOpen},
+    // 71 SET_PROPERTY
+    {.post = kPostClearError, .set = kSettingsKept},
+    // 72 GET_PROPERTY
+    {},
+    // 73 QUERY_KEY
+    {.required = kOpen | kKeyBuilt},
+    // 74 QUERY_VIEW
+    {},
+    // 75 BLOB_YIELD
+    {.post = kPostClearError, .required = kOpen},
+    // 76 BLOB_TAKE
+    {.post = kPostClearError, .required = kOpen},
+    // 77 BLOB_SIZE
+    {.required = kOpen | kRecordCurrent},
+    // 78 BLOB_GET_PROP
+    {.post = kPostClearError, .required = kOpen, .set = kSettingsKept},
+    // 79 BLOB_SET_PROP
+    {.post = kPostClearError, .required = kOpen},
+    // 80 BUFFER
+    {.post = kPostClearError, .required = kOpen},
+    // 81 SETview
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen,
+     .set = kSequenceSet,
+     .cleared_on_failure = kSequenceSet},
+    // 82 CLEAR
+    {.required = kOpen},
+    // 83 RESETviewfile
+    {.post = kPostClearError | kPostSequential,
+     .required = kOpen,
+     .set = kNewSequence,
+     .cleared_on_failure = kNewSequence},
+    // 84 BUILDevent
+    {.post = kPostClearError,
+     .required = kWriteAccess | kExclusive,
+     .forbidden = kTransaction,
+     .cleared_on_failure = kSequenceLost},
+    // 85 SETPROPERTYkey
+    {.post = kPostClearError, .set = kSettingsKept},
+    // 86 GETPROPERTYkey
+    {},
+    // 87 Internal
+    {},
+    // 88 DO_PROPERTY
+    {.post = kPostClearError, .set = kSettingsKept},
+    // 89 DOPROPERTYkey
+    {.post = kPostClearError, .set = kSettingsKept},
+    // 90 DOPROPERTYblob
+    {.post = kPostClearError, .set = kSettingsKept},
+    // 91 Internal
+    {},
+    // 92 INVIEW
+    {.post = kPostClearError, .required = kOpen, .forbidden = kKeyBuilt, .set = kKeyBuilt},
+    // 93 ENDVIEW
+    {.post = kPostClearError, .required = kOpen, .cleared = kKeyBuilt},
+    // 94 Internal
+    {.post = kPostClearError, .forbidden = kOpen},
+    // 95 COUNTRECORDS
+    {.required = kOpen},
 }};
 static_assert(std::tuple_size_v<decltype(kRuleTable)> == 96, "one row per operation code 0..95");
 
-inline const RuleRow& rule_of(int32_t code) { return kRuleTable[code]; }
+inline const RuleRow& rule_of(int32_t code) {
+  return kRuleTable[code];
+}
 
 // Outcome of the rules check: proceed, refuse with an error code, or refuse
 // silently (no error posted, instance's last error 0).
@@ -209,7 +409,7 @@ constexpr std::array<QuickRule, kLastOperation + 1> make_quick_rules() {
   std::array<QuickRule, kLastOperation + 1> rules{};
   for (std::size_t code = 0; code < rules.size(); ++code) {
     const RuleRow& row = kRuleTable[code];
-    // Bit 0x100 is the key's; an operation without a key never checks it.
+    // kKeyBuilt is the key's; an operation without a key never checks it.
     uint32_t need = (row.required & ~kKeyBuilt) | kOpen;
     uint32_t refused = (row.forbidden & ~kKeyBuilt) | kBuildInProgress;
     // An operation that refuses open (OPEN, CREATE, ...) never passes
@@ -223,8 +423,10 @@ constexpr std::array<QuickRule, kLastOperation + 1> make_quick_rules() {
 }  // namespace detail
 
 inline constexpr std::array<QuickRule, kLastOperation + 1> kQuickRules = detail::make_quick_rules();
-static_assert(kQuickRules[OP_NEXT].need == (kOpen | kSequenceSet), "NEXT needs an open file in sequence");
-static_assert(kQuickRules[OP_ADD].need == (kOpen | kWriteAccess), "ADD needs an open file written to");
+static_assert(kQuickRules[OP_NEXT].need == (kOpen | kSequenceSet),
+              "NEXT needs an open file in sequence");
+static_assert(kQuickRules[OP_ADD].need == (kOpen | kWriteAccess),
+              "ADD needs an open file written to");
 static_assert(kQuickRules[OP_OPEN].need == kKeyBuilt, "OPEN never passes quickly");
 
 // True when an operation in 0..95 that names no key proceeds in `state`
@@ -240,7 +442,7 @@ inline bool passes_quickly(int32_t code, uint32_t state) {
 void update_state_on_failure(int32_t code, uint32_t& state, uint32_t& post);
 
 // Moves the state after an operation ran. On success the set and cleared
-// columns apply (bit 0x100 goes to the key's built flag, never to the file)
+// columns apply (kKeyBuilt goes to the key's flags, never to the file)
 // after watched and held follow their requests, and the row's post flags are
 // added to `post`.
 inline void update_state(int32_t code, bool success, uint32_t& state, uint32_t* key_flags,

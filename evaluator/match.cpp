@@ -7,6 +7,7 @@
 #include "evaluator/letter_case.h"
 #include "evaluator/regex.h"
 #include "evaluator/soundex.h"
+#include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 
 namespace eval {
@@ -28,9 +29,7 @@ bool exact_match(const char* value, std::size_t value_length, const char* patter
 
 // Operands are matched without their trailing spaces (0x20 only).
 std::size_t clipped(const rt::StackEntry& entry) {
-  std::size_t length = entry.length;
-  while (length > 0 && entry.text[length - 1] == ' ') --length;
-  return length;
+  return rt::clipped_length(entry.text, std::size_t{entry.length});
 }
 
 enum class shortcut { no, yes, undecided };

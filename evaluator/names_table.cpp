@@ -6,6 +6,7 @@
 #include "evaluator/letter_case.h"
 #include "lifecycle/heap.h"
 #include "runtime/compare.h"
+#include "runtime/string_ops.h"
 #include "runtime/string_value.h"
 
 namespace eval {
@@ -42,7 +43,7 @@ void release_payload(name_entry& entry) {
 // upper-cased. False when nothing or too much is left.
 bool prepare_name(const char* name, std::size_t length, char (&out)[max_name_length + 1],
                   std::size_t& out_length) {
-  while (length > 0 && name[length - 1] == ' ') --length;
+  length = rt::clipped_length(name, length);
   if (length == 0 || length > max_name_length) return false;
   for (std::size_t i = 0; i < length; ++i)
     out[i] = static_cast<char>(upper_byte(static_cast<unsigned char>(name[i])));

@@ -15,6 +15,11 @@
 
 namespace plat {
 
+// Both a backslash and a slash separate the components of a path.
+inline bool is_path_separator(char c) {
+  return c == '\\' || c == '/';
+}
+
 // Makes `name` absolute against the current directory and resolves "." and
 // ".." and repeated separators, textually (the file need not exist). The
 // result uses slashes. *file_part, when asked for, points at the last

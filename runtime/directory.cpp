@@ -27,8 +27,6 @@ plat::DWORD take_last_error() {
   return error;
 }
 
-bool is_separator(char c) { return c == '/' || c == '\\'; }
-
 // A path argument as a C string of at most kPathMax bytes; an empty one is
 // the current directory.
 struct PathArgument {
@@ -191,9 +189,9 @@ uint32_t long_path_of(std::string_view path, char* out) {
   // as written. Wild cards would name some other entry: never looked up.
   char name[plat::MAX_PATH];
   for (uint32_t start = 0; start < n;) {
-    while (start < n && is_separator(out[start])) ++start;
+    while (start < n && plat::is_path_separator(out[start])) ++start;
     uint32_t end = start;
-    while (end < n && !is_separator(out[end])) ++end;
+    while (end < n && !plat::is_path_separator(out[end])) ++end;
     if (end > start && std::memchr(out + start, '*', end - start) == nullptr &&
         std::memchr(out + start, '?', end - start) == nullptr) {
       const char kept = out[end];

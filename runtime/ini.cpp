@@ -15,7 +15,7 @@ struct Argument {
   char text[max + 1];
 
   explicit Argument(std::string_view value) {
-    while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+    value = clipped_text(value);
     const size_t n = value.size() < max ? value.size() : max;
     if (n > 0) std::memcpy(text, value.data(), n);
     text[n] = '\0';

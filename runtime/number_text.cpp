@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/string_ops.h"
 #include "runtime/string_value.h"
 
 namespace rt {
@@ -135,7 +136,7 @@ uint32_t real_text_extent(const char* text, uint32_t length) {
 
 double text_to_real(const char* text, uint32_t length) {
   if (text == nullptr) return 0;
-  while (length > 0 && text[length - 1] == ' ') --length;
+  length = clipped_length(text, length);
   if (length > kRealTextLimit) length = kRealTextLimit;
   uint32_t extent = real_text_extent(text, length);
   if (extent == 0) return 0;

@@ -42,11 +42,6 @@ StackEntry* writable_top() {
   return &stack.peek();
 }
 
-uint32_t clipped_length(const char* text, uint32_t length) {
-  while (length > 0 && text[length - 1] == ' ') --length;
-  return length;
-}
-
 // Resolves an omitted length (any negative n) to the entry's length.
 uint32_t length_or(int32_t n, uint32_t length) {
   return n < 0 ? length : static_cast<uint32_t>(n);

@@ -7,8 +7,20 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace rt {
+
+// The length of a text without its trailing spaces (0x20 only): the
+// runtime's fixed-length strings are padded with them.
+template <class Length>
+constexpr Length clipped_length(const char* text, Length length) {
+  while (length > 0 && text[length - 1] == ' ') --length;
+  return length;
+}
+constexpr std::string_view clipped_text(std::string_view text) {
+  return text.substr(0, clipped_length(text.data(), text.size()));
+}
 
 // left & right (right on top); the result is pushed owned.
 void concat();

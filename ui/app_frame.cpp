@@ -3,10 +3,12 @@
 
 #include <cstring>
 
+#include "drivers/error_state.h"
 #include "lifecycle/runtime_error.h"
 #include "lifecycle/runtime_lock.h"
 #include "lifecycle/thread_records.h"
 #include "platform/dialog.h"
+#include "platform/path.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/user.h"
@@ -19,11 +21,6 @@
 namespace ui {
 namespace {
 
-constexpr std::int32_t error_class_not_registered = 503;
-constexpr std::int32_t error_frame_already_open = 526;
-constexpr std::int32_t error_system_modal = 527;
-constexpr std::int32_t error_frame_not_created = 528;
-constexpr std::int32_t error_window_already_open = 535;
 constexpr const char* window_component = "WSLDIAL";
 constexpr plat::WORD program_icon_resource = 32523;
 constexpr plat::UINT_PTR frame_timer_id = 1;
@@ -79,7 +76,7 @@ void make_current_on_thread(WindowObject* window) {
 // a runtime error stopped it.
 bool begin_creation(WindowObject* window) {
   if (window->handle != nullptr) {
-    life::raise_runtime_error(error_window_already_open);
+    life::raise_runtime_error(drv::err::window_already_open);
     return false;
   }
   window->timer_id = 0;
@@ -89,7 +86,7 @@ bool begin_creation(WindowObject* window) {
   make_current_on_thread(window);
   const WindowRecord* record = window->image.record(window->record);
   if (!register_window_class(window, record)) {
-    life::raise_runtime_error(error_class_not_registered, window_component);
+    life::raise_runtime_error(drv::err::internal_error_03, window_component);
     return false;
   }
   return true;
@@ -116,7 +113,7 @@ plat::LRESULT refuse_end_of_session(plat::HWND handle) {
   // The caption is the program's file name without its folder and extension.
   char* name = path;
   for (char* p = path; *p != '\0'; ++p) {
-    if (*p == '\\' || *p == '/') name = p + 1;
+    if (plat::is_path_separator(*p)) name = p + 1;
   }
   if (char* dot = std::strrchr(name, '.')) *dot = '\0';
   plat::BringWindowToTop(handle);
@@ -154,8 +151,9 @@ plat::DWORD frame_style(std::uint32_t flags, bool has_icon, bool has_menu) {
 void create_application_frame(WindowObject* window) {
   if (!begin_creation(window)) return;
   WindowLayer& layer = window_layer();
-  if (layer.frame != nullptr) return life::raise_runtime_error(error_frame_already_open);
-  if (layer.modal_windows > 0) return life::raise_runtime_error(error_system_modal);
+  if (layer.frame != nullptr)
+    return life::raise_runtime_error(drv::err::application_already_active);
+  if (layer.modal_windows > 0) return life::raise_runtime_error(drv::err::application_system_modal);
   const WindowRecord* record = window->image.record(window->record);
   const char* title = window->image.text(record->title);
   bool has_icon = window->image.text(record->icon)[0] != '\0';
@@ -176,7 +174,7 @@ void create_application_frame(WindowObject* window) {
       to_pixels(record->y, false, du), to_pixels(record->width, true, du),
       to_pixels(record->height, false, du), nullptr, nullptr, layer.program_instance(), window);
   window->creating = false;
-  if (handle == nullptr) return life::raise_runtime_error(error_frame_not_created);
+  if (handle == nullptr) return life::raise_runtime_error(drv::err::unable_to_open_application);
   if (record->timer != 0) {
     window->timer_id = plat::SetTimer(handle, frame_timer_id, record->timer * 10, nullptr);
     window->has_timer = window->timer_id != 0;

@@ -1,6 +1,7 @@
 // Posting, delivering and looping over events.
 #include "ui/event_loop.h"
 
+#include "drivers/error_state.h"
 #include "lifecycle/heap.h"
 #include "lifecycle/process_state.h"
 #include "lifecycle/runtime_error.h"
@@ -16,7 +17,6 @@
 namespace ui {
 namespace {
 
-constexpr std::int32_t error_accept_without_window = 537;
 // The window's own timer, as opposed to the frame's timer 1.
 constexpr plat::UINT_PTR own_timer_id = 2;
 constexpr std::uint32_t extended_key_bit = 1u << 24;
@@ -209,7 +209,7 @@ AcceptLoop::AcceptLoop() {
   if (window_ == nullptr || window_->handle == nullptr) {
     window_ = nullptr;
     ended_ = true;
-    life::raise_runtime_error(error_accept_without_window);
+    life::raise_runtime_error(drv::err::accept_needs_window);
     return;
   }
   window_->in_loop = true;

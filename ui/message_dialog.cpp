@@ -11,6 +11,7 @@
 #include "platform/dialog.h"
 #include "runtime/compare.h"
 #include "runtime/locale.h"
+#include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 #include "ui/icon_string.h"
 #include "ui/window_layer.h"
@@ -44,11 +45,6 @@ static_assert(message_dialog_style == 0x90C800C0);
 constexpr plat::UINT removed_system_commands[] = {plat::SC_MAXIMIZE, plat::SC_MINIMIZE,
                                                   plat::SC_RESTORE,  plat::SC_CLOSE,
                                                   plat::SC_SIZE,     plat::SC_TASKLIST};
-
-std::uint32_t clipped_length(const char* text, std::uint32_t length) {
-  while (length > 0 && text[length - 1] == ' ') --length;
-  return length;
-}
 
 // A NUL-ended heap copy in which every "|" is a line break.
 char* text_with_line_breaks(const char* text, std::uint32_t length) {
@@ -253,7 +249,7 @@ std::uint32_t ButtonPlan::value_of(std::int32_t id) const {
 
 ButtonPlan plan_buttons(const char* buttons, std::uint32_t length, std::int32_t default_button) {
   ButtonPlan plan;
-  length = clipped_length(buttons, length);
+  length = rt::clipped_length(buttons, length);
   bool numeric = length > 0 && buttons[0] >= '0' && buttons[0] <= '9' &&
                  std::memchr(buttons, '|', length) == nullptr;
   if (length > 0 && !numeric) {
@@ -345,10 +341,10 @@ std::int32_t message_box(const char* text, std::uint32_t text_length, const char
                          std::uint32_t caption_length, const char* icon, std::uint32_t icon_length,
                          const char* buttons, std::uint32_t buttons_length,
                          std::int32_t default_button, std::int32_t style) {
-  char* shown = text_with_line_breaks(text, clipped_length(text, text_length));
-  char* title = text_with_line_breaks(caption, clipped_length(caption, caption_length));
+  char* shown = text_with_line_breaks(text, rt::clipped_length(text, text_length));
+  char* title = text_with_line_breaks(caption, rt::clipped_length(caption, caption_length));
   ButtonPlan plan = plan_buttons(buttons, buttons_length, default_button);
-  icon_length = clipped_length(icon, icon_length);
+  icon_length = rt::clipped_length(icon, icon_length);
   std::int32_t result = 0;
   if (shown != nullptr && title != nullptr && plan.count > 0) {
     DialogContext context{&plan, load_icon_string(icon, icon_length), create_dialog_font()};

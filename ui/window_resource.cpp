@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "drivers/error_state.h"
 #include "lifecycle/heap.h"
 #include "lifecycle/module_registry.h"
 #include "lifecycle/runtime_error.h"
@@ -15,7 +16,6 @@
 namespace ui {
 namespace {
 
-constexpr std::int32_t error_no_window_record = 502;
 constexpr const char* window_component = "WSLDIAL";
 constexpr const char* resource_suffix = "_RSC";
 
@@ -136,7 +136,7 @@ std::uint32_t find_window_record(const char* module_name, const char* window_nam
        module = next_module(module)) {
     if (module != program) offset = search_module(module, module_name, window_name, image);
   }
-  if (offset == 0) life::raise_runtime_error(error_no_window_record, window_component);
+  if (offset == 0) life::raise_runtime_error(drv::err::internal_error_02, window_component);
   return offset;
 }
 

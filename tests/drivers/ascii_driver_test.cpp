@@ -1,5 +1,8 @@
 #include "drivers/ascii_driver.h"
 
+#include <span>
+
+#include "drivers/error_state.h"
 #include "drivers/operation_codes.h"
 #include "tests/drivers/record_file_fixture.h"
 
@@ -30,6 +33,17 @@ class ascii_driver_test : public drv_test::RecordFileTest {
   }
   std::string send(DeclaredFile& f, const std::string& option) {
     return f.call_with_text(OP_SEND, option);
+  }
+  // One option of a table: the text sent and the answer expected.
+  struct SendCase {
+    const char* option;
+    const char* answer;
+  };
+  // Sends each option in turn (one may change what the next answers); a
+  // failure names the option.
+  void expect_answers(DeclaredFile& f, std::span<const SendCase> cases) {
+    for (const SendCase& c : cases)
+      EXPECT_EQ(send(f, c.option), c.answer) << "sent \"" << c.option << '"';
   }
 };
 
@@ -99,7 +113,7 @@ TEST_F(ascii_driver_test, last_line_without_line_end_then_end_of_file) {
   DeclaredFile f;
   open_with(f, "first\r\nlast");
   EXPECT_EQ(read_all(f), (std::vector<std::string>{"first", "last"}));
-  EXPECT_EQ(error_code(), 33);
+  EXPECT_EQ(error_code(), drv::err::record_not_available);
   EXPECT_EQ(f.call(OP_EOF), 1);
 }
 
@@ -118,12 +132,11 @@ TEST_F(ascii_driver_test, option_text_is_upper_cased_without_spaces) {
   DeclaredFile f;
   f.text("in.txt");
   f.call(OP_OPEN, 0x42);
-  EXPECT_EQ(send(f, "quickscan"), "OFF");
-  EXPECT_EQ(send(f, " quickscan = on "), "OFF");
-  EXPECT_EQ(send(f, "QUICKSCAN"), "ON");
-  EXPECT_EQ(send(f, "  Quickscan =off"), "ON");
-  EXPECT_EQ(send(f, "QUICKSCAN"), "OFF");
-  EXPECT_EQ(send(f, "NOSUCHOPTION"), "");
+  const SendCase options[] = {
+      {"quickscan", "OFF"},       {" quickscan = on ", "OFF"}, {"QUICKSCAN", "ON"},
+      {"  Quickscan =off", "ON"}, {"QUICKSCAN", "OFF"},        {"NOSUCHOPTION", ""},
+  };
+  expect_answers(f, options);
   EXPECT_EQ(error_code(), 0);
 }
 
@@ -132,15 +145,18 @@ TEST_F(ascii_driver_test, end_of_record_with_missing_codes_stops_at_the_text_end
   DeclaredFile f;
   f.text("in.txt");
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(send(f, "ENDOFRECORD=3,13"), "\r\n");
-  EXPECT_EQ(send(f, "ENDOFRECORD"), "\r");
+  const SendCase options[] = {
+      {"ENDOFRECORD=3,13", "\r\n"},
+      {"ENDOFRECORD", "\r"},
+  };
+  expect_answers(f, options);
 }
 
 TEST_F(ascii_driver_test, ctrl_z_ends_a_line_and_at_a_line_start_the_file) {
   DeclaredFile f;
   open_with(f, "ab\x1a" "cd\r\n\x1a" "ef\r\n");
   EXPECT_EQ(read_all(f), (std::vector<std::string>{"ab", "cd"}));
-  EXPECT_EQ(error_code(), 33);
+  EXPECT_EQ(error_code(), drv::err::record_not_available);
   EXPECT_EQ(f.call(OP_EOF), 1);
   f.call(OP_CLOSE);
   DeclaredFile g;
@@ -152,7 +168,7 @@ TEST_F(ascii_driver_test, empty_file_gives_record_not_available) {
   DeclaredFile f;
   open_with(f, "");
   f.call(OP_NEXT);
-  EXPECT_EQ(error_code(), 33);
+  EXPECT_EQ(error_code(), drv::err::record_not_available);
   EXPECT_EQ(f.call(OP_EOF), 1);
   EXPECT_EQ(f.call(OP_BYTES), 0);
 }
@@ -204,7 +220,7 @@ TEST_F(ascii_driver_test, add_on_a_file_opened_read_only_is_access_denied) {
   f.call(OP_CLOSE);
   f.call(OP_OPEN, 0x20);
   f.call(OP_ADD);
-  EXPECT_EQ(error_code(), 5);
+  EXPECT_EQ(error_code(), drv::err::access_denied);
 }
 
 }  // namespace
@@ -239,7 +255,7 @@ TEST_F(ascii_driver_test, get_and_reget_read_from_any_byte) {
   f.call(OP_GETfileptr, 0);
   EXPECT_EQ(error_code(), 0);
   f.call(OP_GETfileptr, 15);
-  EXPECT_EQ(error_code(), 33);
+  EXPECT_EQ(error_code(), drv::err::record_not_available);
 }
 
 TEST_F(ascii_driver_test, filebuffers_answers_and_ignores_counts_past_32_bits) {
@@ -247,13 +263,16 @@ TEST_F(ascii_driver_test, filebuffers_answers_and_ignores_counts_past_32_bits) {
   DeclaredFile f;
   f.text("in.txt");
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(send(f, "FILEBUFFERS"), "1024");
-  EXPECT_EQ(send(f, "FILEBUFFERS=4"), "1024");
-  EXPECT_EQ(send(f, "FILEBUFFERS=8388608"), "2048");
-  EXPECT_EQ(send(f, "FILEBUFFERS=0"), "2048");
-  EXPECT_EQ(send(f, "FILEBUFFERS"), "252");  // still a whole record and its line end
-  EXPECT_EQ(send(f, "TAB=-7"), "8");
-  EXPECT_EQ(send(f, "TAB"), "-7");
+  const SendCase options[] = {
+      {"FILEBUFFERS", "1024"},
+      {"FILEBUFFERS=4", "1024"},
+      {"FILEBUFFERS=8388608", "2048"},
+      {"FILEBUFFERS=0", "2048"},
+      {"FILEBUFFERS", "252"},  // still a whole record and its line end
+      {"TAB=-7", "8"},
+      {"TAB", "-7"},
+  };
+  expect_answers(f, options);
   f.set_record("after");
   f.call(OP_ADD);
   f.call(OP_CLOSE);
@@ -265,7 +284,7 @@ TEST_F(ascii_driver_test, put_needs_a_current_record_and_rewrites_it) {
   open_with(f, "aaaa\r\nbbbb\r\n");
   f.set_record("x");
   f.call(OP_PUT);
-  EXPECT_EQ(error_code(), 33);
+  EXPECT_EQ(error_code(), drv::err::record_not_available);
   f.call(OP_NEXT);
   f.set_record("cccc");
   f.call(OP_PUT);

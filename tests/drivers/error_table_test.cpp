@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "drivers/error_state.h"
+
 namespace {
 
 TEST(error_table_test, holds_every_code_once_in_ascending_order) {
@@ -16,7 +18,9 @@ TEST(error_table_test, holds_every_code_once_in_ascending_order) {
     }
     EXPECT_FALSE(table[i].text.empty()) << table[i].code;
     int code = table[i].code;
-    (code < 300 ? file_codes : code < 400 ? system_codes : runtime_codes)++;
+    (code < drv::err::system_base          ? file_codes
+     : code < drv::err::runtime_check_base ? system_codes
+                                           : runtime_codes)++;
   }
   EXPECT_EQ(file_codes, 44);
   EXPECT_EQ(system_codes, 72);
@@ -24,10 +28,11 @@ TEST(error_table_test, holds_every_code_once_in_ascending_order) {
 }
 
 TEST(error_table_test, texts_are_exactly_as_the_runtime_shows_them) {
-  EXPECT_EQ(drv::table_message(2), "File Not Found");
-  EXPECT_EQ(drv::table_message(33), "Record Not Available");
-  EXPECT_EQ(drv::table_message(78), "Invalid Number Of Parameters ");  // trailing blank kept
-  EXPECT_EQ(drv::table_message(81), "Unknown Error Posted");
+  EXPECT_EQ(drv::table_message(drv::err::file_not_found), "File Not Found");
+  EXPECT_EQ(drv::table_message(drv::err::record_not_available), "Record Not Available");
+  EXPECT_EQ(drv::table_message(drv::err::invalid_parameter_count),
+            "Invalid Number Of Parameters ");  // trailing blank kept
+  EXPECT_EQ(drv::table_message(drv::err::unknown_error_posted), "Unknown Error Posted");
   EXPECT_EQ(drv::table_message(332), "Sharing Violation");
   EXPECT_EQ(drv::table_message(350), "Not Supported ");
   EXPECT_EQ(drv::table_message(391), "Unknown Error");
@@ -36,7 +41,7 @@ TEST(error_table_test, texts_are_exactly_as_the_runtime_shows_them) {
   EXPECT_EQ(drv::table_message(515), "Internal error 15");
   EXPECT_EQ(drv::table_message(543), "Slider controls are only available in 32-bit programs");
   EXPECT_EQ(drv::table_message(605), "DDE transaction timed out");
-  EXPECT_EQ(drv::table_message(802), "Mismatched PUSHSCOPE/POPSCOPE");
+  EXPECT_EQ(drv::table_message(drv::err::mismatched_scope), "Mismatched PUSHSCOPE/POPSCOPE");
 }
 
 TEST(error_table_test, codes_without_a_text_of_their_own_are_absent) {

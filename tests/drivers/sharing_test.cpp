@@ -1,8 +1,8 @@
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <thread>
 
+#include "drivers/error_state.h"
 #include "drivers/operation_codes.h"
 #include "lifecycle/process_state.h"
 #include "tests/drivers/record_file_fixture.h"
@@ -14,14 +14,11 @@ namespace {
 
 class sharing_test : public drv_test::RecordFileTest {
  protected:
-  // Starts this test program again as a second process that opens `name`
-  // read and write, denying write, locks it, and holds both until its input
-  // ends. Returns once the holder is ready.
+  // Starts a second process that opens `name` read and write, denying
+  // write, locks it, and holds both until its input ends. Returns once the
+  // holder is ready.
   std::FILE* start_holder(const std::string& name) {
-    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::string command = "MSGMAKE_HOLD_FILE='" + path(name) + "' '" + self +
-                          "' --gtest_also_run_disabled_tests"
-                          " --gtest_filter=sharing_test.DISABLED_holder >/dev/null";
+    std::string command = "'" MSGMAKE_FILE_HOLDER "' '" + path(name) + "' >/dev/null";
     std::FILE* holder = popen(command.c_str(), "w");
     auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!std::filesystem::exists(path(name) + ".ready") &&
@@ -31,21 +28,6 @@ class sharing_test : public drv_test::RecordFileTest {
   }
 };
 
-// Run only as the second process of the test below.
-TEST_F(sharing_test, DISABLED_holder) {
-  const char* name = std::getenv("MSGMAKE_HOLD_FILE");
-  ASSERT_NE(name, nullptr);
-  DeclaredFile f;
-  f.text(name);
-  f.call(OP_OPEN, 0x22);
-  f.call(OP_LOCKfile);
-  ASSERT_EQ(error_code(), 0);
-  write_file(std::string(name) + ".ready", "");
-  while (std::fgetc(stdin) != EOF) {
-  }
-  f.call(OP_CLOSE);
-}
-
 TEST_F(sharing_test, another_process_holding_the_file_refuses_writers_and_locks) {
   write_file("shared.txt", "line\r\n");
   std::FILE* holder = start_holder("shared.txt");
@@ -54,11 +36,11 @@ TEST_F(sharing_test, another_process_holding_the_file_refuses_writers_and_locks)
   DeclaredFile f;
   f.text("shared.txt");
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), 5);  // a sharing violation reads as Access Denied
+  EXPECT_EQ(error_code(), drv::err::access_denied);  // a sharing violation reads as Access Denied
   f.call(OP_OPEN, 0x40);
   EXPECT_EQ(error_code(), 0);
   f.call(OP_LOCKfilesec, 0);
-  EXPECT_EQ(error_code(), 32);
+  EXPECT_EQ(error_code(), drv::err::file_already_locked);
   f.call(OP_SETfile);
   f.call(OP_NEXT);
   EXPECT_EQ(f.clipped(), "line");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 
 namespace {
@@ -13,63 +14,72 @@ int search(const std::string& pattern, const std::string& value, bool ignore_cas
   return program.search(value.data(), value.size()) ? 1 : 0;
 }
 
+// One search of a table: the pattern, the value searched and whether it matches.
+struct SearchCase {
+  const char* pattern;
+  const char* value;
+  bool matches;
+};
+
+constexpr bool ignoring_case = true;
+constexpr bool keeping_case = false;
+
+// Runs each search of the table; a failure names the pattern and the value.
+void expect_searches(std::span<const SearchCase> cases, bool ignore_case = keeping_case) {
+  for (const SearchCase& c : cases)
+    EXPECT_EQ(search(c.pattern, c.value, ignore_case), c.matches ? 1 : 0)
+        << "/" << c.pattern << "/ on \"" << c.value << '"';
+}
+
 TEST(regex_test, literal_matches_anywhere_unless_anchored) {
-  EXPECT_EQ(search("bc", "abcd"), 1);
-  EXPECT_EQ(search("^bc", "abcd"), 0);
-  EXPECT_EQ(search("^ab", "abcd"), 1);
-  EXPECT_EQ(search("cd$", "abcd"), 1);
-  EXPECT_EQ(search("bc$", "abcd"), 0);
-  EXPECT_EQ(search("^abcd$", "abcd"), 1);
-  EXPECT_EQ(search("^$", ""), 1);
-  EXPECT_EQ(search("", "anything"), 1);
-  EXPECT_EQ(search("x", ""), 0);
+  const SearchCase searches[] = {
+      {"bc", "abcd", true},  {"^bc", "abcd", false}, {"^ab", "abcd", true},
+      {"cd$", "abcd", true}, {"bc$", "abcd", false}, {"^abcd$", "abcd", true},
+      {"^$", "", true},      {"", "anything", true}, {"x", "", false},
+  };
+  expect_searches(searches);
 }
 
 TEST(regex_test, any_byte_and_classes) {
-  EXPECT_EQ(search("a.c", "abc"), 1);
-  EXPECT_EQ(search("a.c", "ac"), 0);
-  EXPECT_EQ(search("^[a-c]+$", "abccba"), 1);
-  EXPECT_EQ(search("^[a-c]+$", "abcd"), 0);
-  EXPECT_EQ(search("^[^0-9]*$", "abc"), 1);
-  EXPECT_EQ(search("^[^0-9]*$", "ab1"), 0);
-  EXPECT_EQ(search("[]x]", "]"), 1);
-  EXPECT_EQ(search("[a-]", "-"), 1);
-  EXPECT_EQ(search("[\\]]", "]"), 1);
-  EXPECT_EQ(search("^[\\d.]+$", "12.5"), 1);
-  EXPECT_EQ(search("\\d\\s\\w", "1 x"), 1);
-  EXPECT_EQ(search("^\\D+$", "a1"), 0);
-  EXPECT_EQ(search("^\\S\\W$", "a!"), 1);
-  EXPECT_EQ(search("^[\\d-z]+$", "1-z"), 1);  // a named class is no range bound: '-' is literal
+  const SearchCase searches[] = {
+      {"a.c", "abc", true},        {"a.c", "ac", false},        {"^[a-c]+$", "abccba", true},
+      {"^[a-c]+$", "abcd", false}, {"^[^0-9]*$", "abc", true},  {"^[^0-9]*$", "ab1", false},
+      {"[]x]", "]", true},         {"[a-]", "-", true},         {"[\\]]", "]", true},
+      {"^[\\d.]+$", "12.5", true}, {"\\d\\s\\w", "1 x", true},  {"^\\D+$", "a1", false},
+      {"^\\S\\W$", "a!", true},    {"^[\\d-z]+$", "1-z", true},  // a named class is no range bound:
+                                                                 // '-' is literal
+  };
+  expect_searches(searches);
 }
 
 TEST(regex_test, repetition_forms) {
-  EXPECT_EQ(search("^ab?c$", "ac"), 1);
-  EXPECT_EQ(search("^ab?c$", "abbc"), 0);
-  EXPECT_EQ(search("^ab*c$", "abbbc"), 1);
-  EXPECT_EQ(search("^ab+c$", "ac"), 0);
-  EXPECT_EQ(search("^ab{2,3}c$", "abc"), 0);
-  EXPECT_EQ(search("^ab{2,3}c$", "abbc"), 1);
-  EXPECT_EQ(search("^ab{2,3}c$", "abbbc"), 1);
-  EXPECT_EQ(search("^ab{2,3}c$", "abbbbc"), 0);
-  EXPECT_EQ(search("^ab{2}c$", "abbc"), 1);
-  EXPECT_EQ(search("^ab{2,}c$", "abbbbbbc"), 1);
-  EXPECT_EQ(search("^ab{0}c$", "ac"), 1);
+  const SearchCase searches[] = {
+      {"^ab?c$", "ac", true},        {"^ab?c$", "abbc", false},
+      {"^ab*c$", "abbbc", true},     {"^ab+c$", "ac", false},
+      {"^ab{2,3}c$", "abc", false},  {"^ab{2,3}c$", "abbc", true},
+      {"^ab{2,3}c$", "abbbc", true}, {"^ab{2,3}c$", "abbbbc", false},
+      {"^ab{2}c$", "abbc", true},    {"^ab{2,}c$", "abbbbbbc", true},
+      {"^ab{0}c$", "ac", true},
+  };
+  expect_searches(searches);
 }
 
 TEST(regex_test, alternation_splits_the_whole_pattern) {
-  EXPECT_EQ(search("^cat|dog$", "cats"), 1);
-  EXPECT_EQ(search("^cat|dog$", "hotdog"), 1);
-  EXPECT_EQ(search("^cat|dog$", "hotdogs"), 0);
-  EXPECT_EQ(search("a||b", "zzz"), 1);  // an empty alternative matches
+  const SearchCase searches[] = {
+      {"^cat|dog$", "cats", true},
+      {"^cat|dog$", "hotdog", true},
+      {"^cat|dog$", "hotdogs", false},
+      {"a||b", "zzz", true},  // an empty alternative matches
+  };
+  expect_searches(searches);
 }
 
 TEST(regex_test, escapes_and_ordinary_parentheses) {
-  EXPECT_EQ(search("a\\.b", "a.b"), 1);
-  EXPECT_EQ(search("a\\.b", "axb"), 0);
-  EXPECT_EQ(search("\\*", "*"), 1);
-  EXPECT_EQ(search("(a)", "(a)"), 1);
-  EXPECT_EQ(search("(a)", "a"), 0);
-  EXPECT_EQ(search("a}", "a}"), 1);
+  const SearchCase searches[] = {
+      {"a\\.b", "a.b", true}, {"a\\.b", "axb", false}, {"\\*", "*", true},
+      {"(a)", "(a)", true},   {"(a)", "a", false},     {"a}", "a}", true},
+  };
+  expect_searches(searches);
 }
 
 TEST(regex_test, malformed_patterns_do_not_compile) {
@@ -79,11 +89,17 @@ TEST(regex_test, malformed_patterns_do_not_compile) {
 }
 
 TEST(regex_test, case_flag_folds_literals_and_classes) {
-  EXPECT_EQ(search("^abc$", "ABC", true), 1);
-  EXPECT_EQ(search("^[a-c]+$", "CbA", true), 1);
-  EXPECT_EQ(search("^[^a]$", "A", true), 0);
-  EXPECT_EQ(search("^[^a]$", "A", false), 1);
-  EXPECT_EQ(search("^abc$", "ABC", false), 0);
+  const SearchCase folded[] = {
+      {"^abc$", "ABC", true},
+      {"^[a-c]+$", "CbA", true},
+      {"^[^a]$", "A", false},
+  };
+  expect_searches(folded, ignoring_case);
+  const SearchCase kept[] = {
+      {"^[^a]$", "A", true},
+      {"^abc$", "ABC", false},
+  };
+  expect_searches(kept, keeping_case);
 }
 
 TEST(regex_test, nested_optional_repeats_stay_linear) {

@@ -25,15 +25,16 @@ TEST(runtime_error_test, number_alone_shows_its_message_and_the_question) {
   EXPECT_EQ(capture.boxes()[0].text, "ACCEPT loop requires a window" + question);
   EXPECT_EQ(capture.boxes()[0].caption, "Runtime error");
   EXPECT_EQ(capture.boxes()[0].type, plat::MB_YESNO | plat::MB_ICONHAND | plat::MB_DEFBUTTON2);
-  EXPECT_EQ(drv::error_state().code(), 537);
+  EXPECT_EQ(drv::error_state().code(), drv::err::accept_needs_window);
 }
 
 TEST(runtime_error_test, number_zero_shows_only_the_extra_text) {
   RuntimeErrorCapture capture;
-  drv::error_state().post(33);
+  drv::error_state().post(drv::err::record_not_available);
   life::raise_runtime_error(0, "Mismatched POPSCOPE");
   EXPECT_EQ(capture.boxes().at(0).text, "Mismatched POPSCOPE" + question);
-  EXPECT_EQ(drv::error_state().code(), 33);  // no number: the error code is left alone
+  EXPECT_EQ(drv::error_state().code(),
+            drv::err::record_not_available);  // no number: the error code is left alone
 }
 
 TEST(runtime_error_test, number_and_extra_text_are_joined) {
@@ -51,7 +52,7 @@ TEST(runtime_error_test, message_loses_trailing_blanks_and_is_cut_at_79) {
   EXPECT_EQ(capture.boxes().at(0).text, "Invalid Number Of Parameters : x" + question);
   drv::error_state().set_message_override([](std::int32_t code, std::string_view* text) {
     static const std::string long_text(100, 'M');
-    if (code != 524) return false;
+    if (code != drv::err::printer_open_failed) return false;
     *text = long_text;
     return true;
   });

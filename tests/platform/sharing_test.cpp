@@ -140,14 +140,19 @@ TEST_F(sharing_test, lock_file_holds_between_processes_and_ends_with_the_handle)
 }
 
 // KNOWN DEVIATION: Windows also refuses reads and writes of a locked range
-// through other handles (33); here the locks bind only LockFile itself.
-TEST_F(sharing_test, DISABLED_reading_a_range_locked_by_another_handle_fails_with_33) {
+// through other handles (33); here the locks bind only LockFile itself, and
+// this test holds that, so that a change either way is noticed.
+TEST_F(sharing_test,
+       reading_a_range_locked_by_another_handle_succeeds_as_locks_bind_only_lock_file) {
   HANDLE a = open_shared(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
   HANDLE b = open_shared(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_TRUE(LockFile(a, 0, 0, 4, 0));
-  char c;
+  char c = 0;
   DWORD n = 0;
-  EXPECT_FALSE(ReadFile(b, &c, 1, &n, nullptr));
+  EXPECT_TRUE(ReadFile(b, &c, 1, &n, nullptr));
+  EXPECT_EQ(n, 1u);
+  EXPECT_EQ(c, '0');
+  EXPECT_FALSE(LockFile(b, 0, 0, 1, 0));  // while LockFile itself is refused
   EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
   CloseHandle(a);
   CloseHandle(b);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -43,44 +44,59 @@ std::string query(const std::string& selector) {
   return result;
 }
 
+// One query of a table: the selector and the answer expected.
+struct QueryCase {
+  const char* selector;
+  const char* answer;
+};
+
+// Runs each query of the table; a failure names its selector.
+void expect_answers(std::span<const QueryCase> cases) {
+  for (const QueryCase& c : cases)
+    EXPECT_EQ(query(c.selector), c.answer) << "selector \"" << c.selector << '"';
+}
+
 const char* const kExampleArguments = " alpha, beta /Fast name=Val \"two words\" x\"\"y";
 
 TEST(command_line_test, empty_selector_gives_the_argument_text) {
   Started run({kExampleArguments});
-  EXPECT_EQ(query(""), "alpha, beta /Fast name=Val \"two words\" x\"\"y");
-  EXPECT_EQ(query("   "), "alpha, beta /Fast name=Val \"two words\" x\"\"y");  // clipped
+  const QueryCase queries[] = {
+      {"", "alpha, beta /Fast name=Val \"two words\" x\"\"y"},
+      {"   ", "alpha, beta /Fast name=Val \"two words\" x\"\"y"},  // clipped
+  };
+  expect_answers(queries);
 }
 
 TEST(command_line_test, positions_select_tokens) {
   Started run({kExampleArguments});
-  EXPECT_EQ(query("1"), "alpha");
-  EXPECT_EQ(query("2"), "beta");
-  EXPECT_EQ(query("3"), "/Fast");
-  EXPECT_EQ(query("4"), "name=Val");
-  EXPECT_EQ(query("5"), "two words");
-  EXPECT_EQ(query("6"), "x\"y");
-  EXPECT_EQ(query("7"), "");
-  EXPECT_EQ(query("9"), "");
-  EXPECT_EQ(query(" +2"), "beta");
-  EXPECT_EQ(query("2nd"), "beta");
-  EXPECT_EQ(query("-1"), "");
-  EXPECT_EQ(query("99999999999999999999"), "");
+  const QueryCase queries[] = {
+      {"1", "alpha"},     {"2", "beta"},   {"3", "/Fast"}, {"4", "name=Val"},
+      {"5", "two words"}, {"6", "x\"y"},   {"7", ""},      {"9", ""},
+      {" +2", "beta"},    {"2nd", "beta"}, {"-1", ""},     {"99999999999999999999", ""},
+  };
+  expect_answers(queries);
 }
 
 TEST(command_line_test, flags_match_a_prefix_without_regard_to_case) {
   Started run({kExampleArguments});
-  EXPECT_EQ(query("/fast"), "Fast");
-  EXPECT_EQ(query("/F"), "Fast");
-  EXPECT_EQ(query("/Faster"), "");
-  EXPECT_EQ(query("/x"), "");
+  const QueryCase queries[] = {
+      {"/fast", "Fast"},
+      {"/F", "Fast"},
+      {"/Faster", ""},
+      {"/x", ""},
+  };
+  expect_answers(queries);
 }
 
 TEST(command_line_test, names_need_their_equals_sign) {
   Started run({kExampleArguments});
-  EXPECT_EQ(query("NAME"), "Val");
-  EXPECT_EQ(query("name"), "Val");
-  EXPECT_EQ(query("nam"), "");
-  EXPECT_EQ(query("alpha"), "");
+  const QueryCase queries[] = {
+      {"NAME", "Val"},
+      {"name", "Val"},
+      {"nam", ""},
+      {"alpha", ""},
+  };
+  expect_answers(queries);
 }
 
 TEST(command_line_test, zero_gives_the_program_path) {
@@ -93,23 +109,23 @@ TEST(command_line_test, zero_gives_the_program_path) {
 
 TEST(command_line_test, no_arguments_give_empty_results) {
   Started run({});
-  EXPECT_EQ(query(""), "");
-  EXPECT_EQ(query("1"), "");
-  EXPECT_EQ(query("/a"), "");
-  EXPECT_EQ(query("a"), "");
+  const QueryCase queries[] = {
+      {"", ""},
+      {"1", ""},
+      {"/a", ""},
+      {"a", ""},
+  };
+  expect_answers(queries);
   EXPECT_FALSE(query("0").empty());
 }
 
 TEST(command_line_test, commas_slashes_and_quotes_delimit_tokens) {
   Started run({"a,,b /x/y \"q,r\"s  , t"});
-  EXPECT_EQ(query("1"), "a");
-  EXPECT_EQ(query("2"), "");  // two commas hold an empty token
-  EXPECT_EQ(query("3"), "b");
-  EXPECT_EQ(query("4"), "/x");
-  EXPECT_EQ(query("5"), "/y");
-  EXPECT_EQ(query("6"), "q,rs");
-  EXPECT_EQ(query("7"), "t");
-  EXPECT_EQ(query("/Y"), "y");
+  const QueryCase queries[] = {
+      {"1", "a"}, {"2", ""},  // two commas hold an empty token
+      {"3", "b"}, {"4", "/x"}, {"5", "/y"}, {"6", "q,rs"}, {"7", "t"}, {"/Y", "y"},
+  };
+  expect_answers(queries);
 }
 
 TEST(command_line_test, argument_text_is_read_once) {
@@ -122,17 +138,19 @@ TEST(command_line_test, argument_text_is_read_once) {
 
 TEST(command_line_test, an_unclosed_quote_runs_to_the_end) {
   Started run({"a \"b c, d"});
-  EXPECT_EQ(query("2"), "b c, d");
-  EXPECT_EQ(query("3"), "");
+  const QueryCase queries[] = {
+      {"2", "b c, d"},
+      {"3", ""},
+  };
+  expect_answers(queries);
 }
 
 TEST(command_line_test, control_bytes_separate_tokens) {
   Started run({"a\x01\x02" "b\x1F,c"});
-  EXPECT_EQ(query("1"), "a");
-  EXPECT_EQ(query("2"), "b");
-  EXPECT_EQ(query("3"), "c");
-  EXPECT_EQ(query("4"), "");
-  EXPECT_EQ(query("zz"), "");
+  const QueryCase queries[] = {
+      {"1", "a"}, {"2", "b"}, {"3", "c"}, {"4", ""}, {"zz", ""},
+  };
+  expect_answers(queries);
 }
 
 TEST(command_line_test, body_delimiters_stay_in_the_argument_text) {

@@ -7,6 +7,7 @@
 
 #include "drivers/error_state.h"
 #include "lifecycle/heap.h"
+#include "platform/last_error.h"
 #include "runtime/string_stack.h"
 
 namespace {
@@ -81,9 +82,9 @@ TEST(directory_test, create_one_level_only) {
   EXPECT_EQ(create_directory((here / "WRK").c_str()), 0);
   EXPECT_TRUE(fs::is_directory(here / "WRK"));
   EXPECT_EQ(create_directory((here / "WRK").c_str()), -1);
-  EXPECT_EQ(directory_errors().number(), 183);
+  EXPECT_EQ(directory_errors().number(), int32_t(plat::ERROR_ALREADY_EXISTS));
   EXPECT_EQ(create_directory((here / "a/b").c_str()), -1);
-  EXPECT_EQ(directory_errors().number(), 3);
+  EXPECT_EQ(directory_errors().number(), int32_t(plat::ERROR_PATH_NOT_FOUND));
   EXPECT_EQ(create_directory("rel"), 0);
   EXPECT_TRUE(fs::is_directory(here / "rel"));
 }

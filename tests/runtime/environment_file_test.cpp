@@ -230,7 +230,7 @@ TEST_F(environment_file_test, missing_file_or_one_that_is_not_regular_posts_file
        {std::string("/nonexistent/folder/none.ENV"), fifo, (folder / "folder.ENV").string()}) {
     drv::error_state().clear();
     read_environment_file(locale(), path.c_str());
-    EXPECT_EQ(drv::error_state().code(), 2) << path;
+    EXPECT_EQ(drv::error_state().code(), drv::err::file_not_found) << path;
   }
   drv::error_state().clear();
   std::filesystem::remove_all(folder);

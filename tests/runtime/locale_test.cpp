@@ -188,7 +188,7 @@ TEST_F(locale_test, initialise_clears_the_error_and_runs_once) {
 TEST_F(locale_test, error_table_uses_overrides) {
   locale().initialise();
   locale().set_message_override(2, "Datei fehlt", 11);
-  EXPECT_EQ(drv::error_state().message_of(2).view(), "Datei fehlt");
+  EXPECT_EQ(drv::error_state().message_of(drv::err::file_not_found).view(), "Datei fehlt");
   drv::error_state().reset();
 }
 

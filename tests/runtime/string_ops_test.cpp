@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <deque>
+#include <span>
 #include <string>
 
 #include "lifecycle/heap.h"
@@ -44,6 +45,23 @@ class string_ops_test : public testing::Test {
     std::string s = h.text == nullptr ? "" : std::string(h.text, h.length);
     release_heap_string(h);
     return s;
+  }
+
+  // One call of a length-taking primitive in a table: the text pushed, the
+  // length given and the text left.
+  struct SizedCase {
+    const char* text;
+    int32_t length;
+    const char* result;
+  };
+  // Runs `primitive` on each case's text; a failure names the call.
+  template <class Primitive>
+  void expect_sized(const char* name, Primitive primitive, std::span<const SizedCase> cases) {
+    for (const SizedCase& c : cases) {
+      push(c.text);
+      primitive(c.length);
+      EXPECT_EQ(pop(), c.result) << name << "(\"" << c.text << "\", " << c.length << ")";
+    }
   }
 
   std::deque<std::string> storage_;
@@ -144,12 +162,8 @@ TEST_F(string_ops_test, len_of_variable_is_its_size_and_of_clipped_value_shorter
 }
 
 TEST_F(string_ops_test, left_moves_text_and_keeps_length) {
-  push("  ab");
-  left(6);
-  EXPECT_EQ(pop(), "ab    ");
-  push("  ab");
-  left();
-  EXPECT_EQ(pop(), "ab  ");
+  const SizedCase calls[] = {{"  ab", 6, "ab    "}, {"  ab", kLengthOmitted, "ab  "}};
+  expect_sized("LEFT", left, calls);
   push_owned("  ab");
   left();
   EXPECT_EQ(pop(), "ab  ");
@@ -164,33 +178,25 @@ TEST_F(string_ops_test, left_never_changes_the_variable) {
 }
 
 TEST_F(string_ops_test, right_aligns_clipped_text) {
-  push("ab  ");
-  right(5);
-  EXPECT_EQ(pop(), "   ab");
-  push("abcdef");
-  right(3);
-  EXPECT_EQ(pop(), "def");
-  push("ab  ");
-  right();
-  EXPECT_EQ(pop(), "  ab");
+  const SizedCase calls[] = {
+      {"ab  ", 5, "   ab"},
+      {"abcdef", 3, "def"},
+      {"ab  ", kLengthOmitted, "  ab"},
+  };
+  expect_sized("RIGHT", right, calls);
   push_owned(std::string(30, 'x') + "  ");
   right(40);
   EXPECT_EQ(pop(), std::string(10, ' ') + std::string(30, 'x'));
 }
 
 TEST_F(string_ops_test, center_puts_odd_space_on_the_left) {
-  push("ab");
-  center(5);
-  EXPECT_EQ(pop(), "  ab ");
-  push("abcdef");
-  center(3);
-  EXPECT_EQ(pop(), "cde");
-  push(" ab   ");
-  center();
-  EXPECT_EQ(pop(), "  ab  ");
-  push("    ");
-  center(3);
-  EXPECT_EQ(pop(), "   ");
+  const SizedCase calls[] = {
+      {"ab", 5, "  ab "},
+      {"abcdef", 3, "cde"},
+      {" ab   ", kLengthOmitted, "  ab  "},
+      {"    ", 3, "   "},
+  };
+  expect_sized("CENTER", center, calls);
 }
 
 TEST_F(string_ops_test, set_length_shortens_or_pads) {
@@ -204,21 +210,22 @@ TEST_F(string_ops_test, set_length_shortens_or_pads) {
 }
 
 TEST_F(string_ops_test, sub_selects_by_start_and_length) {
-  push("abcdef");
-  sub(2, 3);
-  EXPECT_EQ(pop(), "bcd");
-  push("abcdef");
-  sub(-2, 5);
-  EXPECT_EQ(pop(), "ef");
-  push("abcdef");
-  sub(5, -1);
-  EXPECT_EQ(pop(), "ef");
-  push("abc");
-  sub(9, 2);
-  EXPECT_EQ(pop(), "");
-  push("abc");
-  sub(-9, 2);
-  EXPECT_EQ(pop(), "ab");
+  struct SubCase {
+    const char* text;
+    int32_t start;
+    int32_t length;
+    const char* result;
+  };
+  const SubCase calls[] = {
+      {"abcdef", 2, 3, "bcd"}, {"abcdef", -2, 5, "ef"}, {"abcdef", 5, -1, "ef"},
+      {"abc", 9, 2, ""},       {"abc", -9, 2, "ab"},
+  };
+  for (const SubCase& c : calls) {
+    push(c.text);
+    sub(c.start, c.length);
+    EXPECT_EQ(pop(), c.result) << "SUB(\"" << c.text << "\", " << c.start << ", " << c.length
+                               << ")";
+  }
 }
 
 TEST_F(string_ops_test, sub_of_owned_value_copies_and_start_zero_is_empty) {
@@ -238,18 +245,13 @@ TEST_F(string_ops_test, sub_of_owned_value_copies_and_start_zero_is_empty) {
 }
 
 TEST_F(string_ops_test, all_repeats_the_pattern) {
-  push("abc");
-  all(8);
-  EXPECT_EQ(pop(), "abcabcab");
-  push("-");
-  all(3);
-  EXPECT_EQ(pop(), "---");
-  push("");
-  all(3);
-  EXPECT_EQ(pop(), "   ");
-  push("ab");
-  all(0);
-  EXPECT_EQ(pop(), "");
+  const SizedCase calls[] = {
+      {"abc", 8, "abcabcab"},
+      {"-", 3, "---"},
+      {"", 3, "   "},
+      {"ab", 0, ""},
+  };
+  expect_sized("ALL", all, calls);
 }
 
 TEST_F(string_ops_test, upper_and_lower_change_only_known_letters) {

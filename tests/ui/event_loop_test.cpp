@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/program_resources.h"
+#include "drivers/error_state.h"
 #include "lifecycle/process_state.h"
 #include "platform/resource.h"
 #include "tests/ui/ui_fixture.h"
@@ -88,7 +89,7 @@ TEST_F(event_loop_test, accept_without_a_window_is_runtime_error_537) {
   ui::close_window(frame_);
   frame_ = nullptr;
   ui::AcceptLoop loop;
-  EXPECT_EQ(error_code(), 537);
+  EXPECT_EQ(error_code(), drv::err::accept_needs_window);
   EXPECT_EQ(last_box_text(), "ACCEPT loop requires a window\nDo you want to GPF?");
   EXPECT_FALSE(loop.next());
 }

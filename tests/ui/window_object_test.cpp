@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "drivers/error_state.h"
 #include "lifecycle/heap.h"
 #include "platform/process.h"
 #include "platform/resource.h"
@@ -59,7 +60,7 @@ TEST_F(window_object_test, the_control_list_is_copied) {
 
 TEST_F(window_object_test, an_unknown_window_is_error_502_and_no_object) {
   EXPECT_EQ(ui::open_window_structure("msgmake$msgma001", "NOWINDOW", nullptr), nullptr);
-  EXPECT_EQ(error_code(), 502);
+  EXPECT_EQ(error_code(), drv::err::internal_error_02);
 }
 
 TEST_F(window_object_test, the_frame_is_created_from_its_record) {
@@ -116,11 +117,11 @@ TEST_F(window_object_test, opening_twice_and_a_second_frame_are_runtime_errors) 
   ui::WindowObject* frame = open_frame();
   ui::create_application_frame(frame);
   ui::create_application_frame(frame);
-  EXPECT_EQ(error_code(), 535);
+  EXPECT_EQ(error_code(), drv::err::window_already_open);
   EXPECT_EQ(last_box_text(), "Window is already open\nDo you want to GPF?");
   ui::WindowObject* other = open_frame();
   ui::create_application_frame(other);
-  EXPECT_EQ(error_code(), 526);
+  EXPECT_EQ(error_code(), drv::err::application_already_active);
   EXPECT_EQ(other->handle, nullptr);
   ui::close_window(other);
   ui::close_window(frame);
@@ -130,7 +131,7 @@ TEST_F(window_object_test, a_modal_window_stops_the_frame) {
   ui::window_layer().modal_windows = 1;
   ui::WindowObject* frame = open_frame();
   ui::create_application_frame(frame);
-  EXPECT_EQ(error_code(), 527);
+  EXPECT_EQ(error_code(), drv::err::application_system_modal);
   EXPECT_EQ(frame->handle, nullptr);
   ui::close_window(frame);
 }
@@ -149,7 +150,7 @@ TEST_F(window_object_test, a_class_that_cannot_be_registered_is_error_503) {
   ASSERT_NE(plat::RegisterClassA(&wc), 0);
   ui::WindowObject* frame = open_frame();
   ui::create_application_frame(frame);
-  EXPECT_EQ(error_code(), 503);
+  EXPECT_EQ(error_code(), drv::err::internal_error_03);
   EXPECT_EQ(last_box_text(), "Internal error 03 : WSLDIAL\nDo you want to GPF?");
   EXPECT_EQ(frame->handle, nullptr);
   ui::close_window(frame);
