@@ -6,7 +6,11 @@
 #include <mutex>
 
 #include "platform/last_error.h"
+#ifdef _WIN32
+#include "platform/win32/system.h"
+#else
 #include "platform/posix/system.h"
+#endif
 
 namespace plat {
 namespace {
@@ -141,4 +145,8 @@ void set_fixed_local_time(const SYSTEMTIME* fixed) {
 
 }  // namespace plat
 
+#ifdef _WIN32
+#include "platform/win32/clock.inc"
+#else
 #include "platform/posix/clock.inc"
+#endif

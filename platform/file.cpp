@@ -11,10 +11,18 @@
 #include "platform/clock.h"
 #include "platform/handle_table.h"
 #include "platform/last_error.h"
+#ifdef _WIN32
+#include "platform/win32/system.h"
+#else
 #include "platform/posix/system.h"
+#endif
 
 // The system part of this service.
+#ifdef _WIN32
+#include "platform/win32/file.inc"
+#else
 #include "platform/posix/file.inc"
+#endif
 
 namespace plat {
 namespace {
@@ -153,6 +161,7 @@ BOOL MoveFileA(LPCSTR existing, LPCSTR new_name) {
   return fail(error);
 }
 
+#ifndef _WIN32  // Windows copies with its own call
 BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists) {
   HANDLE source = CreateFileA(existing, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -183,6 +192,7 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists) {
   DeleteFileA(new_name);  // no half copy is left behind
   return fail(error);
 }
+#endif
 
 BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES security) {
   if (name == nullptr || security != nullptr) return fail(ERROR_INVALID_PARAMETER);
@@ -198,6 +208,7 @@ BOOL RemoveDirectoryA(LPCSTR name) {
   return detail::remove_directory(path);
 }
 
+#ifndef _WIN32  // Windows answers with its own call
 DWORD GetFileAttributesA(LPCSTR name) {
   if (name == nullptr) return fail(ERROR_INVALID_PARAMETER), INVALID_FILE_ATTRIBUTES;
   std::string path = detail::system_path(name);
@@ -206,6 +217,7 @@ DWORD GetFileAttributesA(LPCSTR name) {
   if (!detail::look_up(path, &status)) return INVALID_FILE_ATTRIBUTES;
   return detail::attributes_of(status);
 }
+#endif
 
 // Packed DOS dates and times.
 
@@ -250,6 +262,7 @@ BOOL LocalFileTimeToFileTime(const FILETIME* local, LPFILETIME utc) {
 
 // Directory searches.
 
+#ifndef _WIN32  // Windows searches with its own calls
 namespace {
 
 struct find_search : detail::kernel_object {
@@ -348,6 +361,7 @@ BOOL FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA found) {
   *found = state->found[state->next++];
   return TRUE;
 }
+#endif
 
 BOOL FindClose(HANDLE search) {
   return detail::remove_object(
