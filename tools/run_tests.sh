@@ -1,15 +1,21 @@
 #!/bin/sh
-# Builds and runs every test twice: once plainly, once under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# Builds and runs every test three times: once plainly, once under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and once as Windows
+# programs (msgmake.exe and the test programs, cross-built with mingw-w64)
+# under Wine.
 set -e
 cd "$(dirname "$0")/.."
-tools/install_deps.sh
+tools/install_deps.sh windows
 jobs="$(nproc)"
-for variant in plain asan; do
+for variant in plain asan windows; do
   dir="build-test-$variant"
-  sanitize=OFF
-  [ "$variant" = asan ] && sanitize=ON
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMSGMAKE_SANITIZE=$sanitize >/dev/null
+  options="-DCMAKE_BUILD_TYPE=RelWithDebInfo"
+  [ "$variant" = asan ] && options="$options -DMSGMAKE_SANITIZE=ON"
+  if [ "$variant" = windows ]; then
+    options="$options -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake"
+    options="$options -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+  fi
+  cmake -S . -B "$dir" $options >/dev/null
   cmake --build "$dir" -j"$jobs"
   echo "== tests ($variant)"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -5,6 +5,7 @@
 
 #include "drivers/operation_codes.h"
 #include "lifecycle/process_state.h"
+#include "platform/process.h"
 #include "tests/drivers/record_file_fixture.h"
 
 using namespace drv;
@@ -18,11 +19,16 @@ class sharing_test : public drv_test::RecordFileTest {
   // read and write, denying write, locks it, and holds both until its input
   // ends. Returns once the holder is ready.
   std::FILE* start_holder(const std::string& name) {
-    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::string command = "MSGMAKE_HOLD_FILE='" + path(name) + "' '" + self +
-                          "' --gtest_also_run_disabled_tests"
-                          " --gtest_filter=sharing_test.DISABLED_holder >/dev/null";
+    char self[1024];
+    plat::GetModuleFileNameA(nullptr, self, sizeof self);
+    setenv("MSGMAKE_HOLD_FILE", path(name).c_str(), 1);
+    // The program's path unquoted: the POSIX shell and the Windows command
+    // interpreter both take a path without spaces as it is.
+    std::string command = std::string(self) +
+                          " --gtest_brief=1 --gtest_also_run_disabled_tests"
+                          " --gtest_filter=sharing_test.DISABLED_holder";
     std::FILE* holder = popen(command.c_str(), "w");
+    unsetenv("MSGMAKE_HOLD_FILE");
     auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!std::filesystem::exists(path(name) + ".ready") &&
            std::chrono::steady_clock::now() < give_up)

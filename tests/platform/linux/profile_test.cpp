@@ -1,0 +1,65 @@
+// The system profile and private profiles named without a folder, as the
+// platform layer finds them on Linux: WININI or the configuration folder, and
+// the current directory.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/profile.h"
+#include "tests/platform/scratch_folder.h"
+
+using namespace plat;
+
+namespace {
+
+// Restores the variables a test changes.
+class profile_location_test : public scratch_folder {
+ protected:
+  void SetUp() override {
+    scratch_folder::SetUp();
+    for (const char* name : {"WININI", "XDG_CONFIG_HOME"}) {
+      const char* value = std::getenv(name);
+      saved_.push_back({name, value != nullptr, value != nullptr ? value : ""});
+    }
+  }
+  void TearDown() override {
+    for (const saved_variable& v : saved_) {
+      if (v.was_set)
+        setenv(v.name, v.value.c_str(), 1);
+      else
+        unsetenv(v.name);
+    }
+    scratch_folder::TearDown();
+  }
+  struct saved_variable {
+    const char* name;
+    bool was_set;
+    std::string value;
+  };
+  std::vector<saved_variable> saved_;
+};
+
+}  // namespace
+
+TEST_F(profile_location_test, the_system_profile_is_named_by_wini_or_found_in_the_config_folder) {
+  write_text("app.ini", "[BWASCII]\nProfile=1\n");
+  setenv("WININI", at("app.ini").c_str(), 1);
+  EXPECT_EQ(GetProfileIntA("BWASCII", "Profile", 0), 1u);
+  char buffer[8];
+  GetProfileStringA("Brindle 5 Tracing", "auxtrace", "", buffer, sizeof buffer);
+  EXPECT_STREQ(buffer, "");
+
+  unsetenv("WININI");
+  setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+  write_text("win.ini", "[Brindle 5 Tracing]\nauxtrace=1\n");
+  GetProfileStringA("Brindle 5 Tracing", "auxtrace", "", buffer, sizeof buffer);
+  EXPECT_STREQ(buffer, "1");
+}
+
+TEST_F(profile_location_test, a_private_profile_named_without_a_folder_is_in_the_current_directory) {
+  write_text("here.ini", "[s]\nk=v\n");
+  char buffer[8];
+  GetPrivateProfileStringA("s", "k", "", buffer, sizeof buffer, "here.ini");
+  EXPECT_STREQ(buffer, "v");
+}
