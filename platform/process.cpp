@@ -48,10 +48,6 @@ std::string base_name(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-}  // namespace
-
-namespace {
-
 // The program path in double quotes, then arguments[1], arguments[2], ...
 // each after one space.
 std::string joined_command_line(const std::vector<std::string>& arguments) {
