@@ -133,9 +133,11 @@ void GetLocalTime(LPSYSTEMTIME time) {
   split_seconds(seconds + detail::local_offset_at_utc(seconds), nanoseconds, time);
 }
 
+#ifndef _WIN32  // Windows counts its own ticks
 DWORD GetTickCount() {
   return static_cast<DWORD>(monotonic_nanoseconds() / 1'000'000);
 }
+#endif
 
 void set_fixed_local_time(const SYSTEMTIME* fixed) {
   std::lock_guard guard(fixed_time_lock);
