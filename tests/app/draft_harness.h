@@ -109,7 +109,8 @@ inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args) {
   const int saved[2] = {_dup(1), _dup(2)};
   const char* names[2] = {".stdout", ".stderr"};
   for (int stream = 0; stream < 2; ++stream) {
-    int file = _open(names[stream], _O_CREAT | _O_WRONLY | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+    int file =
+        _open(names[stream], _O_CREAT | _O_WRONLY | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
     _dup2(file, stream + 1);
     _close(file);
   }

@@ -1,12 +1,13 @@
 // The system profile and private profiles named without a folder, as the
 // platform layer finds them on Linux: WININI or the configuration folder, and
 // the current directory.
+#include "platform/profile.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/profile.h"
 #include "tests/platform/scratch_folder.h"
 
 using namespace plat;
@@ -57,7 +58,8 @@ TEST_F(profile_location_test, the_system_profile_is_named_by_wini_or_found_in_th
   EXPECT_STREQ(buffer, "1");
 }
 
-TEST_F(profile_location_test, a_private_profile_named_without_a_folder_is_in_the_current_directory) {
+TEST_F(profile_location_test,
+       a_private_profile_named_without_a_folder_is_in_the_current_directory) {
   write_text("here.ini", "[s]\nk=v\n");
   char buffer[8];
   GetPrivateProfileStringA("s", "k", "", buffer, sizeof buffer, "here.ini");
