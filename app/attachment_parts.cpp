@@ -6,6 +6,7 @@
 #include "app/message_output.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
+#include "app/work_copies.h"
 #include "drivers/error_state.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
@@ -22,22 +23,6 @@ constexpr uint32_t kBase64LineLength = 76;
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 static_assert(sizeof(kAlphabet) == 65);
 constexpr uint32_t kExtensionSize = 32;
-// WorkDirectory followed by a file name.
-constexpr uint32_t kWorkPathSize = kWorkDirectorySize + kScratchNameSize;
-
-// CLIP(WorkDirectory) followed by `name`, in `out`.
-std::string_view work_path(std::string_view name, char (&out)[kWorkPathSize]) {
-  const std::string_view folder = clipped(program_data().work_directory, kWorkDirectorySize);
-  std::memcpy(out, folder.data(), folder.size());
-  const size_t n = name.size() < kWorkPathSize - folder.size() ? name.size() : kWorkPathSize - folder.size();
-  std::memcpy(out + folder.size(), name.data(), n);
-  return {out, folder.size() + n};
-}
-
-void remove_named(std::string_view name) {
-  rt::string_stack().push_borrowed(name.data(), static_cast<uint32_t>(name.size()));
-  drv::REMOVE();
-}
 
 void set_name(char (&variable)[kFileNameSize], std::string_view name) {
   name = clipped(name);
@@ -47,15 +32,24 @@ void set_name(char (&variable)[kFileNameSize], std::string_view name) {
 
 void clear_line() { rt::fill_spaces(reinterpret_cast<char*>(program_data().message_line), kMessageLineSize); }
 
-// A file could not be encoded: the draft would be incomplete, so it is closed
-// and removed together with the work copy, and the failure is noted.
-void abandon_message(FailedFile kind, std::string_view name, int32_t code, std::string_view work_copy) {
-  ProgramData& data = program_data();
-  run_outcome().note_failure(kind, name, code);
-  drv::CLOSE(&data.message_file);
-  drv::REMOVE(&data.message_file);
-  remove_named(work_copy);
-  restore_cursor();
+// A part cannot be completed: the work copy goes, and the first failure of
+// the run is noted for the caller.
+void give_up_part(FailedFile kind, std::string_view name, const drv::ErrorFields& error,
+                  std::string_view work_copy) {
+  run_outcome().note_failure(kind, name, error.code, error.system_error);
+  remove_work_copy(work_copy);
+}
+
+// `value` with a backslash before each quote and backslash, so that it
+// stays one value between the quotes of a header parameter.
+std::string_view quoted_pairs(std::string_view value, char (&out)[2 * kScratchNameSize]) {
+  size_t n = 0;
+  for (char c : value) {
+    if (n + 2 > sizeof out) break;
+    if (c == '"' || c == '\\') out[n++] = '\\';
+    out[n++] = c;
+  }
+  return {out, n};
 }
 
 // The four characters of a group of three bytes (the first in bits 16-23).
@@ -71,15 +65,6 @@ void write_lines(std::initializer_list<std::string_view> lines) {
 }
 
 }  // namespace
-
-std::string_view base_name(std::string_view path, bool ignore_trailing_separator) {
-  path = clipped(path);
-  size_t end = path.size();
-  if (ignore_trailing_separator && end > 0 && is_path_separator(path[end - 1])) --end;
-  for (size_t i = end; i > 0; --i)
-    if (is_path_separator(path[i - 1])) return path.substr(i);
-  return path;
-}
 
 uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_view output) {
   ProgramData& data = program_data();
@@ -123,19 +108,26 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
       append_message_record();
       clear_line();
       column = 0;
+      if (!message_intact()) break;  // no point reading on
     }
   }
+  // The reading ends at the end of the file, or early at a read error or a
+  // line that could not be written (which the composer sees for itself).
+  const bool read_whole = errors.code() == drv::err::record_not_available || !message_intact();
   if (held != 0) {  // one or two bytes left: their characters and the padding
     write_group(line + column, group << (8 * (3 - held)));
     line[column + 3] = '=';
     if (held == 1) line[column + 2] = '=';
   }
+  if (!read_whole) errors.save();  // the read error outlives the steps below
   append_message_record();
   clear_line();
   drv::CLOSE(&data.input_file);
   if (append == 0) drv::CLOSE(&data.message_file);
   restore_cursor();
-  return kEncoded;
+  if (read_whole) return kEncoded;
+  errors.restore();
+  return kInputNotRead;
 }
 
 bool write_attachment_parts() {
@@ -151,30 +143,33 @@ bool write_attachment_parts() {
     const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
     char copy_buffer[kWorkPathSize];
     const std::string_view copy = work_path(scratch, copy_buffer);
-    errors.clear();
-    rt::StringStack& stack = rt::string_stack();
-    stack.push_borrowed(copy.data(), static_cast<uint32_t>(copy.size()));
-    stack.push_borrowed(file.data(), static_cast<uint32_t>(file.size()));
-    drv::COPY();
+    // Copied into the folder under its own name, as a picture is: the copy is
+    // then an entry of the work directory itself, never made inside a folder
+    // that an entry of the work directory links to.
+    copy_into_work_directory(file);
     // Kept to name the real cause when the copy, not the encoder, failed.
-    const int32_t copy_error = errors.code();
+    const drv::ErrorFields copy_error = errors.fields();
+    char quoted[2 * kScratchNameSize];
+    const std::string_view name = quoted_pairs(scratch, quoted);
     write_lines({"------=_1_", "Content-Type: application/octet-stream;"});
-    write_line({"    name=\"", scratch, "\""});
+    write_line({"    name=\"", name, "\""});
     write_lines({"Content-Transfer-Encoding: base64", "Content-Disposition: attachment;"});
-    write_line({"    filename=\"", scratch, "\""});
+    write_line({"    filename=\"", name, "\""});
     write_empty_line();
     if (EncodeFileBase64(1, copy, clipped(data.message_name, kFileNameSize)) != kEncoded) {
-      abandon_message(FailedFile::attachment, file, copy_error != 0 ? copy_error : errors.code(), copy);
+      give_up_part(FailedFile::attachment, file, copy_error.code != 0 ? copy_error : errors.fields(), copy);
       return false;
     }
     write_empty_line();
-    remove_named(copy);
+    remove_work_copy(copy);
+    if (!message_intact()) return false;
   }
   return true;
 }
 
 bool write_image_parts() {
   ProgramData& data = program_data();
+  drv::ErrorState& errors = drv::error_state();
   ProgramQueue& body = data.body_lines;
   int32_t image_number = 0;
   const uint32_t count = body.records();
@@ -185,26 +180,34 @@ bool write_image_parts() {
     const std::string_view name = ref.name(body.field());
     rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
     const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
-    if (!copy_into_work_directory(scratch)) continue;
+    char copy_buffer[kWorkPathSize];
+    const std::string_view copy = work_path(base_name(scratch, true), copy_buffer);
+    if (!copy_into_work_directory(scratch)) {
+      // A picture that is not there stays a reference; a system that fails
+      // to copy it fails the run, as the body names it already.
+      if (is_unreadable_input(errors.code(), errors.system_error())) continue;
+      run_outcome().note_failure(FailedFile::image, scratch, errors.code(), errors.system_error());
+      return false;
+    }
     char number[rt::kNumberTextCapacity];
     const std::string_view n = decimal_text(++image_number, number);
     const size_t dot = scratch.rfind('.');
     std::string_view extension = dot == std::string_view::npos ? scratch : scratch.substr(dot + 1);
     extension = clipped(extension.substr(0, kExtensionSize));
-    char copy_buffer[kWorkPathSize];
-    const std::string_view copy = work_path(base_name(scratch, true), copy_buffer);
+    char quoted[2 * kScratchNameSize];
     write_lines({"------=_1_", "Content-Type: application/octet-stream;"});
-    write_line({"    name=\"", n, ".", extension, "\""});
+    write_line({"    name=\"", n, ".", quoted_pairs(extension, quoted), "\""});
     write_line("Content-Transfer-Encoding: base64");
     write_line({"Content-ID: <", n, ">"});
     write_empty_line();
     // The bytes come from the file the reference names, not from the copy.
     if (EncodeFileBase64(1, scratch, clipped(data.message_name, kFileNameSize)) != kEncoded) {
-      abandon_message(FailedFile::image, scratch, drv::error_state().code(), copy);
+      give_up_part(FailedFile::image, scratch, errors.fields(), copy);
       return false;
     }
     write_empty_line();
-    remove_named(copy);
+    remove_work_copy(copy);
+    if (!message_intact()) return false;
   }
   return true;
 }
@@ -212,8 +215,13 @@ bool write_image_parts() {
 void write_sound_part(std::string_view sound_file) {
   write_lines({"------=_1_", "Content-Type: audio/basic;", "    name=\"snd.wav\"", "Content-Transfer-Encoding: base64",
                "Content-ID: <sf>", ""});
-  // A sound file that cannot be read leaves its part without data lines.
-  EncodeFileBase64(1, clipped(sound_file), clipped(program_data().message_name, kFileNameSize));
+  // A sound file that is not there leaves its part without data lines; one
+  // that the system fails to read fails the run.
+  const drv::ErrorState& errors = drv::error_state();
+  const uint8_t result = EncodeFileBase64(1, clipped(sound_file), clipped(program_data().message_name, kFileNameSize));
+  if (result == kEncoded || (result == kInputNotOpened && is_unreadable_input(errors.code(), errors.system_error())))
+    return;
+  run_outcome().note_failure(FailedFile::sound, clipped(sound_file), errors.code(), errors.system_error());
 }
 
 }  // namespace app

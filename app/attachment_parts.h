@@ -11,21 +11,18 @@ namespace app {
 inline constexpr uint8_t kEncoded = 0;
 inline constexpr uint8_t kInputNotOpened = 1;
 inline constexpr uint8_t kOutputNotOpened = 2;
+inline constexpr uint8_t kInputNotRead = 3;  // a read failed before the end: the text stops short
 
 // Reads `input` byte by byte through INED and appends its base64 text to the
 // message file OUED in lines of 76 characters. With `append` 0 the encoder
 // creates and opens `output` itself (and closes it); with 1 the message file
-// is already open.
+// is already open. When the input cannot be opened or read to its end, the
+// error state holds the error that stopped it.
 uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_view output);
 
-// The text after the last separator (backslash or slash) of a path; the whole
-// path when it has none. For image references a separator at the very end
-// does not count.
-std::string_view base_name(std::string_view path, bool ignore_trailing_separator = false);
-
-// Each writer returns false after it met a file it could not encode: the
-// message file is then closed and removed, the cursor restored, and the
-// failure noted for the caller.
+// Each writer returns false after it met a file it could not encode or a
+// line it could not write: the failure is noted for the caller and the work
+// copy removed; the caller gives up the message.
 bool write_attachment_parts();
 bool write_image_parts();
 void write_sound_part(std::string_view sound_file);

@@ -14,9 +14,6 @@ namespace app {
 
 namespace {
 
-// Read and write, others denied writing: no second writer while the draft
-// is being written.
-constexpr int32_t kMessageOpenMode = 0x22;
 constexpr std::string_view kContinuation = "    ";
 
 struct PriorityLines {
@@ -73,18 +70,12 @@ void write_headers(const MessageArguments& args) {
   for (std::string_view line : kPreamble) write_line(line);
 }
 
-// Opens the message file afresh; false (error noted) when it cannot be.
-bool open_message_file(std::string_view name) {
-  ProgramData& data = program_data();
-  rt::assign_string(data.message_name, kFileNameSize, name.data(), static_cast<uint32_t>(name.size()));
-  drv::REMOVE(&data.message_file);  // a missing file is no concern here
-  drv::CREATE(&data.message_file);
-  drv::error_state().clear();
-  drv::OPEN(&data.message_file, kMessageOpenMode);
-  const int32_t code = drv::error_state().code();
-  if (code == 0) return true;
-  run_outcome().note_failure(FailedFile::message, name, code);
-  return false;
+// The message cannot be completed, because a file could not be encoded or
+// a line not written: it is closed where it stands and removed.
+uint8_t give_up_message() {
+  abandon_message_file();
+  restore_cursor();
+  return message_intact() ? kInputUnreadable : kMessageUnwritable;
 }
 
 }  // namespace
@@ -120,15 +111,17 @@ uint8_t MakeEMLAttachmentFile(const MessageArguments& args) {
     restore_cursor();
     return kMessageUnwritable;
   }
+  const RunOutcome& outcome = run_outcome();
   write_headers(args);
   write_alternative_part(args);
-  // The part writers close the message and restore the cursor themselves when
-  // a file cannot be encoded.
-  if (!write_attachment_parts() || !write_image_parts()) return kInputUnreadable;
+  if (outcome.any_failure() || !write_attachment_parts() || !write_image_parts()) return give_up_message();
   if (!is_blank(args.sound_file)) write_sound_part(args.sound_file);
+  if (outcome.any_failure()) return give_up_message();
   write_empty_line();
   write_line("------=_1_--");
-  drv::CLOSE(&program_data().message_file);
+  // A work copy that could not be removed after the last part fails the run
+  // as well, with the message already closed.
+  if (!close_message_file() || outcome.any_failure()) return give_up_message();
   restore_cursor();
   return kComposed;
 }

@@ -1,10 +1,13 @@
 #include "app/html_body.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/composer.h"
 #include "app/message_output.h"
 #include "app/program_data.h"
+#include "app/run_outcome.h"
+#include "app/work_copies.h"
 #include "drivers/error_state.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
@@ -71,14 +74,51 @@ void write_sound_tag(int32_t loop_count) {
   write_line("volume=3D0>");
 }
 
+// The font face as the FONT tag's value, in quoted-printable form. A plain
+// name is written as it is. One with a blank, quote, "=" or ">" would end the
+// value early, and a byte from 0x80 up is no quoted-printable text, so such a
+// face is quoted, with "=" written =3D, the quote &quot; and high bytes =XX.
+constexpr uint32_t kFontFaceValueSize = kMessageLineSize;
+std::string_view font_face_value(std::string_view face, char (&out)[kFontFaceValueSize]) {
+  const auto needs_quotes = [](char c) {
+    return c == ' ' || c == '\t' || c == '"' || c == '=' || c == '>' || static_cast<unsigned char>(c) >= 0x80;
+  };
+  if (std::none_of(face.begin(), face.end(), needs_quotes)) return face;
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  size_t n = 0;
+  auto put = [&](std::string_view piece) {
+    if (n + piece.size() > sizeof out - 1) return false;
+    for (char c : piece) out[n++] = c;
+    return true;
+  };
+  put("\"");
+  for (char c : face) {
+    const auto byte = static_cast<unsigned char>(c);
+    const char encoded[] = {'=', kHex[byte >> 4], kHex[byte & 15]};
+    const std::string_view piece = c == '"'    ? std::string_view("&quot;")
+                                   : c == '=' || byte >= 0x80 ? std::string_view(encoded, 3)
+                                                              : std::string_view(&c, 1);
+    if (!put(piece)) break;
+  }
+  out[n++] = '"';
+  return {out, n};
+}
+
 void write_font_lines(const MessageArguments& args) {
-  char page[6], font[6], size[rt::kNumberTextCapacity];
+  char page[6], font[6], size[rt::kNumberTextCapacity], face[kFontFaceValueSize];
   ColorToHtml(args.back_color > 0 ? args.back_color : kWhite, page);
   ColorToHtml(args.font_color > 0 ? args.font_color : kBlack, font);
-  const std::string_view face = clipped(args.font_face);
   write_line({"<STYLE></STYLE></HEAD><BODY bgColor=3D#", std::string_view(page, 6), ">"});
-  write_line({"<DIV><FONT face=3D", face, " size=3D", decimal_text(args.font_size, size), " color=3D#",
-              std::string_view(font, 6), ">"});
+  write_line({"<DIV><FONT face=3D", font_face_value(clipped(args.font_face), face), " size=3D",
+              decimal_text(args.font_size, size), " color=3D#", std::string_view(font, 6), ">"});
+}
+
+// The break after a body line of `length` bytes. A line too long for its
+// "<br>" loses the break, never part of it: a cut "<br" would swallow the
+// next line into a tag.
+std::string_view line_break(size_t length) {
+  constexpr std::string_view kBreak = "<br>";
+  return length + kBreak.size() <= kMessageLineSize ? kBreak : std::string_view();
 }
 
 // One body line: its image reference, when the file can be copied into the
@@ -90,16 +130,27 @@ void write_body_line(const char* line, uint32_t size, int32_t& image_number) {
   if (ref.found()) {
     const std::string_view name = ref.name(line);
     rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
-    if (copy_into_work_directory(clipped(data.scratch_name, kScratchNameSize))) {
+    const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
+    if (copy_into_work_directory(scratch)) {
+      // The copy only shows that the picture can be had; its part copies it
+      // again, so none is left lying in the work directory meanwhile.
+      char copy[kWorkPathSize];
+      remove_work_copy(work_path(base_name(scratch, true), copy));
       char number[rt::kNumberTextCapacity];
       const std::string_view before(line, ref.open_quote - 1);
       const std::string_view after =
           ref.close_quote < text.size() ? text.substr(ref.close_quote) : std::string_view();
-      write_line({before, "cid:", decimal_text(++image_number, number), after, "<br>"});
+      const std::string_view n = decimal_text(++image_number, number);
+      write_line({before, "cid:", n, after, line_break(before.size() + 4 + n.size() + after.size())});
       return;
     }
+    // A picture that is not there stays a reference; a system that fails to
+    // copy one fails the run rather than quietly leave it out.
+    const drv::ErrorState& errors = drv::error_state();
+    if (!is_unreadable_input(errors.code(), errors.system_error()))
+      run_outcome().note_failure(FailedFile::image, scratch, errors.code(), errors.system_error());
   }
-  write_line({text, "<br>"});
+  write_line({text, line_break(text.size())});
 }
 
 }  // namespace
@@ -138,17 +189,6 @@ int32_t sound_loop_count(std::string_view choice) {
   for (const LoopChoice& c : kLoopChoices)
     if (same_text(choice, c.text)) return c.count;
   return 0;
-}
-
-bool copy_into_work_directory(std::string_view file) {
-  ProgramData& data = program_data();
-  const std::string_view folder = clipped(data.work_directory, kWorkDirectorySize);
-  rt::StringStack& stack = rt::string_stack();
-  drv::error_state().clear();
-  stack.push_borrowed(folder.data(), static_cast<uint32_t>(folder.size()));
-  stack.push_borrowed(file.data(), static_cast<uint32_t>(file.size()));
-  drv::COPY();
-  return drv::error_state().code() == 0;
 }
 
 void write_alternative_part(const MessageArguments& args) {

@@ -31,10 +31,6 @@ void ColorToHtml(int32_t value, char (&out)[6]);
 // The loop count of a background-sound choice ("Once" 1 ... "Forever" -1).
 int32_t sound_loop_count(std::string_view choice);
 
-// Copies a file into the work directory under its own file name. True when
-// the runtime reports no error.
-bool copy_into_work_directory(std::string_view file);
-
 // Writes the plain and HTML parts and the end of the alternative block.
 void write_alternative_part(const MessageArguments& args);
 

@@ -65,8 +65,16 @@ void strip_leading_number(char* command_text, MainLocals& locals) {
 void ProcessCommandLine(char* command_text, MainLocals& locals) {
   ProgramData& data = program_data();
   rt::StringStack& stack = rt::string_stack();
-  PrepareWorkDirectory();
+  RunOutcome& outcome = run_outcome();
   seam::push_argument_text();
+  // A longer text would lose its tail (attachments, body lines, even the end
+  // of the call) without a word: it is refused before anything is made.
+  if (const uint32_t length = stack.peek().length; length > kCommandTextSize) {
+    stack.discard();
+    outcome.command_line_length = length;
+    return;
+  }
+  PrepareWorkDirectory();
   stack.pop_into_string(command_text, kCommandTextSize);
   locals.first_line = split_delimited(command_text, kLineDelimiter, data.body_lines, locals);
   locals.first_file = split_delimited(command_text, kFileDelimiter, data.file_names, locals);
@@ -81,7 +89,6 @@ void ProcessCommandLine(char* command_text, MainLocals& locals) {
   rt::left();
   stack.pop_into_string(command_text, kCommandTextSize);
   const std::string_view call = clipped(command_text, kCommandTextSize);
-  RunOutcome& outcome = run_outcome();
   outcome.call_text_blank = call.empty();
   drv::error_state().clear();
   seam::evaluate(call.data(), static_cast<uint32_t>(call.size()));

@@ -19,8 +19,23 @@ void write_line(std::initializer_list<std::string_view> pieces);
 inline void write_line(std::string_view text) { write_line({text}); }
 inline void write_empty_line() { write_line(std::string_view()); }
 
-// Appends OUED:LINE as it stands (the encoder fills it in place).
+// Appends OUED:LINE as it stands (the encoder fills it in place). A record
+// that cannot be written is noted as the run's failure: the message would
+// be incomplete.
 void append_message_record();
+
+// No line of the message has failed to reach the file so far.
+bool message_intact();
+
+// Opens the message file afresh (removed, created, opened to write with
+// others denied writing) and marks it unfinished; false, with the failure
+// noted, when it cannot be opened.
+bool open_message_file(std::string_view name);
+// Closes the complete message; a failure of the last writes then is noted
+// and the file removed. True when the message is whole on the disk.
+bool close_message_file();
+// Closes the message where it stands and removes it: it would be incomplete.
+void abandon_message_file();
 
 // The system's wait cursor, shown while the message is written.
 void show_wait_cursor();

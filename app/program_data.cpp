@@ -5,6 +5,8 @@
 #include "app/runtime_seams.h"
 #include "drivers/record_descriptor.h"
 #include "evaluator/builtins.h"
+#include "platform/file.h"
+#include "platform/last_error.h"
 #include "runtime/date_time.h"
 #include "runtime/locale.h"
 #include "runtime/string_ops.h"
@@ -17,12 +19,12 @@ namespace {
 
 ProgramData the_data;
 
-// A record of one field named LINE.
+// A record of one field, labelled with the file's prefix ("OUED:LINE").
 void describe_record(unsigned char (&descriptor)[kDescriptorCapacity], drv::FieldType type,
-                     uint32_t size) {
+                     const char* label, uint32_t size) {
   drv::DescriptorWriter writer(descriptor, kDescriptorCapacity);
   writer.begin_group();
-  writer.field(type, "LINE", size);
+  writer.field(type, label, size);
   writer.end_group();
 }
 
@@ -56,8 +58,8 @@ void ProgramData::initialise() {
   rt::fill_spaces(input_name, kFileNameSize);
   rt::fill_spaces(reinterpret_cast<char*>(message_line), kMessageLineSize);
   input_byte[0] = 0;
-  describe_record(message_descriptor, drv::FT_STRING, kMessageLineSize);
-  describe_record(input_descriptor, drv::FT_BYTE, 1);
+  describe_record(message_descriptor, drv::FT_STRING, "OUED:LINE", kMessageLineSize);
+  describe_record(input_descriptor, drv::FT_BYTE, "INED:LINE", 1);
   declare(message_file, seam::ascii_driver(), message_name, message_line, kMessageLineSize,
           message_descriptor);
   declare(input_file, seam::dos_driver(), input_name, input_byte, 1, input_descriptor);
@@ -79,6 +81,28 @@ void PrepareWorkDirectory() {
   rt::concat();
   stack.pop_into_string(data.work_directory, kWorkDirectorySize);
   MakeDirectoryPath(clipped(data.work_directory, kWorkDirectorySize));
+  HoldWorkDirectory();
+}
+
+bool HoldWorkDirectory() {
+  const std::string_view folder = clipped(program_data().work_directory, kWorkDirectorySize);
+  char name[kWorkDirectorySize + sizeof kWorkDirectoryHoldFile];
+  std::memcpy(name, folder.data(), folder.size());
+  std::memcpy(name + folder.size(), kWorkDirectoryHoldFile, sizeof kWorkDirectoryHoldFile);
+  // A process holds one work directory: one held before is let go first
+  // (only tests prepare the directory twice), or it would wait for itself.
+  static plat::HANDLE hold = nullptr;
+  if (hold != nullptr) plat::CloseHandle(hold);
+  hold = plat::CreateFileA(name, plat::GENERIC_READ | plat::GENERIC_WRITE,
+                           plat::FILE_SHARE_READ | plat::FILE_SHARE_WRITE, nullptr,
+                           plat::OPEN_ALWAYS, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+  plat::OVERLAPPED first_byte{};
+  const bool held = hold != plat::INVALID_HANDLE_VALUE &&
+                    plat::LockFileEx(hold, plat::LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &first_byte);
+  if (hold == plat::INVALID_HANDLE_VALUE) hold = nullptr;
+  plat::SetLastError(0);
+  // The handle stays open: the system lets the lock go when the process ends.
+  return held;
 }
 
 void MakeDirectoryPath(std::string_view path) {

@@ -34,8 +34,8 @@ struct ProgramData {
   unsigned char input_descriptor[kDescriptorCapacity];
   drv::FileDeclaration message_file;  // OUED: ASCII driver, one record per line
   drv::FileDeclaration input_file;    // INED: DOS driver, one record per byte
-  ProgramQueue body_lines{kQueueTextSize};  // GBQ, field GBQ:LINE
-  ProgramQueue file_names{kQueueTextSize};  // GLQ, field GLQ:FILENAME
+  ProgramQueue body_lines{"GBQ:LINE", kQueueTextSize};
+  ProgramQueue file_names{"GLQ:FILENAME", kQueueTextSize};
 
   // Initial values: strings and name variables to spaces, OUED:LINE to
   // spaces, INED:LINE to 0, both files declared, the queues empty.
@@ -57,8 +57,17 @@ inline bool is_path_separator(char c) { return c == '\\' || c == '/'; }
 
 // WorkDirectory := long form of the short form of the current directory
 // followed by "\WRK\", then the folder and every missing level above it is
-// created. Failures are not reported: the copies into it fail later instead.
+// created, and the folder held for the run. Failures are not reported: the
+// copies into it fail later instead.
 void PrepareWorkDirectory();
+// The file in the work directory that a run locks to hold the directory.
+inline constexpr char kWorkDirectoryHoldFile[] = ".msgmake.lck";
+
+// Holds the work directory for the rest of the run, so that runs sharing it
+// never see each other's copies: waits while another process holds it, and
+// keeps it until this process ends, however it ends. False when it cannot be
+// held; the run then goes on without.
+bool HoldWorkDirectory();
 // Creates the directory named by `path` (clipped) and each level above it,
 // except the text before the first separator.
 void MakeDirectoryPath(std::string_view path);

@@ -82,6 +82,10 @@ const life::InitEntry* init_table_end() { return std::end(kInitTable); }
 int first_procedure() {
   life::program_start_step();
   Main();
+  return report_outcome();
+}
+
+int report_outcome() {
   const RunOutcome& outcome = run_outcome();
   const int code = outcome.exit_code();
   if (code != kExitWritten) std::fputs(outcome.error_line().c_str(), stderr);

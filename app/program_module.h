@@ -18,4 +18,8 @@ const life::InitEntry* init_table_end();
 // it is not 0.
 int first_procedure();
 
+// The exit code of the run, after writing its one line to standard error
+// when it is not 0.
+int report_outcome();
+
 }  // namespace app

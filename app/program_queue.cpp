@@ -5,11 +5,11 @@
 
 namespace app {
 
-ProgramQueue::ProgramQueue(uint32_t field_size) {
+ProgramQueue::ProgramQueue(const char* label, uint32_t field_size) {
   const uint32_t size = field_size < kMaxFieldSize ? field_size : kMaxFieldSize;
   drv::DescriptorWriter writer(layout_, kLayoutCapacity);
   writer.begin_group();
-  writer.field(drv::FT_STRING, "LINE", size);
+  writer.field(drv::FT_STRING, label, size);
   writer.end_group();
   queue_.record_buffer = field_;
   queue_.layout = writer.length() ? layout_ : nullptr;

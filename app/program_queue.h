@@ -12,10 +12,11 @@ namespace app {
 class ProgramQueue {
  public:
   static constexpr uint32_t kMaxFieldSize = 255;
-  // Group header and one STRING field labelled LINE.
-  static constexpr uint32_t kLayoutCapacity = 32;
+  // Group header and one STRING field with a label of up to 15 bytes.
+  static constexpr uint32_t kLayoutCapacity = 34;
 
-  explicit ProgramQueue(uint32_t field_size);
+  // `label` is the field's name with the queue's prefix ("GBQ:LINE").
+  ProgramQueue(const char* label, uint32_t field_size);
   ProgramQueue(const ProgramQueue&) = delete;
   ProgramQueue& operator=(const ProgramQueue&) = delete;
 

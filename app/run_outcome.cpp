@@ -1,7 +1,11 @@
 #include "app/run_outcome.h"
 
+#include "app/composer.h"
+#include "app/main_procedure.h"
 #include "app/program_data.h"
 #include "drivers/error_state.h"
+#include "drivers/error_table.h"
+#include "platform/last_error.h"
 
 namespace app {
 
@@ -9,53 +13,108 @@ namespace {
 
 RunOutcome the_outcome;
 
+// ORDER: FailedFile
+constexpr const char* kFailureVerbs[] = {"cannot read file",     "cannot read attachment", "cannot read image",
+                                         "cannot read sound file", "cannot write message",   "cannot write message",
+                                         "cannot remove work copy"};
+static_assert(std::size(kFailureVerbs) == static_cast<size_t>(FailedFile::work_copy) + 1);
+
 // The runtime's message text of an error code, without its padding.
 std::string message_of(int32_t code) {
   const drv::MessageText text = drv::error_state().message_of(code);
-  const std::string_view view = clipped(text.text, static_cast<uint32_t>(text.length));
-  return std::string(view);
+  return std::string(clipped(text.text, static_cast<uint32_t>(text.length)));
+}
+
+std::string call_text_failure(const RunOutcome& outcome) {
+  if (outcome.command_line_length != 0)
+    return "the command line is " + std::to_string(outcome.command_line_length) + " bytes; at most " +
+           std::to_string(kCommandTextSize) + " are read";
+  if (outcome.call_text_blank) return "no call text given ('msgmake --help' shows the command-line form)";
+  if (outcome.evaluation_error != 0)
+    return "the call text cannot be run: " + message_of(outcome.evaluation_error);
+  return "the call text does not call MakeEMLAttachmentFileSW; nothing was written";
 }
 
 }  // namespace
 
 RunOutcome& run_outcome() { return the_outcome; }
 
-void RunOutcome::note_failure(FailedFile kind, std::string_view name, int32_t code) {
+bool is_unreadable_input(int32_t code, uint32_t system_error) {
+  switch (system_error != 0 ? static_cast<int32_t>(system_error) : code) {
+    case plat::ERROR_FILE_NOT_FOUND:
+    case plat::ERROR_PATH_NOT_FOUND:
+    case plat::ERROR_ACCESS_DENIED:
+    case plat::ERROR_SHARING_VIOLATION:
+    case plat::ERROR_LOCK_VIOLATION:
+    case drv::err::invalid_filename:
+    case plat::ERROR_INVALID_NAME:
+    case plat::ERROR_BAD_PATHNAME:
+    case plat::ERROR_FILENAME_EXCED_RANGE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string system_error_description(uint32_t system_error) {
+  const char* text = plat::system_error_message(system_error);
+  if (text == nullptr) return "";
+  std::string line(text);
+  if (!line.empty() && line.back() == '.') line.pop_back();
+  return line + " (system error " + std::to_string(system_error) + ")";
+}
+
+std::string error_description(int32_t code) {
+  if (drv::table_message(code).data() == nullptr && code > 0) {
+    // Drivers post some system errors by their own number, others as 300 + it.
+    const bool own_number = plat::system_error_message(static_cast<uint32_t>(code)) != nullptr;
+    const int32_t system = own_number || code <= drv::err::system_base ? code : code - drv::err::system_base;
+    if (std::string text = system_error_description(static_cast<uint32_t>(system)); !text.empty()) return text;
+  }
+  return message_of(code);
+}
+
+void RunOutcome::note_failure(FailedFile kind, std::string_view name, int32_t code, uint32_t system_error) {
+  if (failed != FailedFile::none) return;
   failed = kind;
   failed_name.assign(name);
   failed_code = code;
+  failed_system_error = system_error;
+}
+
+std::string RunOutcome::failure_text() const {
+  // A transfer fails with a general code of the driver; what the system
+  // said is the useful part.
+  if (failed_system_error != 0 && static_cast<int32_t>(failed_system_error) != failed_code)
+    if (std::string text = system_error_description(failed_system_error); !text.empty()) return text;
+  return error_description(failed_code);
 }
 
 int RunOutcome::exit_code() const {
   if (!composer_called) return kExitUsage;
-  switch (composer_result) {
-    case 0:
+  switch (failed) {
+    case FailedFile::none:
       return kExitWritten;
-    case 1:
-      return kExitNoInput;
-    default:
+    case FailedFile::attachment:
+    case FailedFile::image:
+    case FailedFile::sound:
+      return is_unreadable_input(failed_code, failed_system_error) ? kExitNoInput : kExitIoError;
+    case FailedFile::message:
       return kExitCannotCreate;
+    case FailedFile::message_write:
+    case FailedFile::work_copy:
+      return kExitIoError;
   }
+  return kExitIoError;
 }
 
 std::string RunOutcome::error_line() const {
+  if (exit_code() == kExitWritten) return "";
   std::string line = "msgmake: ";
-  if (!composer_called) {
-    if (call_text_blank)
-      line += "no call text given ('msgmake --help' shows the command-line form)";
-    else if (evaluation_error != 0)
-      line += "the call text cannot be run: " + message_of(evaluation_error);
-    else
-      line += "the call text does not call MakeEMLAttachmentFileSW; nothing was written";
-  } else if (composer_result == 0) {
-    return "";
-  } else {
-    static const char* const verbs[] = {"cannot read file", "cannot read attachment", "cannot read image",
-                                        "cannot write message"};
-    // ORDER: FailedFile
-    static_assert(std::size(verbs) == static_cast<size_t>(FailedFile::message) + 1);
-    line += std::string(verbs[static_cast<size_t>(failed)]) + " '" + failed_name + "': " + message_of(failed_code);
-  }
+  if (!composer_called)
+    line += call_text_failure(*this);
+  else
+    line += std::string(kFailureVerbs[static_cast<size_t>(failed)]) + " '" + failed_name + "': " + failure_text();
   return line + "\n";
 }
 

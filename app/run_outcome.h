@@ -2,10 +2,13 @@
 // its caller: the exit code and, when it is not 0, one line on standard
 // error that names the file concerned and the runtime's error message.
 //
-// Exit codes: 0 the message was written; 64 the call text was empty, did not
-// compile, or never called the message procedure; 66 a file to encode could
-// not be read; 73 the message file could not be opened; 2 a runtime error
-// (ended through the runtime error box, not through here).
+// Exit codes: 0 the message was written; 64 the command line was too long,
+// the call text was empty, did not compile, or never called the message
+// procedure; 66 a file to encode was missing or could not be opened; 73 the
+// message file could not be opened; 74 the message could not be made whole:
+// a write of it failed, or the system failed to read, copy or remove a file
+// it needs; 2 a runtime error (ended through the runtime error box, not
+// through here); 128 + n the process was ended by signal n.
 #pragma once
 
 #include <cstdint>
@@ -18,11 +21,20 @@ inline constexpr int kExitWritten = 0;
 inline constexpr int kExitUsage = 64;
 inline constexpr int kExitNoInput = 66;
 inline constexpr int kExitCannotCreate = 73;
+inline constexpr int kExitIoError = 74;
 
 // The kind of file whose failure ended the composer.
-enum class FailedFile : uint8_t { none, attachment, image, message };
+// ORDER: kFailureVerbs in run_outcome.cpp.
+enum class FailedFile : uint8_t { none, attachment, image, sound, message, message_write, work_copy };
+
+// An error that says a file is not there or may not be read (missing, a
+// folder, no right, held by another program): the caller's input is at
+// fault. Any other error (an I/O error, a full disk) is the system's.
+// `system_error` 0 means the code is the whole story.
+bool is_unreadable_input(int32_t code, uint32_t system_error);
 
 struct RunOutcome {
+  uint32_t command_line_length = 0;  // set only when over the limit
   bool call_text_blank = false;
   bool composer_called = false;
   uint8_t composer_result = 0;
@@ -30,15 +42,29 @@ struct RunOutcome {
   FailedFile failed = FailedFile::none;
   std::string failed_name;
   int32_t failed_code = 0;
+  uint32_t failed_system_error = 0;  // the system's error number at that moment
 
-  // Records the file that ended the composer and the error code it met.
-  void note_failure(FailedFile kind, std::string_view name, int32_t code);
+  // Records the file that ended the composer, the error code it met and
+  // the system error behind it; the first failure is the one reported.
+  void note_failure(FailedFile kind, std::string_view name, int32_t code, uint32_t system_error = 0);
+  bool message_write_failed() const { return failed == FailedFile::message_write; }
+  bool any_failure() const { return failed != FailedFile::none; }
   int exit_code() const;
   // The line for standard error (with its newline); empty for exit code 0.
   std::string error_line() const;
+  // What went wrong with the failed file, for the error line.
+  std::string failure_text() const;
   void reset() { *this = RunOutcome{}; }
 };
 
 RunOutcome& run_outcome();
+
+// A readable text for an error code: the runtime's message, or for a system
+// error number that the runtime's table does not name, the system's own text
+// and the number.
+std::string error_description(int32_t code);
+// The system's own text and number for a system error; empty when the system
+// has no text for it.
+std::string system_error_description(uint32_t system_error);
 
 }  // namespace app

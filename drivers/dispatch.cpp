@@ -10,6 +10,7 @@
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
 #include "lifecycle/heap.h"
+#include "platform/last_error.h"
 #include "runtime/string_stack.h"
 
 namespace drv {
@@ -156,10 +157,14 @@ int32_t failed_value(int32_t code) { return code == OP_BOF || code == OP_EOF ? 1
 int32_t conclude(FileInstance* inst, FileDeclaration* file, FileDeclaration* declared,
                  int32_t code, const KeyDescriptor* key, int32_t value, int32_t error,
                  bool stale_for_close) {
+  // The system error behind a failed transfer: the file layer keeps it and
+  // clears the system's own, so the post takes it from there.
+  const uint32_t system_error = inst && inst->part.file ? inst->part.file->last_error : 0;
   if (inst && (settle_instance(*inst, code, error, key) || stale_for_close))
     discard_instance(file);
   if (error == 0) return value;
   if (error != kSilentFailure) {
+    if (system_error != 0) plat::SetLastError(system_error);
     error_state().post(error);
     error_state().note_failing_file(declared);
   }

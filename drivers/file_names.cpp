@@ -69,7 +69,11 @@ int32_t transfer_file(const char* source, const char* destination, uint32_t leng
                       Transfer transfer) {
   char target[kTargetSize];
   int32_t code = first_target(source, destination, length, target) ? transfer(source, target) : 45;
-  if (code != 0 && second_target(source, destination, length, target))
+  // A destination that ends with a separator names a folder: made into a
+  // name of its own it would be the folder and an extension alone (".gif"),
+  // a file the caller never asked for, so the first failure stands.
+  const bool folder = length > 0 && is_separator(destination[length - 1]);
+  if (code != 0 && !folder && second_target(source, destination, length, target))
     code = transfer(source, target);
   return code;
 }

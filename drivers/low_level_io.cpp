@@ -1,5 +1,7 @@
 #include "drivers/low_level_io.h"
 
+#include <cstring>
+
 #include "platform/file.h"
 #include "platform/handle.h"
 #include "platform/last_error.h"
@@ -42,6 +44,44 @@ plat::DWORD sharing_of(uint32_t mode) {
   }
 }
 
+// Names one file while it exists: its volume and its index there.
+struct FileIdentity {
+  plat::DWORD volume = 0, index_high = 0, index_low = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+bool identify(HANDLE handle, FileIdentity& identity) {
+  plat::BY_HANDLE_FILE_INFORMATION info;
+  if (!plat::GetFileInformationByHandle(handle, &info)) return false;
+  identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return true;
+}
+
+// The file that create() made last on this thread, by name and identity. A
+// created file is closed at once and opened again by name; the open must find
+// that same file, not one that another program put under the name meanwhile.
+struct CreatedFile {
+  static constexpr uint32_t kNameCapacity = 2 * plat::MAX_PATH;
+  char name[kNameCapacity] = {};
+  FileIdentity identity;
+
+  // Notes the file just created (nothing when it cannot be told).
+  void note(const char* created, HANDLE handle) {
+    name[0] = 0;
+    if (std::strlen(created) < kNameCapacity && identify(handle, identity))
+      std::strcpy(name, created);
+  }
+  // False when `opened` is named as the file last created but is another file.
+  bool same_as_created(const char* opened, HANDLE handle) {
+    if (name[0] == 0 || std::strcmp(opened, name) != 0) return true;
+    name[0] = 0;
+    FileIdentity found;
+    return identify(handle, found) && found == identity;
+  }
+};
+
+thread_local CreatedFile last_created;
+
 }  // namespace
 
 uint32_t open_existing(const char* name, uint32_t mode, HANDLE& handle) {
@@ -50,7 +90,14 @@ uint32_t open_existing(const char* name, uint32_t mode, HANDLE& handle) {
                              plat::FILE_FLAG_RANDOM_ACCESS, nullptr);
   bool ok = handle != plat::INVALID_HANDLE_VALUE;
   if (!ok) handle = nullptr;
-  return remap_open_error(outcome(ok));
+  uint32_t error = remap_open_error(outcome(ok));
+  if (ok && !last_created.same_as_created(name, handle)) {
+    plat::CloseHandle(handle);
+    handle = nullptr;
+    plat::SetLastError(0);
+    error = plat::ERROR_ACCESS_DENIED;
+  }
+  return error;
 }
 
 uint32_t create(const char* name, uint32_t attribute, HANDLE& handle) {
@@ -65,6 +112,7 @@ uint32_t create(const char* name, uint32_t attribute, HANDLE& handle) {
   bool ok = handle != plat::INVALID_HANDLE_VALUE;
   if (!ok) handle = nullptr;
   uint32_t error = remap_open_error(outcome(ok));
+  if (ok) last_created.note(name, handle);
   plat::SetLastError(0);  // a replaced file leaves 183 behind on success
   return error;
 }

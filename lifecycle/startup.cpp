@@ -4,6 +4,7 @@
 
 #include "lifecycle/process_state.h"
 #include "lifecycle/shutdown.h"
+#include "platform/unfinished_files.h"
 
 namespace life {
 
@@ -26,6 +27,7 @@ void reset_program_start_step() { start_step_done = false; }
 
 void process_entry(ModuleDescriptor& program, FirstProcedure first) {
   reset_floating_point();
+  plat::end_runs_cleanly_on_signals();
   ProcessState& state = process_state();
   state.set_running(true);
   state.set_exit_operation(&exit_sequence);

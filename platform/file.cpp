@@ -39,6 +39,16 @@ uint64_t join(DWORD high, DWORD low) {
 
 using detail::ascii_lower;
 
+#ifndef _WIN32  // only the Linux half's copy needs it
+// Removes what stands at `name`, as DeleteFileA does; a name with nothing
+// there is already clear.
+bool clear_entry(LPCSTR name) {
+  if (DeleteFileA(name)) return true;
+  DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+#endif
+
 }  // namespace
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
@@ -122,12 +132,31 @@ DWORD GetFileSize(HANDLE file, LPDWORD size_high) {
 }
 
 BOOL LockFile(HANDLE file, DWORD offset_low, DWORD offset_high, DWORD bytes_low, DWORD bytes_high) {
-  return detail::lock_range(file, join(offset_high, offset_low), join(bytes_high, bytes_low));
+  return detail::lock_range(file, join(offset_high, offset_low), join(bytes_high, bytes_low),
+                            false);
 }
+
+#ifndef _WIN32  // Windows locks with its own call, shared locks included
+BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD bytes_high,
+                LPOVERLAPPED overlapped) {
+  constexpr DWORD known = LOCKFILE_FAIL_IMMEDIATELY | LOCKFILE_EXCLUSIVE_LOCK;
+  if (overlapped == nullptr || reserved != 0 || (flags & ~known) != 0 ||
+      !(flags & LOCKFILE_EXCLUSIVE_LOCK)) {
+    return fail(ERROR_INVALID_PARAMETER);
+  }
+  return detail::lock_range(file, join(overlapped->OffsetHigh, overlapped->Offset),
+                            join(bytes_high, bytes_low), !(flags & LOCKFILE_FAIL_IMMEDIATELY));
+}
+#endif
 
 BOOL UnlockFile(HANDLE file, DWORD offset_low, DWORD offset_high, DWORD bytes_low,
                 DWORD bytes_high) {
   return detail::unlock_range(file, join(offset_high, offset_low), join(bytes_high, bytes_low));
+}
+
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+  if (information == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  return detail::describe_file(file, information);
 }
 
 BOOL GetFileTime(HANDLE file, LPFILETIME creation, LPFILETIME access, LPFILETIME write) {
@@ -168,10 +197,12 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists) {
   if (source == INVALID_HANDLE_VALUE) return FALSE;
   FILETIME written{};
   HANDLE target = INVALID_HANDLE_VALUE;
-  if (GetFileTime(source, nullptr, nullptr, &written)) {
-    target =
-        CreateFileA(new_name, GENERIC_WRITE, 0, nullptr,
-                    fail_if_exists ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (GetFileTime(source, nullptr, nullptr, &written) &&
+      (fail_if_exists || clear_entry(new_name))) {
+    // A new entry is always made: nothing is written through a link, or into
+    // a file that other names share, left in the target's place.
+    target = CreateFileA(new_name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
   }
   if (target == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();

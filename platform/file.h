@@ -39,11 +39,13 @@ constexpr DWORD FILE_BEGIN = 0;
 constexpr DWORD FILE_CURRENT = 1;
 constexpr DWORD FILE_END = 2;
 
-// Opens or creates a file. Fails with 2/3 (missing file / missing or
-// non-directory component on the way), 5 (denied, or a directory), 32 (the
-// sharing of another open handle, in any process, denies this one, or this
-// one's sharing denies an open handle's access), 80 (CREATE_NEW over an
-// existing file), 87; an empty name is 3. CREATE_ALWAYS and OPEN_ALWAYS that find
+// Opens or creates a regular file; it never waits. Fails with 2/3 (missing
+// file / missing or non-directory component on the way; a link to nothing is a
+// missing file, and nothing is created through it), 5 (denied, or a folder,
+// FIFO, socket or device), 32 (the sharing of another open handle, in any
+// process, denies this one, or this one's sharing denies an open handle's
+// access or a removal in progress), 80 (CREATE_NEW over an existing entry, a
+// link included), 87; an empty name is 3. CREATE_ALWAYS and OPEN_ALWAYS that find
 // the file leave 183 as last error on success, else 0. The read-only attribute
 // makes a created file read-only; hidden and system are accepted and ignored.
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
@@ -74,6 +76,33 @@ BOOL LockFile(HANDLE file, DWORD offset_low, DWORD offset_high, DWORD bytes_low,
 BOOL UnlockFile(HANDLE file, DWORD offset_low, DWORD offset_high, DWORD bytes_low,
                 DWORD bytes_high);
 
+constexpr DWORD LOCKFILE_FAIL_IMMEDIATELY = 0x1;
+constexpr DWORD LOCKFILE_EXCLUSIVE_LOCK = 0x2;
+// Locks the range from overlapped->Offset as LockFile does; without
+// LOCKFILE_FAIL_IMMEDIATELY it waits until the range is free. The lock ends
+// with UnlockFile, with the handle, or with the process, which lets a waiting
+// process in. Only exclusive locks are offered, and waiting only through a
+// handle with write access (87 otherwise).
+BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD bytes_high,
+                LPOVERLAPPED overlapped);
+
+struct BY_HANDLE_FILE_INFORMATION {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD dwVolumeSerialNumber;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD nNumberOfLinks;
+  DWORD nFileIndexHigh;
+  DWORD nFileIndexLow;
+};
+using LPBY_HANDLE_FILE_INFORMATION = BY_HANDLE_FILE_INFORMATION*;
+// What the handle's file is; the volume serial number and the file index
+// together name that file and no other while it exists.
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+
 // Creation time is not kept by every file system; GetFileTime reports the
 // status-change time for it. SetFileTime sets access and write times; a null
 // argument leaves that time alone.
@@ -89,13 +118,18 @@ BOOL LocalFileTimeToFileTime(const FILETIME* local, LPFILETIME utc);
 BOOL FileTimeToDosDateTime(const FILETIME* time, LPWORD dos_date, LPWORD dos_time);
 BOOL DosDateTimeToFileTime(WORD dos_date, WORD dos_time, LPFILETIME time);
 
-// Removing or renaming a file that is open elsewhere is not refused here (the
-// sharing modes guard opens only). DeleteFileA of a directory fails with 5.
+// Removes a regular file, or a symbolic link itself (never what it names).
+// Fails with 5 for a folder, FIFO, socket or device or a read-only file, and
+// with 32 while a handle opened without FILE_SHARE_DELETE, in any process,
+// holds the file.
 BOOL DeleteFileA(LPCSTR name);
-// Fails with 183 when `new_name` exists, with 17 across file systems for a directory.
+// Fails with 183 when `new_name` exists, with 17 across file systems for a
+// directory, with 32 as DeleteFileA while the file is held without delete sharing.
 BOOL MoveFileA(LPCSTR existing, LPCSTR new_name);
-// Copies contents and times. With fail_if_exists, an existing target gives 80;
-// otherwise it is replaced (5 when it is read-only).
+// Copies contents and times of a regular file into a new entry. With
+// fail_if_exists, an existing target gives 80; otherwise the target's entry is
+// removed first as DeleteFileA does (its failures are the copy's) and a new file
+// takes its place, so a link there is replaced, never written through.
 BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists);
 // One level only: 183 when the name exists, 3 when the parent does not.
 BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES security);

@@ -68,7 +68,7 @@ BOOL remove_object(HANDLE handle, bool (*closable)(object_kind kind)) {
     }
     removed = std::move(t.slots[slot]);
   }
-  return TRUE;
+  return removed.use_count() == 1 ? removed->release() : TRUE;
 }
 
 }  // namespace detail

@@ -15,6 +15,10 @@ struct kernel_object {
   explicit kernel_object(object_kind k) : kind(k) {}
   // Gives the object's system resources back when the last user lets go.
   virtual ~kernel_object() = default;
+  // Gives them back at once when the last handle is closed and nobody else
+  // holds the object; FALSE, with the last error set, when the system
+  // reports a failure doing so (a file's last writes may be lost).
+  virtual BOOL release() { return TRUE; }
   const object_kind kind;
 };
 

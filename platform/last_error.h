@@ -15,6 +15,10 @@ void SetLastError(DWORD error);
 // failing call (its last error is then ERROR_GEN_FAILURE).
 int last_unmapped_system_error();
 
+// The system's own text for a system error number ("There is not enough
+// space on the disk."), null for a number it has no text for.
+const char* system_error_message(DWORD error);
+
 constexpr DWORD ERROR_SUCCESS = 0;
 constexpr DWORD NO_ERROR = 0;
 constexpr DWORD ERROR_INVALID_FUNCTION = 1;

@@ -15,6 +15,7 @@
 #else
 #include "platform/posix/system.h"
 #endif
+#include "platform/unfinished_files.h"
 
 // The system part of this service.
 #ifdef _WIN32
@@ -119,6 +120,8 @@ HMODULE GetModuleHandleA(LPCSTR module_name) {
 }
 
 void ExitProcess(UINT exit_code) {
+  // A file still marked unfinished at the end was abandoned half made.
+  remove_unfinished_files();
   if (exit_process_hook hook = exit_hook.load()) {
     hook(exit_code);
     std::abort();  // a hook must not return

@@ -33,7 +33,13 @@ std::string_view trim(std::string_view text) {
 using detail::ascii_lower;
 using detail::same_ascii_text;
 
-// The whole file, or nothing (last error set) when it cannot be read.
+// A profile is a short text: what lies past its first MiB is not read, so
+// that no file can take the memory.
+constexpr size_t profile_size_limit = size_t{1} << 20;
+
+// The file (its first profile_size_limit bytes), or nothing (last error set)
+// when it cannot be read. Only a regular file opens: anything else counts as
+// missing.
 std::optional<std::string> read_whole(const std::string& name) {
   HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -41,9 +47,12 @@ std::optional<std::string> read_whole(const std::string& name) {
   std::string text;
   char block[4096];
   DWORD got = 0;
-  BOOL ok;
-  while ((ok = ReadFile(file, block, sizeof block, &got, nullptr)) && got > 0)
+  BOOL ok = TRUE;
+  while (text.size() < profile_size_limit) {
+    DWORD wanted = DWORD(std::min(sizeof block, profile_size_limit - text.size()));
+    if (!(ok = ReadFile(file, block, wanted, &got, nullptr)) || got == 0) break;
     text.append(block, got);
+  }
   CloseHandle(file);
   if (!ok) return std::nullopt;
   return text;

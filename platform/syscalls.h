@@ -21,6 +21,7 @@ enum class syscall_id : uint8_t {
   fsync,
   fstat,
   stat,
+  lstat,
   rename,
   unlink,
   mkdir,

@@ -63,7 +63,15 @@ inline bool IS_INTRESOURCE(LPCSTR name) {
 // Unused security descriptors: every call that takes one accepts only null.
 struct SECURITY_ATTRIBUTES;
 using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
-struct OVERLAPPED;
+// Where an asynchronous transfer or a lock starts. Transfers here are never
+// asynchronous (ReadFile and WriteFile take only null); LockFileEx reads the offset.
+struct OVERLAPPED {
+  uintptr_t Internal;
+  uintptr_t InternalHigh;
+  DWORD Offset;
+  DWORD OffsetHigh;
+  HANDLE hEvent;
+};
 using LPOVERLAPPED = OVERLAPPED*;
 
 // A point in time as 100-nanosecond intervals since 1 January 1601, split in two halves.

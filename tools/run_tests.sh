@@ -1,20 +1,18 @@
 #!/bin/sh
-# Builds and runs every test three times: once plainly, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and once as Windows
-# programs (msgmake.exe and the test programs, cross-built with mingw-w64)
-# under Wine.
+# Builds and runs every test three times, with warnings as errors: once in a
+# Release build, once under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and once as Windows programs (msgmake.exe and the test programs,
+# cross-built with mingw-w64) under Wine.
 set -e
 cd "$(dirname "$0")/.."
 tools/install_deps.sh windows
 jobs="$(nproc)"
 for variant in plain asan windows; do
   dir="build-test-$variant"
-  options="-DCMAKE_BUILD_TYPE=RelWithDebInfo"
-  [ "$variant" = asan ] && options="$options -DMSGMAKE_SANITIZE=ON"
-  if [ "$variant" = windows ]; then
-    options="$options -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake"
-    options="$options -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
-  fi
+  options="-DCMAKE_BUILD_TYPE=Release -DMSGMAKE_WERROR=ON"
+  options="$options -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
+  [ "$variant" = asan ] && options="$options -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMSGMAKE_SANITIZE=ON"
+  [ "$variant" = windows ] && options="$options -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake"
   cmake -S . -B "$dir" $options >/dev/null
   cmake --build "$dir" -j"$jobs"
   echo "== tests ($variant)"

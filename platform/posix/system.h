@@ -28,6 +28,8 @@ int ftruncate(int fd, off_t length);
 int fsync(int fd);
 int fstat(int fd, struct stat* status);
 int stat(const char* path, struct stat* status);
+// The entry itself: a symbolic link is described, not followed.
+int lstat(const char* path, struct stat* status);
 // Renames without replacing: fails with EEXIST when `to` exists.
 int rename(const char* from, const char* to);
 int unlink(const char* path);

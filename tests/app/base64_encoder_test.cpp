@@ -6,7 +6,9 @@
 #include <system_error>
 
 #include "app/program_data.h"
+#include "drivers/error_state.h"
 #include "drivers/open_files.h"
+#include "platform/last_error.h"
 #include "platform/syscalls.h"
 #include "tests/app/draft_harness.h"
 
@@ -62,14 +64,16 @@ TEST(base64_encoder_test, unopenable_output_closes_the_input_again) {
 }
 
 // A read error ends the text where the error came, with the padding for
-// the bytes read so far, as the end of the file would.
+// the bytes read so far, and the encoder says that the text stops short,
+// leaving the read error in the error state.
 TEST(base64_encoder_test, read_error_ends_the_text_with_its_padding) {
   Encoder e;
   const std::string bytes = random_bytes(300001, 5);
   write_bytes(e.dir / "in.bin", bytes);
   plat::syscall_guard guard;
   plat::fail_syscall(plat::syscall_id::read, 2, std::errc::io_error);
-  ASSERT_EQ(e.encode(e.dir / "in.bin", e.dir / "out.txt"), app::kEncoded);
+  ASSERT_EQ(e.encode(e.dir / "in.bin", e.dir / "out.txt"), app::kInputNotRead);
+  EXPECT_EQ(drv::error_state().system_error(), plat::ERROR_IO_DEVICE);
   const std::string text = read_bytes(e.dir / "out.txt");
   const size_t read = decoded_length(text);
   ASSERT_GT(read, 0u);

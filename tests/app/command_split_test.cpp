@@ -11,6 +11,7 @@
 #include "app/main_procedure.h"
 #include "app/program_data.h"
 #include "app/program_queue.h"
+#include "app/work_copies.h"
 #include "lifecycle/heap.h"
 
 namespace {
@@ -39,7 +40,7 @@ const std::string kF(1, app::kFileDelimiter);
 TEST(command_split_test, body_lines_and_file_names_go_to_their_queues) {
   CommandText text("7 X('a')" + kL + "one" + kL + "two" + kL + kF + "a.pdf" + kF + "b.zip" + kF);
   app::MainLocals locals{};
-  app::ProgramQueue lines(255), files(255);
+  app::ProgramQueue lines("GBQ:LINE", 255), files("GLQ:FILENAME", 255);
   EXPECT_EQ(app::split_delimited(text.bytes, app::kLineDelimiter, lines, locals), 9);
   EXPECT_EQ(app::split_delimited(text.bytes, app::kFileDelimiter, files, locals), 18);
   ASSERT_EQ(lines.records(), 2u);
@@ -55,13 +56,13 @@ TEST(command_split_test, body_lines_and_file_names_go_to_their_queues) {
 TEST(command_split_test, delimiters_edge_cases) {
   app::MainLocals locals{};
   {
-    app::ProgramQueue q(255);
+    app::ProgramQueue q("GBQ:LINE", 255);
     CommandText single("call" + kL + "tail");
     EXPECT_EQ(app::split_delimited(single.bytes, app::kLineDelimiter, q, locals), 5);
     EXPECT_EQ(q.records(), 0u) << "a single delimiter adds nothing";
   }
   {
-    app::ProgramQueue q(255);
+    app::ProgramQueue q("GBQ:LINE", 255);
     CommandText empty_line("c" + kL + kL + std::string(300, 'x') + kL);
     app::split_delimited(empty_line.bytes, app::kLineDelimiter, q, locals);
     ASSERT_EQ(q.records(), 2u);
@@ -71,7 +72,7 @@ TEST(command_split_test, delimiters_edge_cases) {
     q.free();
   }
   {
-    app::ProgramQueue q(255);
+    app::ProgramQueue q("GBQ:LINE", 255);
     CommandText none("no delimiters here");
     EXPECT_EQ(app::split_delimited(none.bytes, app::kLineDelimiter, q, locals), 0);
     EXPECT_EQ(q.records(), 0u);

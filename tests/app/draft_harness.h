@@ -130,14 +130,18 @@ inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args) {
 }
 #else
 // Runs msgmake in `folder` with the given argument vector (none for an empty
-// list). The system profile is pointed at an empty file in the folder so that
-// the caller's own settings cannot switch tracing on.
-inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args) {
-  write_bytes(folder / ".wininit", "");
+// list) and, when `input` names a file, that file as standard input. The
+// system profile is pointed at `profile` (empty by default) in the folder so
+// that the caller's own settings cannot switch tracing on. A `launcher` (a
+// shell word list such as "prlimit --fsize=4096") runs the program under it.
+inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args, const fs::path& input = {},
+                                  const std::string& profile = "", const std::string& launcher = "") {
+  write_bytes(folder / ".wininit", profile);
   std::string command = "cd " + shell_quote(folder.string()) + " && WININI=" +
-                        shell_quote((folder / ".wininit").string()) + " exec " +
+                        shell_quote((folder / ".wininit").string()) + " exec " + launcher + " " +
                         shell_quote(MSGMAKE_BINARY);
   for (const std::string& a : args) command += " " + shell_quote(a);
+  if (!input.empty()) command += " <" + shell_quote(input.string());
   command += " >" + shell_quote((folder / ".stdout").string()) + " 2>" +
              shell_quote((folder / ".stderr").string());
   const int status = std::system(command.c_str());
@@ -333,29 +337,36 @@ inline Lines sound_part(const std::string* bytes) {
 
 // ---- independent parser -------------------------------------------------------
 
-// Runs the message through Python's e-mail parser (mime_check.py) with the
-// listed binary parts; returns its report, "ok\n" when everything holds.
-inline std::string mime_check(const fs::path& message, const Lines& manifest) {
+// Runs a checking script of tests/app on the message and a list of entries
+// (one a line), in the message's folder; returns its report, "ok\n" when
+// everything holds.
+inline std::string python_check(const std::string& script, const fs::path& message, const Lines& entries) {
 #ifdef _WIN32
-  // No Python on the Windows side: the parser reads these same bytes in the
+  // No Python on the Windows side: the scripts read these same bytes in the
   // Linux build, and the byte-for-byte expectations hold here as there.
-  (void)message, (void)manifest;
+  (void)script, (void)message, (void)entries;
   return "ok\n";
 #endif
-  const fs::path list = message.parent_path() / ".manifest";
+  const fs::path list = message.parent_path() / ".entries";
   std::string listed;
-  for (const std::string& entry : manifest) listed += entry + "\n";
+  for (const std::string& entry : entries) listed += entry + "\n";
   write_bytes(list, listed);
-  const fs::path report = message.parent_path() / ".mime_report";
-  // Source paths in the manifest are relative to the message's folder.
-  const std::string command = "cd " + shell_quote(message.parent_path().string()) + " && python3 " + shell_quote(std::string(MSGMAKE_SOURCE_DIR) + "/tests/app/mime_check.py") +
-                              " " + shell_quote(message.string()) + " " + shell_quote(list.string()) + " >" +
+  const fs::path report = message.parent_path() / ".report";
+  const std::string command = "cd " + shell_quote(message.parent_path().string()) + " && python3 " +
+                              shell_quote(std::string(MSGMAKE_SOURCE_DIR) + "/tests/app/" + script) + " " +
+                              shell_quote(message.string()) + " " + shell_quote(list.string()) + " >" +
                               shell_quote(report.string()) + " 2>&1";
   (void)std::system(command.c_str());
   std::string text = read_bytes(report);
   fs::remove(list);
   fs::remove(report);
   return text;
+}
+
+// Runs the message through Python's e-mail parser (mime_check.py) with the
+// listed binary parts (source paths relative to the message's folder).
+inline std::string mime_check(const fs::path& message, const Lines& manifest) {
+  return python_check("mime_check.py", message, manifest);
 }
 
 // Manifest entries for mime_check, one per binary part in message order.
@@ -367,8 +378,16 @@ inline std::string image_entry(int number, const std::string& name, const std::s
 }
 inline std::string sound_entry(const std::string& source) { return "sound\t" + source; }
 
+// The file by which a run holds the work folder; it stays, as the folder does.
+inline const char kWorkFolderHoldFile[] = ".msgmake.lck";
+
+// True when the folder holds nothing but, at most, the hold file.
 inline bool folder_is_empty(const fs::path& folder) {
-  return fs::is_directory(folder) && fs::is_empty(folder);
+  if (!fs::is_directory(folder)) return false;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    if (entry.path().filename() != kWorkFolderHoldFile) return false;
+  }
+  return true;
 }
 
 }  // namespace draft_harness

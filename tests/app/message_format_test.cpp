@@ -136,13 +136,17 @@ TEST(message_format_test, priority_lines_follow_the_priority_text) {
 TEST(message_format_test, colours_sizes_and_font_face_fill_the_template) {
   struct Case {
     const char *back, *color, *size, *face;
-    const char *page_text, *color_text, *size_text;
+    const char *page_text, *color_text, *size_text, *face_text;
   };
   const Case cases[] = {
-      {"255", "66051", "12", "Verdana", "FF0000", "030201", "12"},  // red 3, green 2, blue 1
-      {"-5", "-1", "0", "Times New Roman", "FFFFFF", "000000", "0"},
-      {"16711680", "65280", "300", "Arial", "0000FF", "00FF00", "44"},  // size keeps its low 8 bits
-      {"16777471", "33554432", "7", "Arial", "FF0000", "000000", "7"},  // colours keep their low 24 bits
+      {"255", "66051", "12", "Verdana", "FF0000", "030201", "12", "Verdana"},  // red 3, green 2, blue 1
+      {"-5", "-1", "0", "Times New Roman", "FFFFFF", "000000", "0", "\"Times New Roman\""},
+      {"16711680", "65280", "300", "Arial", "0000FF", "00FF00", "44", "Arial"},  // size keeps its low 8 bits
+      {"16777471", "33554432", "7", "Arial", "FF0000", "000000", "7", "Arial"},  // colours keep their low 24 bits
+      // A face that would end the attribute early is quoted; "=" stays valid quoted-printable.
+      {"0", "0", "3", "A=B", "FFFFFF", "000000", "3", "\"A=3DB\""},
+      {"0", "0", "3", "Odd\"Face>", "FFFFFF", "000000", "3", "\"Odd&quot;Face>\""},
+      {"0", "0", "3", "Caf\xE9", "FFFFFF", "000000", "3", "\"Caf=E9\""},  // a byte no quoted-printable text has
   };
   for (const Case& c : cases) {
     TempFolder dir;
@@ -155,8 +159,8 @@ TEST(message_format_test, colours_sizes_and_font_face_fill_the_template) {
     e.page_color = c.page_text;
     e.font_color = c.color_text;
     e.font_size = c.size_text;
-    e.font_face = c.face;
-    EXPECT_EQ(compose(dir, argument_text(call)), expected_message(e)) << c.back << " " << c.color;
+    e.font_face = c.face_text;
+    EXPECT_EQ(compose(dir, argument_text(call)), expected_message(e)) << c.back << " " << c.face;
   }
 }
 
@@ -200,10 +204,14 @@ TEST(message_format_test, missing_sound_file_leaves_its_part_without_data) {
 TEST(message_format_test, body_lines_are_written_clipped_with_a_break) {
   TempFolder dir;
   const std::string long_line(300, 'x');
-  const std::string line_248(248, 'y');
+  // A line too long for its whole break keeps its text and loses the break:
+  // a cut "<br" would swallow the next line.
+  const std::string fits(246, 'f'), line_247(247, 'y'), line_249(249, 'z');
   Expected e;
-  e.body = {"Hello =3D world<br>", "<br>", "  indented<br>", std::string(250, 'x'), line_248 + "<b"};
-  EXPECT_EQ(compose(dir, argument_text(Call{}, {"Hello =3D world   ", "", "  indented", long_line, line_248})),
+  e.body = {"Hello =3D world<br>", "<br>", "  indented<br>", std::string(250, 'x'), fits + "<br>", line_247, line_249,
+            "next<br>"};
+  EXPECT_EQ(compose(dir, argument_text(Call{}, {"Hello =3D world   ", "", "  indented", long_line, fits, line_247,
+                                                line_249, "next"})),
             expected_message(e));
 }
 
@@ -255,4 +263,24 @@ TEST(message_format_test, existing_message_file_is_replaced) {
   TempFolder dir;
   write_bytes(dir / "m.eml", std::string(5000, 'z'));
   EXPECT_EQ(compose(dir, argument_text(Call{})), expected_message(Expected{}));
+}
+
+// A quote in a file name stays inside its parameter: a client must read one
+// name, not a name and a parameter of the caller's making.
+TEST(message_format_test, quotes_in_part_names_are_quoted_pairs) {
+  TempFolder dir;
+  const std::string data = "xyz";
+  const std::string name = "ev\"il; x-injected=\"1.txt";
+  write_bytes(dir / name, data);
+  // A picture without an extension in a folder with one: the "extension" of
+  // its part name holds a backslash.
+  std::filesystem::create_directory(dir / "odd.b");
+  write_bytes(dir / "odd.b" / "c", data);
+  Expected e;
+  e.body = {"<img src=3Dcid:1><br>"};
+  e.parts = attachment_part("ev\\\"il; x-injected=\\\"1.txt", data);
+  append(e.parts, image_part(1, "b\\\\c", data));
+  const std::string got = compose(dir, argument_text(Call{}, {"<img src=3D\"odd.b\\c\">"}, {name}),
+                                  {attachment_entry(name, name), image_entry(1, "1.b\\c", "odd.b/c")});
+  EXPECT_EQ(got, expected_message(e));
 }

@@ -181,3 +181,53 @@ TEST_F(buffered_file_test, files_of_two_gibibytes_are_refused_not_wrapped) {
 }
 
 }  // namespace
+
+// A file is created, closed, and opened again by name. Whatever another
+// program puts under that name in between is not the file created, and the
+// open refuses it rather than write the caller's records into it.
+TEST_F(buffered_file_test, the_file_opened_after_create_is_the_file_created) {
+  namespace fs = std::filesystem;
+  const struct {
+    const char* swap;
+    void (*put_in_place)(const fs::path& name, const fs::path& other);
+  } swaps[] = {
+      {"a link to another file",
+       [](const fs::path& name, const fs::path& other) {
+         fs::remove(name);
+         fs::create_symlink(other, name);
+       }},
+      {"another file renamed over it",
+       [](const fs::path& name, const fs::path& other) {
+         fs::copy_file(other, name.string() + ".new");
+         fs::rename(name.string() + ".new", name);
+       }},
+      {"moved away and made again",
+       [](const fs::path& name, const fs::path&) {
+         fs::rename(name, name.string() + ".old");
+         std::ofstream(name) << "again";
+       }},
+  };
+  for (const auto& [swap, put_in_place] : swaps) {
+    write_file("other.txt", "other");
+    DeclaredFile f;
+    f.text("m.txt");
+    f.call(OP_CREATE);
+    ASSERT_EQ(error_code(), 0) << swap;
+    put_in_place(path("m.txt"), path("other.txt"));
+    f.call(OP_OPEN, 0x22);
+    EXPECT_EQ(error_code(), 5) << swap;
+    EXPECT_EQ(read_file("other.txt"), "other") << swap;
+    drv::error_state().reset();
+    f.call(OP_OPEN, 0x22);  // no longer the file just created: an ordinary open
+    EXPECT_EQ(error_code(), 0) << swap;
+    f.call(OP_CLOSE);
+    fs::remove(path("m.txt"));
+    fs::remove(path("m.txt.old"));
+  }
+  DeclaredFile g;
+  g.text("kept.txt");
+  g.call(OP_CREATE);
+  g.call(OP_OPEN, 0x22);
+  EXPECT_EQ(error_code(), 0);
+  g.call(OP_CLOSE);
+}

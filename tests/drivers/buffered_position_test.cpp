@@ -119,6 +119,18 @@ TEST_F(buffered_position_test, unbuffered_reads_and_writes_keep_the_position_for
   EXPECT_EQ(read_file("f"), expected);
 }
 
+TEST_F(buffered_position_test, an_unbuffered_read_away_from_the_start_moves_the_position_on) {
+  write_file("f", digits(10));
+  open("f");
+  file_.lend_buffer(block_, 16, kBufferingSwitchOff);
+  char two[2];
+  ASSERT_EQ(file_.seek(5), 0u);
+  ASSERT_EQ(file_.read(two, 2), 2);
+  ASSERT_EQ(file_.seek(2), 0u);  // the file is at 7, so this must move it
+  ASSERT_EQ(file_.read(two, 2), 2);
+  EXPECT_EQ(std::string(two, 2), "23");
+}
+
 TEST_F(buffered_position_test, a_reopened_object_starts_at_the_start_of_its_new_file) {
   write_file("a", digits(40));
   write_file("b", "abcdefghijklmnopqrstuvwxyz");

@@ -113,3 +113,12 @@ TEST_F(file_names_test, statements_on_names_pop_their_arguments) {
 }
 
 }  // namespace
+
+// Into a folder the file keeps its name or is not copied: no file named by
+// the extension alone is made in its place.
+TEST_F(file_names_test, failed_copy_into_a_folder_makes_no_other_file) {
+  write_file("src.gif", "data");
+  std::filesystem::create_directories(path("dir/src.gif"));  // the target's name is taken by a folder
+  EXPECT_NE(copy_file(path("src.gif").c_str(), "dir\\", 4), 0);
+  EXPECT_FALSE(std::filesystem::exists(path("dir/.gif")));
+}

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memset(command_text, ' ', sizeof command_text);
   if (size > 0) std::memcpy(command_text, data, size < sizeof command_text ? size : sizeof command_text);
   app::MainLocals locals{};
-  app::ProgramQueue lines(app::ProgramQueue::kMaxFieldSize), files(app::ProgramQueue::kMaxFieldSize);
+  app::ProgramQueue lines("GBQ:LINE", app::ProgramQueue::kMaxFieldSize);
+  app::ProgramQueue files("GLQ:FILENAME", app::ProgramQueue::kMaxFieldSize);
   app::split_delimited(command_text, app::kLineDelimiter, lines, locals);
   app::split_delimited(command_text, app::kFileDelimiter, files, locals);
   app::strip_leading_number(command_text, locals);

@@ -1,7 +1,9 @@
 #include "platform/file.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/last_error.h"
@@ -306,6 +308,95 @@ TEST_F(file_test, delete_move_and_copy_keep_the_windows_errors) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(DeleteFileA("nofolder/b.txt"));
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+// Names that are not regular files: a FIFO would block an open or never end
+// a read, so every way of opening one is refused at once, as a folder is.
+TEST_F(file_test, only_regular_files_open_and_a_fifo_is_refused_at_once) {
+  ASSERT_EQ(std::system("mkfifo pipe"), 0);
+  write_text("a.txt", "alpha");
+  const DWORD creations[] = {OPEN_EXISTING, OPEN_ALWAYS, CREATE_ALWAYS, TRUNCATE_EXISTING};
+  for (DWORD creation : creations) {
+    for (DWORD access : {GENERIC_READ | GENERIC_WRITE, DWORD{GENERIC_WRITE}}) {
+      SetLastError(0);
+      EXPECT_EQ(open_for("pipe", access, FILE_SHARE_READ, creation), INVALID_HANDLE_VALUE)
+          << "creation " << creation << ", access " << access;
+      EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED) << "creation " << creation;
+    }
+  }
+  EXPECT_EQ(open_for("pipe", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(CopyFileA("pipe", "copy.txt", FALSE));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(std::filesystem::exists("copy.txt"));
+  EXPECT_FALSE(DeleteFileA("pipe"));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(CopyFileA("a.txt", "pipe", FALSE));  // nor replaced by a copy
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(std::filesystem::is_fifo("pipe"));
+}
+
+// A symbolic link is an entry of its own: removing or copying over it acts on
+// the link, and the file it names is never written, created or removed.
+TEST_F(file_test, links_are_removed_and_replaced_never_written_through) {
+  namespace fs = std::filesystem;
+  write_text("outside.txt", "keep");
+  write_text("source.txt", "new");
+  const struct {
+    const char* link;
+    const char* names;
+  } links[] = {{"to_file", "outside.txt"}, {"to_nothing", "nowhere.txt"}, {"to_folder", "folder"}};
+  for (const auto& [link, names] : links) {
+    SCOPED_TRACE(link);
+    fs::create_directory("folder");
+    fs::create_symlink(names, link);
+    EXPECT_FALSE(CopyFileA("source.txt", link, TRUE));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    ASSERT_TRUE(CopyFileA("source.txt", link, FALSE));
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(read_text(link), "new");
+    EXPECT_TRUE(DeleteFileA(link));
+    EXPECT_TRUE(fs::is_empty("folder"));
+    fs::remove("folder");
+  }
+  EXPECT_EQ(read_text("outside.txt"), "keep");
+  EXPECT_FALSE(fs::exists("nowhere.txt"));
+
+  fs::create_symlink("outside.txt", "link");
+  fs::create_symlink("nowhere.txt", "dangling");
+  EXPECT_TRUE(DeleteFileA("link"));
+  EXPECT_FALSE(fs::is_symlink("link"));
+  EXPECT_EQ(read_text("outside.txt"), "keep");
+  for (DWORD creation : {DWORD{CREATE_ALWAYS}, DWORD{OPEN_ALWAYS}}) {
+    EXPECT_EQ(open_for("dangling", GENERIC_WRITE, 0, creation), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND) << "creation " << creation;
+  }
+  EXPECT_FALSE(fs::exists("nowhere.txt"));
+  EXPECT_TRUE(DeleteFileA("dangling"));
+  EXPECT_FALSE(fs::is_symlink("dangling"));
+}
+
+TEST_F(file_test, file_information_names_the_file_behind_a_handle) {
+  write_text("a.txt", "alpha");
+  write_text("b.txt", "beta");
+  auto identity = [](const char* name) {
+    HANDLE h = open_for(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    BY_HANDLE_FILE_INFORMATION info{};
+    EXPECT_TRUE(GetFileInformationByHandle(h, &info)) << name;
+    CloseHandle(h);
+    return info;
+  };
+  const BY_HANDLE_FILE_INFORMATION a = identity("a.txt"), b = identity("b.txt");
+  EXPECT_EQ(a.nFileSizeLow, 5u);
+  EXPECT_EQ(a.nNumberOfLinks, 1u);
+  EXPECT_EQ(a.dwFileAttributes, GetFileAttributesA("a.txt"));  // the system's, on either system
+  EXPECT_EQ(a.dwVolumeSerialNumber, b.dwVolumeSerialNumber);
+  EXPECT_NE(std::pair(a.nFileIndexHigh, a.nFileIndexLow),
+            std::pair(b.nFileIndexHigh, b.nFileIndexLow));
+  ASSERT_TRUE(MoveFileA("a.txt", "c.txt"));
+  const BY_HANDLE_FILE_INFORMATION c = identity("c.txt");
+  EXPECT_EQ(std::pair(a.nFileIndexHigh, a.nFileIndexLow),
+            std::pair(c.nFileIndexHigh, c.nFileIndexLow));
+  EXPECT_FALSE(GetFileInformationByHandle(INVALID_HANDLE_VALUE, nullptr));
 }
 
 TEST_F(file_test, copy_that_fails_half_way_leaves_no_partial_target) {

@@ -2,7 +2,10 @@
 // between processes.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <filesystem>
 #include <string>
+#include <thread>
 
 #include "platform/file.h"
 #include "platform/last_error.h"
@@ -159,11 +162,68 @@ TEST_F(sharing_test, DISABLED_reading_a_range_locked_by_another_handle_fails_wit
   CloseHandle(b);
 }
 
-// KNOWN DEVIATION: Windows refuses to delete a file open without
-// FILE_SHARE_DELETE (32); here the sharing modes guard opens only.
-TEST_F(sharing_test, DISABLED_deleting_a_file_open_without_delete_sharing_fails_with_32) {
-  HANDLE a = open_shared(GENERIC_READ, FILE_SHARE_READ);
+// Deleting, renaming or replacing a file takes away its name, which a handle
+// opened without FILE_SHARE_DELETE keeps, in this process or another.
+int child_remove(void* argument) {
+  auto* way = static_cast<const char*>(argument);
+  BOOL done = std::string(way) == "delete" ? DeleteFileA("shared.dat")
+              : std::string(way) == "move" ? MoveFileA("shared.dat", "moved.dat")
+                                           : CopyFileA("other.dat", "shared.dat", FALSE);
+  return done ? 0 : int(GetLastError());
+}
+
+TEST_F(sharing_test, removing_a_file_held_without_delete_sharing_fails_with_32) {
+  write_text("other.dat", "other");
+  HANDLE held = open_shared(GENERIC_READ, FILE_SHARE_READ);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(DeleteFileA("shared.dat"));
   EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-  CloseHandle(a);
+  for (const char* way : {"delete", "move", "copy over"}) {
+    EXPECT_EQ(run_in_child_process(child_remove, const_cast<char*>(way)),
+              int(ERROR_SHARING_VIOLATION))
+        << way;
+  }
+  EXPECT_EQ(read_text("shared.dat"), "0123456789");
+  CloseHandle(held);
+
+  held = open_shared(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE);
+  EXPECT_EQ(run_in_child_process(child_remove, const_cast<char*>("copy over")), 0);
+  EXPECT_EQ(read_text("shared.dat"), "other");
+  EXPECT_EQ(run_in_child_process(child_remove, const_cast<char*>("delete")), 0);
+  CloseHandle(held);
+  EXPECT_FALSE(std::filesystem::exists("shared.dat"));
+}
+
+// LockFileEx without LOCKFILE_FAIL_IMMEDIATELY waits for the holder to let go.
+TEST_F(sharing_test, lock_file_ex_waits_until_the_range_is_free) {
+  const DWORD everyone = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  HANDLE holder = open_shared(GENERIC_READ | GENERIC_WRITE, everyone);
+  HANDLE waiter = open_shared(GENERIC_READ | GENERIC_WRITE, everyone);
+  OVERLAPPED at{};
+  at.Offset = 8;
+  ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at));
+  EXPECT_FALSE(
+      LockFileEx(waiter, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at));
+  EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
+  lock_request same{8, 1};
+  EXPECT_EQ(run_in_child_process(child_lock, &same), int(ERROR_LOCK_VIOLATION));
+  enum { trying, refused, taken };
+  std::atomic<int> at_once{trying};
+  std::atomic<bool> released{false};
+  bool released_when_taken = false;
+  std::thread second([&] {
+    const DWORD now = LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY;
+    at_once = LockFileEx(waiter, now, 0, 1, 0, &at) ? taken : refused;
+    if (LockFileEx(waiter, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at)) released_when_taken = released;
+  });
+  while (at_once == trying) std::this_thread::yield();
+  EXPECT_EQ(at_once, refused);  // the waiter found the range taken, then waits
+  released = true;              // set before the range is free, so the waiter can only see true
+  EXPECT_TRUE(UnlockFile(holder, 8, 0, 1, 0));
+  second.join();
+  EXPECT_TRUE(released_when_taken);
+  EXPECT_FALSE(LockFileEx(holder, 0, 0, 1, 0, &at));  // shared locks are not offered
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  CloseHandle(holder);
+  CloseHandle(waiter);
 }

@@ -18,6 +18,7 @@ namespace {
 class TemplateBytes {
  public:
   TemplateBytes(DWORD style, short cx, short cy, const char* title) {
+    bytes_.reserve(256);  // also keeps GCC 12 from a false overflow warning on the first insert
     DLGTEMPLATE header{style | DS_SETFONT, 0, 0, 0, 0, cx, cy};
     put(&header, sizeof header);
     word(0);
@@ -52,7 +53,7 @@ class TemplateBytes {
     for (; *t; ++t) word(static_cast<unsigned char>(*t));
     word(0);
   }
-  alignas(4) std::vector<unsigned char> bytes_;
+  std::vector<unsigned char> bytes_;  // the heap block is aligned for any type
 };
 
 struct Seen {

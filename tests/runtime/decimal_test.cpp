@@ -97,6 +97,12 @@ TEST_F(decimal_test, division_rounds_half_up_at_31st_place) {
   acc.divide();
   EXPECT_EQ(top_text(), "-0.125");
   acc.pop();
+  // A dropped digit of exactly 5 rounds up.
+  acc.push_text(("0." + std::string(30, '0') + "3").c_str());
+  acc.push_integer(2);
+  acc.divide();
+  EXPECT_EQ(top_text(), "0." + std::string(30, '0') + "2");
+  acc.pop();
   // The carry runs upward through nines.
   acc.push_text("0.99999999999999999999999999999999");
   acc.push_integer(1);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -217,11 +218,22 @@ TEST_F(environment_file_test, file_is_read_across_buffer_boundaries) {
   EXPECT_EQ(locale().message_override(999), nullptr);
 }
 
-TEST_F(environment_file_test, missing_file_posts_file_not_found) {
+// A FIFO or a folder is no environment file: reading one would block or fail,
+// so it counts as missing, as a file that is not there does.
+TEST_F(environment_file_test, missing_file_or_one_that_is_not_regular_posts_file_not_found) {
+  const auto folder = std::filesystem::temp_directory_path() / "msgmake_environment_special";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder / "folder.ENV");
+  const std::string fifo = (folder / "fifo.ENV").string();
+  ASSERT_EQ(std::system(("mkfifo '" + fifo + "'").c_str()), 0);
+  for (const std::string& path :
+       {std::string("/nonexistent/folder/none.ENV"), fifo, (folder / "folder.ENV").string()}) {
+    drv::error_state().clear();
+    read_environment_file(locale(), path.c_str());
+    EXPECT_EQ(drv::error_state().code(), 2) << path;
+  }
   drv::error_state().clear();
-  read_environment_file(locale(), "/nonexistent/folder/none.ENV");
-  EXPECT_EQ(drv::error_state().code(), 2);
-  drv::error_state().clear();
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

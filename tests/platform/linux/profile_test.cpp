@@ -65,3 +65,16 @@ TEST_F(profile_location_test,
   GetPrivateProfileStringA("s", "k", "", buffer, sizeof buffer, "here.ini");
   EXPECT_STREQ(buffer, "v");
 }
+
+// A profile that is a FIFO would block the reader, and a huge one would fill
+// the memory: the first counts as missing, the second is read to its first MiB.
+TEST_F(profile_location_test, a_fifo_counts_as_missing_and_only_the_first_mib_is_read) {
+  ASSERT_EQ(std::system("mkfifo fifo.ini"), 0);
+  EXPECT_EQ(GetPrivateProfileIntA("intl", "iTime", 7, "fifo.ini"), 7u);
+  setenv("WININI", at("fifo.ini").c_str(), 1);
+  EXPECT_EQ(GetProfileIntA("intl", "iTime", 7), 7u);
+  const std::string filler = "; " + std::string(1 << 20, 'x') + "\n";
+  write_text("huge.ini", "[intl]\niTime=1\n" + filler + "iTLzero=0\n");
+  EXPECT_EQ(GetPrivateProfileIntA("intl", "iTime", 7, "huge.ini"), 1u);
+  EXPECT_EQ(GetPrivateProfileIntA("intl", "iTLzero", 7, "huge.ini"), 7u);
+}

@@ -40,6 +40,7 @@ TEST_F(syscalls_test, injected_errno_values_arrive_in_windows_numbering) {
       {std::errc::invalid_argument, ERROR_INVALID_PARAMETER},
       {std::errc::read_only_file_system, ERROR_WRITE_PROTECT},
       {std::errc::filename_too_long, ERROR_FILENAME_EXCED_RANGE},
+      {std::errc::no_such_device_or_address, ERROR_ACCESS_DENIED},  // a FIFO with no reader
   };
   for (const case_t& c : cases) {
     fail_syscall(syscall_id::open, 1, c.error);

@@ -1,0 +1,35 @@
+#include "app/prepared_call.h"
+
+#include "app/main_procedure.h"
+#include "app/program_data.h"
+#include "drivers/error_state.h"
+#include "runtime/string_stack.h"
+#include "runtime/string_value.h"
+
+namespace app {
+
+namespace {
+
+void append_all(ProgramQueue& queue, const std::vector<std::string>& entries) {
+  for (const std::string& entry : entries) {
+    rt::assign_string(queue.field(), queue.field_size(), entry.data(), static_cast<uint32_t>(entry.size()));
+    queue.append();
+  }
+}
+
+}  // namespace
+
+void RunPreparedCall(const PreparedCall& call) {
+  ProgramData& data = program_data();
+  PrepareWorkDirectory();
+  append_all(data.body_lines, call.body_lines);
+  append_all(data.file_names, call.file_names);
+  // The first argument ends on top, as when the evaluator calls the procedure.
+  rt::StringStack& stack = rt::string_stack();
+  for (size_t i = call.arguments.size(); i-- > 0;)
+    stack.push_borrowed(call.arguments[i].data(), static_cast<uint32_t>(call.arguments[i].size()));
+  drv::error_state().clear();
+  MakeEMLAttachmentFileSW();
+}
+
+}  // namespace app

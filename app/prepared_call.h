@@ -1,0 +1,46 @@
+// The message procedure called with arguments prepared by the program itself
+// rather than by evaluating a call text: the same program data (the thirteen
+// arguments, the body-line queue GBQ, the file queue GLQ) and the same
+// composer, so every message is written by one code path.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace app {
+
+// The arguments of MakeEMLAttachmentFileSW. ORDER: the procedure's parameters.
+enum class Argument : size_t {
+  message_file,
+  unused,
+  to_list,
+  subject,
+  back_color,
+  font_face,
+  font_color,
+  font_size,
+  cc_list,
+  bcc_list,
+  sound_file,
+  sound_loop,
+  priority,
+  count
+};
+
+struct PreparedCall {
+  // Texts as the call text would carry them (numbers in decimal).
+  std::array<std::string, static_cast<size_t>(Argument::count)> arguments;
+  std::vector<std::string> body_lines;  // GBQ entries, at most 255 bytes each
+  std::vector<std::string> file_names;  // GLQ entries, at most 255 bytes each
+
+  std::string& operator[](Argument a) { return arguments[static_cast<size_t>(a)]; }
+};
+
+// Prepares the work directory, fills GBQ and GLQ, and calls the message
+// procedure with the arguments on the string stack, as the evaluator does.
+// Its outcome is in run_outcome().
+void RunPreparedCall(const PreparedCall& call);
+
+}  // namespace app

@@ -1,0 +1,51 @@
+#include "cli/input_file.h"
+
+#include <cstdio>
+
+#include "drivers/common_operations.h"
+#include "drivers/error_state.h"
+#include "drivers/low_level_io.h"
+
+namespace cli {
+
+namespace {
+
+constexpr uint32_t kReadOnlyShareAll = 0x40;  // read access, others denied nothing
+constexpr uint32_t kChunk = 64 * 1024;
+
+int32_t read_standard_input(std::string& bytes) {
+  char chunk[kChunk];
+  for (;;) {
+    const size_t n = std::fread(chunk, 1, sizeof chunk, stdin);
+    bytes.append(chunk, n);
+    if (n < sizeof chunk) return std::ferror(stdin) ? drv::err::file_system_error : 0;
+  }
+}
+
+int32_t open_for_reading(std::string_view name, drv::sys::HANDLE& handle) {
+  const std::string path(name);
+  const uint32_t error = drv::sys::open_existing(path.c_str(), kReadOnlyShareAll, handle);
+  return error == 0 ? 0 : drv::code_of_system_error(error);
+}
+
+}  // namespace
+
+int32_t read_input(std::string_view name, std::string& bytes) {
+  if (name == kStandardInput) return read_standard_input(bytes);
+  drv::sys::HANDLE handle = nullptr;
+  if (const int32_t code = open_for_reading(name, handle); code != 0) return code;
+  std::string chunk(kChunk, '\0');
+  uint32_t error = 0, count = 0;
+  while ((error = drv::sys::read(handle, chunk.data(), kChunk, count)) == 0 && count > 0) bytes.append(chunk, 0, count);
+  drv::sys::close(handle);
+  return error == 0 ? 0 : drv::err::system_base + static_cast<int32_t>(error);
+}
+
+int32_t check_readable(std::string_view name) {
+  drv::sys::HANDLE handle = nullptr;
+  const int32_t code = open_for_reading(name, handle);
+  if (code == 0) drv::sys::close(handle);
+  return code;
+}
+
+}  // namespace cli

@@ -1,0 +1,22 @@
+// The files the options name, read before anything is written: a body file
+// (or standard input) read whole, and the files to embed or attach checked
+// for reading, so that a missing one leaves every existing file untouched.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace cli {
+
+// The name that stands for standard input.
+inline constexpr std::string_view kStandardInput = "-";
+
+// Reads the whole file (standard input for "-") into `bytes`. Returns 0, or
+// the runtime's error code of the failure ("File Not Found" and its kin).
+int32_t read_input(std::string_view name, std::string& bytes);
+
+// 0 when the file can be opened for reading, else the runtime's error code.
+int32_t check_readable(std::string_view name);
+
+}  // namespace cli

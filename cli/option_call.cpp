@@ -1,0 +1,132 @@
+#include "cli/option_call.h"
+
+#include <algorithm>
+
+#include "app/program_data.h"
+#include "cli/body_lines.h"
+#include "cli/body_text.h"
+#include "cli/header_words.h"
+#include "cli/input_file.h"
+#include "drivers/error_state.h"
+
+namespace cli {
+
+namespace {
+
+using app::Argument;
+
+constexpr std::string_view kContinuation = "    ";
+// The font line of the HTML part around the face: the face must leave room
+// for the rest of the line.
+constexpr size_t kFontFaceRoom = 200;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+Refusal data_error(std::string message) { return {kExitDataError, std::move(message)}; }
+
+Refusal unreadable(std::string_view what, std::string_view name, int32_t code) {
+  const drv::MessageText text = drv::error_state().message_of(code);
+  return {app::kExitNoInput, "cannot read " + std::string(what) + " '" + std::string(name) +
+                                 "': " + std::string(app::clipped(text.view()))};
+}
+
+// An address header's value: the lists of every occurrence, joined by commas.
+// The composer writes each address on a line of its own (the first after the
+// prefix, the others after four spaces), each with its comma.
+std::optional<Refusal> address_list(std::string_view prefix, const std::vector<std::string>& given,
+                                    std::string& list) {
+  const size_t lead = std::max(prefix.size(), kContinuation.size());
+  for (const std::string& one : given) {
+    for (const std::string& address : split_addresses(one)) {
+      const std::string written = header_address(address);
+      if (lead + written.size() + 1 > app::kMessageLineSize)
+        return data_error("the address '" + address + "' does not fit on a header line");
+      if (!list.empty()) list += ',';
+      list += written;
+    }
+  }
+  return std::nullopt;
+}
+
+struct AddressHeader {
+  std::string_view prefix;
+  std::vector<std::string> Options::*given;
+  Argument argument;
+};
+constexpr AddressHeader kAddressHeaders[] = {
+    {"To: ", &Options::to, Argument::to_list},
+    {"Cc: ", &Options::cc, Argument::cc_list},
+    {"Bcc: ", &Options::bcc, Argument::bcc_list},
+};
+
+std::optional<Refusal> headers(const Options& o, app::PreparedCall& call) {
+  for (const AddressHeader& h : kAddressHeaders)
+    if (auto refusal = address_list(h.prefix, o.*h.given, call[h.argument])) return refusal;
+  call[Argument::subject] = header_text(o.subject);
+  if (std::string_view("Subject: ").size() + call[Argument::subject].size() > app::kMessageLineSize)
+    return data_error("the subject does not fit on its header line");
+  return std::nullopt;
+}
+
+// Every name must fit the program's name fields, and a picture's name must be
+// quotable in its image tag.
+std::optional<Refusal> check_names(const Options& o) {
+  std::vector<const std::string*> names = {&o.output, &o.sound};
+  for (const std::string& a : o.attachments) names.push_back(&a);
+  for (const std::string& p : o.pictures) names.push_back(&p);
+  for (const std::string* name : names)
+    if (name->size() > app::kQueueTextSize)
+      return data_error("the file name '" + *name + "' is longer than 255 bytes");
+  for (const std::string& p : o.pictures)
+    if (p.find('"') != std::string::npos) return data_error("the picture name '" + p + "' holds a double quote");
+  return std::nullopt;
+}
+
+std::optional<Refusal> check_inputs(const Options& o) {
+  for (const std::string& a : o.attachments)
+    if (const int32_t code = check_readable(a)) return unreadable("attachment", a, code);
+  for (const std::string& p : o.pictures)
+    if (const int32_t code = check_readable(p)) return unreadable("image", p, code);
+  return std::nullopt;
+}
+
+std::optional<Refusal> body(const Options& o, std::vector<std::string>& lines) {
+  BodyLines out;
+  if (!o.body_file.empty()) {
+    const std::string name = o.body_file == kStandardInput ? "standard input" : "'" + o.body_file + "'";
+    std::string bytes;
+    if (const int32_t code = read_input(o.body_file, bytes)) return unreadable("body file", o.body_file, code);
+    // A byte-order mark at the start is no part of the text.
+    if (bytes.starts_with(kByteOrderMark)) bytes.erase(0, kByteOrderMark.size());
+    const BodyFault fault = o.html ? add_html_body(bytes, out) : add_text_body(bytes, out);
+    if (fault.found())
+      return data_error("line " + std::to_string(fault.line) + " of " + name + " " + std::string(fault.reason));
+  }
+  for (const std::string& p : o.pictures)
+    if (!add_picture_line(p, out)) return data_error("the picture name '" + p + "' is too long for a body line");
+  lines = out.lines();
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Refusal> build_call(const Options& o, app::PreparedCall& call) {
+  if (auto refusal = check_names(o)) return refusal;
+  if (auto refusal = headers(o, call)) return refusal;
+  const std::string face = code_page_text(o.font);
+  if (face.size() > kFontFaceRoom) return data_error("the font face is longer than its line can carry");
+  if (auto refusal = check_inputs(o)) return refusal;
+  if (auto refusal = body(o, call.body_lines)) return refusal;
+  call[Argument::message_file] = o.output;
+  call[Argument::unused] = "0";
+  call[Argument::back_color] = std::to_string(o.background == 0 ? kBlackPage : o.background);
+  call[Argument::font_face] = face;
+  call[Argument::font_color] = std::to_string(o.font_color);
+  call[Argument::font_size] = std::to_string(o.font_size);
+  call[Argument::sound_file] = o.sound;
+  call[Argument::sound_loop] = o.loop;
+  call[Argument::priority] = o.priority;
+  call.file_names = o.attachments;
+  return std::nullopt;
+}
+
+}  // namespace cli

@@ -1,0 +1,181 @@
+#include "cli/options.h"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/utf8.h"
+
+namespace cli {
+
+namespace {
+
+// A word of the command line and the composer's text for it.
+struct Choice {
+  std::string_view word;
+  std::string_view composer_text;
+};
+constexpr Choice kLoopChoices[] = {
+    {"once", "Once"}, {"twice", "Twice"}, {"3", "3 times"}, {"4", "4 times"}, {"5", "5 times"}, {"forever", "Forever"},
+};
+constexpr Choice kPriorityChoices[] = {{"high", "High"}, {"normal", "Normal"}, {"low", "Low"}};
+
+constexpr int32_t kSmallestFontSize = 1;
+constexpr int32_t kLargestFontSize = 7;
+
+template <size_t N>
+std::optional<std::string> choose(const Choice (&choices)[N], std::string_view word) {
+  for (const Choice& c : choices) {
+    if (word.size() != c.word.size()) continue;
+    bool same = true;
+    for (size_t i = 0; i < word.size() && same; ++i)
+      same = (word[i] >= 'A' && word[i] <= 'Z' ? word[i] - 'A' + 'a' : word[i]) == c.word[i];
+    if (same) return std::string(c.composer_text);
+  }
+  return std::nullopt;
+}
+
+int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+Refusal usage(std::string message) { return {app::kExitUsage, std::move(message)}; }
+
+Refusal bad_value(std::string_view option, std::string_view takes, std::string_view given) {
+  return usage(std::string(option) + " takes " + std::string(takes) + ", not '" + std::string(given) + "'");
+}
+
+// The option texts as given, before the words, colours and size are checked.
+struct Given {
+  std::string text_file, html_file, loop, priority, background, font_color, font_size;
+  std::vector<std::string> files;  // after the options
+};
+
+void declare(CLI::App& app, Options& o, Given& g) {
+  app.set_help_flag();
+  app.add_flag("-h,--help", o.help);
+  app.add_flag("--version", o.version);
+  const auto one = [&app](const char* names, std::string& value) {
+    app.add_option(names, value)->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  };
+  const auto each = [&app](const char* names, std::vector<std::string>& values) {
+    app.add_option(names, values)->allow_extra_args(false);
+  };
+  one("-o,--output", o.output);
+  each("-t,--to", o.to);
+  each("-c,--cc", o.cc);
+  each("-b,--bcc", o.bcc);
+  one("-s,--subject", o.subject);
+  one("--text", g.text_file);
+  one("--html", g.html_file);
+  app.get_option("--text")->excludes(app.get_option("--html"));
+  each("-a,--attach", o.attachments);
+  each("-i,--image", o.pictures);
+  one("--sound", o.sound);
+  one("--loop", g.loop);
+  one("-p,--priority", g.priority);
+  one("--background", g.background);
+  one("--font", o.font);
+  one("--font-color,--font-colour", g.font_color);
+  one("--font-size", g.font_size);
+  app.add_option("files", g.files);
+}
+
+struct WordOption {
+  std::string Given::*given;
+  std::string_view name;
+  std::string_view takes;
+  std::optional<std::string> (*choose)(std::string_view);
+  std::string Options::*value;
+};
+const WordOption kWordOptions[] = {
+    {&Given::loop, "--loop", "once, twice, 3, 4, 5 or forever", &loop_choice, &Options::loop},
+    {&Given::priority, "--priority", "high, normal or low", &priority_choice, &Options::priority},
+};
+
+struct ColorOption {
+  std::string Given::*given;
+  std::string_view name;
+  int32_t Options::*value;
+};
+constexpr ColorOption kColorOptions[] = {
+    {&Given::background, "--background", &Options::background},
+    {&Given::font_color, "--font-color", &Options::font_color},
+};
+
+// The words, colours and size, in the composer's terms.
+std::optional<Refusal> take_values(const Given& g, Options& o) {
+  for (const WordOption& w : kWordOptions) {
+    const std::string& given = g.*w.given;
+    if (given.empty()) continue;
+    const auto choice = w.choose(given);
+    if (!choice) return bad_value(w.name, w.takes, given);
+    o.*w.value = *choice;
+  }
+  for (const ColorOption& c : kColorOptions) {
+    const std::string& given = g.*c.given;
+    if (given.empty()) continue;
+    const auto color = parse_color(given);
+    if (!color) return bad_value(c.name, "a colour #RRGGBB", given);
+    o.*c.value = *color;
+  }
+  if (!g.font_size.empty()) {
+    const bool digit = g.font_size.size() == 1 && g.font_size[0] >= '0' + kSmallestFontSize &&
+                       g.font_size[0] <= '0' + kLargestFontSize;
+    if (!digit) return bad_value("--font-size", "a number from 1 to 7", g.font_size);
+    o.font_size = g.font_size[0] - '0';
+  }
+  o.body_file = g.html_file.empty() ? g.text_file : g.html_file;
+  o.html = !g.html_file.empty();
+  o.attachments.insert(o.attachments.end(), g.files.begin(), g.files.end());
+  return std::nullopt;
+}
+
+// Every option text must be UTF-8; the refusal names the first that is not.
+std::optional<Refusal> check_utf8(const CLI::App& app) {
+  for (const CLI::Option* option : app.get_options()) {
+    for (const std::string& value : option->results()) {
+      if (first_invalid_utf8(value) == std::string_view::npos) continue;
+      const std::string name = option->nonpositional() ? option->get_name() : "a file after the options";
+      return Refusal{kExitDataError, "the value of " + name + " is not valid UTF-8"};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int32_t> parse_color(std::string_view text) {
+  if (text.size() != 7 || text[0] != '#') return std::nullopt;
+  int32_t rgb[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    const int high = hex_digit(text[1 + 2 * i]), low = hex_digit(text[2 + 2 * i]);
+    if (high < 0 || low < 0) return std::nullopt;
+    rgb[i] = high * 16 + low;
+  }
+  return rgb[0] + 256 * rgb[1] + 65536 * rgb[2];
+}
+
+std::optional<std::string> loop_choice(std::string_view word) { return choose(kLoopChoices, word); }
+std::optional<std::string> priority_choice(std::string_view word) { return choose(kPriorityChoices, word); }
+
+std::optional<Refusal> parse_options(int argc, const char* const* argv, Options& options) {
+  CLI::App app{"msgmake"};
+  Given given;
+  declare(app, options, given);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    std::string message = e.what();
+    for (char& c : message)
+      if (c == '\n') c = ' ';
+    return usage(message);
+  }
+  if (options.help || options.version) return std::nullopt;
+  if (auto refusal = check_utf8(app)) return refusal;
+  if (options.output.empty()) return usage("the draft to write is missing: give -o FILE");
+  return take_values(given, options);
+}
+
+}  // namespace cli

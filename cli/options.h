@@ -1,0 +1,49 @@
+// The options form of the command line, for people and scripts: GNU
+// conventions (short and long forms, "--opt=value" and "--opt value", "--"
+// ends the options), every file after the options attached.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/refusal.h"
+
+namespace cli {
+
+// What the options ask for, checked, in the message procedure's terms.
+struct Options {
+  bool help = false;
+  bool version = false;
+  std::string output;
+  std::vector<std::string> to, cc, bcc;
+  std::string subject;
+  std::string body_file;  // empty: no body lines; "-": standard input
+  bool html = false;      // the body file is HTML, not plain text
+  std::vector<std::string> attachments;  // -a in order, then the files after the options
+  std::vector<std::string> pictures;
+  std::string sound;
+  std::string loop = "Once";        // the composer's loop choice
+  std::string priority = "Normal";  // the composer's priority
+  int32_t background = 0xFFFFFF;    // red + 256 x green + 65536 x blue
+  std::string font = "Arial";
+  int32_t font_color = 0;
+  int32_t font_size = 3;
+};
+
+// Parses the whole argument vector (the program's name first). A usage error
+// (unknown option, missing value or -o, a bad word, colour or size, --text
+// with --html) gives exit code 64; an option that is not UTF-8, 65.
+std::optional<Refusal> parse_options(int argc, const char* const* argv, Options& options);
+
+// "#RRGGBB" (hexadecimal digits in either case) as red + 256 x green +
+// 65536 x blue; nothing for any other text.
+std::optional<int32_t> parse_color(std::string_view text);
+
+// The composer's text for a word of --loop or --priority, in any letter
+// case; nothing for a word that is not one of them.
+std::optional<std::string> loop_choice(std::string_view word);
+std::optional<std::string> priority_choice(std::string_view word);
+
+}  // namespace cli

@@ -1,0 +1,54 @@
+#include "cli/utf8.h"
+
+namespace cli {
+
+namespace {
+
+// The shape of a sequence by its first byte: how many bytes follow, and the
+// range the second byte must lie in (which rules out overlong forms,
+// surrogates and values past U+10FFFF).
+struct LeadByte {
+  uint8_t first, last;      // range of the lead byte
+  uint32_t length;          // bytes in the sequence
+  uint8_t low, high;        // range of the second byte
+  uint8_t value_mask;       // payload bits of the lead byte
+};
+constexpr LeadByte kLeadBytes[] = {
+    {0xC2, 0xDF, 2, 0x80, 0xBF, 0x1F}, {0xE0, 0xE0, 3, 0xA0, 0xBF, 0x0F}, {0xE1, 0xEC, 3, 0x80, 0xBF, 0x0F},
+    {0xED, 0xED, 3, 0x80, 0x9F, 0x0F}, {0xEE, 0xEF, 3, 0x80, 0xBF, 0x0F}, {0xF0, 0xF0, 4, 0x90, 0xBF, 0x07},
+    {0xF1, 0xF3, 4, 0x80, 0xBF, 0x07}, {0xF4, 0xF4, 4, 0x80, 0x8F, 0x07},
+};
+
+bool is_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+Utf8Char decode_utf8(std::string_view text, size_t at) {
+  const auto lead = static_cast<uint8_t>(text[at]);
+  if (lead < 0x80) return {lead, 1};
+  for (const LeadByte& shape : kLeadBytes) {
+    if (lead < shape.first || lead > shape.last) continue;
+    if (text.size() - at < shape.length) return {};
+    const auto second = static_cast<uint8_t>(text[at + 1]);
+    if (second < shape.low || second > shape.high) return {};
+    char32_t value = lead & shape.value_mask;
+    for (uint32_t i = 1; i < shape.length; ++i) {
+      const auto b = static_cast<uint8_t>(text[at + i]);
+      if (!is_continuation(b)) return {};
+      value = (value << 6) | (b & 0x3F);
+    }
+    return {value, shape.length};
+  }
+  return {};
+}
+
+size_t first_invalid_utf8(std::string_view text) {
+  for (size_t at = 0; at < text.size();) {
+    const Utf8Char c = decode_utf8(text, at);
+    if (!c.valid()) return at;
+    at += c.length;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace cli

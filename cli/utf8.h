@@ -1,0 +1,25 @@
+// UTF-8, the text of options and body files: one character at a time, with
+// every malformed sequence (a stray continuation byte, a cut-off sequence, an
+// overlong form, a surrogate, a value past U+10FFFF) told apart from text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace cli {
+
+struct Utf8Char {
+  char32_t code_point = 0;
+  uint32_t length = 0;  // bytes taken, 1 to 4; 0 when the bytes are not UTF-8
+  bool valid() const { return length != 0; }
+};
+
+// The character that begins at `at` (which must lie inside `text`).
+Utf8Char decode_utf8(std::string_view text, size_t at);
+
+// The offset of the first byte that does not begin a well-formed character;
+// npos when the whole text is UTF-8.
+size_t first_invalid_utf8(std::string_view text);
+
+}  // namespace cli

@@ -1,0 +1,56 @@
+// msgmake for the fault sweep: the program itself, started the same way,
+// with one system call planned to fail and the calls of the run counted.
+//
+//   MSGMAKE_FAULT="write 3 5"   the 3rd write fails with errno 5
+//   MSGMAKE_CALL_COUNTS=FILE    at the end, FILE gets "name count" lines
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+#include "app/program_module.h"
+#include "lifecycle/startup.h"
+#include "platform/process.h"
+#include "platform/syscalls.h"
+
+namespace {
+
+bool plan_fault(const char* text) {
+  char name[32];
+  unsigned nth = 0;
+  int error = 0;
+  if (std::sscanf(text, "%31s %u %d", name, &nth, &error) != 3) return false;
+  for (unsigned i = 0; i < plat::syscall_count; ++i) {
+    const auto call = static_cast<plat::syscall_id>(i);
+    if (std::strcmp(plat::syscall_name(call), name) != 0) continue;
+    plat::fail_syscall(call, nth, static_cast<std::errc>(error));
+    return true;
+  }
+  return false;
+}
+
+[[noreturn]] void write_counts_and_exit(plat::UINT code) {
+  if (const char* path = std::getenv("MSGMAKE_CALL_COUNTS")) {
+    if (std::FILE* out = std::fopen(path, "w")) {
+      for (unsigned i = 0; i < plat::syscall_count; ++i) {
+        const auto call = static_cast<plat::syscall_id>(i);
+        std::fprintf(out, "%s %llu\n", plat::syscall_name(call),
+                     static_cast<unsigned long long>(plat::syscall_calls(call)));
+      }
+      std::fclose(out);
+    }
+  }
+  std::fflush(nullptr);
+  std::_Exit(static_cast<int>(code));
+}
+
+}  // namespace
+
+int main() {
+  if (const char* fault = std::getenv("MSGMAKE_FAULT"); fault != nullptr && !plan_fault(fault)) {
+    std::fprintf(stderr, "msgmake_fault_run: cannot plan '%s'\n", fault);
+    return 2;
+  }
+  plat::set_exit_process_hook(&write_counts_and_exit);
+  life::process_entry(app::program_module(), &app::first_procedure);
+}

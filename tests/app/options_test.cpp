@@ -1,0 +1,159 @@
+// msgmake driven by options, end to end: the built program run as a person or
+// a script would run it, each draft read back by Python's e-mail parser.
+#include "tests/app/draft_harness.h"
+
+using namespace draft_harness;
+
+namespace {
+
+// Runs render_check.py on the message with the expected subject, addresses
+// and rendered lines (tab-separated entries); "ok\n" when all hold.
+std::string render_check(const fs::path& message, const Lines& entries) {
+  return python_check("render_check.py", message, entries);
+}
+
+std::string text_file(const Lines& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+Lines line_entries(const Lines& lines) {
+  Lines entries;
+  for (const std::string& line : lines) entries.push_back("line\t" + line);
+  return entries;
+}
+
+void expect_written(const RunResult& run) {
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(options_test, text_body_and_headers_read_back_as_typed) {
+  TempFolder dir;
+  const Lines body = {"Dear <Ann> & \"Bob\", it's done.", "Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln \xE2\x80\x94 12 \xE2\x82\xAC ",
+                      "\xE4\xB8\xAD\xE6\x96\x87 and \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", "",
+                      "\tno picture: <img src=\"logo.gif\">"};
+  write_bytes(dir / "body.txt", "\xEF\xBB\xBF" + text_file(body));  // a byte-order mark first
+  write_bytes(dir / "logo.gif", random_bytes(300, 1));
+  write_bytes(dir / "a.csv", "x,y\n1,2\n");
+  write_bytes(dir / "b.pdf", random_bytes(1000, 2));
+  const std::string subject = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x94 \xE4\xB8\xAD\xE6\x96\x87 report";
+  const RunResult run = run_msgmake_args(
+      dir.path(), {"-o", "m.eml", "-t", "J\xC3\xB6rg M\xC3\xBCller <j@example.com>", "--to",
+                   "ann@example.com, \"Doe, John\" <jd@example.org>", "--cc=Zo\xC3\xAB <z@example.com>", "-s", subject,
+                   "--text", "body.txt", "-i", "logo.gif", "a.csv", "b.pdf"});
+  expect_written(run);
+  Lines expected = {"subject\t" + subject, "to\tJ\xC3\xB6rg M\xC3\xBCller\tj@example.com", "to\t\tann@example.com",
+                    "to\tDoe, John\tjd@example.org", "cc\tZo\xC3\xAB\tz@example.com"};
+  append(expected, line_entries(body));
+  expected.push_back("line\t");  // the picture's line
+  EXPECT_EQ(render_check(dir / "m.eml", expected), "ok\n");
+  EXPECT_EQ(mime_check(dir / "m.eml", {attachment_entry("a.csv", "a.csv"), attachment_entry("b.pdf", "b.pdf"),
+                                        image_entry(1, "1.gif", "logo.gif")}),
+            "ok\n");
+}
+
+TEST(options_test, a_long_line_arrives_whole) {
+  TempFolder dir;
+  std::string line;
+  while (line.size() < 2000) line += "caf\xC3\xA9 <&> \xE4\xB8\xAD ";
+  write_bytes(dir / "long.txt", line + "\n");
+  expect_written(run_msgmake_args(dir.path(), {"-o", "m.eml", "--text", "long.txt"}));
+  EXPECT_EQ(render_check(dir / "m.eml", {"line\t" + line}), "ok\n");
+}
+
+TEST(options_test, html_from_a_pipe_embeds_its_pictures) {
+  TempFolder dir;
+  write_bytes(dir / "logo.gif", random_bytes(500, 3));
+  write_bytes(dir / "page.html", "<p>Hello <b>Ann</b> &amp; caf\xC3\xA9</p>\n<img\n src=\"logo.gif\" alt=\"logo\"> below\n");
+  expect_written(run_msgmake_args(dir.path(), {"-o", "m.eml", "--html", "-"}, dir / "page.html"));
+  EXPECT_EQ(render_check(dir / "m.eml", {"line\tHello Ann & caf\xC3\xA9", "line\t below"}), "ok\n");
+  EXPECT_EQ(mime_check(dir / "m.eml", {image_entry(1, "1.gif", "logo.gif")}), "ok\n");
+}
+
+TEST(options_test, options_and_call_text_write_the_same_message) {
+  TempFolder dir;
+  write_bytes(dir / "body.txt", "Hello = team\n\ncaf\xC3\xA9\n");
+  write_bytes(dir / "a.csv", "1,2\n");
+  write_bytes(dir / "chime.wav", random_bytes(100, 4));
+  expect_written(run_msgmake_args(
+      dir.path(), {"-o", "options.eml", "-t", "ann@example.com,bob@example.com", "-s", "Sales", "--text", "body.txt",
+                   "--sound", "chime.wav", "--loop", "twice", "-p", "HIGH", "--background", "#0080ff", "--font",
+                   "Caf\xC3\xA9 Sans", "--font-color", "#800000", "--font-size", "2", "a.csv"}));
+  Call call;
+  call.message_file = "call.eml";
+  call.to = "ann@example.com,bob@example.com";
+  call.subject = "Sales";
+  call.back_color = std::to_string(0x80 * 256 + 0xFF * 65536);
+  call.font_face = "Caf\xE9 Sans";
+  call.font_color = "128";
+  call.font_size = "2";
+  call.sound_file = "chime.wav";
+  call.sound_loop = "Twice";
+  call.priority = "High";
+  expect_written(run_msgmake(dir.path(), argument_text(call, {"Hello =3D team", "", "caf=E9"}, {"a.csv"})));
+  EXPECT_EQ(read_bytes(dir / "options.eml"), read_bytes(dir / "call.eml"));
+}
+
+// The composer reads a page colour of 0 as "none given" and writes white, so
+// black must still arrive as black.
+TEST(options_test, a_black_page_stays_black) {
+  TempFolder dir;
+  expect_written(run_msgmake_args(dir.path(), {"-o", "m.eml", "--background", "#000000", "--font-color", "#FFFFFF"}));
+  const std::string message = read_bytes(dir / "m.eml");
+  EXPECT_NE(message.find("<BODY bgColor=3D#000000>"), std::string::npos);
+  EXPECT_NE(message.find(" color=3D#FFFFFF>"), std::string::npos);
+}
+
+TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
+  const struct {
+    const char* name;
+    Lines args;
+    int exit_code;
+    std::string says;
+  } cases[] = {
+      {"unknown option", {"--bogus"}, 64, "--bogus"},
+      {"missing value", {"-s"}, 64, "--subject"},
+      {"bad loop", {"--loop", "often"}, 64, "--loop"},
+      {"bad priority", {"-p", "urgent"}, 64, "--priority"},
+      {"bad colour", {"--background", "red"}, 64, "--background"},
+      {"bad size", {"--font-size", "9"}, 64, "--font-size"},
+      {"text and html", {"--text", "body.txt", "--html", "body.txt"}, 64, "--html"},
+      {"subject not UTF-8", {"-s", "caf\xE9"}, 65, "--subject"},
+      {"body not UTF-8", {"--text", "latin1.txt"}, 65, "line 2 of 'latin1.txt' is not valid UTF-8"},
+      {"subject too long", {"-s", std::string(250, 'x')}, 65, "subject"},
+      {"body file missing", {"--html", "none.html"}, 66, "cannot read body file 'none.html': File Not Found"},
+      {"attachment missing", {"-a", "none.pdf"}, 66, "cannot read attachment 'none.pdf': File Not Found"},
+      {"picture missing", {"-i", "none.gif"}, 66, "cannot read image 'none.gif': File Not Found"},
+      {"draft unwritable", {"-o", "no/m.eml"}, 73, "cannot write message 'no/m.eml'"},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    write_bytes(dir / "body.txt", "text\n");
+    write_bytes(dir / "latin1.txt", "fine\ncaf\xE9\n");
+    Lines args = {"-o", "m.eml"};
+    append(args, c.args);
+    const RunResult run = run_msgmake_args(dir.path(), args);
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.name;
+    EXPECT_EQ(run.err.rfind("msgmake: ", 0), 0u) << c.name << ": " << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << c.name << ": " << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << c.name << ": " << run.err;
+    EXPECT_EQ(run.err.find("Try 'msgmake --help'.") != std::string::npos, c.exit_code == 64) << c.name;
+    EXPECT_FALSE(fs::exists(dir / "m.eml")) << c.name;
+  }
+  TempFolder dir;
+  const RunResult no_output = run_msgmake_args(dir.path(), {"-t", "ann@example.com"});
+  EXPECT_EQ(no_output.exit_code, 64);
+  EXPECT_NE(no_output.err.find("-o FILE"), std::string::npos) << no_output.err;
+}
+
+TEST(options_test, help_shows_both_forms) {
+  TempFolder dir;
+  const RunResult run = run_msgmake_args(dir.path(), {"--help"});
+  EXPECT_EQ(run.exit_code, 0);
+  for (const char* shown : {"--output FILE", "--text FILE", "--font-size N", "MakeEMLAttachmentFileSW(", "msgmake -o "})
+    EXPECT_NE(run.out.find(shown), std::string::npos) << shown;
+}
+
+}  // namespace

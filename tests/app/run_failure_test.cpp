@@ -1,0 +1,137 @@
+// Runs that cannot end well, seen from the outside: a draft that cannot be
+// written in full, a command line past the limit, a run ended by a signal.
+// None may report success, and none may leave a draft or a work copy.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <thread>
+
+#include "tests/app/draft_harness.h"
+
+using namespace draft_harness;
+
+namespace {
+
+// Exactly one line, naming the program first, and holding `words`.
+void expect_error_line(const RunResult& run, const std::string& words) {
+  EXPECT_EQ(run.err.rfind("msgmake: ", 0), 0u) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
+}
+
+// Starts msgmake in `folder` on `argument_text` without waiting for it.
+pid_t start_msgmake(const fs::path& folder, const std::string& argument_text) {
+  write_bytes(folder / ".wininit", "");
+  const pid_t child = fork();
+  if (child == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(127);
+    setenv("WININI", (folder / ".wininit").c_str(), 1);
+    execl(MSGMAKE_BINARY, MSGMAKE_BINARY, argument_text.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return child;
+}
+
+// The exit code as a shell reports it: 128 + n for a process ended by signal n.
+int exit_code_of(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
+
+}  // namespace
+
+// The file-size limit stands for a full disk: the copies fit, the message does not.
+TEST(run_failure_test, draft_past_the_file_size_limit_exits_74_and_is_removed) {
+  TempFolder dir;
+  Lines files;
+  for (const char* name : {"a.bin", "b.bin", "c.bin"}) {
+    write_bytes(dir / name, random_bytes(6000, name[0]));
+    files.push_back(name);
+  }
+  const RunResult run = run_msgmake_args(dir.path(), {argument_text(Call{}, {}, files)}, {}, "", "prlimit --fsize=16384");
+  EXPECT_EQ(run.exit_code, 74);
+  expect_error_line(run, "cannot write message 'm.eml': The file size exceeds the limit");
+  EXPECT_FALSE(fs::exists(dir / "m.eml"));
+  EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+}
+
+// A real full file system: a small tmpfs of a mount namespace of the run's
+// own. Where no namespace can be had the test cannot say anything.
+TEST(run_failure_test, full_file_system_exits_74_and_leaves_nothing) {
+  TempFolder dir;
+  write_bytes(dir / "big.bin", random_bytes(200000, 3));
+  fs::create_directory(dir / "full");
+  if (std::system("unshare -rm true 2>/dev/null") != 0) GTEST_SKIP() << "no mount namespace here";
+  Call call;
+  call.message_file = "full/m.eml";
+  const std::string script = "mount -t tmpfs -o size=64k tmpfs full && \"$0\" \"$1\"; code=$?; ls -A full; exit $code";
+  const RunResult run = run_msgmake_args(dir.path(), {argument_text(call, {}, {"big.bin"})}, {}, "",
+                                         "unshare -rm sh -c " + shell_quote(script));
+  EXPECT_EQ(run.exit_code, 74);
+  expect_error_line(run, "cannot write message 'full/m.eml': There is not enough space on the disk");
+  EXPECT_EQ(run.out, "") << "left in the full folder";
+  EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+}
+
+TEST(run_failure_test, command_line_past_10000_bytes_is_refused) {
+  TempFolder dir;
+  write_bytes(dir / "last.txt", "end");
+  const std::string head = argument_text(Call{}, {"x"});
+  // Body lines up to exactly 10,000 bytes with the last attachment, then one byte more.
+  const std::string tail = std::string(1, kFileDelimiter) + "last.txt" + kFileDelimiter;
+  const std::string filler(10000 - head.size() - tail.size() - 2, 'y');
+  const std::string exact = head + filler + kLineDelimiter + tail;
+  ASSERT_EQ(exact.size(), 10000u - 1);
+  const RunResult fits = run_msgmake(dir.path(), exact + " ");
+  EXPECT_EQ(fits.exit_code, 0) << fits.err;
+  EXPECT_NE(read_bytes(dir / "m.eml").find("filename=\"last.txt\""), std::string::npos);
+  fs::remove_all(dir / "WRK");
+  fs::remove(dir / "m.eml");
+  const RunResult refused = run_msgmake(dir.path(), exact + "  ");
+  EXPECT_EQ(refused.exit_code, 64);
+  expect_error_line(refused, "10001 bytes; at most 10000");
+  EXPECT_FALSE(fs::exists(dir / "m.eml"));
+  EXPECT_FALSE(fs::exists(dir / "WRK")) << "nothing is made for a refused command line";
+}
+
+// Each signal ends the run while it encodes a large file; the draft that
+// still says X-Unsent and the work copy must both go.
+TEST(run_failure_test, termination_signals_remove_the_draft_and_the_work_copy) {
+  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+    TempFolder dir;
+    {
+      std::ofstream big(dir / "big.bin", std::ios::binary);
+      big.seekp(64 << 20);  // sparse: made at once, encoded for a good while
+      big.put('\0');
+    }
+    const pid_t child = start_msgmake(dir.path(), argument_text(Call{}, {}, {"big.bin"}));
+    ASSERT_GT(child, 0);
+    // Waits until the encoding is well under way: the draft has grown past
+    // its headers (the message file is written in blocks as it goes).
+    auto draft_size = [&dir] {
+      std::error_code missing;
+      const uintmax_t size = fs::file_size(dir / "m.eml", missing);
+      return missing ? 0 : size;
+    };
+    int status = 0;
+    while (draft_size() < 64 * 1024) {
+      ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << "ended before the signal: " << exit_code_of(status);
+      std::this_thread::yield();
+    }
+    kill(child, signal_number);
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(exit_code_of(status), 128 + signal_number) << strsignal(signal_number);
+    EXPECT_FALSE(fs::exists(dir / "m.eml")) << strsignal(signal_number);
+    EXPECT_TRUE(folder_is_empty(dir / "WRK")) << strsignal(signal_number);
+  }
+}
+
+// The labels in the driver trace are the fields' full names.
+TEST(run_failure_test, trace_names_record_fields_with_their_file_prefix) {
+  TempFolder dir;
+  write_bytes(dir / "a.txt", "ab");
+  const RunResult run = run_msgmake_args(dir.path(), {argument_text(Call{}, {}, {"a.txt"})}, {},
+                                         "[BWASCII]\nProfile=1\nDetails=1\n[BWDOS]\nProfile=1\nDetails=1\n");
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(read_bytes(dir / "ASCII.LOG").find("OUED:LINE"), std::string::npos);
+  EXPECT_NE(read_bytes(dir / "DOS.LOG").find("INED:LINE"), std::string::npos);
+}

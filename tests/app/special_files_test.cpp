@@ -1,0 +1,106 @@
+// Names that are not regular files, links and files held by another process:
+// nothing blocks, nothing but a regular file or a link is removed, and a file
+// that another process holds is neither removed nor replaced.
+#include "platform/file.h"
+#include "platform/handle.h"
+#include "tests/app/draft_harness.h"
+
+using namespace draft_harness;
+
+namespace {
+
+void make_fifo(const fs::path& path) {
+  ASSERT_EQ(std::system(("mkfifo " + shell_quote(path.string())).c_str()), 0);
+}
+
+}  // namespace
+
+// A FIFO at the message path is not removed and cannot be written: exit 73.
+// A link there is removed itself and the message takes its place; what it
+// names is never written or created.
+TEST(special_files_test, only_a_file_or_a_link_at_the_message_path_is_replaced) {
+  const struct {
+    const char* standing;
+    const char* link_to;  // null: a FIFO
+    int exit_code;
+  } cases[] = {
+      {"a FIFO", nullptr, 73},
+      {"a link to a file", "outside.txt", 0},
+      {"a link to nothing", "nowhere.txt", 0},
+  };
+  for (const auto& [standing, link_to, exit_code] : cases) {
+    SCOPED_TRACE(standing);
+    TempFolder dir;
+    write_bytes(dir / "outside.txt", "not to be touched");
+    if (link_to == nullptr)
+      make_fifo(dir / "m.eml");
+    else
+      fs::create_symlink(link_to, dir / "m.eml");
+    const RunResult run = run_msgmake(dir.path(), argument_text(Call{}));
+    EXPECT_EQ(run.exit_code, exit_code) << run.err;
+    EXPECT_EQ(read_bytes(dir / "outside.txt"), "not to be touched");
+    EXPECT_FALSE(fs::exists(dir / "nowhere.txt"));
+    if (link_to == nullptr) {
+      EXPECT_EQ(run.err, "msgmake: cannot write message 'm.eml': Access Denied\n");
+      EXPECT_TRUE(fs::is_fifo(dir / "m.eml"));
+    } else {
+      EXPECT_EQ(read_bytes(dir / "m.eml"), expected_message(Expected{}));
+      EXPECT_FALSE(fs::is_symlink(dir / "m.eml"));
+    }
+  }
+}
+
+// A FIFO to attach, embed or play is refused as unreadable at once: the
+// attachment fails (66), the picture reference stays as written, the sound
+// part has no data lines.
+TEST(special_files_test, a_fifo_to_attach_embed_or_play_is_refused_without_waiting) {
+  TempFolder dir;
+  make_fifo(dir / "p.fifo");
+  const RunResult attached = run_msgmake(dir.path(), argument_text(Call{}, {}, {"p.fifo"}));
+  EXPECT_EQ(attached.exit_code, 66);
+  EXPECT_EQ(attached.err, "msgmake: cannot read attachment 'p.fifo': Access Denied\n");
+  EXPECT_FALSE(fs::exists(dir / "m.eml"));
+
+  Call call;
+  call.sound_file = "p.fifo";
+  call.sound_loop = "Once";
+  const std::string picture = "<IMG src=3D\"p.fifo\">";
+  const RunResult run = run_msgmake(dir.path(), argument_text(call, {picture}, {}));
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  Expected e;
+  e.sound_loop = "1";
+  e.body = {picture + "<br>"};
+  e.parts = sound_part(nullptr);
+  EXPECT_EQ(read_bytes(dir / "m.eml"), expected_message(e));
+  EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+}
+
+// A system profile that is a FIFO counts as missing: the run neither waits
+// for it nor fails.
+TEST(special_files_test, a_fifo_as_system_profile_counts_as_missing) {
+  TempFolder dir;
+  make_fifo(dir / "win.fifo");
+  const std::string command = "cd " + shell_quote(dir.path().string()) + " && WININI=win.fifo " +
+                              shell_quote(MSGMAKE_BINARY) + " " +
+                              shell_quote(argument_text(Call{})) + " 2>err";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(read_bytes(dir / "err"), "");
+  EXPECT_EQ(read_bytes(dir / "m.eml"), expected_message(Expected{}));
+}
+
+// A message file that another process holds open without delete sharing, as
+// a run writing it does, is neither removed nor replaced: the second writer
+// fails with 73 and the first one's file stays whole.
+TEST(special_files_test, a_message_file_held_by_another_process_is_left_alone) {
+  TempFolder dir;
+  write_bytes(dir / "m.eml", "being written");
+  const plat::HANDLE held = plat::CreateFileA(
+      (dir / "m.eml").string().c_str(), plat::GENERIC_READ | plat::GENERIC_WRITE,
+      plat::FILE_SHARE_READ, nullptr, plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, plat::INVALID_HANDLE_VALUE);
+  const RunResult run = run_msgmake(dir.path(), argument_text(Call{}));
+  plat::CloseHandle(held);
+  EXPECT_EQ(run.exit_code, 73);
+  EXPECT_EQ(run.err, "msgmake: cannot write message 'm.eml': Access Denied\n");
+  EXPECT_EQ(read_bytes(dir / "m.eml"), "being written");
+}

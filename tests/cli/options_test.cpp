@@ -1,0 +1,93 @@
+#include "cli/options.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::optional<cli::Refusal> parse(std::vector<const char*> args, cli::Options& options) {
+  args.insert(args.begin(), "msgmake");
+  return cli::parse_options(static_cast<int>(args.size()), args.data(), options);
+}
+
+TEST(options_test, long_and_short_forms_fill_the_options) {
+  cli::Options o;
+  const auto refusal = parse({"-o", "m.eml", "--to=a@x", "-t", "b@y", "-cc@z", "--subject", "Hi", "--html", "b.html",
+                              "-a", "one.pdf", "-i", "p.gif", "--loop", "FOREVER", "-p", "High", "--background",
+                              "#0000ff", "--font-colour", "#102030", "--font-size", "7", "two.csv", "--", "-three"},
+                             o);
+  ASSERT_FALSE(refusal) << refusal->message;
+  EXPECT_EQ(o.output, "m.eml");
+  EXPECT_EQ(o.to, (std::vector<std::string>{"a@x", "b@y"}));
+  EXPECT_EQ(o.cc, (std::vector<std::string>{"c@z"}));
+  EXPECT_EQ(o.subject, "Hi");
+  EXPECT_EQ(o.body_file, "b.html");
+  EXPECT_TRUE(o.html);
+  EXPECT_EQ(o.attachments, (std::vector<std::string>{"one.pdf", "two.csv", "-three"}));
+  EXPECT_EQ(o.pictures, (std::vector<std::string>{"p.gif"}));
+  EXPECT_EQ(o.loop, "Forever");
+  EXPECT_EQ(o.priority, "High");
+  EXPECT_EQ(o.background, 0xFF0000);  // blue in the high byte
+  EXPECT_EQ(o.font_color, 0x10 + 0x20 * 256 + 0x30 * 65536);
+  EXPECT_EQ(o.font_size, 7);
+}
+
+TEST(options_test, defaults_match_the_help_text) {
+  cli::Options o;
+  ASSERT_FALSE(parse({"-o", "m.eml"}, o));
+  EXPECT_EQ(o.loop, "Once");
+  EXPECT_EQ(o.priority, "Normal");
+  EXPECT_EQ(o.background, 0xFFFFFF);
+  EXPECT_EQ(o.font, "Arial");
+  EXPECT_EQ(o.font_color, 0);
+  EXPECT_EQ(o.font_size, 3);
+  EXPECT_TRUE(o.body_file.empty());
+}
+
+TEST(options_test, refusals_carry_their_exit_code) {
+  const struct {
+    std::vector<const char*> args;
+    int exit_code;
+    const char* names;  // a word the message must hold
+  } cases[] = {
+      {{"-o", "m.eml", "--bogus"}, 64, "--bogus"},
+      {{"-o"}, 64, "--output"},
+      {{"-t", "a@x"}, 64, "-o FILE"},
+      {{"-o", "m", "--loop", "6"}, 64, "--loop"},
+      {{"-o", "m", "-p", "urgent"}, 64, "--priority"},
+      {{"-o", "m", "--background", "red"}, 64, "--background"},
+      {{"-o", "m", "--font-color", "#12345"}, 64, "--font-color"},
+      {{"-o", "m", "--font-size", "0"}, 64, "--font-size"},
+      {{"-o", "m", "--text", "a", "--html", "b"}, 64, "--html"},
+      {{"-o", "m", "-s", "caf\xE9"}, 65, "--subject"},
+      {{"-o", "m", "x\xFF.pdf"}, 65, "file"},
+  };
+  for (const auto& c : cases) {
+    cli::Options o;
+    const auto refusal = parse(c.args, o);
+    ASSERT_TRUE(refusal) << c.names;
+    EXPECT_EQ(refusal->exit_code, c.exit_code) << c.names;
+    EXPECT_NE(refusal->message.find(c.names), std::string::npos) << refusal->message;
+    EXPECT_EQ(refusal->message.find('\n'), std::string::npos) << refusal->message;
+  }
+}
+
+TEST(options_test, help_and_version_need_nothing_else) {
+  cli::Options o;
+  ASSERT_FALSE(parse({"--help"}, o));
+  EXPECT_TRUE(o.help);
+  ASSERT_FALSE(parse({"--version"}, o));
+  EXPECT_TRUE(o.version);
+}
+
+TEST(options_test, colours_and_words) {
+  EXPECT_EQ(cli::parse_color("#FF0000"), 255);
+  EXPECT_EQ(cli::parse_color("#00fF00"), 255 * 256);
+  EXPECT_EQ(cli::parse_color("#000000"), 0);
+  for (const char* bad : {"FF0000", "#FF00", "#GG0000", "#FF00000"}) EXPECT_FALSE(cli::parse_color(bad)) << bad;
+  EXPECT_EQ(cli::loop_choice("Twice"), "Twice");
+  EXPECT_EQ(cli::loop_choice("3"), "3 times");
+  EXPECT_FALSE(cli::loop_choice("three"));
+  EXPECT_EQ(cli::priority_choice("LOW"), "Low");
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#!/bin/sh
+# The install and the Debian package of msgmake, as a user gets them:
+# `cmake --install` puts the program and its manual page in place, the page
+# renders without a warning, `cpack -G DEB` makes the package, and the program
+# unpacked from it writes the example draft, which Python's e-mail parser
+# reads back part by part.
+#
+# usage: deb_package_test.sh BUILD_DIR SOURCE_DIR
+set -eu
+build=$1
+source=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+[ -x "$work/prefix/bin/msgmake" ] || fail "cmake --install put no bin/msgmake"
+page="$work/prefix/share/man/man1/msgmake.1"
+[ -f "$page" ] || fail "cmake --install put no share/man/man1/msgmake.1"
+warnings=$(groff -ww -z -man "$page" 2>&1)
+[ -z "$warnings" ] || fail "the manual page has warnings: $warnings"
+
+# The package is made in a folder of its own, so the build folder stays clean.
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
+deb=$(ls "$work"/package/msgmake_*_amd64.deb 2>/dev/null || true)
+[ -n "$deb" ] || fail "cpack made no msgmake_VERSION_amd64.deb"
+case "$(dpkg-deb -f "$deb" Depends)" in
+  *libc6*) ;;
+  *) fail "the package depends on no C library: $(dpkg-deb -f "$deb" Depends)" ;;
+esac
+dpkg-deb -x "$deb" "$work/root"
+for file in usr/bin/msgmake usr/share/man/man1/msgmake.1.gz usr/share/doc/msgmake/copyright; do
+  [ -f "$work/root/$file" ] || fail "the package holds no $file"
+done
+
+cp -r "$source/examples" "$work/run"
+cd "$work/run"
+WININI="$work/run/none.ini" "$work/root/usr/bin/msgmake" -o report.eml -t sales@example.com \
+  -s 'Monthly sales' --html body.html --sound chime.wav -p high sales.csv notes.txt ||
+  fail "the packaged msgmake ended with exit code $?"
+printf 'attachment\tsales.csv\tsales.csv\nattachment\tnotes.txt\tnotes.txt\nimage\t1\t1.gif\tlogo.gif\nsound\tchime.wav\n' >manifest
+report=$(python3 "$source/tests/app/mime_check.py" report.eml manifest) || fail "the draft: $report"
+echo "package test passed: $(basename "$deb")"
