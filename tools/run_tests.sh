@@ -12,7 +12,9 @@ for variant in plain asan windows; do
   options="-DCMAKE_BUILD_TYPE=Release -DMSGMAKE_WERROR=ON"
   options="$options -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache"
   [ "$variant" = asan ] && options="$options -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMSGMAKE_SANITIZE=ON"
-  [ "$variant" = windows ] && options="$options -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake"
+  # The cross compiler is GCC 12, whose -O3 warns of overlaps inside
+  # std::string's own inlined code (GCC bug 105329): -O2 for Windows.
+  [ "$variant" = windows ] && options="$options -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake"
   cmake -S . -B "$dir" $options >/dev/null
   cmake --build "$dir" -j"$jobs"
   echo "== tests ($variant)"
