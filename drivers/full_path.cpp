@@ -37,6 +37,12 @@ bool taken_unchanged(const char* name) {
          (plat::is_path_separator(name[0]) && plat::is_path_separator(name[1]));
 }
 
+// A drive letter, a colon and a separator: the name is complete as it stands.
+bool starts_at_drive_root(const char* name) {
+  char letter = static_cast<char>(name[0] | 0x20);
+  return letter >= 'a' && letter <= 'z' && name[1] == ':' && plat::is_path_separator(name[2]);
+}
+
 }  // namespace
 
 const char* extension_of(const char* name) {
@@ -52,7 +58,7 @@ uint32_t expand_full_path(const char* name, const char* default_extension, char*
   uint32_t used = 0;
   out[0] = 0;
   if (length >= kFullPathSize) return err::invalid_filename;
-  if (!taken_unchanged(name) && !plat::is_path_separator(name[0])) {
+  if (!taken_unchanged(name) && !plat::is_path_separator(name[0]) && !starts_at_drive_root(name)) {
     char current[kFullPathSize];
     plat::SetLastError(0);
     plat::DWORD got = plat::GetCurrentDirectoryA(kFullPathSize, current);

@@ -6,7 +6,11 @@
 #include <mutex>
 
 #include "platform/last_error.h"
+#ifdef _WIN32
+#include "platform/win32/system.h"
+#else
 #include "platform/posix/system.h"
+#endif
 
 namespace plat {
 namespace {
@@ -129,9 +133,11 @@ void GetLocalTime(LPSYSTEMTIME time) {
   split_seconds(seconds + detail::local_offset_at_utc(seconds), nanoseconds, time);
 }
 
+#ifndef _WIN32  // Windows counts its own ticks
 DWORD GetTickCount() {
   return static_cast<DWORD>(monotonic_nanoseconds() / 1'000'000);
 }
+#endif
 
 void set_fixed_local_time(const SYSTEMTIME* fixed) {
   std::lock_guard guard(fixed_time_lock);
@@ -141,4 +147,8 @@ void set_fixed_local_time(const SYSTEMTIME* fixed) {
 
 }  // namespace plat
 
+#ifdef _WIN32
+#include "platform/win32/clock.inc"
+#else
 #include "platform/posix/clock.inc"
+#endif

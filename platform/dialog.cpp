@@ -8,9 +8,16 @@
 
 #include "platform/last_error.h"
 #include "platform/terminal.h"
+#ifdef _WIN32
+#include "platform/win32/system.h"
+#else
 #include "platform/posix/system.h"
+#endif
 
-// The system part of this service.
+#ifdef _WIN32
+// The system part of this service: the system's box and cursors.
+#include "platform/win32/dialog.inc"
+#endif
 
 namespace plat {
 namespace {
@@ -56,6 +63,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   UINT kind = type & MB_TYPEMASK;
   if (kind >= std::size(box_buttons)) return detail::fail(ERROR_INVALID_PARAMETER);
   if (message_box_hook hook = box_hook.load()) return hook(owner, text, caption, type);
+#ifdef _WIN32
+  return detail::system_message_box(text, caption, type);
+#endif
   const button* buttons = box_buttons[kind];
   size_t count = button_count(buttons);
   size_t preset = (type & MB_DEFMASK) >> 8;
@@ -86,6 +96,7 @@ void set_message_box_hook(message_box_hook hook) {
   box_hook.store(hook);
 }
 
+#ifndef _WIN32  // Windows has the cursor calls
 // The cursor. System cursors are distinct static objects; the arrow is current
 // at start.
 
@@ -127,5 +138,7 @@ BOOL DestroyCursor(HCURSOR cursor) {
 void reset_cursor() {
   current_cursor.store(reinterpret_cast<HCURSOR>(&arrow_cursor));
 }
+
+#endif
 
 }  // namespace plat

@@ -11,10 +11,18 @@
 #include "platform/clock.h"
 #include "platform/handle_table.h"
 #include "platform/last_error.h"
+#ifdef _WIN32
+#include "platform/win32/system.h"
+#else
 #include "platform/posix/system.h"
+#endif
 
 // The system part of this service.
+#ifdef _WIN32
+#include "platform/win32/file.inc"
+#else
 #include "platform/posix/file.inc"
+#endif
 
 namespace plat {
 namespace {
@@ -31,6 +39,7 @@ uint64_t join(DWORD high, DWORD low) {
 
 using detail::ascii_lower;
 
+#ifndef _WIN32  // only the Linux half's copy needs it
 // Removes what stands at `name`, as DeleteFileA does; a name with nothing
 // there is already clear.
 bool clear_entry(LPCSTR name) {
@@ -38,6 +47,7 @@ bool clear_entry(LPCSTR name) {
   DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
+#endif
 
 }  // namespace
 
@@ -126,6 +136,7 @@ BOOL LockFile(HANDLE file, DWORD offset_low, DWORD offset_high, DWORD bytes_low,
                             false);
 }
 
+#ifndef _WIN32  // Windows locks with its own call, shared locks included
 BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD bytes_high,
                 LPOVERLAPPED overlapped) {
   constexpr DWORD known = LOCKFILE_FAIL_IMMEDIATELY | LOCKFILE_EXCLUSIVE_LOCK;
@@ -136,6 +147,7 @@ BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD
   return detail::lock_range(file, join(overlapped->OffsetHigh, overlapped->Offset),
                             join(bytes_high, bytes_low), !(flags & LOCKFILE_FAIL_IMMEDIATELY));
 }
+#endif
 
 BOOL UnlockFile(HANDLE file, DWORD offset_low, DWORD offset_high, DWORD bytes_low,
                 DWORD bytes_high) {
@@ -178,6 +190,7 @@ BOOL MoveFileA(LPCSTR existing, LPCSTR new_name) {
   return fail(error);
 }
 
+#ifndef _WIN32  // Windows copies with its own call
 BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists) {
   HANDLE source = CreateFileA(existing, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -210,6 +223,7 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists) {
   DeleteFileA(new_name);  // no half copy is left behind
   return fail(error);
 }
+#endif
 
 BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES security) {
   if (name == nullptr || security != nullptr) return fail(ERROR_INVALID_PARAMETER);
@@ -225,6 +239,7 @@ BOOL RemoveDirectoryA(LPCSTR name) {
   return detail::remove_directory(path);
 }
 
+#ifndef _WIN32  // Windows answers with its own call
 DWORD GetFileAttributesA(LPCSTR name) {
   if (name == nullptr) return fail(ERROR_INVALID_PARAMETER), INVALID_FILE_ATTRIBUTES;
   std::string path = detail::system_path(name);
@@ -233,6 +248,7 @@ DWORD GetFileAttributesA(LPCSTR name) {
   if (!detail::look_up(path, &status)) return INVALID_FILE_ATTRIBUTES;
   return detail::attributes_of(status);
 }
+#endif
 
 // Packed DOS dates and times.
 
@@ -277,6 +293,7 @@ BOOL LocalFileTimeToFileTime(const FILETIME* local, LPFILETIME utc) {
 
 // Directory searches.
 
+#ifndef _WIN32  // Windows searches with its own calls
 namespace {
 
 struct find_search : detail::kernel_object {
@@ -375,6 +392,7 @@ BOOL FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA found) {
   *found = state->found[state->next++];
   return TRUE;
 }
+#endif
 
 BOOL FindClose(HANDLE search) {
   return detail::remove_object(

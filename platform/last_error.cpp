@@ -3,7 +3,11 @@
 
 #include <cerrno>
 
+#ifdef _WIN32
+#include "platform/win32/system.h"
+#else
 #include "platform/posix/system.h"
+#endif
 
 namespace plat {
 namespace {
@@ -41,4 +45,8 @@ void record_unmapped_error(int error) {
 }  // namespace detail
 }  // namespace plat
 
+#ifdef _WIN32
+#include "platform/win32/last_error.inc"
+#else
 #include "platform/posix/last_error.inc"
+#endif

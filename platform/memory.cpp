@@ -8,10 +8,18 @@
 #include <unordered_map>
 
 #include "platform/last_error.h"
+#ifdef _WIN32
+#include "platform/win32/system.h"
+#else
 #include "platform/posix/system.h"
+#endif
 
 // The system part of this service.
+#ifdef _WIN32
+#include "platform/win32/memory.inc"
+#else
 #include "platform/posix/memory.inc"
+#endif
 
 namespace plat {
 namespace {

@@ -6,7 +6,11 @@
 #include <cstring>
 #include <limits>
 
+#ifdef _WIN32
+#include "platform/win32/ole.inc"
+#else
 #include "platform/posix/ole.inc"
+#endif
 
 namespace plat {
 

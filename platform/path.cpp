@@ -6,6 +6,12 @@
 #include <vector>
 
 #include "platform/last_error.h"
+
+#ifdef _WIN32
+// Windows has every call of this service.
+#include "platform/win32/system.h"
+#include "platform/win32/path.inc"
+#else
 #include "platform/posix/system.h"
 
 // The system part of this service.
@@ -90,3 +96,5 @@ BOOL SetCurrentDirectoryA(LPCSTR name) {
 }
 
 }  // namespace plat
+
+#endif  // _WIN32

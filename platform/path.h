@@ -1,6 +1,7 @@
 // Path names and the current directory.
 //
-// Conventions of this platform: a backslash and a slash both separate
+// On Windows these are the system's own calls, and its rules stand. The
+// conventions of the Linux half: a backslash and a slash both separate
 // components (the system receives slashes); a final component ending in a
 // single period loses that period; a path is absolute when it begins with a
 // separator, and there are no drive letters. The bytes of a name reach the

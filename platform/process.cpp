@@ -10,11 +10,19 @@
 #include <vector>
 
 #include "platform/last_error.h"
+#ifdef _WIN32
+#include "platform/win32/system.h"
+#else
 #include "platform/posix/system.h"
+#endif
 #include "platform/unfinished_files.h"
 
 // The system part of this service.
+#ifdef _WIN32
+#include "platform/win32/process.inc"
+#else
 #include "platform/posix/process.inc"
+#endif
 
 namespace plat {
 namespace {
@@ -41,20 +49,38 @@ std::string base_name(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+// The program path in double quotes, then arguments[1], arguments[2], ...
+// each after one space.
+std::string joined_command_line(const std::vector<std::string>& arguments) {
+  // Appended piece by piece: the operator+ chain trips a false overlap
+  // warning in the optimiser of the compiler used here.
+  std::string line(1, '"');
+  line.append(detail::executable_path()).push_back('"');
+  for (size_t i = 1; i < arguments.size(); ++i) line.append(1, ' ').append(arguments[i]);
+  return line;
+}
+
+#ifndef _WIN32
+// The process's own command line: its arguments joined.
+std::string system_command_line() {
+  return joined_command_line(detail::process_arguments());
+}
+#else
+using detail::system_command_line;
+#endif
+
 }  // namespace
+
+#ifndef _WIN32
+void enter_child_process() {}  // a child is a copy of the running process
+#endif
 
 LPSTR GetCommandLineA() {
   process_text& s = state();
   std::lock_guard guard(s.lock);
   if (!s.command_line_built) {
-    std::vector<std::string> arguments =
-        s.arguments_replaced ? s.replaced_arguments : detail::process_arguments();
-    // Appended piece by piece: the operator+ chain trips a false overlap
-    // warning in the optimiser of the compiler used here.
-    std::string line(1, '"');
-    line.append(detail::executable_path()).push_back('"');
-    for (size_t i = 1; i < arguments.size(); ++i) line.append(1, ' ').append(arguments[i]);
-    s.command_line = std::move(line);
+    s.command_line = s.arguments_replaced ? joined_command_line(s.replaced_arguments)
+                                          : system_command_line();
     s.command_line_built = true;
   }
   return s.command_line.data();

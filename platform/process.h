@@ -42,6 +42,15 @@ void set_exit_process_hook(exit_process_hook hook);
 // Runs `body(argument)` in a child process (a copy of this one) and waits for
 // it; returns the child's result (0 to 255), or -1 when no child could be run.
 // Lets tests show that sharing modes and locks hold between processes.
+//
+// Where the system cannot copy a running process (Windows), the child is a
+// new run of the program that begins in enter_child_process: it gets a copy
+// of the first 256 bytes at `argument` (nothing else of the parent's memory,
+// so the argument must be a plain block) and ends with the body's result.
 int run_in_child_process(int (*body)(void* argument), void* argument);
+
+// Called first in main by a program that uses run_in_child_process: in a
+// child run, runs the body and ends the process; otherwise returns at once.
+void enter_child_process();
 
 }  // namespace plat

@@ -14,6 +14,11 @@
 #include "platform/file.h"
 #include "platform/last_error.h"
 
+#ifdef _WIN32
+// Windows has every call of this service.
+#include "platform/win32/profile.inc"
+#else
+
 namespace plat {
 namespace {
 
@@ -233,3 +238,5 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT default_value, LPCSTR
 }
 
 }  // namespace plat
+
+#endif  // _WIN32

@@ -4,7 +4,8 @@
 // around a value. A missing file, section or key gives the default (its trailing white
 // space dropped).
 //
-// The system profile is the file named by the environment variable WININI;
+// On Windows these are the system's own calls on its WIN.INI. On Linux the
+// system profile is the file named by the environment variable WININI;
 // when that is unset, "win.ini" in $XDG_CONFIG_HOME (by default ~/.config).
 // A private profile's name is taken relative to the current directory.
 //

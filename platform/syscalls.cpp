@@ -6,7 +6,11 @@
 #include <cerrno>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include "platform/win32/system.h"
+#else
 #include "platform/posix/system.h"
+#endif
 
 namespace plat {
 namespace {
@@ -66,4 +70,8 @@ uint64_t syscall_calls(syscall_id call) {
 
 }  // namespace plat
 
+#ifdef _WIN32
+#include "platform/win32/syscalls.inc"
+#else
 #include "platform/posix/syscalls.inc"
+#endif

@@ -1,7 +1,11 @@
 #include "platform/terminal.h"
 
 #include "platform/code_pages.h"
+#ifdef _WIN32
+#include "platform/win32/system.h"
+#else
 #include "platform/posix/system.h"
+#endif
 
 namespace plat::detail {
 namespace {
@@ -34,4 +38,8 @@ void write_to_terminal(const std::string& ansi_text) { write_standard_error(ansi
 
 }  // namespace plat::detail
 
+#ifdef _WIN32
+#include "platform/win32/terminal.inc"
+#else
 #include "platform/posix/terminal.inc"
+#endif

@@ -24,7 +24,11 @@ Slot& slot_of(unfinished_file which) { return slots[static_cast<size_t>(which)];
 }  // namespace plat
 
 // The system part of this service.
+#ifdef _WIN32
+#include "platform/win32/unfinished_files.inc"
+#else
 #include "platform/posix/unfinished_files.inc"
+#endif
 
 namespace plat {
 

@@ -24,7 +24,9 @@ void remove_unfinished_files();
 
 // From here on SIGTERM, SIGINT and SIGHUP remove the unfinished files and end
 // the process with 128 + the signal number, and a write past the file-size
-// limit fails with "file too large" instead of killing the process.
+// limit fails with "file too large" instead of killing the process. On
+// Windows, Ctrl+C and Ctrl+Break do the same with 128 + 2, and the closing
+// of the console or the end of the session with 128 + 1.
 void end_runs_cleanly_on_signals();
 
 }  // namespace plat

@@ -4,6 +4,7 @@
 
 #include "drivers/operation_codes.h"
 #include "tests/drivers/record_file_fixture.h"
+#include "tests/system_profile.h"
 
 using namespace drv;
 using drv_test::DeclaredFile;
@@ -14,15 +15,11 @@ class driver_trace_test : public drv_test::RecordFileTest {
  protected:
   void SetUp() override {
     drv_test::RecordFileTest::SetUp();
-    const char* old = std::getenv("WININI");
-    saved_ = old ? old : "";
-    had_ = old != nullptr;
-    setenv("WININI", path("win.ini").c_str(), 1);
+    profile_.emplace(path("win.ini"));
     reset_trace_dumps();
   }
   void TearDown() override {
-    if (had_) setenv("WININI", saved_.c_str(), 1);
-    else unsetenv("WININI");
+    profile_.reset();
     drv_test::RecordFileTest::TearDown();
   }
   // The log with every time taken replaced by T.
@@ -42,12 +39,11 @@ class driver_trace_test : public drv_test::RecordFileTest {
   static std::string pad(const std::string& s, size_t width) {
     return s.size() < width ? s + std::string(width - s.size(), ' ') : s + " ";
   }
-  std::string saved_;
-  bool had_ = false;
+  std::optional<system_profile> profile_;
 };
 
 TEST_F(driver_trace_test, profile_off_touches_no_log) {
-  write_file("win.ini", "[BWASCII]\nProfile=0\n");
+  profile_->write("[BWASCII]\nProfile=0\n");
   write_file("in.txt", "a\r\n");
   DeclaredFile f;
   f.text("in.txt");
@@ -57,7 +53,7 @@ TEST_F(driver_trace_test, profile_off_touches_no_log) {
 }
 
 TEST_F(driver_trace_test, one_line_per_operation_including_a_failed_open) {
-  write_file("win.ini", "[BWASCII]\nProfile=1\nTraceFile=\n");
+  profile_->write("[BWASCII]\nProfile=1\nTraceFile=\n");
   write_file("in.txt", "a\r\n");
   DeclaredFile f, g;
   f.text("in.txt");
@@ -78,7 +74,7 @@ TEST_F(driver_trace_test, one_line_per_operation_including_a_failed_open) {
 }
 
 TEST_F(driver_trace_test, short_operation_text_is_padded_to_eighteen_columns) {
-  write_file("win.ini", "[BWDOS]\nProfile=1\nTraceFile=t.log\n");
+  profile_->write("[BWDOS]\nProfile=1\nTraceFile=t.log\n");
   DeclaredFile f;
   f.raw("a");
   f.decl.name_length = 1;
@@ -87,7 +83,7 @@ TEST_F(driver_trace_test, short_operation_text_is_padded_to_eighteen_columns) {
 }
 
 TEST_F(driver_trace_test, details_write_the_structure_once_and_record_values) {
-  write_file("win.ini", "[BWASCII]\nProfile=1\nDetails=1\n");
+  profile_->write("[BWASCII]\nProfile=1\nDetails=1\n");
   write_file("in.txt", "abc\r\n");
   DeclaredFile f;
   f.text("in.txt", 10);
@@ -113,7 +109,7 @@ TEST_F(driver_trace_test, details_write_the_structure_once_and_record_values) {
 }
 
 TEST_F(driver_trace_test, encrypted_files_get_details_only_when_allowed) {
-  write_file("win.ini", "[BWDOS]\nProfile=1\nDetails=1\nTraceFile=d.log\n");
+  profile_->write("[BWDOS]\nProfile=1\nDetails=1\nTraceFile=d.log\n");
   write_file("a.bin", "x");
   DeclaredFile f;
   f.raw("a.bin");
@@ -142,7 +138,7 @@ TEST_F(driver_trace_test, encrypted_files_get_details_only_when_allowed) {
 namespace {
 
 TEST_F(driver_trace_test, memos_are_declared_and_dumped_up_to_their_last_used_byte) {
-  write_file("win.ini", "[BWDOS]\nProfile=1\nDetails=1\nTraceFile=m.log\n");
+  profile_->write("[BWDOS]\nProfile=1\nDetails=1\nTraceFile=m.log\n");
   write_file("a.bin", "z");
   static const unsigned char kNotes[16] = {'A', 'B', 0x01, ' ', ' ', ' ', ' ', ' ',
                                            ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
@@ -168,7 +164,7 @@ TEST_F(driver_trace_test, memos_are_declared_and_dumped_up_to_their_last_used_by
 namespace {
 
 TEST_F(driver_trace_test, nested_groups_numbers_and_pictures_in_dump_and_values) {
-  write_file("win.ini", "[BWDOS]\nProfile=1\nDetails=1\nTraceFile=g.log\n");
+  profile_->write("[BWDOS]\nProfile=1\nDetails=1\nTraceFile=g.log\n");
   write_file("g.bin", std::string("\x05\x00\xff\xff\xff\xff" "abcdefgh", 14));
   DeclaredFile f;
   f.raw("g.bin", 14);
@@ -201,7 +197,7 @@ TEST_F(driver_trace_test, nested_groups_numbers_and_pictures_in_dump_and_values)
 namespace {
 
 TEST_F(driver_trace_test, a_log_that_cannot_be_opened_is_skipped_silently) {
-  write_file("win.ini", "[BWASCII]\nProfile=1\nTraceFile=no/such/dir/x.log\n");
+  profile_->write("[BWASCII]\nProfile=1\nTraceFile=no/such/dir/x.log\n");
   write_file("in.txt", "a\r\n");
   DeclaredFile f;
   f.text("in.txt");

@@ -32,6 +32,8 @@ TEST_F(file_names_test, double_separator_and_absolute_names_are_not_joined) {
   EXPECT_EQ(expand("\\\\server\\share\\f.txt"), "\\\\server\\share\\f.txt");
   EXPECT_EQ(expand("//server/f"), "//server/f.");
   EXPECT_EQ(expand("/abs/f.txt"), "/abs/f.txt");
+  EXPECT_EQ(expand("C:\\work\\f.txt"), "C:\\work\\f.txt");  // a drive's root
+  EXPECT_EQ(expand("z:/work/f"), "z:/work/f.");
 }
 
 TEST_F(file_names_test, names_of_260_characters_are_invalid) {

@@ -5,6 +5,7 @@
 #include "drivers/error_state.h"
 #include "drivers/operation_codes.h"
 #include "lifecycle/process_state.h"
+#include "platform/process.h"
 #include "tests/drivers/record_file_fixture.h"
 
 using namespace drv;
@@ -18,7 +19,14 @@ class sharing_test : public drv_test::RecordFileTest {
   // write, locks it, and holds both until its input ends. Returns once the
   // holder is ready.
   std::FILE* start_holder(const std::string& name) {
-    std::string command = "'" MSGMAKE_FILE_HOLDER "' '" + path(name) + "' >/dev/null";
+    // The holder program sits beside this test program, on either system.
+    char self[1024];
+    std::string program(self, plat::GetModuleFileNameA(nullptr, self, sizeof self));
+    const bool exe = program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
+    program = program.substr(0, program.find_last_of("\\/") + 1) + "msgmake_file_holder" + (exe ? ".exe" : "");
+    // Unquoted: the POSIX shell and the Windows command interpreter both
+    // take a path without spaces as it is.
+    std::string command = program + " " + path(name);
     std::FILE* holder = popen(command.c_str(), "w");
     auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!std::filesystem::exists(path(name) + ".ready") &&

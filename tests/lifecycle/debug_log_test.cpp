@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "tests/lifecycle/runtime_error_capture.h"
+#include "tests/system_profile.h"
 
 namespace {
 
@@ -33,18 +35,18 @@ class debug_log_test : public testing::Test {
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     fs::current_path(folder_);
+    profile_.emplace(folder_ / "win.ini");
     write_profile("");
     life::reset_debug_log();
   }
   void TearDown() override {
     life::reset_debug_log();
-    unsetenv("WININI");
+    profile_.reset();
     fs::current_path(previous_);
     fs::remove_all(folder_);
   }
   void write_profile(const std::string& auxtrace) {
-    std::ofstream(folder_ / "win.ini") << "[Brindle 5 Tracing]\nauxtrace=" << auxtrace << "\n";
-    setenv("WININI", (folder_ / "win.ini").c_str(), 1);
+    profile_->write("[Brindle 5 Tracing]\nauxtrace=" + auxtrace + "\n");
   }
   std::string log_text() {
     life::reset_debug_log();  // closes the file
@@ -53,6 +55,7 @@ class debug_log_test : public testing::Test {
 
   fs::path previous_;
   fs::path folder_;
+  std::optional<system_profile> profile_;
 };
 
 std::string captured;

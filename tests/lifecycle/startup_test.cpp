@@ -206,7 +206,7 @@ void app_file_cleanup_routine(int32_t stage) {
 
 int leave_a_file_open() {
   std::snprintf(left_open.name, sizeof left_open.name, "%s/startup-test-%u.txt",
-                std::filesystem::temp_directory_path().c_str(), static_cast<unsigned>(plat::GetCurrentProcessId()));
+                std::filesystem::temp_directory_path().string().c_str(), static_cast<unsigned>(plat::GetCurrentProcessId()));
   drv::DescriptorWriter writer(left_open.descriptor, sizeof left_open.descriptor);
   writer.begin_group();
   writer.field(drv::FT_STRING, "LINE", sizeof left_open.line);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/file.h"
 #include "platform/last_error.h"
 #include "scratch_folder.h"
 
@@ -79,4 +80,41 @@ TEST_F(path_test, current_directory_reports_its_size_and_changes) {
   write_text("plain", "");
   EXPECT_FALSE(SetCurrentDirectoryA("plain"));
   EXPECT_EQ(GetLastError(), ERROR_DIRECTORY);
+}
+
+TEST_F(path_test, full_path_is_complete_resolves_dots_and_names_the_same_file) {
+  std::filesystem::create_directories("a/b");
+  write_text("a/c.txt", "x");
+  std::string full_name = full("a\\b\\..\\c.txt");
+  EXPECT_EQ(full_name.find(".."), std::string::npos) << full_name;
+  EXPECT_EQ(full(full_name.c_str()), full_name);  // nothing more to resolve
+  EXPECT_TRUE(std::filesystem::equivalent(full_name, root_ / "a" / "c.txt")) << full_name;
+  EXPECT_TRUE(std::filesystem::equivalent(full("."), root_));
+}
+
+TEST_F(path_test, full_path_tells_the_size_needed_and_points_at_the_file_part) {
+  std::string full_name = full("dir\\file.txt");
+  DWORD needed = GetFullPathNameA("dir\\file.txt", 4, nullptr, nullptr);
+  EXPECT_EQ(needed, full_name.size() + 1);  // the size with its NUL
+  char buffer[1024];
+  LPSTR file_part = nullptr;
+  EXPECT_EQ(GetFullPathNameA("dir\\file.txt", sizeof buffer, buffer, &file_part), needed - 1);
+  EXPECT_STREQ(file_part, "file.txt");
+  GetFullPathNameA("dir\\", sizeof buffer, buffer, &file_part);
+  EXPECT_EQ(file_part, nullptr);
+}
+
+TEST_F(path_test, the_long_form_of_the_short_form_is_the_long_form) {
+  std::filesystem::create_directory("My Documents");
+  write_text("My Documents/long file name.text", "");
+  const char* name = "My Documents\\long file name.text";
+  char short_name[260], back[260], long_name[260];
+  ASSERT_GT(GetShortPathNameA(name, short_name, sizeof short_name), 0u);
+  ASSERT_GT(GetLongPathNameA(short_name, back, sizeof back), 0u);
+  ASSERT_GT(GetLongPathNameA(name, long_name, sizeof long_name), 0u);
+  EXPECT_STREQ(back, long_name);
+  EXPECT_NE(GetFileAttributesA(short_name), INVALID_FILE_ATTRIBUTES) << short_name;
+  EXPECT_EQ(GetShortPathNameA("My Documents\\none", short_name, sizeof short_name), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(GetLongPathNameA("No Folder\\none", long_name, sizeof long_name), 0u);
 }

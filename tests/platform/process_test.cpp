@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/file.h"
 #include "platform/last_error.h"
+#include "platform/path.h"
 
 using namespace plat;
 
@@ -45,6 +47,16 @@ TEST(process_test, module_path_is_the_absolute_path_of_this_executable) {
   ASSERT_FALSE(path.empty());
   EXPECT_EQ(path.front(), '/');
   EXPECT_TRUE(std::filesystem::equivalent(path, "/proc/self/exe"));
+}
+
+TEST(process_test, module_path_is_the_full_name_of_a_file_and_is_cut_to_a_short_buffer) {
+  std::string path = module_path();
+  char full[1024];
+  EXPECT_EQ(GetFullPathNameA(path.c_str(), sizeof full, full, nullptr), path.size());
+  EXPECT_EQ(std::string(full), path);
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
   char short_buffer[5];
   EXPECT_EQ(GetModuleFileNameA(nullptr, short_buffer, sizeof short_buffer), 5u);
   EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);

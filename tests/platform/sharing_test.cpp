@@ -121,12 +121,21 @@ TEST_F(sharing_test, lock_file_fails_at_once_with_33_when_held_by_another_handle
   EXPECT_FALSE(LockFile(a, 7, 0, 1, 0));  // a read-only handle's lock excludes too
   EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
   EXPECT_FALSE(UnlockFile(a, 2, 0, 2, 0));  // only a whole locked range unlocks
-  EXPECT_EQ(GetLastError(), ERROR_NOT_LOCKED);
   EXPECT_TRUE(UnlockFile(a, 2, 0, 4, 0));
   EXPECT_TRUE(LockFile(b, 2, 0, 4, 0));
   EXPECT_TRUE(LockFile(a, 0x10000000, 1, 16, 0));  // far beyond the end of file
   CloseHandle(a);
   CloseHandle(b);
+}
+
+TEST_F(sharing_test, unlocking_part_of_a_locked_range_fails_with_158) {
+  HANDLE a = open_shared(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_TRUE(LockFile(a, 2, 0, 4, 0));
+  EXPECT_FALSE(UnlockFile(a, 2, 0, 2, 0));
+  EXPECT_EQ(GetLastError(), ERROR_NOT_LOCKED);
+  EXPECT_FALSE(UnlockFile(a, 9, 0, 1, 0));  // nothing locked there at all
+  EXPECT_EQ(GetLastError(), ERROR_NOT_LOCKED);
+  CloseHandle(a);
 }
 
 TEST_F(sharing_test, lock_file_holds_between_processes_and_ends_with_the_handle) {

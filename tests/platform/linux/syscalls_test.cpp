@@ -8,7 +8,7 @@
 #include "platform/file.h"
 #include "platform/last_error.h"
 #include "platform/memory.h"
-#include "scratch_folder.h"
+#include "tests/platform/scratch_folder.h"
 
 using namespace plat;
 
