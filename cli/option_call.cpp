@@ -117,7 +117,7 @@ std::optional<Refusal> build_call(const Options& o, app::PreparedCall& call) {
   if (auto refusal = check_inputs(o)) return refusal;
   if (auto refusal = body(o, call.body_lines)) return refusal;
   call[Argument::message_file] = o.output;
-  call[Argument::unused] = "0";
+  call[Argument::unused] = std::to_string(0);  // read as a number, never used
   call[Argument::back_color] = std::to_string(o.background == 0 ? kBlackPage : o.background);
   call[Argument::font_face] = face;
   call[Argument::font_color] = std::to_string(o.font_color);
