@@ -2,9 +2,9 @@
 // options or as the call text of its calling program.
 #include "app/program_module.h"
 #include "cli/front_end.h"
-#include "lifecycle/startup.h"
+#include "services/startup.h"
 
 int main(int argc, char** argv) {
   if (cli::starts_with_option(argc, argv)) return cli::run_with_options(argc, argv);
-  life::process_entry(app::program_module(), &app::first_procedure);
+  svc::process_entry(app::program_module(), &app::first_procedure);
 }

@@ -7,7 +7,7 @@
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
 
@@ -34,7 +34,7 @@ void clear_line() { rt::fill_spaces(reinterpret_cast<char*>(program_data().messa
 
 // A part cannot be completed: the work copy goes, and the first failure of
 // the run is noted for the caller.
-void give_up_part(FailedFile kind, std::string_view name, const drv::ErrorFields& error,
+void give_up_part(FailedFile kind, std::string_view name, const svc::ErrorFields& error,
                   std::string_view work_copy) {
   run_outcome().note_failure(kind, name, error.code, error.system_error);
   remove_work_copy(work_copy);
@@ -68,7 +68,7 @@ void write_lines(std::initializer_list<std::string_view> lines) {
 
 uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_view output) {
   ProgramData& data = program_data();
-  drv::ErrorState& errors = drv::error_state();
+  svc::ErrorState& errors = svc::error_state();
   show_wait_cursor();
   set_name(data.input_name, input);
   set_name(data.message_name, output);
@@ -113,7 +113,7 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
   }
   // The reading ends at the end of the file, or early at a read error or a
   // line that could not be written (which the composer sees for itself).
-  const bool read_whole = errors.code() == drv::err::record_not_available || !message_intact();
+  const bool read_whole = errors.code() == svc::err::record_not_available || !message_intact();
   if (held != 0) {  // one or two bytes left: their characters and the padding
     write_group(line + column, group << (8 * (3 - held)));
     line[column + 3] = '=';
@@ -133,7 +133,7 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
 bool write_attachment_parts() {
   ProgramData& data = program_data();
   ProgramQueue& files = data.file_names;
-  drv::ErrorState& errors = drv::error_state();
+  svc::ErrorState& errors = svc::error_state();
   const uint32_t count = files.records();
   for (uint32_t i = 1; i <= count; ++i) {
     files.get(i);
@@ -148,7 +148,7 @@ bool write_attachment_parts() {
     // that an entry of the work directory links to.
     copy_into_work_directory(file);
     // Kept to name the real cause when the copy, not the encoder, failed.
-    const drv::ErrorFields copy_error = errors.fields();
+    const svc::ErrorFields copy_error = errors.fields();
     char quoted[2 * kScratchNameSize];
     const std::string_view name = quoted_pairs(scratch, quoted);
     write_lines({"------=_1_", "Content-Type: application/octet-stream;"});
@@ -169,7 +169,7 @@ bool write_attachment_parts() {
 
 bool write_image_parts() {
   ProgramData& data = program_data();
-  drv::ErrorState& errors = drv::error_state();
+  svc::ErrorState& errors = svc::error_state();
   ProgramQueue& body = data.body_lines;
   int32_t image_number = 0;
   const uint32_t count = body.records();
@@ -217,7 +217,7 @@ void write_sound_part(std::string_view sound_file) {
                "Content-ID: <sf>", ""});
   // A sound file that is not there leaves its part without data lines; one
   // that the system fails to read fails the run.
-  const drv::ErrorState& errors = drv::error_state();
+  const svc::ErrorState& errors = svc::error_state();
   const uint8_t result = EncodeFileBase64(1, clipped(sound_file), clipped(program_data().message_name, kFileNameSize));
   if (result == kEncoded || (result == kInputNotOpened && is_unreadable_input(errors.code(), errors.system_error())))
     return;

@@ -5,7 +5,7 @@
 #include "app/message_output.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "runtime/compare.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_value.h"

@@ -8,7 +8,7 @@
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
@@ -146,7 +146,7 @@ void write_body_line(const char* line, uint32_t size, int32_t& image_number) {
     }
     // A picture that is not there stays a reference; a system that fails to
     // copy one fails the run rather than quietly leave it out.
-    const drv::ErrorState& errors = drv::error_state();
+    const svc::ErrorState& errors = svc::error_state();
     if (!is_unreadable_input(errors.code(), errors.system_error()))
       run_outcome().note_failure(FailedFile::image, scratch, errors.code(), errors.system_error());
   }

@@ -6,9 +6,9 @@
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/runtime_seams.h"
-#include "drivers/error_state.h"
-#include "lifecycle/heap.h"
-#include "lifecycle/runtime_error.h"
+#include "services/error_state.h"
+#include "services/heap.h"
+#include "services/runtime_error.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
@@ -90,19 +90,19 @@ void ProcessCommandLine(char* command_text, MainLocals& locals) {
   stack.pop_into_string(command_text, kCommandTextSize);
   const std::string_view call = clipped(command_text, kCommandTextSize);
   outcome.call_text_blank = call.empty();
-  drv::error_state().clear();
+  svc::error_state().clear();
   seam::evaluate(call.data(), static_cast<uint32_t>(call.size()));
   stack.pop_into_string(locals.result, sizeof locals.result);
-  if (!outcome.composer_called) outcome.evaluation_error = drv::error_state().code();
+  if (!outcome.composer_called) outcome.evaluation_error = svc::error_state().code();
 }
 
 void Main() {
-  auto* command_text = static_cast<char*>(life::allocate(kCommandTextSize));
-  auto* locals = static_cast<MainLocals*>(life::allocate_zeroed(1, sizeof(MainLocals)));
+  auto* command_text = static_cast<char*>(svc::allocate(kCommandTextSize));
+  auto* locals = static_cast<MainLocals*>(svc::allocate_zeroed(1, sizeof(MainLocals)));
   if (command_text == nullptr || locals == nullptr) {
-    life::release(command_text);
-    life::release(locals);
-    life::raise_runtime_error(drv::err::insufficient_memory);
+    svc::release(command_text);
+    svc::release(locals);
+    svc::raise_runtime_error(svc::err::insufficient_memory);
     return;
   }
   rt::fill_spaces(command_text, kCommandTextSize);
@@ -111,9 +111,9 @@ void Main() {
   seam::push_scope(false);
   ProcessCommandLine(command_text, *locals);
   seam::pop_scope();
-  life::release(locals);
+  svc::release(locals);
   seam::release_frame(frame);
-  life::release(command_text);
+  svc::release(command_text);
 }
 
 int32_t MakeEMLAttachmentFileSW() {

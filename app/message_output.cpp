@@ -4,7 +4,7 @@
 
 #include "app/program_data.h"
 #include "app/run_outcome.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/file_declaration.h"
 #include "platform/dialog.h"
 #include "platform/unfinished_files.h"
@@ -25,11 +25,11 @@ constexpr int32_t kMessageOpenMode = 0x22;
 // Removes the draft, trying twice. One that will not go stays marked
 // unfinished, so the end of the process removes it at last.
 void remove_draft() {
-  drv::ErrorState& errors = drv::error_state();
+  svc::ErrorState& errors = svc::error_state();
   for (int attempt = 0; attempt < 2; ++attempt) {
     errors.clear();
     drv::REMOVE(&program_data().message_file);
-    if (errors.code() == 0 || errors.code() == drv::err::file_not_found) {
+    if (errors.code() == 0 || errors.code() == svc::err::file_not_found) {
       plat::mark_finished(plat::unfinished_file::draft);
       return;
     }
@@ -38,7 +38,7 @@ void remove_draft() {
 
 void note_write_failure() {
   ProgramData& data = program_data();
-  const drv::ErrorState& errors = drv::error_state();
+  const svc::ErrorState& errors = svc::error_state();
   run_outcome().note_failure(FailedFile::message_write, clipped(data.message_name, kFileNameSize), errors.code(),
                              errors.system_error());
 }
@@ -63,7 +63,7 @@ void write_line(std::initializer_list<std::string_view> pieces) {
 
 void append_message_record() {
   drv::ADD(&program_data().message_file);
-  if (!drv::error_state().is_clear()) note_write_failure();
+  if (!svc::error_state().is_clear()) note_write_failure();
 }
 
 bool message_intact() { return !run_outcome().message_write_failed(); }
@@ -72,12 +72,12 @@ bool open_message_file(std::string_view name) {
   ProgramData& data = program_data();
   rt::assign_string(data.message_name, kFileNameSize, name.data(), static_cast<uint32_t>(name.size()));
   drv::REMOVE(&data.message_file);  // a missing file is no concern here
-  drv::error_state().clear();
+  svc::error_state().clear();
   drv::CREATE(&data.message_file);
-  const bool created = drv::error_state().is_clear();
-  drv::error_state().clear();
+  const bool created = svc::error_state().is_clear();
+  svc::error_state().clear();
   drv::OPEN(&data.message_file, kMessageOpenMode);
-  const int32_t code = drv::error_state().code();
+  const int32_t code = svc::error_state().code();
   if (code != 0) {
     run_outcome().note_failure(FailedFile::message, name, code);
     // An empty file made here would pass for a draft.
@@ -96,7 +96,7 @@ bool open_message_file(std::string_view name) {
 bool close_message_file() {
   ProgramData& data = program_data();
   drv::CLOSE(&data.message_file);
-  if (drv::error_state().is_clear()) {
+  if (svc::error_state().is_clear()) {
     plat::mark_finished(plat::unfinished_file::draft);
     return message_intact();
   }

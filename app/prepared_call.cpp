@@ -2,7 +2,7 @@
 
 #include "app/main_procedure.h"
 #include "app/program_data.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
 
@@ -28,7 +28,7 @@ void RunPreparedCall(const PreparedCall& call) {
   rt::StringStack& stack = rt::string_stack();
   for (size_t i = call.arguments.size(); i-- > 0;)
     stack.push_borrowed(call.arguments[i].data(), static_cast<uint32_t>(call.arguments[i].size()));
-  drv::error_state().clear();
+  svc::error_state().clear();
   MakeEMLAttachmentFileSW();
 }
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/runtime_seams.h"
-#include "drivers/record_descriptor.h"
+#include "runtime/record_descriptor.h"
 #include "evaluator/builtins.h"
 #include "platform/file.h"
 #include "platform/last_error.h"
@@ -20,9 +20,9 @@ namespace {
 ProgramData the_data;
 
 // A record of one field, labelled with the file's prefix ("OUED:LINE").
-void describe_record(unsigned char (&descriptor)[kDescriptorCapacity], drv::FieldType type,
+void describe_record(unsigned char (&descriptor)[kDescriptorCapacity], rt::FieldType type,
                      const char* label, uint32_t size) {
-  drv::DescriptorWriter writer(descriptor, kDescriptorCapacity);
+  rt::DescriptorWriter writer(descriptor, kDescriptorCapacity);
   writer.begin_group();
   writer.field(type, label, size);
   writer.end_group();
@@ -57,8 +57,8 @@ void ProgramData::initialise() {
   rt::fill_spaces(input_name, kFileNameSize);
   rt::fill_spaces(reinterpret_cast<char*>(message_line), kMessageLineSize);
   input_byte[0] = 0;
-  describe_record(message_descriptor, drv::FT_STRING, "OUED:LINE", kMessageLineSize);
-  describe_record(input_descriptor, drv::FT_BYTE, "INED:LINE", 1);
+  describe_record(message_descriptor, rt::FT_STRING, "OUED:LINE", kMessageLineSize);
+  describe_record(input_descriptor, rt::FT_BYTE, "INED:LINE", 1);
   declare(message_file, seam::ascii_driver(), message_name, message_line, kMessageLineSize,
           message_descriptor);
   declare(input_file, seam::dos_driver(), input_name, input_byte, 1, input_descriptor);

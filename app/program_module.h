@@ -2,16 +2,16 @@
 // initialisation table and its first procedure.
 #pragma once
 
-#include "lifecycle/module_registry.h"
+#include "services/module_registry.h"
 
 namespace app {
 
 // The descriptor the process entry registers.
-life::ModuleDescriptor& program_module();
+svc::ModuleDescriptor& program_module();
 
 // The initialisation table, for inspection.
-const life::InitEntry* init_table_begin();
-const life::InitEntry* init_table_end();
+const svc::InitEntry* init_table_begin();
+const svc::InitEntry* init_table_end();
 
 // Runs the program start step and Main, then tells the caller what came of
 // it: returns the exit code, after writing one line to standard error when

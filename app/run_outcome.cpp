@@ -3,8 +3,8 @@
 #include "app/composer.h"
 #include "app/main_procedure.h"
 #include "app/program_data.h"
-#include "drivers/error_state.h"
-#include "drivers/error_table.h"
+#include "services/error_state.h"
+#include "services/error_table.h"
 #include "platform/last_error.h"
 
 namespace app {
@@ -21,7 +21,7 @@ static_assert(std::size(kFailureVerbs) == static_cast<size_t>(FailedFile::work_c
 
 // The runtime's message text of an error code, without its padding.
 std::string message_of(int32_t code) {
-  const drv::MessageText text = drv::error_state().message_of(code);
+  const svc::MessageText text = svc::error_state().message_of(code);
   return std::string(clipped(text.text, static_cast<uint32_t>(text.length)));
 }
 
@@ -46,7 +46,7 @@ bool is_unreadable_input(int32_t code, uint32_t system_error) {
     case plat::ERROR_ACCESS_DENIED:
     case plat::ERROR_SHARING_VIOLATION:
     case plat::ERROR_LOCK_VIOLATION:
-    case drv::err::invalid_filename:
+    case svc::err::invalid_filename:
     case plat::ERROR_INVALID_NAME:
     case plat::ERROR_BAD_PATHNAME:
     case plat::ERROR_FILENAME_EXCED_RANGE:
@@ -65,10 +65,10 @@ std::string system_error_description(uint32_t system_error) {
 }
 
 std::string error_description(int32_t code) {
-  if (drv::table_message(code).data() == nullptr && code > 0) {
+  if (svc::table_message(code).data() == nullptr && code > 0) {
     // Drivers post some system errors by their own number, others as 300 + it.
     const bool own_number = plat::system_error_message(static_cast<uint32_t>(code)) != nullptr;
-    const int32_t system = own_number || code <= drv::err::system_base ? code : code - drv::err::system_base;
+    const int32_t system = own_number || code <= svc::err::system_base ? code : code - svc::err::system_base;
     if (std::string text = system_error_description(static_cast<uint32_t>(system)); !text.empty()) return text;
   }
   return message_of(code);

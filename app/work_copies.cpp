@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/run_outcome.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/file_declaration.h"
 #include "platform/unfinished_files.h"
 #include "runtime/string_stack.h"
@@ -25,7 +25,7 @@ void mark_copy_unfinished(std::string_view copy) {
 // receives the source's own file name.
 void copy_by_names(std::string_view file, std::string_view destination) {
   rt::StringStack& stack = rt::string_stack();
-  drv::error_state().clear();
+  svc::error_state().clear();
   stack.push_borrowed(destination.data(), static_cast<uint32_t>(destination.size()));
   stack.push_borrowed(file.data(), static_cast<uint32_t>(file.size()));
   drv::COPY();
@@ -45,7 +45,7 @@ bool copy_into_work_directory(std::string_view file) {
   char copy[kWorkPathSize];
   mark_copy_unfinished(work_path(base_name(file, true), copy));
   copy_by_names(file, clipped(program_data().work_directory, kWorkDirectorySize));
-  if (drv::error_state().code() == 0) return true;
+  if (svc::error_state().code() == 0) return true;
   // A copy that fails leaves nothing of its own behind.
   plat::mark_finished(plat::unfinished_file::work_copy);
   return false;
@@ -53,11 +53,11 @@ bool copy_into_work_directory(std::string_view file) {
 
 // REMOVE by name; true when it left no error.
 bool remove_by_name(std::string_view name) {
-  drv::ErrorState& errors = drv::error_state();
+  svc::ErrorState& errors = svc::error_state();
   errors.clear();
   rt::string_stack().push_borrowed(name.data(), static_cast<uint32_t>(name.size()));
   drv::REMOVE();
-  return errors.code() == 0 || errors.code() == drv::err::file_not_found;
+  return errors.code() == 0 || errors.code() == svc::err::file_not_found;
 }
 
 void remove_work_copy(std::string_view copy) {
@@ -68,7 +68,7 @@ void remove_work_copy(std::string_view copy) {
     plat::mark_finished(plat::unfinished_file::work_copy);
     return;
   }
-  const drv::ErrorState& errors = drv::error_state();
+  const svc::ErrorState& errors = svc::error_state();
   run_outcome().note_failure(FailedFile::work_copy, copy, errors.code(), errors.system_error());
 }
 

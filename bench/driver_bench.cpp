@@ -11,10 +11,10 @@
 
 #include "drivers/ascii_driver.h"
 #include "drivers/dos_driver.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/file_declaration.h"
 #include "drivers/operation_codes.h"
-#include "drivers/record_descriptor.h"
+#include "runtime/record_descriptor.h"
 
 namespace {
 
@@ -51,12 +51,12 @@ struct Declared {
   unsigned char record[256] = {};
   std::string name;
 
-  Declared(drv::DriverEntry driver, const std::string& file, drv::FieldType type,
+  Declared(drv::DriverEntry driver, const std::string& file, rt::FieldType type,
            uint32_t length) {
     name = file;
-    drv::DescriptorWriter w(descriptor, sizeof descriptor);
+    rt::DescriptorWriter w(descriptor, sizeof descriptor);
     w.begin_group();
-    w.field(type, "F:FIELD", type == drv::FT_BYTE ? 0 : length);
+    w.field(type, "F:FIELD", type == rt::FT_BYTE ? 0 : length);
     w.end_group();
     decl.driver = driver;
     decl.name = name.c_str();
@@ -71,13 +71,13 @@ struct Declared {
 void dos_next_one_byte(benchmark::State& state) {
   const std::string& input = input_file();
   for (auto _ : state) {
-    Declared f(drv::dos_driver, input, drv::FT_BYTE, 1);
+    Declared f(drv::dos_driver, input, rt::FT_BYTE, 1);
     drv::OPEN(&f.decl, 0x20);  // as the program opens its inputs: read only, writers denied
     drv::SET(&f.decl);
     uint32_t sum = 0;
     for (;;) {
       drv::NEXT(&f.decl);
-      if (drv::error_state().code() != 0) break;
+      if (svc::error_state().code() != 0) break;
       sum += f.record[0];
     }
     drv::CLOSE(&f.decl);
@@ -101,7 +101,7 @@ void stdio_getc_loop(benchmark::State& state) {
 void ascii_add_lines(benchmark::State& state) {
   std::string output = work_file("msgmake-bench-output.txt");
   for (auto _ : state) {
-    Declared f(drv::ascii_driver, output, drv::FT_STRING, 250);
+    Declared f(drv::ascii_driver, output, rt::FT_STRING, 250);
     drv::REMOVE(&f.decl);
     drv::CREATE(&f.decl);
     drv::OPEN(&f.decl, 0x22);

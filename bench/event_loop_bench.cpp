@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/program_resources.h"
-#include "lifecycle/thread_records.h"
+#include "services/thread_records.h"
 #include "platform/gdi.h"
 #include "platform/window.h"
 #include "ui/app_frame.h"
@@ -20,7 +20,7 @@ namespace {
 void BM_post_and_take_events(benchmark::State& state) {
   plat::reset_window_system();
   ui::window_layer().reset();
-  life::thread_records().reset();
+  svc::thread_records().reset();
   app::register_program_resources();
   ui::WindowObject* frame = ui::open_window_structure("msgmake$msgma001", "P1$APPFRAME", nullptr);
   ui::create_application_frame(frame);

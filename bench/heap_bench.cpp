@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ struct CLibrary {
 };
 
 void runtime_heap(benchmark::State& state) {
-  static life::Heap heap;
+  static svc::Heap heap;
   run(state, heap);
 }
 

@@ -7,7 +7,7 @@
 #include "cli/option_call.h"
 #include "cli/options.h"
 #include "cli/usage_text.h"
-#include "lifecycle/startup.h"
+#include "services/startup.h"
 
 namespace cli {
 
@@ -17,7 +17,7 @@ namespace {
 Options the_options;
 
 int option_procedure() {
-  life::program_start_step();
+  svc::program_start_step();
   app::PreparedCall call;
   if (auto refusal = build_call(the_options, call)) return report(*refusal);
   app::RunPreparedCall(call);
@@ -34,7 +34,7 @@ int run_with_options(int argc, const char* const* argv) {
     std::fputs(the_options.help ? kUsageText : kVersionText, stdout);
     return app::kExitWritten;
   }
-  life::process_entry(app::program_module(), &option_procedure);
+  svc::process_entry(app::program_module(), &option_procedure);
 }
 
 }  // namespace cli

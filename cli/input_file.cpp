@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "drivers/common_operations.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/low_level_io.h"
 
 namespace cli {
@@ -18,7 +18,7 @@ int32_t read_standard_input(std::string& bytes) {
   for (;;) {
     const size_t n = std::fread(chunk, 1, sizeof chunk, stdin);
     bytes.append(chunk, n);
-    if (n < sizeof chunk) return std::ferror(stdin) ? drv::err::file_system_error : 0;
+    if (n < sizeof chunk) return std::ferror(stdin) ? svc::err::file_system_error : 0;
   }
 }
 
@@ -38,7 +38,7 @@ int32_t read_input(std::string_view name, std::string& bytes) {
   uint32_t error = 0, count = 0;
   while ((error = drv::sys::read(handle, chunk.data(), kChunk, count)) == 0 && count > 0) bytes.append(chunk, 0, count);
   drv::sys::close(handle);
-  return error == 0 ? 0 : drv::err::system_base + static_cast<int32_t>(error);
+  return error == 0 ? 0 : svc::err::system_base + static_cast<int32_t>(error);
 }
 
 int32_t check_readable(std::string_view name) {

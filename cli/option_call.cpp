@@ -7,7 +7,7 @@
 #include "cli/body_text.h"
 #include "cli/header_words.h"
 #include "cli/input_file.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 
 namespace cli {
 
@@ -24,7 +24,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 Refusal data_error(std::string message) { return {kExitDataError, std::move(message)}; }
 
 Refusal unreadable(std::string_view what, std::string_view name, int32_t code) {
-  const drv::MessageText text = drv::error_state().message_of(code);
+  const svc::MessageText text = svc::error_state().message_of(code);
   return {app::kExitNoInput, "cannot read " + std::string(what) + " '" + std::string(name) +
                                  "': " + std::string(app::clipped(text.view()))};
 }

@@ -1,6 +1,6 @@
 # Shared build helpers.
 
-set(MSGMAKE_SUBSYSTEMS platform lifecycle runtime evaluator drivers ui app cli)
+set(MSGMAKE_SUBSYSTEMS platform services runtime evaluator drivers ui app cli)
 
 # msgmake_subsystem(<name>): the static library built from every .cpp of the
 # calling folder. Each folder has exactly one.

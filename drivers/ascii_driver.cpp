@@ -4,11 +4,11 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/dispatch.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/operation_codes.h"
-#include "drivers/record_descriptor.h"
+#include "runtime/record_descriptor.h"
 #include "drivers/record_file.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 
 namespace drv {
 namespace {
@@ -21,11 +21,11 @@ bool ctrlz_ends_file(const FileInstance& f) { return !(f.part.flags & kPartCtrlZ
 int32_t set_line_end(FileInstance& f, const unsigned char* bytes, uint32_t length) {
   unsigned char* copy = nullptr;
   if (length > 0) {
-    copy = static_cast<unsigned char*>(life::allocate(length));
-    if (!copy) return err::insufficient_memory;
+    copy = static_cast<unsigned char*>(svc::allocate(length));
+    if (!copy) return svc::err::insufficient_memory;
     std::memcpy(copy, bytes, length);
   }
-  life::release(f.part.line_end);
+  svc::release(f.part.line_end);
   f.part.line_end = copy;
   f.part.line_end_length = length;
   return 0;
@@ -37,8 +37,8 @@ int32_t text_setup(FileInstance& f) {
   p.tab = 8;
   p.tab_set = 0;
   if (f.attributes & kInstOem) {
-    p.conversion = static_cast<unsigned char*>(life::allocate(f.record_length ? f.record_length : 1));
-    if (!p.conversion) return err::insufficient_memory;
+    p.conversion = static_cast<unsigned char*>(svc::allocate(f.record_length ? f.record_length : 1));
+    if (!p.conversion) return svc::err::insufficient_memory;
   }
   static constexpr unsigned char kCrLf[2] = {13, 10};
   return set_line_end(f, kCrLf, 2);
@@ -180,7 +180,7 @@ int32_t read_line(FileInstance& f, uint32_t p) {
   if (!at) return io_failure_code(f);
   uint32_t avail = part.file->block_fill - part.file->cursor;
   if (avail > part.file_size - p) avail = part.file_size - p;
-  if (avail > 0 && at[0] == kCtrlZ && ctrlz_ends_file(f)) return err::record_not_available;
+  if (avail > 0 && at[0] == kCtrlZ && ctrlz_ends_file(f)) return svc::err::record_not_available;
   uint32_t bytes = copy_plain_line(f, at, avail, L);
   if (bytes == 0) {
     bool ended = false;
@@ -230,7 +230,7 @@ int32_t write_line(FileInstance& f, Operation& op) {
   if (plan.append && !p.ctrlz_looked) drop_trailing_ctrlz(f, plan.position);
   int32_t error = 0;
   if (p.file->seek(plan.position) != 0) {
-    error = err::access_denied;
+    error = svc::err::access_denied;
   } else if (plan.length == 0) {
     error = cut_at(f, plan.position);
   } else {
@@ -239,7 +239,7 @@ int32_t write_line(FileInstance& f, Operation& op) {
     uint32_t e = p.line_end_length;
     if (p.file->write(record, n) != int32_t(n) ||
         (e > 0 && p.file->write(p.line_end, e) != int32_t(e)))
-      error = err::access_denied;
+      error = svc::err::access_denied;
     else
       finish_write(f, plan, n + e);
   }
@@ -294,7 +294,7 @@ int32_t text_open(FileInstance& f, uint32_t mode) { return open_record_file(f, m
 constexpr auto kTextOperations = operation_list(kRecordFileOperations, std::array<uint8_t, 0>{});
 static_assert(kTextOperations[0] == 34);
 
-constexpr uint8_t kTextFieldTypes[] = {2, FT_STRING, FT_GROUP};
+constexpr uint8_t kTextFieldTypes[] = {2, rt::FT_STRING, rt::FT_GROUP};
 
 const DriverDescriptor kAsciiDescriptor = {
     "ASCII",          {"B5ASC.DLL", "B5ASCS.DLL"}, "ASCII (Text)", ascii_driver,

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "drivers/low_level_io.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "platform/last_error.h"
 
 namespace drv {
@@ -45,7 +45,7 @@ uint32_t BufferedFile::close() {
   uint32_t error = handle ? sys::close(handle) : 0;
   handle = nullptr;
   flags &= uint8_t(~kPositionKnown);
-  if (flags & kOwnsBuffer) life::release(buffer);
+  if (flags & kOwnsBuffer) svc::release(buffer);
   if (flags & kOwnsBuffer) buffer = nullptr, capacity = 0;
   flags &= uint8_t(~kOwnsBuffer);
   return keep(error);
@@ -76,7 +76,7 @@ uint32_t BufferedFile::lend_buffer(unsigned char* new_buffer, uint32_t new_capac
   if (buffer != nullptr && new_buffer != buffer) {
     uint32_t kept = block_fill < new_capacity ? block_fill : new_capacity;
     std::memmove(new_buffer, buffer, kept);
-    if (flags & kOwnsBuffer) life::release(buffer);
+    if (flags & kOwnsBuffer) svc::release(buffer);
     flags &= uint8_t(~kOwnsBuffer);
   }
   buffer = new_buffer;

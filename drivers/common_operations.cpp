@@ -4,14 +4,14 @@
 #include <cstring>
 
 #include "drivers/driver_trace.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/file_names.h"
 #include "drivers/full_path.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
 #include "drivers/record_file.h"
 #include "drivers/rule_table.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "platform/last_error.h"
 #include "runtime/compare.h"
 #include "runtime/locale.h"
@@ -22,15 +22,15 @@ namespace {
 // Replaces the instance's name by its full path: 0, 45 without a name, or
 // the expansion error.
 int32_t expand_name(FileInstance& f) {
-  if (!f.name || !f.name[0]) return err::invalid_filename;
+  if (!f.name || !f.name[0]) return svc::err::invalid_filename;
   char full[kFullPathSize];
   uint32_t error = expand_full_path(f.name, ".", full);
   if (error != 0) return code_of_system_error(error);
   uint32_t length = uint32_t(std::strlen(full));
-  auto* copy = static_cast<char*>(life::allocate(length + 1));
-  if (!copy) return err::insufficient_memory;
+  auto* copy = static_cast<char*>(svc::allocate(length + 1));
+  if (!copy) return svc::err::insufficient_memory;
   std::memcpy(copy, full, length + 1);
-  life::release(f.name);
+  svc::release(f.name);
   f.name = copy;
   return 0;
 }
@@ -52,7 +52,7 @@ int32_t open_file(FileInstance& f, Operation& op) {
 }
 
 int32_t create_file(FileInstance& f) {
-  if (!(f.attributes & kInstCreate)) return err::no_create_attribute;
+  if (!(f.attributes & kInstCreate)) return svc::err::no_create_attribute;
   if (int32_t error = expand_name(f); error != 0) return error;
   BufferedFile file{};
   return code_of_system_error(file.create(f.name, 0));
@@ -111,7 +111,7 @@ int32_t lock_file(FileInstance& f, Operation& op) {
 }
 
 int32_t empty_file(FileInstance& f) {
-  if (f.part.file->cut(0) != 0) return err::access_denied;
+  if (f.part.file->cut(0) != 0) return svc::err::access_denied;
   f.part.file_size = 0;
   f.part.flags &= uint16_t(~kPartRecordCurrent);
   return 0;
@@ -119,7 +119,7 @@ int32_t empty_file(FileInstance& f) {
 
 int32_t flush_file(FileInstance& f) {
   BufferedFile& file = *f.part.file;
-  return file.flush() == 0 && file.commit() == 0 ? 0 : err::access_denied;
+  return file.flush() == 0 && file.commit() == 0 ? 0 : svc::err::access_denied;
 }
 
 int32_t send_option(FileInstance& f, Operation& op) {
@@ -143,7 +143,7 @@ int32_t send_option(FileInstance& f, Operation& op) {
 }  // namespace
 
 int32_t code_of_system_error(uint32_t error) {
-  return error == plat::ERROR_SEEK ? err::system_code(error) : int32_t(error);
+  return error == plat::ERROR_SEEK ? svc::err::system_code(error) : int32_t(error);
 }
 
 uint32_t normalise_option(const char* text, uint32_t length, char* out, uint32_t size) {
@@ -183,7 +183,7 @@ void unlock_once(FileInstance& f) {
 
 int32_t begin_shared_write(FileInstance& f) {
   if (!(f.part.flags & kPartShared)) return 0;
-  return lock_once(f) == 0 ? 0 : err::access_denied;
+  return lock_once(f) == 0 ? 0 : svc::err::access_denied;
 }
 
 void end_shared_write(FileInstance& f) {
@@ -220,7 +220,7 @@ int32_t perform_operation(FileInstance& f, Operation& op) {
     case OP_DRIVER_ENTRY:
       op.value = int32_t(reinterpret_cast<uintptr_t>(f.driver->entry));
       return 0;
-    default: return err::unsupported_driver_function;
+    default: return svc::err::unsupported_driver_function;
   }
 }
 

@@ -5,11 +5,11 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/driver_trace.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "platform/last_error.h"
 #include "runtime/string_stack.h"
 
@@ -20,7 +20,7 @@ namespace {
 // when memory runs out.
 char* copy_text(DeclaredText t, bool& ok) {
   if (!t.text) return nullptr;
-  auto* copy = static_cast<char*>(life::allocate(t.length + 1));
+  auto* copy = static_cast<char*>(svc::allocate(t.length + 1));
   if (!copy) {
     ok = false;
     return nullptr;
@@ -34,16 +34,16 @@ void replace_text(char*& slot, DeclaredText t) {
   bool ok = true;
   char* fresh = copy_text(t, ok);
   if (!ok) return;  // the old text stays when memory runs out
-  life::release(slot);
+  svc::release(slot);
   slot = fresh;
 }
 
 void free_instance(FileInstance* inst) {
-  life::release(inst->name);
-  life::release(inst->owner);
-  life::release(inst->driver_string);
+  svc::release(inst->name);
+  svc::release(inst->owner);
+  svc::release(inst->driver_string);
   release_field_table(inst->fields);
-  life::release(inst);
+  svc::release(inst);
 }
 
 // Makes the instance of a file that has none: 0, or the error that stops the
@@ -51,16 +51,16 @@ void free_instance(FileInstance* inst) {
 int32_t create_instance(const DriverDescriptor& driver, FileDeclaration* file) {
   if (file->record_length > 0x7FFFFFFFu || (file->key_count && !file->keys) ||
       (file->memo_count && !file->memos))
-    return err::invalid_record_declaration;
-  auto* inst = static_cast<FileInstance*>(life::allocate_zeroed(1, sizeof(FileInstance)));
-  if (!inst) return err::insufficient_memory;
+    return svc::err::invalid_record_declaration;
+  auto* inst = static_cast<FileInstance*>(svc::allocate_zeroed(1, sizeof(FileInstance)));
+  if (!inst) return svc::err::insufficient_memory;
   int32_t error = build_field_table(file->record_descriptor, file->record_length, inst->fields);
   bool ok = true;
   inst->name = copy_text(trimmed_text(file->name, file->name_length), ok);
   inst->owner = copy_text(declared_text(file->owner, file->owner_length), ok);
   inst->driver_string =
       copy_text(declared_text(file->driver_string, file->driver_string_length), ok);
-  if (error == 0 && !ok) error = err::insufficient_memory;
+  if (error == 0 && !ok) error = svc::err::insufficient_memory;
   if (error != 0) {
     free_instance(inst);
     return error;
@@ -106,13 +106,13 @@ void refresh_from_declaration(FileInstance& inst) {
 // The rules check, then the operation: 0, an error code or kSilentFailure.
 int32_t check_and_perform(FileInstance& inst, Operation& op) {
   inst.post = 0;
-  if (op.key && !key_belongs(inst.declaration, op.key)) return err::invalid_key_file;
+  if (op.key && !key_belongs(inst.declaration, op.key)) return svc::err::invalid_key_file;
   if (!(inst.state & kOpen) && inst.properties) refresh_from_declaration(inst);
   RuleVerdict verdict = check_rules(op.code, inst.state, op.key ? &op.key->flags : nullptr);
   if (verdict.kind == RuleVerdict::kError) return verdict.code;
   if (verdict.kind == RuleVerdict::kSilent) return kSilentFailure;
   uint8_t classes = operation_class(op.code);
-  if ((classes & kPositionText) && only_spaces(op.strings[0])) return err::record_not_found;
+  if ((classes & kPositionText) && only_spaces(op.strings[0])) return svc::err::record_not_found;
   if ((classes & kEmptyArgumentDone) && op.strings[0].length == 0) return 0;
   if (RecordHandler handler = (*inst.driver->record_handlers)[op.code]) return handler(inst, op);
   return perform_operation(inst, op);
@@ -131,7 +131,7 @@ void push_result(const Operation& op) {
 // Clears the error state unless it is clear already: the common case of a
 // run of successful reads and writes.
 void clear_error_state() {
-  ErrorState& errors = error_state();
+  svc::ErrorState& errors = svc::error_state();
   if (!errors.is_clear()) errors.clear();
 }
 
@@ -165,8 +165,8 @@ int32_t conclude(FileInstance* inst, FileDeclaration* file, FileDeclaration* dec
   if (error == 0) return value;
   if (error != kSilentFailure) {
     if (system_error != 0) plat::SetLastError(system_error);
-    error_state().post(error);
-    error_state().note_failing_file(declared);
+    svc::error_state().post(error);
+    svc::error_state().note_failing_file(declared);
   }
   return failed_value(code);
 }
@@ -213,8 +213,8 @@ int32_t dispatch_fully(const DriverDescriptor& driver, int32_t code, FileDeclara
   if (code == OP_QUERY_VIEW) return 0;
   FileDeclaration* file = thread_declaration(declared);
   if (!file) {
-    error_state().post(err::insufficient_memory);
-    error_state().note_failing_file(declared);
+    svc::error_state().post(svc::err::insufficient_memory);
+    svc::error_state().note_failing_file(declared);
     return failed_value(code);
   }
   bool stale_for_close = false;

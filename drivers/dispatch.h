@@ -12,7 +12,7 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/driver_interface.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
@@ -69,7 +69,7 @@ int32_t finish_post_actions(FileDeclaration* file, uint32_t post, int32_t value)
   inst.last_error = 0;
   if (post & kPostSequential) inst.last_sequential = code;
   if (post & kPostDiscard) return finish_post_actions(declared, post, value);
-  if ((post & kPostClearError) && !error_state().is_clear())
+  if ((post & kPostClearError) && !svc::error_state().is_clear())
     return finish_post_actions(declared, post, value);
   return value;
 }

@@ -4,11 +4,11 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/dispatch.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/operation_codes.h"
-#include "drivers/record_descriptor.h"
+#include "runtime/record_descriptor.h"
 #include "drivers/record_file.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 
 namespace drv {
 namespace {
@@ -17,11 +17,11 @@ int32_t raw_setup(FileInstance& f) {
   DriverPart& p = f.part;
   uint32_t size = f.record_length ? f.record_length : 1;
   if (f.attributes & kInstOem) {
-    p.conversion = static_cast<unsigned char*>(life::allocate(size));
-    if (!p.conversion) return err::insufficient_memory;
+    p.conversion = static_cast<unsigned char*>(svc::allocate(size));
+    if (!p.conversion) return svc::err::insufficient_memory;
   }
-  p.cleared = static_cast<unsigned char*>(life::allocate(size));
-  if (!p.cleared) return err::insufficient_memory;
+  p.cleared = static_cast<unsigned char*>(svc::allocate(size));
+  if (!p.cleared) return svc::err::insufficient_memory;
   clear_record(f.fields, p.cleared, f.record_length);
   return 0;
 }
@@ -53,7 +53,7 @@ int32_t read_record(FileInstance& f, uint32_t p, uint32_t n) {
 int32_t read_next(FileInstance& f) {
   DriverPart& p = f.part;
   // An empty record would never move on.
-  if (f.record_length == 0) return err::record_not_available;
+  if (f.record_length == 0) return svc::err::record_not_available;
   int32_t error = read_record(f, p.next_position - 1, f.record_length);
   if (error == 0) p.next_position = p.record_position + p.record_bytes + 1;
   return error;
@@ -70,7 +70,7 @@ int32_t read_previous(FileInstance& f) {
   }
   if (next < 1) {
     p.flags &= uint16_t(~kPartRecordCurrent);
-    return err::record_not_available;
+    return svc::err::record_not_available;
   }
   p.next_position = uint32_t(next);
   int32_t error = read_record(f, uint32_t(next - 1), f.record_length);
@@ -88,11 +88,11 @@ int32_t write_record(FileInstance& f, Operation& op) {
   DriverPart& p = f.part;
   int32_t error = 0;
   if (p.file->seek(plan.position) != 0) {
-    error = err::access_denied;
+    error = svc::err::access_denied;
   } else if (plan.length == 0) {
     error = cut_at(f, plan.position);
   } else if (p.file->write(record_to_write(f), plan.length) != int32_t(plan.length)) {
-    error = err::access_denied;
+    error = svc::err::access_denied;
   } else {
     finish_write(f, plan, plan.length);
   }
@@ -172,9 +172,9 @@ constexpr auto kRawOperations = operation_list(
 static_assert(kRawOperations[0] == 36);
 
 constexpr uint8_t kRawFieldTypes[] = {
-    18,         FT_BYTE,    FT_SHORT,    FT_USHORT,  FT_DATE,    FT_TIME,    FT_LONG,
-    FT_ULONG,   FT_SREAL,   FT_REAL,     FT_DECIMAL, FT_PDECIMAL, FT_BFLOAT4, FT_BFLOAT8,
-    FT_STRING,  FT_CSTRING, FT_PSTRING,  FT_GROUP,   FT_ARRAY,
+    18,         rt::FT_BYTE,    rt::FT_SHORT,    rt::FT_USHORT,  rt::FT_DATE,    rt::FT_TIME,    rt::FT_LONG,
+    rt::FT_ULONG,   rt::FT_SREAL,   rt::FT_REAL,     rt::FT_DECIMAL, rt::FT_PDECIMAL, rt::FT_BFLOAT4, rt::FT_BFLOAT8,
+    rt::FT_STRING,  rt::FT_CSTRING, rt::FT_PSTRING,  rt::FT_GROUP,   rt::FT_ARRAY,
 };
 static_assert(sizeof kRawFieldTypes == 1 + 18);
 
@@ -259,7 +259,7 @@ int32_t dos_driver(int32_t op, FileDeclaration* file, const DriverArg* args) {
   static_assert(kNextPost & kPostClearError);
   if (op == OP_NEXT) [[likely]] {
     FileInstance* inst = own_instance(file);
-    if (!inst || inst->steady_next == inst->steady_end || !error_state().is_clear()) [[unlikely]]
+    if (!inst || inst->steady_next == inst->steady_end || !svc::error_state().is_clear()) [[unlikely]]
       return next_outside_run(file, args);
     take_steady_byte(*inst);
     return 0;

@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/low_level_io.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
-#include "drivers/record_descriptor.h"
+#include "runtime/record_descriptor.h"
 #include "drivers/structure_dump.h"
 #include "drivers/trace_writer.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
 #include "platform/text.h"
@@ -34,7 +34,7 @@ struct DumpedFiles {
       if (items[i] == file) return false;
     if (count == capacity) {
       uint32_t grown = capacity ? capacity * 2 : 16;
-      void* block = life::resize(items, grown * uint32_t(sizeof(void*)));
+      void* block = svc::resize(items, grown * uint32_t(sizeof(void*)));
       if (!block) return false;
       items = static_cast<const FileDeclaration**>(block);
       capacity = grown;
@@ -43,7 +43,7 @@ struct DumpedFiles {
     return true;
   }
   void reset() {
-    life::release(items);
+    svc::release(items);
     *this = DumpedFiles{};
   }
 };
@@ -94,14 +94,14 @@ void operation_text(TraceWriter& out, const FileInstance& f, int32_t code,
 
 void outcome_text(TraceWriter& out, int32_t error) {
   if (error == 0) return;
-  if (error == err::file_system_error) {
-    std::string_view m = rt::clipped_text(error_state().file_error_message());
-    char text[file_error_message_width + 1] = {};
+  if (error == svc::err::file_system_error) {
+    std::string_view m = rt::clipped_text(svc::error_state().file_error_message());
+    char text[svc::file_error_message_width + 1] = {};
     std::memcpy(text, m.data(), m.size());
     out.print("File Error: %s ", text);
     return;
   }
-  out.print("Error: %s ", error_state().message_of(error).text);
+  out.print("Error: %s ", svc::error_state().message_of(error).text);
 }
 
 }  // namespace

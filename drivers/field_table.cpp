@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "drivers/error_state.h"
-#include "drivers/record_descriptor.h"
-#include "lifecycle/heap.h"
+#include "services/error_state.h"
+#include "runtime/record_descriptor.h"
+#include "services/heap.h"
 #include "platform/text.h"
 
 namespace drv {
@@ -19,9 +19,9 @@ class FieldWalker {
 
   // group -> header field*  (the record's own group has no label)
   bool walk_record() {
-    if (end_ < kGroupHeaderSize || d_[0] != FT_GROUP) return false;
-    pos_ = kGroupHeaderSize;
-    return walk_fields(read_u32(d_ + 6), 0, 0);
+    if (end_ < rt::kGroupHeaderSize || d_[0] != rt::FT_GROUP) return false;
+    pos_ = rt::kGroupHeaderSize;
+    return walk_fields(rt::read_u32(d_ + 6), 0, 0);
   }
   uint32_t count() const { return count_; }
 
@@ -41,8 +41,8 @@ class FieldWalker {
     if (!byte(e.type) || !byte(e.attributes)) return false;
     e.depth = uint8_t(depth);
     e.count = 1;
-    if (e.type == FT_GROUP) return walk_group(e, offset, depth, advance);
-    if (e.type == FT_ARRAY && !read_dimensions(e)) return false;
+    if (e.type == rt::FT_GROUP) return walk_group(e, offset, depth, advance);
+    if (e.type == rt::FT_ARRAY && !read_dimensions(e)) return false;
     if (!read_element(e)) return false;
     e.offset = e.over ? over_offset(e.over, offset) : offset;
     if (e.total / e.count != e.size || e.offset > record_length_ ||
@@ -54,10 +54,10 @@ class FieldWalker {
   }
 
   bool walk_group(FieldEntry& e, uint32_t offset, int depth, uint32_t& advance) {
-    if (depth + 1 > kMaxGroupNesting || pos_ + kGroupHeaderSize - 2 > end_) return false;
-    e.size = e.total = read_u32(d_ + pos_);
-    uint32_t fields = read_u32(d_ + pos_ + 4);
-    pos_ += kGroupHeaderSize - 2;
+    if (depth + 1 > rt::kMaxGroupNesting || pos_ + rt::kGroupHeaderSize - 2 > end_) return false;
+    e.size = e.total = rt::read_u32(d_ + pos_);
+    uint32_t fields = rt::read_u32(d_ + pos_ + 4);
+    pos_ += rt::kGroupHeaderSize - 2;
     if (!text(e.label) || !extras(e)) return false;
     e.offset = offset;
     if (e.offset > record_length_ || e.total > record_length_ - e.offset) return false;
@@ -80,25 +80,25 @@ class FieldWalker {
       e.count = uint32_t(product);
     }
     uint8_t attributes = 0;  // the element's own type and attribute follow
-    return byte(e.type) && byte(attributes) && e.type != FT_GROUP && e.type != FT_ARRAY;
+    return byte(e.type) && byte(attributes) && e.type != rt::FT_GROUP && e.type != rt::FT_ARRAY;
   }
 
   bool read_element(FieldEntry& e) {
-    if (is_sized_type(e.type)) {
+    if (rt::is_sized_type(e.type)) {
       if (!compact(e.size)) return false;
     } else {
-      e.size = fixed_type_size(e.type);
+      e.size = rt::fixed_type_size(e.type);
     }
-    if ((e.type == FT_DECIMAL || e.type == FT_PDECIMAL) && !byte(e.places)) return false;
-    if (e.size == 0 && e.type != FT_STRING) return false;  // unknown or unsized type
+    if ((e.type == rt::FT_DECIMAL || e.type == rt::FT_PDECIMAL) && !byte(e.places)) return false;
+    if (e.size == 0 && e.type != rt::FT_STRING) return false;  // unknown or unsized type
     e.total = e.size * e.count;
     return text(e.label) && extras(e);
   }
 
   bool extras(FieldEntry& e) {
-    if ((e.attributes & kAttrPicture) && !text(e.picture)) return false;
-    if ((e.attributes & kAttrExternalName) && !text(e.external_name)) return false;
-    return !(e.attributes & kAttrOver) || text(e.over);
+    if ((e.attributes & rt::kAttrPicture) && !text(e.picture)) return false;
+    if ((e.attributes & rt::kAttrExternalName) && !text(e.external_name)) return false;
+    return !(e.attributes & rt::kAttrOver) || text(e.over);
   }
 
   uint32_t over_offset(const char* label, uint32_t fallback) const {
@@ -158,14 +158,14 @@ class FieldWalker {
 
 int build_field_table(const unsigned char* descriptor, uint32_t record_length, FieldTable& table) {
   table = FieldTable{};
-  if (!descriptor || descriptor[0] != FT_GROUP) return err::invalid_field_type;
-  uint32_t length = read_u32(descriptor + 10);
+  if (!descriptor || descriptor[0] != rt::FT_GROUP) return svc::err::invalid_field_type;
+  uint32_t length = rt::read_u32(descriptor + 10);
   FieldWalker counter(descriptor, length, record_length, nullptr);
-  if (!counter.walk_record()) return err::invalid_field_type;
+  if (!counter.walk_record()) return svc::err::invalid_field_type;
   if (counter.count() == 0) return 0;
   auto* entries = static_cast<FieldEntry*>(
-      life::allocate_zeroed(counter.count(), uint32_t(sizeof(FieldEntry))));
-  if (!entries) return err::insufficient_memory;
+      svc::allocate_zeroed(counter.count(), uint32_t(sizeof(FieldEntry))));
+  if (!entries) return svc::err::insufficient_memory;
   FieldWalker filler(descriptor, length, record_length, entries);
   filler.walk_record();
   table = {entries, counter.count()};
@@ -173,7 +173,7 @@ int build_field_table(const unsigned char* descriptor, uint32_t record_length, F
 }
 
 void release_field_table(FieldTable& table) {
-  life::release(table.entries);
+  svc::release(table.entries);
   table = FieldTable{};
 }
 
@@ -181,7 +181,7 @@ void clear_record(const FieldTable& table, unsigned char* record, uint32_t recor
   std::memset(record, 0, record_length);
   for (uint32_t i = 0; i < table.count; ++i) {
     const FieldEntry& f = table.entries[i];
-    if (f.type == FT_STRING && !f.over) std::memset(record + f.offset, ' ', f.total);
+    if (f.type == rt::FT_STRING && !f.over) std::memset(record + f.offset, ' ', f.total);
   }
 }
 
@@ -194,7 +194,7 @@ template <class Convert>
 void convert_strings(const FieldTable& table, unsigned char* record, Convert convert) {
   for (uint32_t i = 0; i < table.count; ++i) {
     const FieldEntry& f = table.entries[i];
-    if (is_string_type(f.type) && !f.over && f.total > 0) {
+    if (rt::is_string_type(f.type) && !f.over && f.total > 0) {
       char* text = reinterpret_cast<char*>(record + f.offset);
       convert(text, text, plat::DWORD(f.total));
     }

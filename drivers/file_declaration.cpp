@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "drivers/driver_interface.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/file_names.h"
 #include "drivers/operation_codes.h"
 #include "runtime/string_ops.h"
@@ -24,8 +24,8 @@ void pop_name(char* out, uint32_t size) {
 }
 
 void post_outcome(int32_t code) {
-  if (code != 0) error_state().post(code);
-  else error_state().clear();
+  if (code != 0) svc::error_state().post(code);
+  else svc::error_state().clear();
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/full_path.h"
 #include "drivers/low_level_io.h"
 #include "platform/last_error.h"
@@ -49,7 +49,7 @@ bool second_target(const char* source, const char* destination, uint32_t length,
 int32_t rename_code(uint32_t error) {
   if (error == plat::ERROR_FILE_NOT_FOUND || error == plat::ERROR_PATH_NOT_FOUND)
     return int32_t(error);
-  return error == 0 ? 0 : err::access_denied;
+  return error == 0 ? 0 : svc::err::access_denied;
 }
 
 // The same name without regard to case; both separators count as one.
@@ -73,7 +73,7 @@ int32_t transfer_file(const char* source, const char* destination, uint32_t leng
                       Transfer transfer) {
   char target[kTargetSize];
   int32_t code = first_target(source, destination, length, target) ? transfer(source, target)
-                                                                   : err::invalid_filename;
+                                                                   : svc::err::invalid_filename;
   // A destination that ends with a separator names a folder: made into a
   // name of its own it would be the folder and an extension alone (".gif"),
   // a file the caller never asked for, so the first failure stands.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "platform/last_error.h"
 #include "platform/path.h"
 
@@ -57,7 +57,7 @@ uint32_t expand_full_path(const char* name, const char* default_extension, char*
   bool has_extension = extension_of(name) != nullptr;
   uint32_t used = 0;
   out[0] = 0;
-  if (length >= kFullPathSize) return err::invalid_filename;
+  if (length >= kFullPathSize) return svc::err::invalid_filename;
   if (!taken_unchanged(name) && !plat::is_path_separator(name[0]) && !starts_at_drive_root(name)) {
     char current[kFullPathSize];
     plat::SetLastError(0);
@@ -65,15 +65,15 @@ uint32_t expand_full_path(const char* name, const char* default_extension, char*
     if (got == 0 || got >= kFullPathSize) {
       uint32_t error = plat::GetLastError();
       plat::SetLastError(0);
-      return got == 0 && error != 0 ? error : err::invalid_filename;
+      return got == 0 && error != 0 ? error : svc::err::invalid_filename;
     }
     char separator = std::strchr(current, '\\') ? '\\' : '/';
-    if (!append(out, used, current, got)) return err::invalid_filename;
+    if (!append(out, used, current, got)) return svc::err::invalid_filename;
     if (got == 0 || !plat::is_path_separator(current[got - 1])) append(out, used, &separator, 1);
   }
-  if (!append(out, used, name, length)) return err::invalid_filename;
+  if (!append(out, used, name, length)) return svc::err::invalid_filename;
   if (!has_extension && !append_extension(out, used, default_extension))
-    return err::invalid_filename;
+    return svc::err::invalid_filename;
   return 0;
 }
 

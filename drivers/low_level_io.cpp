@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "platform/file.h"
 #include "platform/handle.h"
 #include "platform/last_error.h"
@@ -21,7 +21,7 @@ uint32_t outcome(bool ok) {
 uint32_t remap_open_error(uint32_t error) {
   switch (error) {
     case plat::ERROR_SHARING_VIOLATION: return plat::ERROR_ACCESS_DENIED;
-    case plat::ERROR_INVALID_NAME: return err::invalid_filename;
+    case plat::ERROR_INVALID_NAME: return svc::err::invalid_filename;
     case plat::ERROR_BAD_PATHNAME: return plat::ERROR_PATH_NOT_FOUND;
     default: return error;
   }
@@ -198,7 +198,7 @@ uint32_t move(const char* old_name, const char* new_name) {
 uint32_t copy(const char* source, const char* target) {
   plat::SetLastError(0);
   uint32_t error = outcome(plat::CopyFileA(source, target, plat::FALSE));
-  return error == plat::ERROR_BAD_PATHNAME ? err::invalid_filename : error;
+  return error == plat::ERROR_BAD_PATHNAME ? svc::err::invalid_filename : error;
 }
 
 uint32_t cut(HANDLE handle) {

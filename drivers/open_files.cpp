@@ -2,13 +2,13 @@
 
 #include <cstring>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/file_instance.h"
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
-#include "lifecycle/heap.h"
-#include "lifecycle/process_state.h"
-#include "lifecycle/thread_records.h"
+#include "services/heap.h"
+#include "services/process_state.h"
+#include "services/thread_records.h"
 
 namespace drv {
 namespace {
@@ -22,7 +22,7 @@ struct PointerList {
   bool push(void* p) {
     if (count == capacity) {
       uint32_t grown = capacity ? capacity * 2 : 8;
-      void* block = life::resize(items, grown * uint32_t(sizeof(void*)));
+      void* block = svc::resize(items, grown * uint32_t(sizeof(void*)));
       if (!block) return false;
       items = static_cast<void**>(block);
       capacity = grown;
@@ -52,17 +52,17 @@ thread_local PointerList t_copies;  // ThreadCopy blocks
 template <class T>
 T* heap_copy(const T* source, uint32_t count) {
   if (!source || count == 0) return nullptr;
-  auto* block = static_cast<T*>(life::allocate(count * uint32_t(sizeof(T))));
+  auto* block = static_cast<T*>(svc::allocate(count * uint32_t(sizeof(T))));
   if (block) std::memcpy(static_cast<void*>(block), source, count * sizeof(T));
   return block;
 }
 
 FileDeclaration* make_thread_copy(FileDeclaration* file) {
   FileDeclaration* copy = heap_copy(file, 1);
-  auto* entry = static_cast<ThreadCopy*>(life::allocate(sizeof(ThreadCopy)));
+  auto* entry = static_cast<ThreadCopy*>(svc::allocate(sizeof(ThreadCopy)));
   if (!copy || !entry) {
-    life::release(copy);
-    life::release(entry);
+    svc::release(copy);
+    svc::release(entry);
     return nullptr;
   }
   copy->instance = nullptr;
@@ -71,11 +71,11 @@ FileDeclaration* make_thread_copy(FileDeclaration* file) {
   copy->memos = heap_copy(file->memos, file->memo_count);
   *entry = {file, copy};
   if ((file->record_length && !copy->record) || !t_copies.push(entry)) {
-    life::release(copy->record);
-    life::release(copy->keys);
-    life::release(const_cast<MemoDescriptor*>(copy->memos));
-    life::release(copy);
-    life::release(entry);
+    svc::release(copy->record);
+    svc::release(copy->keys);
+    svc::release(const_cast<MemoDescriptor*>(copy->memos));
+    svc::release(copy);
+    svc::release(entry);
     return nullptr;
   }
   return copy;
@@ -87,8 +87,8 @@ FileDeclaration* make_thread_copy(FileDeclaration* file) {
 uint32_t current_thread_number() {
   uint32_t& number = detail::t_thread_number;
   if (number == 0) {
-    life::ThreadRecords& records = life::thread_records();
-    life::ThreadRecord* record = records.current();
+    svc::ThreadRecords& records = svc::thread_records();
+    svc::ThreadRecord* record = records.current();
     number = record ? uint32_t(records.index_of(*record)) + 1 : 0xFFFFFFFFu;
   }
   return number;
@@ -104,7 +104,7 @@ FileDeclaration* thread_copy(FileDeclaration* file) {
 }
 
 void enter_file_in_use(FileDeclaration* file) {
-  life::process_state().set_final_file_cleanup(&close_all_files);
+  svc::process_state().set_final_file_cleanup(&close_all_files);
   int32_t at = t_in_use.find(file);
   if (at >= 0) t_in_use.remove_at(uint32_t(at));
   t_in_use.push(file);
@@ -118,7 +118,7 @@ void leave_file_in_use(FileDeclaration* file) {
 uint32_t files_in_use() { return t_in_use.count; }
 
 void close_all_files() {
-  ErrorState& errors = error_state();
+  svc::ErrorState& errors = svc::error_state();
   errors.save();
   while (t_in_use.count > 0) {
     auto* file = static_cast<FileDeclaration*>(t_in_use.items[t_in_use.count - 1]);

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "drivers/common_operations.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "platform/last_error.h"
 
 namespace drv {
@@ -30,16 +30,16 @@ uint32_t smallest_buffer(const FileInstance& f) {
 // Lends a new block of `size` bytes; the old one is freed. 0 or 8.
 int32_t replace_block(FileInstance& f, uint32_t size) {
   DriverPart& p = f.part;
-  auto* block = static_cast<unsigned char*>(life::allocate(size));
-  if (!block) return err::insufficient_memory;
+  auto* block = static_cast<unsigned char*>(svc::allocate(size));
+  if (!block) return svc::err::insufficient_memory;
   if (p.file) {
     int buffering = (p.flags & kPartQuickscan) ? kBufferingSwitchOn : kBufferingSwitchOff;
     if (p.file->lend_buffer(block, size, buffering) != 0) {
-      life::release(block);
-      return err::access_denied;
+      svc::release(block);
+      return svc::err::access_denied;
     }
   }
-  life::release(p.block);
+  svc::release(p.block);
   p.block = block;
   p.buffer_size = size;
   return 0;
@@ -92,8 +92,8 @@ void option_quickscan(FileInstance& f, const char* value, uint32_t length, Opera
 int32_t open_record_file(FileInstance& f, uint32_t mode, OpenSetup setup) {
   DriverPart& p = f.part;
   if (!p.file) {
-    p.file = static_cast<BufferedFile*>(life::allocate_zeroed(1, sizeof(BufferedFile)));
-    if (!p.file) return err::insufficient_memory;
+    p.file = static_cast<BufferedFile*>(svc::allocate_zeroed(1, sizeof(BufferedFile)));
+    if (!p.file) return svc::err::insufficient_memory;
   }
   uint32_t error = p.file->open(f.name, mode);
   if (error != 0) return code_of_system_error(error);
@@ -106,7 +106,7 @@ int32_t open_record_file(FileInstance& f, uint32_t mode, OpenSetup setup) {
   if (int32_t e = setup(f); e != 0) return e;
   if (mode & 0x30) p.flags |= kPartQuickscan;
   uint32_t size = default_buffer_size(f, mode);
-  if (size == 0) return err::insufficient_memory;
+  if (size == 0) return svc::err::insufficient_memory;
   if (int32_t e = replace_block(f, size); e != 0) return e;
   apply_driver_string(f);
   if ((mode & 3) == 0) p.flags |= kPartReadOnly;
@@ -119,16 +119,16 @@ int32_t close_record_file(FileInstance& f) {
   int32_t result = 0;
   if (p.file) {
     if (p.file->handle) {
-      if (p.file->flush() != 0) result = err::access_denied;
+      if (p.file->flush() != 0) result = svc::err::access_denied;
       p.file->commit();
     }
     p.file->close();
-    life::release(p.file);
+    svc::release(p.file);
   }
-  life::release(p.block);
-  life::release(p.line_end);
-  life::release(p.conversion);
-  life::release(p.cleared);
+  svc::release(p.block);
+  svc::release(p.line_end);
+  svc::release(p.conversion);
+  svc::release(p.cleared);
   uint16_t kept = uint16_t(p.flags & kPartCtrlZIsData);
   p = DriverPart{};
   p.flags = kept;
@@ -203,12 +203,12 @@ uint32_t position_argument(const Operation& op) {
 int32_t io_failure_code(const FileInstance& f) {
   uint32_t e = f.part.file->last_error;
   if (e >= plat::ERROR_FILE_NOT_FOUND && e <= plat::ERROR_ACCESS_DENIED) return int32_t(e);
-  return e != 0 && e < err::system_error_limit ? err::system_code(e) : err::access_denied;
+  return e != 0 && e < svc::err::system_error_limit ? svc::err::system_code(e) : svc::err::access_denied;
 }
 
 int32_t plan_write(FileInstance& f, Operation& op, WritePlan& plan) {
   DriverPart& p = f.part;
-  if (p.flags & kPartReadOnly) return err::access_denied;
+  if (p.flags & kPartReadOnly) return svc::err::access_denied;
   uint32_t length = f.record_length;
   uint32_t pointer = 0;
   plan.append = false;
@@ -221,12 +221,12 @@ int32_t plan_write(FileInstance& f, Operation& op, WritePlan& plan) {
     case OP_PUTfileptr: pointer = uint32_t(op.number(0)); break;
     default: pointer = p.record_position + 1; break;  // PUT
   }
-  if (!plan.append && pointer == 0) return err::record_not_available;
+  if (!plan.append && pointer == 0) return svc::err::record_not_available;
   plan.length = length > f.record_length ? f.record_length : length;
-  if (begin_shared_write(f) != 0) return err::access_denied;
+  if (begin_shared_write(f) != 0) return svc::err::access_denied;
   if (plan.append && !refresh_file_size(f)) {
     end_shared_write(f);
-    return err::access_denied;
+    return svc::err::access_denied;
   }
   plan.position = plan.append ? p.file_size : pointer - 1;
   return 0;
@@ -234,7 +234,7 @@ int32_t plan_write(FileInstance& f, Operation& op, WritePlan& plan) {
 
 int32_t cut_at(FileInstance& f, uint32_t position) {
   DriverPart& p = f.part;
-  if (p.file->cut(position) != 0) return err::access_denied;
+  if (p.file->cut(position) != 0) return svc::err::access_denied;
   p.file_size = position;
   p.record_position = position;
   p.record_bytes = 0;

@@ -1,6 +1,6 @@
 #include "drivers/rule_table.h"
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/operation_codes.h"
 
 namespace drv {
@@ -15,14 +15,14 @@ bool allowed_during_build(int32_t code) {
 
 RuleVerdict verdict_for_missing(uint32_t missing, uint32_t state, const uint32_t* key_flags,
                                 uint32_t required) {
-  if (missing & kOpen) return {RuleVerdict::kError, err::file_not_open};
+  if (missing & kOpen) return {RuleVerdict::kError, svc::err::file_not_open};
   if (key_flags && (required & kKeyBuilt) && !(*key_flags & kKeyBuilt))
-    return {RuleVerdict::kError, err::key_file_must_be_rebuilt};
+    return {RuleVerdict::kError, svc::err::key_file_must_be_rebuilt};
   if (!(state & kOpen)) return {RuleVerdict::kProceed, 0};
   if (missing & (kRecordCurrent | kSequenceSet))
-    return {RuleVerdict::kError, err::record_not_available};
-  if (missing & kExclusive) return {RuleVerdict::kError, err::exclusive_access_required};
-  if (missing & kWriteAccess) return {RuleVerdict::kError, err::access_denied};
+    return {RuleVerdict::kError, svc::err::record_not_available};
+  if (missing & kExclusive) return {RuleVerdict::kError, svc::err::exclusive_access_required};
+  if (missing & kWriteAccess) return {RuleVerdict::kError, svc::err::access_denied};
   return {RuleVerdict::kSilent, 0};
 }
 
@@ -30,16 +30,16 @@ RuleVerdict verdict_for_missing(uint32_t missing, uint32_t state, const uint32_t
 
 RuleVerdict check_rules_fully(int32_t code, uint32_t state, const uint32_t* key_flags) {
   if (code < 0 || code > kLastOperation)
-    return {RuleVerdict::kError, err::unsupported_driver_function};
+    return {RuleVerdict::kError, svc::err::unsupported_driver_function};
   const RuleRow& row = kRuleTable[code];
   uint32_t missing = row.required & ~state & ~kKeyBuilt;
   bool key_missing = key_flags && (row.required & kKeyBuilt) && !(*key_flags & kKeyBuilt);
   if (missing == 0 && !key_missing) {
     if ((state & kBuildInProgress) && !allowed_during_build(code))
-      return {RuleVerdict::kError, err::build_in_progress};
+      return {RuleVerdict::kError, svc::err::build_in_progress};
     uint32_t present = row.forbidden & state;
-    if (present & kOpen) return {RuleVerdict::kError, err::file_already_open};
-    if (present & kTransaction) return {RuleVerdict::kError, err::logout_already_active};
+    if (present & kOpen) return {RuleVerdict::kError, svc::err::file_already_open};
+    if (present & kTransaction) return {RuleVerdict::kError, svc::err::logout_already_active};
     if (present) return {RuleVerdict::kSilent, 0};
     return {RuleVerdict::kProceed, 0};
   }

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "drivers/driver_interface.h"
-#include "drivers/record_descriptor.h"
+#include "runtime/record_descriptor.h"
 
 namespace drv {
 namespace {
@@ -69,9 +69,9 @@ void memo_lines(TraceWriter& out, const FileInstance& f) {
 
 void field_line(TraceWriter& out, const FieldEntry& e, uint32_t width) {
   out.padded(e.label, width);
-  out.print("%s", field_type_name(e.type));
-  if (e.type == FT_DECIMAL || e.type == FT_PDECIMAL) out.print("(%u,%u)", 2 * e.size - 1, e.places);
-  if (is_string_type(e.type)) {
+  out.print("%s", rt::field_type_name(e.type));
+  if (e.type == rt::FT_DECIMAL || e.type == rt::FT_PDECIMAL) out.print("(%u,%u)", 2 * e.size - 1, e.places);
+  if (rt::is_string_type(e.type)) {
     if (e.picture) out.print("(@%s)", e.picture);
     else out.print("(%u)", e.size);
   }
@@ -95,7 +95,7 @@ void field_lines(TraceWriter& out, const FieldTable& t, uint32_t first, uint32_t
   for (uint32_t i = first; i < last; ++i) {
     const FieldEntry& e = t.entries[i];
     field_line(out, e, width);
-    if (e.type == FT_GROUP) {
+    if (e.type == rt::FT_GROUP) {
       field_lines(out, t, i + 1, i + 1 + e.children, width + 2);
       end_line(out, width);
       i += e.children;

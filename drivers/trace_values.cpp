@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "drivers/file_instance.h"
-#include "drivers/record_descriptor.h"
+#include "runtime/record_descriptor.h"
 #include "drivers/trace_writer.h"
 #include "runtime/date_time.h"
 #include "runtime/number_text.h"
@@ -66,8 +66,8 @@ void decimal_value(TraceWriter& out, const FieldEntry& e, const unsigned char* p
 void string_value(TraceWriter& out, const FieldEntry& e, const unsigned char* p) {
   char text[1024];
   uint32_t length = e.size;
-  if (e.type == FT_CSTRING) length = uint32_t(strnlen(reinterpret_cast<const char*>(p), e.size));
-  if (e.type == FT_PSTRING) length = e.size ? p[0] : 0, p += 1;
+  if (e.type == rt::FT_CSTRING) length = uint32_t(strnlen(reinterpret_cast<const char*>(p), e.size));
+  if (e.type == rt::FT_PSTRING) length = e.size ? p[0] : 0, p += 1;
   if (length > sizeof text - 1) length = sizeof text - 1;
   std::memcpy(text, p, length);
   text[length] = 0;
@@ -110,26 +110,26 @@ void real_value(TraceWriter& out, double value) {
 
 void field_value(TraceWriter& out, const FieldEntry& e, const unsigned char* p) {
   switch (e.type) {
-    case FT_BYTE: out.print("%02XH", p[0]); break;
-    case FT_SHORT: out.print("%d", int32_t(load<int16_t>(p))); break;
-    case FT_USHORT: out.print("%u", uint32_t(load<uint16_t>(p))); break;
-    case FT_LONG: out.print("%ld", load<int32_t>(p)); break;
-    case FT_ULONG: out.print("%lu", load<uint32_t>(p)); break;
-    case FT_SREAL: {
+    case rt::FT_BYTE: out.print("%02XH", p[0]); break;
+    case rt::FT_SHORT: out.print("%d", int32_t(load<int16_t>(p))); break;
+    case rt::FT_USHORT: out.print("%u", uint32_t(load<uint16_t>(p))); break;
+    case rt::FT_LONG: out.print("%ld", load<int32_t>(p)); break;
+    case rt::FT_ULONG: out.print("%lu", load<uint32_t>(p)); break;
+    case rt::FT_SREAL: {
       char text[64];
       std::snprintf(text, sizeof text, "%f", double(load<float>(p)));
       out.print("%s", text);
       break;
     }
-    case FT_REAL:
-    case FT_BFLOAT8: real_value(out, load<double>(p)); break;
-    case FT_DECIMAL:
-    case FT_PDECIMAL: decimal_value(out, e, p); break;
-    case FT_STRING:
-    case FT_CSTRING:
-    case FT_PSTRING: string_value(out, e, p); break;
-    case FT_DATE: date_value(out, p); break;
-    case FT_TIME: time_value(out, p); break;
+    case rt::FT_REAL:
+    case rt::FT_BFLOAT8: real_value(out, load<double>(p)); break;
+    case rt::FT_DECIMAL:
+    case rt::FT_PDECIMAL: decimal_value(out, e, p); break;
+    case rt::FT_STRING:
+    case rt::FT_CSTRING:
+    case rt::FT_PSTRING: string_value(out, e, p); break;
+    case rt::FT_DATE: date_value(out, p); break;
+    case rt::FT_TIME: time_value(out, p); break;
     default: break;  // GROUP: its fields follow
   }
 }

@@ -5,7 +5,7 @@
 #include "evaluator/builtin_table.h"
 #include "evaluator/evaluate.h"
 #include "evaluator/match.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "runtime/date_time.h"
 #include "runtime/ini.h"
 #include "runtime/number_text.h"
@@ -145,7 +145,7 @@ std::int32_t first_byte(const node& call) {
 // evaluated and ignored).
 std::int32_t free_memory(const node& call) {
   if (const node* a = arg(call, 0)) integer_value(*a);
-  std::uint64_t free_bytes = life::process_heap().validate().free_bytes;
+  std::uint64_t free_bytes = svc::process_heap().validate().free_bytes;
   return free_bytes > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(free_bytes);
 }
 

@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "evaluator/builtin_table.h"
 #include "evaluator/builtins.h"
 #include "evaluator/parser.h"
 #include "evaluator/regex.h"
-#include "lifecycle/heap.h"
-#include "lifecycle/runtime_error.h"
+#include "services/heap.h"
+#include "services/runtime_error.h"
 #include "runtime/date_time.h"
 #include "runtime/number_text.h"
 #include "runtime/string_ops.h"
@@ -362,7 +362,7 @@ void PUSHSCOPE(std::int32_t keep_outer_names) {
 
 void POPSCOPE() {
   if (!names().pop_scope())
-    life::raise_runtime_error(drv::err::mismatched_scope, "Mismatched POPSCOPE");
+    svc::raise_runtime_error(svc::err::mismatched_scope, "Mismatched POPSCOPE");
 }
 
 namespace {
@@ -386,11 +386,11 @@ bool run(const node& tree) {
 }  // namespace
 
 void EVALUATE() {
-  drv::ErrorState& errors = drv::error_state();
+  svc::ErrorState& errors = svc::error_state();
   if (errors.code() != 0) errors.clear();
   rt::clip();
   rt::HeapString expression = stack().pop_into_heap();
-  auto* buffer = static_cast<char*>(life::allocate(expression.length + 1));
+  auto* buffer = static_cast<char*>(svc::allocate(expression.length + 1));
   node* tree = nullptr;
   if (buffer != nullptr) {
     if (expression.length > 0) std::memcpy(buffer, expression.text, expression.length);
@@ -402,9 +402,9 @@ void EVALUATE() {
   free_tree(tree);
   if (!ok) {
     stack().push_empty();
-    errors.post(drv::err::invalid_expression);
+    errors.post(svc::err::invalid_expression);
   }
-  life::release(buffer);
+  svc::release(buffer);
 }
 
 void reset_evaluator() {

@@ -3,13 +3,13 @@
 #include <cstring>
 
 #include "evaluator/builtin_table.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 
 namespace eval {
 namespace {
 
 node* new_node(node_kind kind, value_class result) {
-  auto* n = static_cast<node*>(life::allocate_zeroed(1, sizeof(node)));
+  auto* n = static_cast<node*>(svc::allocate_zeroed(1, sizeof(node)));
   if (n == nullptr) return nullptr;
   n->kind = kind;
   n->result = result;
@@ -40,9 +40,9 @@ node* make_real(double value) {
 node* make_text(const char* text, std::uint32_t length, value_class result) {
   node* n = new_node(node_kind::constant, result);
   if (n == nullptr || length == 0) return n;
-  n->text = static_cast<char*>(life::allocate(length));
+  n->text = static_cast<char*>(svc::allocate(length));
   if (n->text == nullptr) {
-    life::release(n);
+    svc::release(n);
     return nullptr;
   }
   std::memcpy(n->text, text, length);
@@ -106,9 +106,9 @@ node* make_call(const name_entry& callee) {
   n->procedure = callee.procedure;
   n->arg_slots = callee.max_args;
   if (callee.max_args > 0) {
-    n->args = static_cast<node**>(life::allocate_zeroed(callee.max_args, sizeof(node*)));
+    n->args = static_cast<node**>(svc::allocate_zeroed(callee.max_args, sizeof(node*)));
     if (n->args == nullptr) {
-      life::release(n);
+      svc::release(n);
       return nullptr;
     }
   }
@@ -155,9 +155,9 @@ void free_tree(node* root) {
   free_tree(root->right);
   for (std::uint32_t i = 0; i < root->arg_slots && root->args != nullptr; ++i)
     free_tree(root->args[i]);
-  life::release(root->args);
-  life::release(root->text);
-  life::release(root);
+  svc::release(root->args);
+  svc::release(root->text);
+  svc::release(root);
 }
 
 }  // namespace eval

@@ -3,11 +3,11 @@
 
 #include <vector>
 
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 
 namespace eval {
 
 template <class T>
-using heap_vector = std::vector<T, life::HeapAllocator<T>>;
+using heap_vector = std::vector<T, svc::HeapAllocator<T>>;
 
 }  // namespace eval

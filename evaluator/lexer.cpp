@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "evaluator/builtin_table.h"
 #include "evaluator/letter_case.h"
 
@@ -101,7 +101,7 @@ void lexer::read_name() {
     char detail[max_name_length + 3] = " (";
     std::memcpy(detail + 2, start, length);
     detail[length + 2] = ')';
-    drv::error_state().post(drv::err::no_bind_on_variable, {detail, length + 3});
+    svc::error_state().post(svc::err::no_bind_on_variable, {detail, length + 3});
     return fail();
   }
   current_.text = start;

@@ -4,7 +4,7 @@
 
 #include "evaluator/builtin_table.h"
 #include "evaluator/letter_case.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "runtime/compare.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_value.h"
@@ -34,7 +34,7 @@ name_entry* find_in(name_entry* root, const char* name, std::size_t length) {
 }
 
 void release_payload(name_entry& entry) {
-  life::release(entry.variable);
+  svc::release(entry.variable);
   entry.variable = nullptr;
   entry.procedure = nullptr;
 }
@@ -102,11 +102,11 @@ name_entry* name_scopes::enter(const char* upper_name, std::size_t length) {
     if (order == 0) return *link;
     link = order < 0 ? &(*link)->left : &(*link)->right;
   }
-  auto* entry = static_cast<name_entry*>(life::allocate_zeroed(1, sizeof(name_entry)));
-  auto* copy = static_cast<char*>(life::allocate(static_cast<std::uint32_t>(length + 1)));
+  auto* entry = static_cast<name_entry*>(svc::allocate_zeroed(1, sizeof(name_entry)));
+  auto* copy = static_cast<char*>(svc::allocate(static_cast<std::uint32_t>(length + 1)));
   if (entry == nullptr || copy == nullptr) {
-    life::release(entry);
-    life::release(copy);
+    svc::release(entry);
+    svc::release(copy);
     return nullptr;
   }
   std::memcpy(copy, upper_name, length + 1);
@@ -151,13 +151,13 @@ bool name_scopes::bind_variable(const char* name, std::size_t length,
   char upper[max_name_length + 1];
   std::size_t upper_length = 0;
   if (!prepare_name(name, name_extent(name, length), upper, upper_length)) return false;
-  auto* copy = static_cast<variable_ref*>(life::allocate(sizeof(variable_ref)));
+  auto* copy = static_cast<variable_ref*>(svc::allocate(sizeof(variable_ref)));
   if (copy == nullptr) return false;
   *copy = variable;
   ensure_builtins();
   name_entry* entry = enter(upper, upper_length);
   if (entry == nullptr) {
-    life::release(copy);
+    svc::release(copy);
     return false;
   }
   release_payload(*entry);
@@ -170,7 +170,7 @@ bool name_scopes::bind_variable(const char* name, std::size_t length,
 }
 
 void name_scopes::push_scope(bool keep_outer_names) {
-  auto* record = static_cast<scope_record*>(life::allocate(sizeof(scope_record)));
+  auto* record = static_cast<scope_record*>(svc::allocate(sizeof(scope_record)));
   if (record == nullptr) {
     // Counted, so that the matching POPSCOPE closes this scope and not the
     // one around it; its names go to the current table meanwhile.
@@ -192,7 +192,7 @@ bool name_scopes::pop_scope() {
   free_table(current_);
   current_ = record->saved_table;
   scopes_ = record->previous;
-  life::release(record);
+  svc::release(record);
   return true;
 }
 
@@ -225,8 +225,8 @@ void name_scopes::free_table(name_entry* root) {
     }
     name_entry* next = root->right;
     release_payload(*root);
-    life::release(root->name);
-    life::release(root);
+    svc::release(root->name);
+    svc::release(root);
     root = next;
   }
 }

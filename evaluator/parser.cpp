@@ -4,7 +4,7 @@
 
 #include "evaluator/builtin_table.h"
 #include "evaluator/lexer.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 
 namespace eval {
 namespace {

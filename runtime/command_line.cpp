@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "platform/process.h"
 #include "runtime/locale.h"
 #include "runtime/string_ops.h"
@@ -116,7 +116,7 @@ std::string_view CommandLine::argument_text() {
     p = skip_program_name(p);
     while (is_white(*p)) ++p;
     const uint32_t length = static_cast<uint32_t>(std::strlen(p));
-    text_ = length == 0 ? nullptr : static_cast<char*>(life::allocate(length));
+    text_ = length == 0 ? nullptr : static_cast<char*>(svc::allocate(length));
     length_ = text_ == nullptr ? 0 : length;
     if (text_ != nullptr) std::memcpy(text_, p, length);
   }
@@ -148,7 +148,7 @@ uint32_t CommandLine::select(std::string_view selector, char* out) {
 }
 
 void CommandLine::reset() {
-  life::release(text_);
+  svc::release(text_);
   text_ = nullptr;
   length_ = 0;
   made_ = false;
@@ -167,12 +167,12 @@ void command_line_query() {
   const std::string_view text = cl.argument_text();
   const uint32_t capacity = text.size() > kModulePathMax ? static_cast<uint32_t>(text.size())
                                                          : kModulePathMax;
-  char* block = static_cast<char*>(life::allocate(capacity));
+  char* block = static_cast<char*>(svc::allocate(capacity));
   const uint32_t length =
       block == nullptr ? 0 : cl.select(std::string_view(selector.text, selector.length), block);
   release_heap_string(selector);
   if (length == 0) {
-    life::release(block);
+    svc::release(block);
     stack.push_empty();
     return;
   }

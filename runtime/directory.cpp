@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "drivers/error_state.h"
-#include "lifecycle/heap.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 #include "platform/file.h"
 #include "platform/last_error.h"
 #include "platform/path.h"
@@ -119,7 +119,7 @@ char* current_directory(char* buffer, uint32_t size) {
       errors.set(static_cast<int32_t>(take_last_error()));
       return nullptr;
     }
-    buffer = static_cast<char*>(life::allocate(size));
+    buffer = static_cast<char*>(svc::allocate(size));
     if (buffer == nullptr) {
       errors.set(kNoMemoryErrorNumber);
       return nullptr;
@@ -128,7 +128,7 @@ char* current_directory(char* buffer, uint32_t size) {
   const plat::DWORD n = plat::GetCurrentDirectoryA(size, buffer);
   if (n > 0 && n < size) return buffer;
   errors.set(n == 0 ? static_cast<int32_t>(take_last_error()) : kRangeErrorNumber);
-  if (own_block) life::release(buffer);
+  if (own_block) svc::release(buffer);
   return nullptr;
 }
 
@@ -216,7 +216,7 @@ void pop_path(char (&path)[kPathMax + 1]) {
 }
 
 void convert_on_stack(uint32_t (*convert)(std::string_view, char*)) {
-  drv::error_state().clear();
+  svc::error_state().clear();
   char path[kPathMax + 1];
   pop_path(path);
   char result[kPathMax + 1];

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "platform/file.h"
 #include "platform/handle.h"
 
@@ -160,7 +160,7 @@ void read_environment_file(Locale& locale, const char* path) {
   plat::HANDLE file = plat::CreateFileA(path, plat::GENERIC_READ, plat::FILE_SHARE_READ, nullptr,
                                         plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == plat::INVALID_HANDLE_VALUE) {
-    drv::error_state().post(drv::err::file_not_found);
+    svc::error_state().post(svc::err::file_not_found);
     return;
   }
   ByteSource in(file);

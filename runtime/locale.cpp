@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "drivers/error_state.h"
-#include "lifecycle/heap.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/text.h"
@@ -97,14 +97,14 @@ void Locale::initialise() {
   build_long_date_layout(text);
   std::memcpy(collation_oem_, collation_ansi_, sizeof collation_oem_);
 
-  drv::error_state().set_message_override(override_hook);
+  svc::error_state().set_message_override(override_hook);
   char program[260];
   char path[264];
   plat::DWORD n = plat::GetModuleFileNameA(nullptr, program, sizeof program);
   if (n > 0 && n < sizeof program && environment_file_path(program, path, sizeof path)) {
     read_environment_file(*this, path);
   }
-  drv::error_state().clear();
+  svc::error_state().clear();
 }
 
 // --- tables ---
@@ -248,21 +248,21 @@ const char* Locale::message_override(int32_t number) const {
 }
 
 void Locale::set_message_override(int32_t number, const char* text, uint32_t length) {
-  auto* copy = static_cast<char*>(life::allocate(length + 1));
+  auto* copy = static_cast<char*>(svc::allocate(length + 1));
   if (copy == nullptr) return;
   if (length > 0) std::memcpy(copy, text, length);
   copy[length] = '\0';
   for (MessageOverride* o = overrides_; o != nullptr; o = o->next) {
     if (o->number == number) {
-      life::release(o->text);
+      svc::release(o->text);
       o->text = copy;
       o->length = length;
       return;
     }
   }
-  auto* node = static_cast<MessageOverride*>(life::allocate(sizeof(MessageOverride)));
+  auto* node = static_cast<MessageOverride*>(svc::allocate(sizeof(MessageOverride)));
   if (node == nullptr) {
-    life::release(copy);
+    svc::release(copy);
     return;
   }
   *node = MessageOverride{overrides_, number, length, copy};
@@ -272,8 +272,8 @@ void Locale::set_message_override(int32_t number, const char* text, uint32_t len
 void Locale::release_overrides() {
   while (overrides_ != nullptr) {
     MessageOverride* next = overrides_->next;
-    life::release(overrides_->text);
-    life::release(overrides_);
+    svc::release(overrides_->text);
+    svc::release(overrides_);
     overrides_ = next;
   }
 }

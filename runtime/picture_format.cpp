@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "runtime/date_time.h"
 #include "runtime/locale.h"
 #include "runtime/number_text.h"
@@ -387,13 +387,13 @@ void DEFORMAT() {
   // A long text through a string picture: the kept characters need a block
   // as long as the text.
   const uint32_t capacity = static_cast<uint32_t>(text.size());
-  char* block = static_cast<char*>(life::allocate(capacity));
+  char* block = static_cast<char*>(svc::allocate(capacity));
   const uint32_t length = block == nullptr ? 0 : deformat_text(text, picture, block, capacity);
   if (!stack.empty()) stack.discard();
   if (block != nullptr && length > 0) {
     stack.push_owned(block, length);
   } else {
-    life::release(block);
+    svc::release(block);
     stack.push_empty();
   }
 }

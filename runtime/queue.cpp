@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "drivers/error_state.h"
-#include "drivers/record_descriptor.h"
-#include "lifecycle/heap.h"
+#include "services/error_state.h"
+#include "runtime/record_descriptor.h"
+#include "services/heap.h"
 #include "runtime/date_time.h"
 #include "runtime/queue_packing.h"
 
@@ -44,35 +44,35 @@ constexpr uint32_t kPackedRecordHeader = offsetof(PackedRecord, bytes);
 // Where a record descriptor's group header keeps its number of fields.
 constexpr uint32_t kGroupFieldCountOffset = 6;
 
-void post(int32_t code) { drv::error_state().post(code); }
+void post(int32_t code) { svc::error_state().post(code); }
 
 Order* make_order() {
-  auto* order = static_cast<Order*>(life::allocate_zeroed(1, sizeof(Order)));
+  auto* order = static_cast<Order*>(svc::allocate_zeroed(1, sizeof(Order)));
   if (order != nullptr) order->current_index = -1;
   return order;
 }
 
 void release_order(Order* order) {
   if (order == nullptr) return;
-  life::release(order->records);
-  life::release(order);
+  svc::release(order->records);
+  svc::release(order);
 }
 
 QueueObject* make_object(const QueueDescriptor& d) {
-  auto* q = static_cast<QueueObject*>(life::allocate_zeroed(1, sizeof(QueueObject)));
+  auto* q = static_cast<QueueObject*>(svc::allocate_zeroed(1, sizeof(QueueObject)));
   if (q == nullptr) return nullptr;
   q->record_size = d.record_size;
   q->layout = d.layout;
   q->field_count = -1;
   q->storage = QueueStorage::plain;
   if (d.record_size >= kPackedRecordSize) {
-    q->pack_area = static_cast<uint8_t*>(life::allocate(packed_capacity_for(d.record_size)));
+    q->pack_area = static_cast<uint8_t*>(svc::allocate(packed_capacity_for(d.record_size)));
     q->storage = q->pack_area != nullptr ? QueueStorage::packed : QueueStorage::unpacked;
   }
   q->orders[0] = make_order();
   if (q->orders[0] == nullptr) {
-    life::release(q->pack_area);
-    life::release(q);
+    svc::release(q->pack_area);
+    svc::release(q);
     return nullptr;
   }
   q->order_count = 1;
@@ -84,15 +84,15 @@ QueueObject* make_object(const QueueDescriptor& d) {
 // The common start of every operation: clear the error, check the
 // descriptor, make the object on first use.
 QueueObject* prepare(QueueDescriptor* d) {
-  drv::error_state().clear();
+  svc::error_state().clear();
   // A descriptor without a record to copy from and to is as unusable as none.
   if (d == nullptr || d->record_buffer == nullptr || d->record_size == 0) {
-    post(drv::err::memory_corrupted);
+    post(svc::err::memory_corrupted);
     return nullptr;
   }
   if (d->object == nullptr) {
     d->object = make_object(*d);
-    if (d->object == nullptr) post(drv::err::insufficient_memory);
+    if (d->object == nullptr) post(svc::err::insufficient_memory);
   }
   return d->object;
 }
@@ -106,14 +106,14 @@ void make_current_most_recent(QueueObject& q) {
 
 void* store_record(QueueObject& q, const void* buffer) {
   if (q.storage != QueueStorage::packed) {
-    void* copy = life::allocate(q.record_size);
+    void* copy = svc::allocate(q.record_size);
     if (copy != nullptr) std::memcpy(copy, buffer, q.record_size);
     return copy;
   }
   const uint32_t length = pack_record(static_cast<const uint8_t*>(buffer), q.record_size,
                                       q.pack_area, packed_capacity_for(q.record_size));
   if (length == 0) return nullptr;
-  auto* stored = static_cast<PackedRecord*>(life::allocate(kPackedRecordHeader + length));
+  auto* stored = static_cast<PackedRecord*>(svc::allocate(kPackedRecordHeader + length));
   if (stored == nullptr) return nullptr;
   stored->length = length;
   std::memcpy(stored->bytes, q.pack_area, length);
@@ -124,7 +124,7 @@ bool make_room(Order& order) {
   if (order.count < order.capacity) return true;
   const uint32_t capacity = order.capacity == 0 ? 16 : order.capacity * 2;
   if (capacity > UINT32_MAX / sizeof(void*)) return false;
-  void* grown = life::resize(order.records, capacity * static_cast<uint32_t>(sizeof(void*)));
+  void* grown = svc::resize(order.records, capacity * static_cast<uint32_t>(sizeof(void*)));
   if (grown == nullptr) return false;
   order.records = static_cast<void**>(grown);
   order.capacity = capacity;
@@ -147,8 +147,8 @@ void queue_append(QueueDescriptor* d) {
   bool room = record != nullptr;
   for (uint32_t i = 0; room && i < q->order_count; ++i) room = make_room(*q->orders[i]);
   if (!room) {
-    life::release(record);
-    post(drv::err::insufficient_memory);
+    svc::release(record);
+    post(svc::err::insufficient_memory);
     return;
   }
   for (uint32_t i = q->order_count; i-- > 1;) add_to_order(*q->orders[i], record);
@@ -164,7 +164,7 @@ void queue_read(QueueDescriptor* d, int32_t position) {
   Order& order = *q->current;
   if (position == 0) order.current_index = -1;
   if (position <= 0 || static_cast<uint32_t>(position) > order.count) {
-    post(drv::err::entry_not_found);
+    post(svc::err::entry_not_found);
     return;
   }
   order.current_index = position - 1;
@@ -176,7 +176,7 @@ void queue_read(QueueDescriptor* d, int32_t position) {
   const auto* packed = static_cast<const PackedRecord*>(stored);
   if (unpack_record(packed->bytes, packed->length, static_cast<uint8_t*>(d->record_buffer),
                     q->record_size) != q->record_size) {
-    post(drv::err::memory_corrupted);
+    post(svc::err::memory_corrupted);
   }
 }
 
@@ -194,7 +194,7 @@ uint32_t queue_field_count(QueueDescriptor* d) {
   QueueObject* q = prepare(d);
   if (q == nullptr) return 0;
   if (q->field_count < 0) {
-    q->field_count = q->layout == nullptr ? 0 : static_cast<int32_t>(drv::read_u32(q->layout + kGroupFieldCountOffset));
+    q->field_count = q->layout == nullptr ? 0 : static_cast<int32_t>(rt::read_u32(q->layout + kGroupFieldCountOffset));
   }
   return static_cast<uint32_t>(q->field_count);
 }
@@ -204,10 +204,10 @@ void queue_release(QueueDescriptor* d) {
   QueueObject* q = d->object;
   // Every order holds every record: free the records through the first one.
   Order* all = q->orders[0];
-  for (uint32_t i = 0; i < all->count; ++i) life::release(all->records[i]);
+  for (uint32_t i = 0; i < all->count; ++i) svc::release(all->records[i]);
   for (uint32_t i = 0; i < q->order_count; ++i) release_order(q->orders[i]);
-  life::release(q->pack_area);
-  life::release(q);
+  svc::release(q->pack_area);
+  svc::release(q);
   d->object = nullptr;
 }
 

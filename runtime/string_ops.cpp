@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "runtime/compare.h"
 #include "runtime/decimal.h"
 #include "runtime/locale.h"
@@ -51,7 +51,7 @@ uint32_t length_or(int32_t n, uint32_t length) {
 void concat_operands(Operand left, Operand right) {
   uint32_t total = left.length + right.length;
   if (total < left.length) total = 0;  // past 4 GB: treated as a failed allocation
-  char* block = total == 0 ? nullptr : static_cast<char*>(life::allocate(total));
+  char* block = total == 0 ? nullptr : static_cast<char*>(svc::allocate(total));
   if (block != nullptr) {
     if (left.length > 0) std::memcpy(block, left.text, left.length);
     if (right.length > 0) std::memcpy(block + left.length, right.text, right.length);
@@ -141,7 +141,7 @@ void set_length(uint32_t n) {
     stack.narrow_top(const_cast<char*>(s.text), n);
     return;
   }
-  auto* block = static_cast<char*>(life::allocate(n));
+  auto* block = static_cast<char*>(svc::allocate(n));
   if (block != nullptr) {
     if (s.length > 0) std::memcpy(block, s.text, s.length);
     std::memset(block + s.length, ' ', n - s.length);
@@ -224,7 +224,7 @@ void sub(int32_t start, int32_t length) {
     stack.narrow_top(const_cast<char*>(s.text), count);
   } else {
     // An owned block must keep its start, so the piece is copied.
-    auto* block = count == 0 ? nullptr : static_cast<char*>(life::allocate(count));
+    auto* block = count == 0 ? nullptr : static_cast<char*>(svc::allocate(count));
     if (block != nullptr) std::memcpy(block, s.text + off, count);
     stack.replace_top_owned(block, block != nullptr ? count : 0);
   }
@@ -234,7 +234,7 @@ void all(uint32_t n) {
   StringStack& stack = string_stack();
   if (stack.empty()) return;
   Operand s = operand(0);
-  auto* block = n == 0 ? nullptr : static_cast<char*>(life::allocate(n));
+  auto* block = n == 0 ? nullptr : static_cast<char*>(svc::allocate(n));
   if (block != nullptr) {
     if (s.length == 0) {
       std::memset(block, ' ', n);  // nothing to repeat: a blank string

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "runtime/number_text.h"
 
 namespace rt {
@@ -56,7 +56,7 @@ void set_inline(StackEntry& e, const char* text, uint32_t length) {
 // A new heap copy of `length` bytes, or null when length is 0 or memory is out.
 char* heap_copy(const char* text, uint32_t length) {
   if (length == 0) return nullptr;
-  auto* block = static_cast<char*>(life::allocate(length));
+  auto* block = static_cast<char*>(svc::allocate(length));
   if (block != nullptr) std::memcpy(block, text, length);
   return block;
 }
@@ -80,7 +80,7 @@ uint32_t counted_length(const char* text) {
 // Narrows a wide text into a new owned ANSI block; null when empty or out of memory.
 char* narrow_copy(plat::BSTR text, uint32_t length) {
   if (text == nullptr || length == 0) return nullptr;
-  auto* block = static_cast<char*>(life::allocate(length));
+  auto* block = static_cast<char*>(svc::allocate(length));
   if (block != nullptr) plat::NarrowToAnsi(text, length, block);
   return block;
 }
@@ -97,7 +97,7 @@ StackEntry* StringStack::push_slot() {
 void StringStack::release(StackEntry& e) {
   switch (e.kind) {
     case EntryKind::owned:
-      life::release(e.text);
+      svc::release(e.text);
       break;
     case EntryKind::owned_wide:
       plat::SysFreeString(reinterpret_cast<plat::BSTR>(e.text));
@@ -121,7 +121,7 @@ void StringStack::push_owned(char* block, uint32_t length) {
   StackEntry* e = push_slot();
   if (e == nullptr) {
     // The stack took ownership; a block it cannot hold is not leaked.
-    if (block != nullptr) life::release(block);
+    if (block != nullptr) svc::release(block);
     return;
   }
   if (block == nullptr) return;
@@ -362,7 +362,7 @@ void StringStack::rotate(uint32_t k) {
 SavedStack* StringStack::save() const {
   if (depth_ == 0) return nullptr;
   auto bytes = static_cast<uint32_t>(sizeof(SavedStack) + depth_ * sizeof(StackEntry));
-  auto* saved = static_cast<SavedStack*>(life::allocate(bytes));
+  auto* saved = static_cast<SavedStack*>(svc::allocate(bytes));
   if (saved == nullptr) return nullptr;
   saved->depth = depth_;
   StackEntry* copies = saved_entries(saved);
@@ -378,7 +378,7 @@ void StringStack::restore(SavedStack* saved) {
   depth_ = saved->depth < kStackCapacity ? saved->depth : kStackCapacity;
   StackEntry* copies = saved_entries(saved);
   for (uint32_t i = 0; i < depth_; ++i) move_entry(entries_[i], copies[i]);
-  life::release(saved);
+  svc::release(saved);
 }
 
 void StringStack::reset() {

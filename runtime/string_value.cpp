@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "drivers/error_state.h"
-#include "lifecycle/heap.h"
-#include "lifecycle/runtime_error.h"
+#include "services/error_state.h"
+#include "services/heap.h"
+#include "services/runtime_error.h"
 #include "runtime/date_time.h"
 #include "runtime/number_text.h"
 #include "runtime/string_stack.h"
@@ -110,7 +110,7 @@ void clear_typed(void* dest, int32_t type_code, uint32_t size, int32_t fill) {
       return;
     default:
       if (clear_numeric(dest, type_code, fill)) return;
-      life::raise_runtime_error(drv::err::internal_error_01, "String Stack Error");
+      svc::raise_runtime_error(svc::err::internal_error_01, "String Stack Error");
   }
 }
 
@@ -159,12 +159,12 @@ void push_typed(const void* address, int32_t type_code, uint32_t size) {
     case TYPE_BFLOAT8:
       return stack.push_empty();
     default:
-      life::raise_runtime_error(drv::err::internal_error_01, "String Stack Error");
+      svc::raise_runtime_error(svc::err::internal_error_01, "String Stack Error");
   }
 }
 
 void release_heap_string(HeapString& s) {
-  if (s.text != nullptr) life::release(s.text);
+  if (s.text != nullptr) svc::release(s.text);
   s.text = nullptr;
   s.length = 0;
 }

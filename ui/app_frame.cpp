@@ -1,12 +1,13 @@
 // Window creation from records and the runtime's window procedure.
 #include "ui/app_frame.h"
+#include "ui/thread_windows.h"
 
 #include <cstring>
 
-#include "drivers/error_state.h"
-#include "lifecycle/runtime_error.h"
-#include "lifecycle/runtime_lock.h"
-#include "lifecycle/thread_records.h"
+#include "services/error_state.h"
+#include "services/runtime_error.h"
+#include "services/runtime_lock.h"
+#include "services/thread_records.h"
 #include "platform/dialog.h"
 #include "platform/path.h"
 #include "platform/process.h"
@@ -65,18 +66,19 @@ bool register_window_class(WindowObject* window, const WindowRecord* record) {
 }
 
 void make_current_on_thread(WindowObject* window) {
-  life::ThreadRecord* thread = life::thread_records().current();
+  svc::ThreadRecord* thread = svc::thread_records().current();
   if (thread == nullptr || window->thread == thread) return;
   window->thread = thread;
-  window->next_on_thread = thread->windows;
-  thread->windows = window;
+  ThreadWindows& own = windows_of(*thread);
+  window->next_on_thread = own.windows;
+  own.windows = window;
 }
 
 // The steps every kind of window takes before its own creation; false when
 // a runtime error stopped it.
 bool begin_creation(WindowObject* window) {
   if (window->handle != nullptr) {
-    life::raise_runtime_error(drv::err::window_already_open);
+    svc::raise_runtime_error(svc::err::window_already_open);
     return false;
   }
   window->timer_id = 0;
@@ -86,7 +88,7 @@ bool begin_creation(WindowObject* window) {
   make_current_on_thread(window);
   const WindowRecord* record = window->image.record(window->record);
   if (!register_window_class(window, record)) {
-    life::raise_runtime_error(drv::err::internal_error_03, window_component);
+    svc::raise_runtime_error(svc::err::internal_error_03, window_component);
     return false;
   }
   return true;
@@ -152,8 +154,8 @@ void create_application_frame(WindowObject* window) {
   if (!begin_creation(window)) return;
   WindowLayer& layer = window_layer();
   if (layer.frame != nullptr)
-    return life::raise_runtime_error(drv::err::application_already_active);
-  if (layer.modal_windows > 0) return life::raise_runtime_error(drv::err::application_system_modal);
+    return svc::raise_runtime_error(svc::err::application_already_active);
+  if (layer.modal_windows > 0) return svc::raise_runtime_error(svc::err::application_system_modal);
   const WindowRecord* record = window->image.record(window->record);
   const char* title = window->image.text(record->title);
   bool has_icon = window->image.text(record->icon)[0] != '\0';
@@ -174,7 +176,7 @@ void create_application_frame(WindowObject* window) {
       to_pixels(record->y, false, du), to_pixels(record->width, true, du),
       to_pixels(record->height, false, du), nullptr, nullptr, layer.program_instance(), window);
   window->creating = false;
-  if (handle == nullptr) return life::raise_runtime_error(drv::err::unable_to_open_application);
+  if (handle == nullptr) return svc::raise_runtime_error(svc::err::unable_to_open_application);
   if (record->timer != 0) {
     window->timer_id = plat::SetTimer(handle, frame_timer_id, record->timer * 10, nullptr);
     window->has_timer = window->timer_id != 0;
@@ -188,7 +190,7 @@ void window_timer(WindowObject* window) {
 
 plat::LRESULT window_procedure(plat::HWND handle, plat::UINT message, plat::WPARAM wparam,
                                plat::LPARAM lparam) {
-  life::WindowProcedureLock lock;
+  svc::WindowProcedureLock lock;
   if (message == plat::WM_NCCREATE) {
     const auto* create = reinterpret_cast<const plat::CREATESTRUCTA*>(lparam);
     auto* window = static_cast<WindowObject*>(create->lpCreateParams);

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 
 namespace ui {
 namespace {
@@ -29,7 +29,7 @@ DialogTemplateWriter::DialogTemplateWriter(plat::DWORD style, short cx, short cy
 }
 
 DialogTemplateWriter::~DialogTemplateWriter() {
-  life::release(bytes_);
+  svc::release(bytes_);
 }
 
 void DialogTemplateWriter::add_control(plat::DWORD style, short x, short y, short cx, short cy,
@@ -57,7 +57,7 @@ void DialogTemplateWriter::put(const void* data, std::uint32_t length) {
   if (size_ + length > capacity_) {
     std::uint32_t grown = capacity_ == 0 ? first_capacity : capacity_ * 2;
     while (grown < size_ + length) grown *= 2;
-    auto* moved = static_cast<std::uint8_t*>(life::resize(bytes_, grown));
+    auto* moved = static_cast<std::uint8_t*>(svc::resize(bytes_, grown));
     if (moved == nullptr) {
       failed_ = true;
       return;

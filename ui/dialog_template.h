@@ -28,7 +28,7 @@ class DialogTemplateWriter {
   void add_control(plat::DWORD style, short x, short y, short cx, short cy, plat::WORD id,
                    const char* class_name, const char* title);
   // The finished template, handed to the caller (release it with
-  // life::release); the writer is empty afterwards.
+  // svc::release); the writer is empty afterwards.
   DialogTemplate finish();
 
  private:

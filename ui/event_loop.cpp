@@ -1,12 +1,13 @@
 // Posting, delivering and looping over events.
 #include "ui/event_loop.h"
+#include "ui/thread_windows.h"
 
-#include "drivers/error_state.h"
-#include "lifecycle/heap.h"
-#include "lifecycle/process_state.h"
-#include "lifecycle/runtime_error.h"
-#include "lifecycle/runtime_lock.h"
-#include "lifecycle/thread_records.h"
+#include "services/error_state.h"
+#include "services/heap.h"
+#include "services/process_state.h"
+#include "services/runtime_error.h"
+#include "services/runtime_lock.h"
+#include "services/thread_records.h"
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/user.h"
@@ -25,17 +26,17 @@ std::int32_t code_of(const EventRecord* record) {
   return static_cast<std::int32_t>(record->message - event_message_base);
 }
 
-life::ThreadRecord* own_thread_record() {
-  return life::thread_records().find(plat::GetCurrentThreadId());
+svc::ThreadRecord* own_thread_record() {
+  return svc::thread_records().find(plat::GetCurrentThreadId());
 }
 
 EventRecord* new_record(const WindowObject* window, std::int32_t code, std::int32_t control) {
-  auto* record = static_cast<EventRecord*>(life::allocate_zeroed(1, sizeof(EventRecord)));
+  auto* record = static_cast<EventRecord*>(svc::allocate_zeroed(1, sizeof(EventRecord)));
   if (record == nullptr) return nullptr;
   record->message = event_message(code);
   record->control = control;
   record->window = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window->handle));
-  if (const life::ThreadRecord* thread = own_thread_record()) {
+  if (const svc::ThreadRecord* thread = own_thread_record()) {
     record->key_code = thread->last_key_code;
     record->character = thread->last_character;
   }
@@ -82,14 +83,14 @@ bool ends_build_step(std::int32_t code) {
 
 WindowObject* first_child(const WindowObject* window) {
   if (window->thread == nullptr) return nullptr;
-  for (WindowObject* w = window->thread->windows; w != nullptr; w = w->next_on_thread) {
+  for (WindowObject* w = windows_of(*window->thread).windows; w != nullptr; w = w->next_on_thread) {
     if (w->parent == window) return w;
   }
   return nullptr;
 }
 
 WindowObject* first_child_in_loop(const WindowObject* window) {
-  for (WindowObject* w = window->thread->windows; w != nullptr; w = w->next_on_thread) {
+  for (WindowObject* w = windows_of(*window->thread).windows; w != nullptr; w = w->next_on_thread) {
     if (w->parent == window && w->in_loop) return w;
   }
   return nullptr;
@@ -105,7 +106,7 @@ void flush_paint_messages() {
 }  // namespace
 
 void post_event(WindowObject* window, std::int32_t code, std::int32_t control) {
-  if (window == nullptr || !life::process_state().running()) return;
+  if (window == nullptr || !svc::process_state().running()) return;
   EventRecord* record = new_record(window, code, control);
   if (record == nullptr) return;
   if (window->handle != nullptr && plat::IsWindow(window->handle) &&
@@ -120,7 +121,7 @@ void post_event(WindowObject* window, std::int32_t code, std::int32_t control) {
 void deliver_event(WindowObject* window, EventRecord* record) {
   if (record == nullptr) return;
   if (outdated(window, record)) {
-    life::release(record);
+    svc::release(record);
     return;
   }
   if (window->in_loop && window->nesting == 0 && window->ready == nullptr) {
@@ -133,25 +134,26 @@ void deliver_event(WindowObject* window, EventRecord* record) {
 }
 
 void discard_events(WindowObject* window) {
-  while (EventRecord* record = pop_pending(window)) life::release(record);
-  life::release(window->ready);
+  while (EventRecord* record = pop_pending(window)) svc::release(record);
+  svc::release(window->ready);
   window->ready = nullptr;
   if (window->handle != nullptr) {
     plat::MSG message;
     while (plat::PeekMessageA(&message, window->handle, event_carrier_message,
                               event_carrier_message, plat::PM_REMOVE)) {
-      life::release(reinterpret_cast<EventRecord*>(message.lParam));
+      svc::release(reinterpret_cast<EventRecord*>(message.lParam));
     }
   }
 }
 
 std::int32_t current_event() {
-  const life::ThreadRecord* thread = own_thread_record();
-  return thread != nullptr && thread->current_event != nullptr ? code_of(thread->current_event) : 0;
+  const svc::ThreadRecord* thread = own_thread_record();
+  const EventRecord* event = thread != nullptr ? windows_of(*thread).current_event : nullptr;
+  return event != nullptr ? code_of(event) : 0;
 }
 
 std::uint32_t last_key_code() {
-  const life::ThreadRecord* thread = own_thread_record();
+  const svc::ThreadRecord* thread = own_thread_record();
   return thread != nullptr ? thread->last_key_code : 0;
 }
 
@@ -209,7 +211,7 @@ AcceptLoop::AcceptLoop() {
   if (window_ == nullptr || window_->handle == nullptr) {
     window_ = nullptr;
     ended_ = true;
-    life::raise_runtime_error(drv::err::accept_needs_window);
+    svc::raise_runtime_error(svc::err::accept_needs_window);
     return;
   }
   window_->in_loop = true;
@@ -268,11 +270,11 @@ bool AcceptLoop::next() {
 }
 
 void AcceptLoop::start_body_run(EventRecord* record) {
-  life::ThreadRecords& records = life::thread_records();
+  svc::ThreadRecords& records = svc::thread_records();
   int self = window_->thread != nullptr ? records.index_of(*window_->thread) : -1;
   int last = records.last_body_thread;
   if (last >= 0 && last != self) {
-    if (WindowObject* other = records.at(last).windows) {
+    if (WindowObject* other = windows_of(records.at(last)).windows) {
       post_event(other, event::Suspend, 0);
       other->suspended = true;
     }
@@ -284,7 +286,7 @@ void AcceptLoop::start_body_run(EventRecord* record) {
   records.last_body_thread = self;
   ++window_->nesting;
   window_->current_event = record;
-  if (window_->thread != nullptr) window_->thread->current_event = record;
+  if (window_->thread != nullptr) windows_of(*window_->thread).current_event = record;
   in_body_ = true;
   cancel_ = false;
   stop_ = false;
@@ -296,10 +298,11 @@ void AcceptLoop::end_body_run() {
   in_body_ = false;
   --window_->nesting;
   window_->current_event = nullptr;
-  if (window_->thread != nullptr && window_->thread->current_event == record) {
-    window_->thread->current_event = nullptr;
+  if (window_->thread != nullptr) {
+    EventRecord*& thread_event = windows_of(*window_->thread).current_event;
+    if (thread_event == record) thread_event = nullptr;
   }
-  life::release(record);
+  svc::release(record);
   if (stop_ || code == event::OpenFailed) ended_ = true;
   if ((code == event::CloseWindow || code == event::CloseDown) && !cancel_) {
     window_->marked_for_closing = true;
@@ -311,19 +314,18 @@ void AcceptLoop::end_body_run() {
 
 AcceptLoop::Test AcceptLoop::close_test() {
   WindowLayer& layer = window_layer();
-  life::ThreadRecords& records = life::thread_records();
+  svc::ThreadRecords& records = svc::thread_records();
   int self = window_->thread != nullptr ? records.index_of(*window_->thread) : -1;
   if (layer.focus_thread != self) {
     int previous = layer.focus_thread;
     layer.focus_thread = self;
-    if (previous >= 0 && records.at(previous).windows != nullptr) {
-      post_event(records.at(previous).windows, event::LoseFocus, 0);
-    }
+    WindowObject* before = previous >= 0 ? windows_of(records.at(previous)).windows : nullptr;
+    if (before != nullptr) post_event(before, event::LoseFocus, 0);
     post_event(window_, event::GainFocus, 0);
   }
   while (EventRecord* record = pop_pending(window_)) {
     if (outdated(window_, record)) {
-      life::release(record);
+      svc::release(record);
       continue;
     }
     start_body_run(record);
@@ -350,11 +352,11 @@ bool AcceptLoop::take_message() {
   // belongs to the controls, which this program has none of.
   plat::BOOL got = 0;
   {
-    life::RuntimeLockRelease unlocked;
+    svc::RuntimeLockRelease unlocked;
     if (layer.idle_hook != nullptr) layer.idle_hook();
     got = plat::GetMessageA(&message, nullptr, 0, 0);
   }
-  life::ThreadRecords& records = life::thread_records();
+  svc::ThreadRecords& records = svc::thread_records();
   if (window_->thread != nullptr) records.active_thread = records.index_of(*window_->thread);
   if (got == 0) {
     // The quit belongs to whatever loop runs outside this one too.

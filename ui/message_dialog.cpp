@@ -6,8 +6,8 @@
 #include <bit>
 #include <cstring>
 
-#include "lifecycle/heap.h"
-#include "lifecycle/runtime_lock.h"
+#include "services/heap.h"
+#include "services/runtime_lock.h"
 #include "platform/dialog.h"
 #include "runtime/compare.h"
 #include "runtime/locale.h"
@@ -48,7 +48,7 @@ constexpr plat::UINT removed_system_commands[] = {plat::SC_MAXIMIZE, plat::SC_MI
 
 // A NUL-ended heap copy in which every "|" is a line break.
 char* text_with_line_breaks(const char* text, std::uint32_t length) {
-  auto* copy = static_cast<char*>(life::allocate(length * 2 + 1));
+  auto* copy = static_cast<char*>(svc::allocate(length * 2 + 1));
   if (copy == nullptr) return nullptr;
   char* out = copy;
   for (std::uint32_t i = 0; i < length; ++i) {
@@ -87,7 +87,7 @@ std::int32_t standard_id_of(const char* caption, std::int32_t* next_id) {
 void plan_caption_list(ButtonPlan& plan, const char* buttons, std::uint32_t length,
                        std::int32_t default_button) {
   plan.caption_list = true;
-  plan.caption_storage = static_cast<char*>(life::allocate(length + 1));
+  plan.caption_storage = static_cast<char*>(svc::allocate(length + 1));
   if (plan.caption_storage == nullptr) return;
   std::memcpy(plan.caption_storage, buttons, length);
   plan.caption_storage[length] = '\0';
@@ -209,7 +209,7 @@ std::int32_t run_dialog(const DialogTemplate& dialog_template, DialogContext& co
   plat::HWND focus = plat::GetFocus();
   plat::INT_PTR id = 0;
   {
-    life::RuntimeLockRelease unlocked;
+    svc::RuntimeLockRelease unlocked;
     id = plat::DialogBoxIndirectParamA(
         window_layer().program_instance(),
         reinterpret_cast<const plat::DLGTEMPLATE*>(dialog_template.bytes), owner,
@@ -270,7 +270,7 @@ ButtonPlan plan_buttons(const char* buttons, std::uint32_t length, std::int32_t 
 }
 
 void release_plan(ButtonPlan& plan) {
-  life::release(plan.caption_storage);
+  svc::release(plan.caption_storage);
   plan.caption_storage = nullptr;
 }
 
@@ -352,12 +352,12 @@ std::int32_t message_box(const char* text, std::uint32_t text_length, const char
     MessageLayout layout = layout_message(shown, icon_length > 0, plan.count, context.font, units);
     DialogTemplate dialog = build_message_template(shown, title, layout, plan, units, style != 0);
     if (dialog.bytes != nullptr) result = result_of(plan, run_dialog(dialog, context));
-    life::release(dialog.bytes);
+    svc::release(dialog.bytes);
     plat::DeleteObject(context.font);
   }
   release_plan(plan);
-  life::release(title);
-  life::release(shown);
+  svc::release(title);
+  svc::release(shown);
   return result;
 }
 

@@ -1,14 +1,14 @@
 // The window layer's process-wide state.
 #include "ui/window_layer.h"
 
-#include "lifecycle/module_registry.h"
+#include "services/module_registry.h"
 #include "platform/process.h"
 
 namespace ui {
 
 plat::HINSTANCE WindowLayer::program_instance() const {
   if (instance != nullptr) return instance;
-  plat::HINSTANCE registered = life::module_registry().program_instance();
+  plat::HINSTANCE registered = svc::module_registry().program_instance();
   return registered != nullptr ? registered : plat::GetModuleHandleA(nullptr);
 }
 

@@ -1,11 +1,12 @@
 // Opening and closing window structures.
 #include "ui/window_object.h"
+#include "ui/thread_windows.h"
 
 #include <cstring>
 #include <new>
 
-#include "lifecycle/heap.h"
-#include "lifecycle/thread_records.h"
+#include "services/heap.h"
+#include "services/thread_records.h"
 #include "platform/process.h"
 #include "ui/event_loop.h"
 #include "ui/window_layer.h"
@@ -15,7 +16,7 @@ namespace {
 
 char* copy_text(const char* text) {
   std::size_t length = std::strlen(text);
-  auto* copy = static_cast<char*>(life::allocate(static_cast<std::uint32_t>(length + 1)));
+  auto* copy = static_cast<char*>(svc::allocate(static_cast<std::uint32_t>(length + 1)));
   if (copy != nullptr) std::memcpy(copy, text, length + 1);
   return copy;
 }
@@ -25,15 +26,16 @@ char* copy_text(const char* text) {
 void** copy_controls(void* const* controls) {
   std::uint32_t count = 0;
   while (controls != nullptr && controls[count] != nullptr) ++count;
-  auto** copy = static_cast<void**>(life::allocate_zeroed(count + 1, sizeof(void*)));
+  auto** copy = static_cast<void**>(svc::allocate_zeroed(count + 1, sizeof(void*)));
   if (copy != nullptr && count > 0) std::memcpy(copy, controls, count * sizeof(void*));
   return copy;
 }
 
 void unlink_from_thread(WindowObject* window) {
-  life::ThreadRecord* thread = window->thread;
+  svc::ThreadRecord* thread = window->thread;
   if (thread == nullptr) return;
-  for (WindowObject** link = &thread->windows; *link != nullptr; link = &(*link)->next_on_thread) {
+  for (WindowObject** link = &windows_of(*thread).windows; *link != nullptr;
+       link = &(*link)->next_on_thread) {
     if (*link == window) {
       *link = window->next_on_thread;
       break;
@@ -44,18 +46,18 @@ void unlink_from_thread(WindowObject* window) {
 
 void release_object(WindowObject* window) {
   release_window_image(&window->image);
-  life::release(window->module_name);
-  life::release(window->window_name);
-  life::release(window->controls);
+  svc::release(window->module_name);
+  svc::release(window->window_name);
+  svc::release(window->controls);
   window->~WindowObject();
-  life::release(window);
+  svc::release(window);
 }
 
 }  // namespace
 
 WindowObject* open_window_structure(const char* module_name, const char* window_name,
                                     void* const* controls) {
-  void* block = life::allocate_zeroed(1, window_object_size);
+  void* block = svc::allocate_zeroed(1, window_object_size);
   if (block == nullptr) return nullptr;
   auto* window = new (block) WindowObject{};
   window->module_name = copy_text(module_name);
@@ -96,8 +98,8 @@ void close_window(WindowObject* window) {
 }
 
 WindowObject* current_window() {
-  life::ThreadRecord* thread = life::thread_records().find(plat::GetCurrentThreadId());
-  return thread != nullptr ? thread->windows : nullptr;
+  svc::ThreadRecord* thread = svc::thread_records().find(plat::GetCurrentThreadId());
+  return thread != nullptr ? windows_of(*thread).windows : nullptr;
 }
 
 WindowObject* window_of(plat::HWND handle) {

@@ -10,7 +10,7 @@
 #include "platform/window.h"
 #include "ui/window_resource.h"
 
-namespace life {
+namespace svc {
 struct ThreadRecord;
 }
 
@@ -66,7 +66,7 @@ struct WindowObject {
   std::int32_t status_zone_count;
   WindowObject* parent;
   WindowObject* next_on_thread;
-  life::ThreadRecord* thread;
+  svc::ThreadRecord* thread;
 
   // The event loop.
   bool in_loop;          // ACCEPT has recorded its body

@@ -3,10 +3,10 @@
 
 #include <cstring>
 
-#include "drivers/error_state.h"
-#include "lifecycle/heap.h"
-#include "lifecycle/module_registry.h"
-#include "lifecycle/runtime_error.h"
+#include "services/error_state.h"
+#include "services/heap.h"
+#include "services/module_registry.h"
+#include "services/runtime_error.h"
 #include "platform/process.h"
 #include "platform/resource.h"
 #include "platform/text.h"
@@ -45,7 +45,7 @@ bool load_image(plat::HMODULE module, const char* module_name, WindowImage* imag
   }
   auto name_length = static_cast<std::uint32_t>(static_cast<const char*>(end) - data);
   std::uint32_t image_size = size - name_length - 1 + 2;
-  auto* bytes = static_cast<std::uint8_t*>(life::allocate_zeroed(1, image_size));
+  auto* bytes = static_cast<std::uint8_t*>(svc::allocate_zeroed(1, image_size));
   if (bytes != nullptr) std::memcpy(bytes + 2, data + name_length + 1, image_size - 2);
   plat::FreeResource(loaded);
   if (bytes == nullptr) return false;
@@ -83,7 +83,7 @@ std::uint32_t search_module(plat::HMODULE module, const char* module_name, const
 
 // The module after `previous` in the runtime's list of registered modules.
 plat::HMODULE next_registered_module(plat::HMODULE previous) {
-  life::ModuleNode* node = life::module_registry().head();
+  svc::ModuleNode* node = svc::module_registry().head();
   if (previous != nullptr) {
     while (node != nullptr && node->instance != previous) node = node->next;
     if (node != nullptr) node = node->next;
@@ -136,12 +136,12 @@ std::uint32_t find_window_record(const char* module_name, const char* window_nam
        module = next_module(module)) {
     if (module != program) offset = search_module(module, module_name, window_name, image);
   }
-  if (offset == 0) life::raise_runtime_error(drv::err::internal_error_02, window_component);
+  if (offset == 0) svc::raise_runtime_error(svc::err::internal_error_02, window_component);
   return offset;
 }
 
 void release_window_image(WindowImage* image) {
-  life::release(image->bytes);
+  svc::release(image->bytes);
   *image = WindowImage{};
 }
 

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "app/program_data.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/open_files.h"
 #include "platform/last_error.h"
 #include "platform/syscalls.h"
@@ -73,7 +73,7 @@ TEST(base64_encoder_test, read_error_ends_the_text_with_its_padding) {
   plat::syscall_guard guard;
   plat::fail_syscall(plat::syscall_id::read, 2, std::errc::io_error);
   ASSERT_EQ(e.encode(e.dir / "in.bin", e.dir / "out.txt"), app::kInputNotRead);
-  EXPECT_EQ(drv::error_state().system_error(), plat::ERROR_IO_DEVICE);
+  EXPECT_EQ(svc::error_state().system_error(), plat::ERROR_IO_DEVICE);
   const std::string text = read_bytes(e.dir / "out.txt");
   const size_t read = decoded_length(text);
   ASSERT_GT(read, 0u);

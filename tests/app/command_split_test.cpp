@@ -12,7 +12,7 @@
 #include "app/program_data.h"
 #include "app/program_queue.h"
 #include "app/work_copies.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "app/program_module.h"
-#include "lifecycle/startup.h"
+#include "services/startup.h"
 #include "platform/process.h"
 #include "platform/syscalls.h"
 
@@ -52,5 +52,5 @@ int main() {
     return 2;
   }
   plat::set_exit_process_hook(&write_counts_and_exit);
-  life::process_entry(app::program_module(), &app::first_procedure);
+  svc::process_entry(app::program_module(), &app::first_procedure);
 }

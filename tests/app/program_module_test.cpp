@@ -5,7 +5,8 @@
 
 #include "app/program_resources.h"
 #include "app/runtime_seams.h"
-#include "lifecycle/thread_records.h"
+#include "services/thread_records.h"
+#include "ui/thread_windows.h"
 #include "ui/window_object.h"
 
 TEST(program_module_test, frame_is_prepared_from_the_program_resource_without_a_window) {
@@ -15,7 +16,7 @@ TEST(program_module_test, frame_is_prepared_from_the_program_resource_without_a_
   EXPECT_EQ(frame->handle, nullptr);
   EXPECT_STREQ(frame->window_name, app::frame_window_name);
   app::seam::release_frame(frame);
-  life::ThreadRecord* thread = life::thread_records().current();
+  svc::ThreadRecord* thread = svc::thread_records().current();
   ASSERT_NE(thread, nullptr);
-  EXPECT_EQ(thread->windows, nullptr) << "nothing is left on the thread's window list";
+  EXPECT_EQ(ui::windows_of(*thread).windows, nullptr) << "nothing is left on the thread's window list";
 }

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/operation_codes.h"
 #include "tests/drivers/record_file_fixture.h"
 
@@ -113,7 +113,7 @@ TEST_F(ascii_driver_test, last_line_without_line_end_then_end_of_file) {
   DeclaredFile f;
   open_with(f, "first\r\nlast");
   EXPECT_EQ(read_all(f), (std::vector<std::string>{"first", "last"}));
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
   EXPECT_EQ(f.call(OP_EOF), 1);
 }
 
@@ -156,7 +156,7 @@ TEST_F(ascii_driver_test, ctrl_z_ends_a_line_and_at_a_line_start_the_file) {
   DeclaredFile f;
   open_with(f, "ab\x1a" "cd\r\n\x1a" "ef\r\n");
   EXPECT_EQ(read_all(f), (std::vector<std::string>{"ab", "cd"}));
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
   EXPECT_EQ(f.call(OP_EOF), 1);
   f.call(OP_CLOSE);
   DeclaredFile g;
@@ -168,7 +168,7 @@ TEST_F(ascii_driver_test, empty_file_gives_record_not_available) {
   DeclaredFile f;
   open_with(f, "");
   f.call(OP_NEXT);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
   EXPECT_EQ(f.call(OP_EOF), 1);
   EXPECT_EQ(f.call(OP_BYTES), 0);
 }
@@ -220,7 +220,7 @@ TEST_F(ascii_driver_test, add_on_a_file_opened_read_only_is_access_denied) {
   f.call(OP_CLOSE);
   f.call(OP_OPEN, 0x20);
   f.call(OP_ADD);
-  EXPECT_EQ(error_code(), drv::err::access_denied);
+  EXPECT_EQ(error_code(), svc::err::access_denied);
 }
 
 }  // namespace
@@ -255,7 +255,7 @@ TEST_F(ascii_driver_test, get_and_reget_read_from_any_byte) {
   f.call(OP_GETfileptr, 0);
   EXPECT_EQ(error_code(), 0);
   f.call(OP_GETfileptr, 15);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
 }
 
 TEST_F(ascii_driver_test, filebuffers_answers_and_ignores_counts_past_32_bits) {
@@ -284,7 +284,7 @@ TEST_F(ascii_driver_test, put_needs_a_current_record_and_rewrites_it) {
   open_with(f, "aaaa\r\nbbbb\r\n");
   f.set_record("x");
   f.call(OP_PUT);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
   f.call(OP_NEXT);
   f.set_record("cccc");
   f.call(OP_PUT);

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/low_level_io.h"
 #include "drivers/operation_codes.h"
 #include "platform/last_error.h"
@@ -136,7 +136,7 @@ TEST_F(buffered_file_test, read_error_fails_next_without_moving_on) {
   plat::fail_syscall(plat::syscall_id::read, 1, std::errc::io_error);
   f.call(OP_NEXT);
   EXPECT_NE(error_code(), 0);
-  EXPECT_NE(error_code(), drv::err::record_not_available);
+  EXPECT_NE(error_code(), svc::err::record_not_available);
   f.call(OP_SETfile);
   f.call(OP_NEXT);
   EXPECT_EQ(error_code(), 0);
@@ -152,7 +152,7 @@ TEST_F(buffered_file_test, a_failing_write_out_is_reported_by_close) {
   f.call(OP_ADD);
   plat::fail_syscall(plat::syscall_id::write, 1, std::errc::no_space_on_device);
   f.call(OP_CLOSE);
-  EXPECT_EQ(error_code(), drv::err::access_denied);
+  EXPECT_EQ(error_code(), svc::err::access_denied);
   EXPECT_EQ(f.decl.instance, nullptr);
 }
 
@@ -162,12 +162,12 @@ TEST_F(buffered_file_test, open_errors_are_remapped) {
   write_file("a.txt", "");
   plat::fail_syscall(plat::syscall_id::open, 1, std::errc::permission_denied, 0);
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), drv::err::access_denied);
+  EXPECT_EQ(error_code(), svc::err::access_denied);
   plat::reset_syscalls();
   DeclaredFile g;
   g.text("no/such/dir/a.txt");
   g.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), drv::err::path_not_found);
+  EXPECT_EQ(error_code(), svc::err::path_not_found);
 }
 
 TEST_F(buffered_file_test, files_of_two_gibibytes_are_refused_not_wrapped) {
@@ -178,7 +178,7 @@ TEST_F(buffered_file_test, files_of_two_gibibytes_are_refused_not_wrapped) {
   DeclaredFile f;
   f.raw("big.bin");
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), drv::err::system_code(plat::ERROR_SEEK));
+  EXPECT_EQ(error_code(), svc::err::system_code(plat::ERROR_SEEK));
   EXPECT_EQ(f.decl.instance, nullptr);
 }
 
@@ -217,9 +217,9 @@ TEST_F(buffered_file_test, the_file_opened_after_create_is_the_file_created) {
     ASSERT_EQ(error_code(), 0) << swap;
     put_in_place(path("m.txt"), path("other.txt"));
     f.call(OP_OPEN, 0x22);
-    EXPECT_EQ(error_code(), drv::err::access_denied) << swap;
+    EXPECT_EQ(error_code(), svc::err::access_denied) << swap;
     EXPECT_EQ(read_file("other.txt"), "other") << swap;
-    drv::error_state().reset();
+    svc::error_state().reset();
     f.call(OP_OPEN, 0x22);  // no longer the file just created: an ordinary open
     EXPECT_EQ(error_code(), 0) << swap;
     f.call(OP_CLOSE);

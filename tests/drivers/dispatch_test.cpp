@@ -2,10 +2,10 @@
 
 #include <thread>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
-#include "lifecycle/process_state.h"
+#include "services/process_state.h"
 #include "tests/drivers/record_file_fixture.h"
 
 using namespace drv;
@@ -21,8 +21,8 @@ TEST_F(dispatch_test, next_before_set_is_not_available) {
   f.text("a.txt");
   f.call(OP_OPEN, 0x22);
   f.call(OP_NEXT);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
-  EXPECT_EQ(error_state().failing_file(), &f.decl);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
+  EXPECT_EQ(svc::error_state().failing_file(), &f.decl);
 }
 
 TEST_F(dispatch_test, never_opened_file_is_not_open_and_open_twice_is_already_open) {
@@ -30,13 +30,13 @@ TEST_F(dispatch_test, never_opened_file_is_not_open_and_open_twice_is_already_op
   DeclaredFile f;
   f.text("a.txt");
   f.call(OP_ADD);
-  EXPECT_EQ(error_code(), drv::err::file_not_open);
+  EXPECT_EQ(error_code(), svc::err::file_not_open);
   EXPECT_EQ(f.call(OP_EOF), 1);
-  EXPECT_EQ(error_code(), drv::err::file_not_open);
+  EXPECT_EQ(error_code(), svc::err::file_not_open);
   f.call(OP_OPEN, 0x22);
   EXPECT_EQ(error_code(), 0);
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), drv::err::file_already_open);
+  EXPECT_EQ(error_code(), svc::err::file_already_open);
   f.call(OP_SETfile);  // still open and usable
   f.call(OP_NEXT);
   EXPECT_EQ(f.clipped(), "x");
@@ -47,7 +47,7 @@ TEST_F(dispatch_test, create_needs_the_create_attribute_and_touches_no_file) {
   f.text("new.txt");
   f.decl.attributes = 0;
   f.call(OP_CREATE);
-  EXPECT_EQ(error_code(), drv::err::no_create_attribute);
+  EXPECT_EQ(error_code(), svc::err::no_create_attribute);
   EXPECT_FALSE(std::filesystem::exists(path("new.txt")));
   EXPECT_EQ(f.decl.instance, nullptr);
 }
@@ -56,7 +56,7 @@ TEST_F(dispatch_test, remove_of_a_missing_file_then_create_and_open) {
   DeclaredFile f;
   f.text("m.txt");
   f.call(OP_REMOVE);
-  EXPECT_EQ(error_code(), drv::err::file_not_found);
+  EXPECT_EQ(error_code(), svc::err::file_not_found);
   f.call(OP_CREATE);
   EXPECT_EQ(error_code(), 0);
   EXPECT_EQ(f.decl.instance, nullptr);  // CREATE leaves the file closed
@@ -93,7 +93,7 @@ TEST_F(dispatch_test, settings_sent_before_open_survive_until_open_and_die_with_
   g.text("missing.txt");
   g.call_with_text(OP_SEND, "CTRLZISEOF=OFF");
   g.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), drv::err::file_not_found);
+  EXPECT_EQ(error_code(), svc::err::file_not_found);
   EXPECT_EQ(g.decl.instance, nullptr);
 }
 
@@ -114,9 +114,9 @@ TEST_F(dispatch_test, unimplemented_operations_are_unsupported) {
   f.call(OP_SETfile);
   f.call(OP_NEXT);
   f.call(OP_DELETE);
-  EXPECT_EQ(error_code(), drv::err::unsupported_driver_function);
+  EXPECT_EQ(error_code(), svc::err::unsupported_driver_function);
   f.call(OP_PREVIOUS);
-  EXPECT_EQ(error_code(), drv::err::unsupported_driver_function);
+  EXPECT_EQ(error_code(), svc::err::unsupported_driver_function);
   EXPECT_EQ(f.call(OP_QUERY_VIEW), 0);
 }
 
@@ -149,7 +149,7 @@ TEST_F(dispatch_test, position_and_reset_return_to_a_record) {
   f.call(OP_NEXT);
   EXPECT_EQ(f.clipped(), "two");
   f.call_with_text(OP_RESETfile, "    ");
-  EXPECT_EQ(error_code(), drv::err::record_not_found);
+  EXPECT_EQ(error_code(), svc::err::record_not_found);
 }
 
 TEST_F(dispatch_test, successful_operations_clear_the_error_and_queries_leave_it) {
@@ -159,9 +159,9 @@ TEST_F(dispatch_test, successful_operations_clear_the_error_and_queries_leave_it
   f.call(OP_OPEN, 0x22);
   f.call(OP_SETfile);
   f.call(OP_NEXT);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
   f.call(OP_EOF);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
   f.set_record("x");
   f.call(OP_ADD);
   EXPECT_EQ(error_code(), 0);
@@ -175,9 +175,9 @@ TEST_F(dispatch_test, silent_failure_posts_nothing) {
   f.call(OP_OPEN, 0x22);
   f.call(OP_LOCKfile);
   EXPECT_EQ(error_code(), 0);
-  error_state().post(drv::err::record_not_available);
+  svc::error_state().post(svc::err::record_not_available);
   f.call(OP_LOCKfile);  // already locked: silent
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
   EXPECT_EQ(f.decl.instance->last_error, 0);
   f.call(OP_UNLOCK);
   EXPECT_EQ(error_code(), 0);
@@ -192,10 +192,10 @@ TEST_F(dispatch_test, lock_held_by_another_handle_is_reported_as_locked) {
   g.call(OP_OPEN, 0x42);
   f.call(OP_LOCKfile);
   g.call(OP_LOCKfilesec, 0);
-  EXPECT_EQ(error_code(), drv::err::file_already_locked);
+  EXPECT_EQ(error_code(), svc::err::file_already_locked);
   g.set_record("x");
   g.call(OP_ADD);  // the automatic lock of a shared write is refused too
-  EXPECT_EQ(error_code(), drv::err::access_denied);
+  EXPECT_EQ(error_code(), svc::err::access_denied);
   f.call(OP_UNLOCK);
   g.call(OP_ADD);
   EXPECT_EQ(error_code(), 0);
@@ -208,7 +208,7 @@ TEST_F(dispatch_test, sharing_modes_refuse_conflicting_opens_with_access_denied)
   g.text("a.txt");
   f.call(OP_OPEN, 0x22);  // read and write, deny write
   g.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), drv::err::access_denied);
+  EXPECT_EQ(error_code(), svc::err::access_denied);
   g.call(OP_OPEN, 0x40);  // read only, deny none
   EXPECT_EQ(error_code(), 0);
 }
@@ -219,7 +219,7 @@ TEST_F(dispatch_test, empty_needs_exclusive_access_and_truncates) {
   f.text("a.txt");
   f.call(OP_OPEN, 0x42);
   f.call(OP_EMPTY);
-  EXPECT_EQ(error_code(), drv::err::exclusive_access_required);
+  EXPECT_EQ(error_code(), svc::err::exclusive_access_required);
   f.call(OP_CLOSE);
   f.call(OP_OPEN, 0x12);
   f.call(OP_EMPTY);
@@ -250,14 +250,14 @@ TEST_F(dispatch_test, shutdown_closes_every_file_and_writes_what_was_buffered) {
   f.call(OP_ADD);
   g.record[0] = 'z';
   g.call(OP_ADD);
-  error_state().post(drv::err::record_not_available);
+  svc::error_state().post(svc::err::record_not_available);
   EXPECT_EQ(files_in_use(), 2u);
   close_all_files();
   EXPECT_EQ(files_in_use(), 0u);
   EXPECT_EQ(f.decl.instance, nullptr);
   EXPECT_EQ(read_file("a.txt"), "kept\r\n");
   EXPECT_EQ(read_file("b.bin"), "z");
-  EXPECT_EQ(error_code(), drv::err::record_not_available);  // the error state is left as it was
+  EXPECT_EQ(error_code(), svc::err::record_not_available);  // the error state is left as it was
 }
 
 TEST_F(dispatch_test, thread_files_get_their_own_declaration_per_thread) {
@@ -290,15 +290,15 @@ TEST_F(dispatch_test, thread_files_get_their_own_declaration_per_thread) {
 TEST_F(dispatch_test, bad_descriptor_and_bad_declaration_are_refused) {
   DeclaredFile f;
   f.text("a.txt");
-  f.descriptor[0] = FT_STRING;  // not a group
+  f.descriptor[0] = rt::FT_STRING;  // not a group
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), drv::err::invalid_field_type);
+  EXPECT_EQ(error_code(), svc::err::invalid_field_type);
   EXPECT_EQ(f.decl.instance, nullptr);
   DeclaredFile g;
   g.text("a.txt");
   g.decl.key_count = 1;  // keys declared without their table
   g.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), drv::err::invalid_record_declaration);
+  EXPECT_EQ(error_code(), svc::err::invalid_record_declaration);
 }
 
 }  // namespace

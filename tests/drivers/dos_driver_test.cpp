@@ -1,6 +1,6 @@
 #include "drivers/dos_driver.h"
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/operation_codes.h"
 #include "tests/drivers/record_file_fixture.h"
 
@@ -35,7 +35,7 @@ TEST_F(dos_driver_test, one_byte_records_deliver_each_byte_then_end) {
   }
   EXPECT_EQ(f.call(OP_EOF), 1);
   f.call(OP_NEXT);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
 }
 
 TEST_F(dos_driver_test, short_last_record_is_cleared_and_not_counted) {
@@ -64,7 +64,7 @@ TEST_F(dos_driver_test, previous_after_set_reads_the_last_record_length_bytes) {
   EXPECT_EQ(record(f), "2345");
   f.call(OP_PREVIOUS);
   f.call(OP_PREVIOUS);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
 }
 
 TEST_F(dos_driver_test, previous_right_after_the_first_next_is_not_available) {
@@ -72,14 +72,14 @@ TEST_F(dos_driver_test, previous_right_after_the_first_next_is_not_available) {
   open_with(f, "0123456789", 4);
   f.call(OP_NEXT);
   f.call(OP_PREVIOUS);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
 }
 
 TEST_F(dos_driver_test, empty_file_has_no_records) {
   DeclaredFile f;
   open_with(f, "", 1);
   f.call(OP_NEXT);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
   EXPECT_EQ(f.call(OP_EOF), 1);
   EXPECT_EQ(f.call(OP_RECORDSfile), 0);
 }
@@ -93,7 +93,7 @@ TEST_F(dos_driver_test, get_at_pointer_with_length_and_pointer_zero) {
   f.call(OP_GETfileptr, 0);
   EXPECT_EQ(error_code(), 0);
   f.call(OP_GETfileptr, 11);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
 }
 
 TEST_F(dos_driver_test, writes_exact_bytes_and_length_zero_cuts) {
@@ -145,7 +145,7 @@ TEST_F(dos_driver_test, large_file_reads_every_byte_in_order) {
     if (error_code() != 0) break;
     seen += char(f.record[0]);
   }
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
   EXPECT_EQ(seen, bytes);
 }
 

@@ -168,12 +168,12 @@ TEST_F(driver_trace_test, nested_groups_numbers_and_pictures_in_dump_and_values)
   write_file("g.bin", std::string("\x05\x00\xff\xff\xff\xff" "abcdefgh", 14));
   DeclaredFile f;
   f.raw("g.bin", 14);
-  DescriptorWriter w(f.descriptor, sizeof f.descriptor);
+  rt::DescriptorWriter w(f.descriptor, sizeof f.descriptor);
   w.begin_group();
-  w.field(FT_SHORT, "G:COUNT");
+  w.field(rt::FT_SHORT, "G:COUNT");
   w.begin_group("G:INNER");
-  w.field(FT_LONG, "G:TOTAL");
-  w.field(FT_STRING, "G:CODE", 8, 0, "S5");
+  w.field(rt::FT_LONG, "G:TOTAL");
+  w.field(rt::FT_STRING, "G:CODE", 8, 0, "S5");
   w.end_group();
   w.end_group();
   ASSERT_NE(w.length(), 0u);

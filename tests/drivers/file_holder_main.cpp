@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   f.text(argv[1]);
   f.call(drv::OP_OPEN, 0x22);
   f.call(drv::OP_LOCKfile);
-  if (drv::error_state().code() != 0) return 1;
+  if (svc::error_state().code() != 0) return 1;
   std::FILE* ready = std::fopen((std::string(argv[1]) + ".ready").c_str(), "w");
   if (ready == nullptr) return 1;
   std::fclose(ready);

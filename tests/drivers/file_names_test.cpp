@@ -1,6 +1,6 @@
 #include "drivers/file_names.h"
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/full_path.h"
 #include "drivers/operation_codes.h"
 #include "tests/drivers/record_file_fixture.h"
@@ -109,7 +109,7 @@ TEST_F(file_names_test, statements_on_names_pop_their_arguments) {
   EXPECT_EQ(error_code(), 0);
   rt::string_stack().push_cstring("a.txt");
   REMOVE();
-  EXPECT_EQ(error_code(), drv::err::file_not_found);
+  EXPECT_EQ(error_code(), svc::err::file_not_found);
   EXPECT_EQ(rt::string_stack().depth(), 0u);
 }
 

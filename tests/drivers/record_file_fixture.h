@@ -13,9 +13,9 @@
 #include "drivers/ascii_driver.h"
 #include "drivers/dispatch.h"
 #include "drivers/dos_driver.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/file_declaration.h"
-#include "drivers/record_descriptor.h"
+#include "runtime/record_descriptor.h"
 #include "platform/path.h"
 #include "runtime/string_stack.h"
 
@@ -33,11 +33,11 @@ struct DeclaredFile {
   DeclaredFile(const DeclaredFile&) = delete;
   ~DeclaredFile() { drv::discard_instance(&decl); }
 
-  void declare(drv::DriverEntry driver, const char* file_name, drv::FieldType type,
+  void declare(drv::DriverEntry driver, const char* file_name, rt::FieldType type,
                uint32_t length, const char* driver_options, const char* label) {
-    drv::DescriptorWriter w(descriptor, sizeof descriptor);
+    rt::DescriptorWriter w(descriptor, sizeof descriptor);
     w.begin_group();
-    w.field(type, label, type == drv::FT_BYTE ? 0 : length);
+    w.field(type, label, type == rt::FT_BYTE ? 0 : length);
     w.end_group();
     std::memset(name, ' ', 256);
     std::memcpy(name, file_name, std::strlen(file_name));
@@ -56,11 +56,11 @@ struct DeclaredFile {
   }
   // A text file with one STRING field of `length` characters (ASCII driver).
   void text(const char* file_name, uint32_t length = 250, const char* driver_options = nullptr) {
-    declare(drv::ascii_driver, file_name, drv::FT_STRING, length, driver_options, "OUED:LINE");
+    declare(drv::ascii_driver, file_name, rt::FT_STRING, length, driver_options, "OUED:LINE");
   }
   // A raw file with one field of `length` bytes (DOS driver): a BYTE for 1.
   void raw(const char* file_name, uint32_t length = 1, const char* driver_options = nullptr) {
-    declare(drv::dos_driver, file_name, length == 1 ? drv::FT_BYTE : drv::FT_STRING, length,
+    declare(drv::dos_driver, file_name, length == 1 ? rt::FT_BYTE : rt::FT_STRING, length,
             driver_options, "INED:BYTE");
   }
   void set_record(const std::string& text) {
@@ -107,7 +107,7 @@ class RecordFileTest : public ::testing::Test {
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     plat::SetCurrentDirectoryA(folder_.string().c_str());
-    drv::error_state().reset();
+    svc::error_state().reset();
     rt::string_stack().reset();
   }
   void TearDown() override {
@@ -124,7 +124,7 @@ class RecordFileTest : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
-  static int32_t error_code() { return drv::error_state().code(); }
+  static int32_t error_code() { return svc::error_state().code(); }
 
   std::filesystem::path folder_;
   std::filesystem::path previous_;

@@ -5,7 +5,7 @@
 
 #include "drivers/ascii_driver.h"
 #include "drivers/dispatch.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
@@ -71,22 +71,22 @@ TEST_F(record_loop_test, byte_reads_across_blocks_deliver_every_byte_then_end_of
   EXPECT_EQ(f.call(OP_POINTERfile), 3000);
   EXPECT_EQ(f.call(OP_BYTES), 1);
   f.call(OP_NEXT);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
-  EXPECT_EQ(error_state().failing_file(), &f.decl);
-  EXPECT_EQ(f.decl.instance->last_error, drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
+  EXPECT_EQ(svc::error_state().failing_file(), &f.decl);
+  EXPECT_EQ(f.decl.instance->last_error, svc::err::record_not_available);
 }
 
 TEST_F(record_loop_test, a_byte_read_clears_an_error_posted_before_it) {
   DeclaredFile f;
   open_bytes(f, "abc");
   f.call(OP_NEXT);
-  error_state().post(drv::err::access_denied);
-  error_state().note_failing_file(&f.decl);
+  svc::error_state().post(svc::err::access_denied);
+  svc::error_state().note_failing_file(&f.decl);
   f.call(OP_NEXT);
   EXPECT_EQ(error_code(), 0);
-  EXPECT_EQ(error_state().failing_file(), nullptr);
+  EXPECT_EQ(svc::error_state().failing_file(), nullptr);
   EXPECT_EQ(f.record[0], 'b');
-  error_state().post(drv::err::record_not_available);  // posted without a failing file
+  svc::error_state().post(svc::err::record_not_available);  // posted without a failing file
   f.call(OP_NEXT);
   EXPECT_EQ(error_code(), 0);
   EXPECT_EQ(f.record[0], 'c');
@@ -128,7 +128,7 @@ TEST_F(record_loop_test, a_build_in_progress_still_refuses_byte_reads) {
   end_steady_run(*f.decl.instance);
   f.decl.instance->state |= kBuildInProgress;
   f.call(OP_NEXT);
-  EXPECT_EQ(error_code(), drv::err::build_in_progress);
+  EXPECT_EQ(error_code(), svc::err::build_in_progress);
   EXPECT_EQ(f.record[0], 'a');
   f.decl.instance->state &= ~kBuildInProgress;
 }
@@ -148,7 +148,7 @@ TEST_F(record_loop_test, multi_byte_records_take_the_same_way_with_a_short_last_
   EXPECT_EQ(f.record[0], '6');
   EXPECT_EQ(f.call(OP_BYTES), 1);
   f.call(OP_NEXT);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
 }
 
 TEST_F(record_loop_test, another_thread_reads_its_own_copy_not_the_open_instance) {
@@ -162,7 +162,7 @@ TEST_F(record_loop_test, another_thread_reads_its_own_copy_not_the_open_instance
     FileDeclaration* mine = thread_declaration(&f.decl);
     discard_instance(mine);
   }).join();
-  EXPECT_EQ(other_error, drv::err::file_not_open);
+  EXPECT_EQ(other_error, svc::err::file_not_open);
   f.call(OP_NEXT);
   EXPECT_EQ(f.record[0], 'a');
 }
@@ -230,8 +230,8 @@ TEST_F(record_loop_test, a_failed_byte_read_ends_the_run_and_is_posted) {
   f.call(OP_NEXT);
   f.call(OP_NEXT);
   f.call(OP_NEXT);
-  EXPECT_EQ(error_code(), drv::err::record_not_available);
-  EXPECT_EQ(f.decl.instance->last_error, drv::err::record_not_available);
+  EXPECT_EQ(error_code(), svc::err::record_not_available);
+  EXPECT_EQ(f.decl.instance->last_error, svc::err::record_not_available);
   EXPECT_EQ(f.decl.instance->steady_end, nullptr);
   EXPECT_FALSE(f.decl.instance->state & kRecordCurrent);
   f.call(OP_SETfile);

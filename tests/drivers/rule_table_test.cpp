@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/operation_codes.h"
 
 using namespace drv;
@@ -20,20 +20,20 @@ TEST(rule_table_test, record_operations_on_a_closed_file_give_file_not_open) {
   for (int32_t code : {OP_ADD, OP_NEXT, OP_PREVIOUS, OP_EOF, OP_BOF, OP_CLOSE, OP_SETfile,
                        OP_BYTES, OP_LOCKfile, OP_UNLOCK, OP_FLUSH, OP_EMPTY, OP_POINTERfile,
                        OP_RECORDSfile, OP_COUNTRECORDS, OP_CLEAR})
-    EXPECT_EQ(refused_with(code, 0), drv::err::file_not_open) << operation_name(code);
+    EXPECT_EQ(refused_with(code, 0), svc::err::file_not_open) << operation_name(code);
   for (int32_t code : {OP_OPEN, OP_SHARE, OP_CREATE, OP_REMOVE, OP_RENAME, OP_COPY, OP_NAME,
                        OP_SEND, OP_GET_PROPERTY})
     EXPECT_EQ(refused_with(code, 0), 0) << operation_name(code);
 }
 
 TEST(rule_table_test, missing_bits_on_an_open_file_give_their_own_codes) {
-  EXPECT_EQ(refused_with(OP_NEXT, kOpen), drv::err::record_not_available);  // no SET
+  EXPECT_EQ(refused_with(OP_NEXT, kOpen), svc::err::record_not_available);  // no SET
   EXPECT_EQ(refused_with(OP_POINTERfile, kOpen),
-            drv::err::record_not_available);  // no current record
-  EXPECT_EQ(refused_with(OP_PUT, kOpenRW), drv::err::record_not_available);
-  EXPECT_EQ(refused_with(OP_EMPTY, kOpenRW), drv::err::exclusive_access_required);  // not exclusive
-  EXPECT_EQ(refused_with(OP_ADD, kOpen), drv::err::access_denied);  // no write access
-  EXPECT_EQ(refused_with(OP_EMPTY, kOpen | kExclusive), drv::err::access_denied);
+            svc::err::record_not_available);  // no current record
+  EXPECT_EQ(refused_with(OP_PUT, kOpenRW), svc::err::record_not_available);
+  EXPECT_EQ(refused_with(OP_EMPTY, kOpenRW), svc::err::exclusive_access_required);  // not exclusive
+  EXPECT_EQ(refused_with(OP_ADD, kOpen), svc::err::access_denied);  // no write access
+  EXPECT_EQ(refused_with(OP_EMPTY, kOpen | kExclusive), svc::err::access_denied);
   EXPECT_EQ(refused_with(OP_UNLOCK, kOpen), -1);        // not locked: silent
   EXPECT_EQ(refused_with(OP_COMMIT, kOpen), -1);        // no transaction: silent
   EXPECT_EQ(refused_with(OP_NEXT, kOpen | kSequenceSet), 0);
@@ -41,34 +41,34 @@ TEST(rule_table_test, missing_bits_on_an_open_file_give_their_own_codes) {
 }
 
 TEST(rule_table_test, forbidden_bits_give_their_own_codes_or_fail_silently) {
-  EXPECT_EQ(refused_with(OP_OPEN, kOpen), drv::err::file_already_open);
-  EXPECT_EQ(refused_with(OP_REMOVE, kOpen), drv::err::file_already_open);
-  EXPECT_EQ(refused_with(OP_LOGOUT, kOpen | kTransaction), drv::err::logout_already_active);
-  EXPECT_EQ(refused_with(OP_CLOSE, kOpen | kTransaction), drv::err::logout_already_active);
+  EXPECT_EQ(refused_with(OP_OPEN, kOpen), svc::err::file_already_open);
+  EXPECT_EQ(refused_with(OP_REMOVE, kOpen), svc::err::file_already_open);
+  EXPECT_EQ(refused_with(OP_LOGOUT, kOpen | kTransaction), svc::err::logout_already_active);
+  EXPECT_EQ(refused_with(OP_CLOSE, kOpen | kTransaction), svc::err::logout_already_active);
   EXPECT_EQ(refused_with(OP_LOCKfile, kOpen | kLocked), -1);
   EXPECT_EQ(refused_with(OP_STREAM, kOpen | kStreamActive), -1);
 }
 
 TEST(rule_table_test, keys_must_be_built_and_bit_0x100_is_never_the_files) {
   uint32_t unbuilt = 0, built = kKeyBuilt;
-  EXPECT_EQ(refused_with(OP_GETfilekey, kOpen, &unbuilt), drv::err::key_file_must_be_rebuilt);
+  EXPECT_EQ(refused_with(OP_GETfilekey, kOpen, &unbuilt), svc::err::key_file_must_be_rebuilt);
   EXPECT_EQ(refused_with(OP_GETfilekey, kOpen, &built), 0);
-  EXPECT_EQ(refused_with(OP_GETfilekey, 0, &unbuilt), drv::err::file_not_open);  // open comes first
+  EXPECT_EQ(refused_with(OP_GETfilekey, 0, &unbuilt), svc::err::file_not_open);  // open comes first
   EXPECT_EQ(refused_with(OP_GETfilekey, kOpen), 0);         // no key given
 }
 
 TEST(rule_table_test, build_in_progress_lets_only_a_few_operations_through) {
   uint32_t building = kOpenRW | kBuildInProgress;
   for (int32_t code : {OP_BUILDevent, OP_GET_PROPERTY, OP_GETPROPERTYkey, OP_CLOSE, OP_NAME})
-    EXPECT_NE(refused_with(code, building | kExclusive), drv::err::build_in_progress)
+    EXPECT_NE(refused_with(code, building | kExclusive), svc::err::build_in_progress)
         << operation_name(code);
   for (int32_t code : {OP_ADD, OP_SETfile, OP_SEND, OP_OPEN})
-    EXPECT_EQ(refused_with(code, building), drv::err::build_in_progress) << operation_name(code);
+    EXPECT_EQ(refused_with(code, building), svc::err::build_in_progress) << operation_name(code);
 }
 
 TEST(rule_table_test, codes_outside_the_table_are_unsupported) {
-  EXPECT_EQ(refused_with(-1, kOpen), drv::err::unsupported_driver_function);
-  EXPECT_EQ(refused_with(96, kOpen), drv::err::unsupported_driver_function);
+  EXPECT_EQ(refused_with(-1, kOpen), svc::err::unsupported_driver_function);
+  EXPECT_EQ(refused_with(96, kOpen), svc::err::unsupported_driver_function);
 }
 
 TEST(rule_table_test, success_moves_watch_and_hold_into_their_done_bits) {

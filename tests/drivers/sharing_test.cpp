@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <thread>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/operation_codes.h"
-#include "lifecycle/process_state.h"
+#include "services/process_state.h"
 #include "platform/process.h"
 #include "tests/drivers/record_file_fixture.h"
 
@@ -44,11 +44,11 @@ TEST_F(sharing_test, another_process_holding_the_file_refuses_writers_and_locks)
   DeclaredFile f;
   f.text("shared.txt");
   f.call(OP_OPEN, 0x22);
-  EXPECT_EQ(error_code(), drv::err::access_denied);  // a sharing violation reads as Access Denied
+  EXPECT_EQ(error_code(), svc::err::access_denied);  // a sharing violation reads as Access Denied
   f.call(OP_OPEN, 0x40);
   EXPECT_EQ(error_code(), 0);
   f.call(OP_LOCKfilesec, 0);
-  EXPECT_EQ(error_code(), drv::err::file_already_locked);
+  EXPECT_EQ(error_code(), svc::err::file_already_locked);
   f.call(OP_SETfile);
   f.call(OP_NEXT);
   EXPECT_EQ(f.clipped(), "line");
@@ -76,18 +76,18 @@ TEST_F(sharing_test, shared_writes_take_and_give_back_the_file_lock) {
 }
 
 TEST_F(sharing_test, the_final_clean_up_closes_open_files_once) {
-  life::process_state().reset();
+  svc::process_state().reset();
   write_file("c.txt", "");
   DeclaredFile f;
   f.text("c.txt");
   f.call(OP_OPEN, 0x22);
   f.set_record("buffered");
   f.call(OP_ADD);
-  life::process_state().run_final_file_cleanup();
-  EXPECT_TRUE(life::process_state().final_file_cleanup_done());
+  svc::process_state().run_final_file_cleanup();
+  EXPECT_TRUE(svc::process_state().final_file_cleanup_done());
   EXPECT_EQ(f.decl.instance, nullptr);
   EXPECT_EQ(read_file("c.txt"), "buffered\r\n");
-  life::process_state().reset();
+  svc::process_state().reset();
 }
 
 }  // namespace

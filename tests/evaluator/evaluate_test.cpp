@@ -7,7 +7,7 @@
 
 #include "evaluator/regex.h"
 #include "evaluator_test_support.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "runtime/date_time.h"
 
 namespace {
@@ -103,14 +103,14 @@ TEST(evaluate_test, call_text_errors_leave_800_and_call_nothing) {
                            "MakeEMLAttachmentFileSW('a'", "MakeEMLAttachmentFileSW('a') x",
                            "MakeEMLAttachmentFileSW", "MakeEMLAttachmentFileSW('a',,'b')", ""}) {
     EXPECT_TRUE(invalid(text)) << text;
-    EXPECT_EQ(drv::error_state().message().substr(0, 31), "Invalid expression for EVALUATE");
+    EXPECT_EQ(svc::error_state().message().substr(0, 31), "Invalid expression for EVALUATE");
   }
   EXPECT_TRUE(calls().empty());
 }
 
 TEST(evaluate_test, pending_error_is_cleared_first) {
   eval_test::clean_runtime runtime;
-  drv::error_state().post(drv::err::file_not_found);
+  svc::error_state().post(svc::err::file_not_found);
   EXPECT_EQ(evaluate("1"), "1");
   EXPECT_EQ(eval_test::error_code(), 0);
 }
@@ -265,7 +265,7 @@ TEST(evaluate_test, arguments_that_cannot_fit_the_stack_call_nothing) {
   rt::string_stack().push_borrowed("MakeEMLAttachmentFileSW('a')", 28);
   eval::EVALUATE();
   EXPECT_EQ(eval_test::pop_text(), "");
-  EXPECT_EQ(eval_test::error_code(), drv::err::invalid_expression);
+  EXPECT_EQ(eval_test::error_code(), svc::err::invalid_expression);
   EXPECT_TRUE(calls().empty());
   EXPECT_EQ(rt::string_stack().depth(), 25u);
 }
@@ -442,7 +442,7 @@ TEST(evaluate_test, subscripts_and_slices_of_string_variables) {
 namespace {
 
 std::uint32_t allocated_blocks() {
-  return life::process_heap().validate().allocated_blocks;
+  return svc::process_heap().validate().allocated_blocks;
 }
 
 TEST(evaluate_test, every_heap_block_comes_back) {
@@ -480,7 +480,7 @@ TEST(evaluate_test, exhausted_heap_keeps_no_block) {
   for (std::uint32_t nth = 1; nth < 30; ++nth) {
     std::string value;
     {
-      life::HeapFailureGuard guard(nth);
+      svc::HeapFailureGuard guard(nth);
       value = evaluate(text);
     }
     EXPECT_TRUE(value.empty() || value.back() == '1') << nth;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "evaluator/evaluate.h"
 #include "runtime/decimal.h"
 #include "runtime/locale.h"
@@ -19,7 +19,7 @@ inline void reset_runtime() {
   eval::reset_evaluator();
   rt::string_stack().reset();
   rt::decimal_accumulator().reset();
-  drv::error_state().reset();
+  svc::error_state().reset();
   rt::locale().reset();
 }
 
@@ -46,12 +46,12 @@ inline std::string evaluate(const std::string& expression) {
 }
 
 inline std::int32_t error_code() {
-  return drv::error_state().code();
+  return svc::error_state().code();
 }
 
 // True when the expression does not compile: empty value and error 800.
 inline bool invalid(const std::string& expression) {
-  return evaluate(expression).empty() && error_code() == drv::err::invalid_expression;
+  return evaluate(expression).empty() && error_code() == svc::err::invalid_expression;
 }
 
 inline void bind(const std::string& name, eval::bound_procedure procedure, std::int32_t arguments,

@@ -72,8 +72,8 @@ TEST(lexer_test, word_operators_and_names) {
 TEST(lexer_test, unbound_name_is_error_801) {
   eval_test::clean_runtime runtime;
   EXPECT_EQ(first_token("Nowhere").kind, eval::token_kind::error);
-  EXPECT_EQ(eval_test::error_code(), drv::err::no_bind_on_variable);
-  EXPECT_EQ(drv::error_state().message().substr(0, 30), "No BIND on variable (Nowhere) ");
+  EXPECT_EQ(eval_test::error_code(), svc::err::no_bind_on_variable);
+  EXPECT_EQ(svc::error_state().message().substr(0, 30), "No BIND on variable (Nowhere) ");
 }
 
 TEST(lexer_test, name_characters_and_trailing_marks) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "evaluator/regex.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 
 namespace {
 
@@ -125,22 +125,22 @@ TEST(match_test, regular_expressions_run_through_the_cache) {
 TEST(match_test, cache_reset_returns_every_block) {
   eval::regex_cache& cache = eval::the_regex_cache();
   cache.reset();
-  std::uint32_t before = life::process_heap().validate().allocated_blocks;
+  std::uint32_t before = svc::process_heap().validate().allocated_blocks;
   EXPECT_EQ(match("abcdef", "c[d-e]+f$", 2), 1);
-  EXPECT_GT(life::process_heap().validate().allocated_blocks, before);
+  EXPECT_GT(svc::process_heap().validate().allocated_blocks, before);
   cache.reset();
-  EXPECT_EQ(life::process_heap().validate().allocated_blocks, before);
+  EXPECT_EQ(svc::process_heap().validate().allocated_blocks, before);
 }
 
 TEST(match_test, regex_compilation_without_memory_matches_nothing_and_recovers) {
   eval::the_regex_cache().reset();
   {
-    life::HeapFailureGuard guard(1);
+    svc::HeapFailureGuard guard(1);
     EXPECT_EQ(match("abc", "b", 2), 0);
   }
   EXPECT_EQ(match("abc", "b", 2), 1);
   {
-    life::HeapFailureGuard guard(1);
+    svc::HeapFailureGuard guard(1);
     EXPECT_EQ(match("abc", "a*c", 1), 0);  // the wildcard rewrite needs a block too
   }
   eval::the_regex_cache().reset();

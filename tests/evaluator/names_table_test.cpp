@@ -7,8 +7,8 @@
 
 #include "evaluator/builtin_table.h"
 #include "evaluator_test_support.h"
-#include "lifecycle/heap.h"
-#include "tests/lifecycle/runtime_error_capture.h"
+#include "services/heap.h"
+#include "tests/services/runtime_error_capture.h"
 
 namespace {
 
@@ -169,7 +169,7 @@ TEST(names_table_test, scope_opened_without_memory_is_still_closed_by_its_own_po
   eval_test::bind("Outer", &one, 0);
   eval::PUSHSCOPE(0);
   {
-    life::HeapFailureGuard guard(1);
+    svc::HeapFailureGuard guard(1);
     eval::PUSHSCOPE(0);
   }
   EXPECT_EQ(eval::names().open_scopes(), 2u);

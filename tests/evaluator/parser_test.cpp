@@ -7,7 +7,7 @@
 
 #include "evaluator/builtin_table.h"
 #include "evaluator_test_support.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 
 namespace {
 
@@ -125,7 +125,7 @@ TEST(parser_test, failure_under_memory_exhaustion_frees_what_was_built) {
   const std::string text = "SUB('abc' & 'def', 1 + 2, LEN('xy'))";
   bool succeeded = false;
   for (std::uint32_t nth = 1; nth < 40; ++nth) {
-    life::HeapFailureGuard guard(nth);
+    svc::HeapFailureGuard guard(nth);
     tree t = compile(text);
     if (nth == 1) {
       EXPECT_EQ(t, nullptr);

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "drivers/ascii_driver.h"
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "drivers/file_declaration.h"
 #include "drivers/operation_codes.h"
-#include "drivers/record_descriptor.h"
+#include "runtime/record_descriptor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
@@ -29,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                    "/FILEBUFFERS=0/QUICKSCAN=OFF"};
   const char* options = kOptions[data[1] % (sizeof kOptions / sizeof kOptions[0])];
   unsigned char descriptor[64];
-  drv::DescriptorWriter w(descriptor, sizeof descriptor);
+  rt::DescriptorWriter w(descriptor, sizeof descriptor);
   w.begin_group();
-  w.field(drv::FT_STRING, "F:LINE", length);
+  w.field(rt::FT_STRING, "F:LINE", length);
   w.end_group();
   unsigned char record[64];
   drv::FileDeclaration f{};
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int32_t last = 0;
   for (size_t reads = 0; reads <= size; ++reads) {
     drv::NEXT(&f);
-    if (drv::error_state().code() != 0) break;
+    if (svc::error_state().code() != 0) break;
     int32_t pointer = f.driver(drv::OP_POINTERfile, &f, nullptr);
     if (pointer <= last) __builtin_trap();  // no progress
     last = pointer;

@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "evaluator/builtins.h"
 #include "evaluator/evaluate.h"
 #include "evaluator/regex.h"
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
 
@@ -93,15 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The pattern cache keeps its compilation between calls by design; it is
   // emptied so that what remains taken can be counted.
   eval::the_regex_cache().reset();
-  std::uint32_t blocks_before = life::process_heap().validate().allocated_blocks;
+  std::uint32_t blocks_before = svc::process_heap().validate().allocated_blocks;
   rt::string_stack().push_borrowed(reinterpret_cast<const char*>(data),
                                    static_cast<std::uint32_t>(size));
   eval::EVALUATE();
   if (rt::string_stack().depth() != 1) std::abort();
   rt::HeapString value = rt::string_stack().pop_into_heap();
   rt::release_heap_string(value);
-  drv::error_state().clear();
+  svc::error_state().clear();
   eval::the_regex_cache().reset();
-  if (life::process_heap().validate().allocated_blocks != blocks_before) std::abort();
+  if (svc::process_heap().validate().allocated_blocks != blocks_before) std::abort();
   return 0;
 }

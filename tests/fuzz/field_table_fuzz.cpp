@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "drivers/field_table.h"
-#include "drivers/record_descriptor.h"
+#include "runtime/record_descriptor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < drv::kGroupHeaderSize + 2) return 0;
+  if (size < rt::kGroupHeaderSize + 2) return 0;
   uint32_t record_length = uint32_t(data[0]) * 16;
   std::vector<unsigned char> descriptor(data + 1, data + size);
   uint32_t length = uint32_t(descriptor.size());

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "lifecycle/heap.h"
-#include "lifecycle/process_state.h"
+#include "services/heap.h"
+#include "services/process_state.h"
 #include "platform/dialog.h"
 #include "platform/gdi.h"
 #include "platform/resource.h"
@@ -28,7 +28,7 @@ void prepare() {
   // A record that is not found raises a runtime error: answer it and go on.
   plat::set_message_box_hook(
       [](plat::HWND, plat::LPCSTR, plat::LPCSTR, plat::UINT) { return plat::IDNO; });
-  life::process_state().set_exit_operation([](int) {});
+  svc::process_state().set_exit_operation([](int) {});
   ui::set_module_walker(&only_fuzz_module);
 }
 

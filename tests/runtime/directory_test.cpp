@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "drivers/error_state.h"
-#include "lifecycle/heap.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 #include "platform/last_error.h"
 #include "runtime/string_stack.h"
 
@@ -63,7 +63,7 @@ TEST(directory_test, current_directory_with_and_without_a_buffer) {
   char* block = current_directory(nullptr, 0);
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(std::string(block), here.str());
-  life::release(block);
+  svc::release(block);
 }
 
 TEST(directory_test, current_directory_too_long_for_the_buffer_gives_34) {
@@ -72,7 +72,7 @@ TEST(directory_test, current_directory_too_long_for_the_buffer_gives_34) {
   EXPECT_EQ(current_directory(small, sizeof small), nullptr);
   EXPECT_EQ(directory_errors().number(), kRangeErrorNumber);
   directory_errors().reset();
-  life::HeapFailureGuard fail_next;
+  svc::HeapFailureGuard fail_next;
   EXPECT_EQ(current_directory(nullptr, 0), nullptr);
   EXPECT_EQ(directory_errors().number(), kNoMemoryErrorNumber);
 }
@@ -137,11 +137,11 @@ TEST(directory_test, conversions_on_the_stack_clear_the_error_and_cut_the_argume
   fs::create_directories(here / "Folder");
   StringStack& stack = string_stack();
   stack.reset();
-  drv::error_state().post(drv::err::file_not_found);
+  svc::error_state().post(svc::err::file_not_found);
   const std::string asked = (here / "FOLDER") + "    ";
   stack.push_borrowed(asked.data(), static_cast<uint32_t>(asked.size()));
   long_path();
-  EXPECT_EQ(drv::error_state().code(), 0);
+  EXPECT_EQ(svc::error_state().code(), 0);
   ASSERT_EQ(stack.depth(), 1u);
   EXPECT_EQ(std::string(stack.peek().text, stack.peek().length), here / "Folder");
   stack.reset();

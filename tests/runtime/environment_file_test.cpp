@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 #include "runtime/locale.h"
 
 namespace {
@@ -206,10 +206,10 @@ TEST_F(environment_file_test, file_is_read_across_buffer_boundaries) {
       "BRIMSG999=after the end\r\n";
   auto path = std::filesystem::temp_directory_path() / "msgmake_environment_file_test.ENV";
   std::ofstream(path, std::ios::binary) << text;
-  drv::error_state().clear();
+  svc::error_state().clear();
   read_environment_file(locale(), path.string().c_str());
   std::filesystem::remove(path);
-  EXPECT_EQ(drv::error_state().code(), 0);
+  EXPECT_EQ(svc::error_state().code(), 0);
   for (int i = 1; i <= 300; ++i) {
     const char* found = locale().message_override(i);
     ASSERT_NE(found, nullptr) << i;
@@ -228,11 +228,11 @@ TEST_F(environment_file_test, missing_file_or_one_that_is_not_regular_posts_file
   ASSERT_EQ(std::system(("mkfifo '" + fifo + "'").c_str()), 0);
   for (const std::string& path :
        {std::string("/nonexistent/folder/none.ENV"), fifo, (folder / "folder.ENV").string()}) {
-    drv::error_state().clear();
+    svc::error_state().clear();
     read_environment_file(locale(), path.c_str());
-    EXPECT_EQ(drv::error_state().code(), drv::err::file_not_found) << path;
+    EXPECT_EQ(svc::error_state().code(), svc::err::file_not_found) << path;
   }
-  drv::error_state().clear();
+  svc::error_state().clear();
   std::filesystem::remove_all(folder);
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "drivers/error_state.h"
+#include "services/error_state.h"
 
 namespace {
 
@@ -177,9 +177,9 @@ TEST_F(locale_test, time_layouts_for_24_hour_clock_and_space_fill) {
 }
 
 TEST_F(locale_test, initialise_clears_the_error_and_runs_once) {
-  drv::error_state().post(drv::err::file_not_found);
+  svc::error_state().post(svc::err::file_not_found);
   locale().initialise();
-  EXPECT_EQ(drv::error_state().code(), 0);
+  EXPECT_EQ(svc::error_state().code(), 0);
   locale().set_month_name(1, "Kept", 4);
   locale().initialise();
   EXPECT_STREQ(locale().month_name(1), "Kept");
@@ -188,8 +188,8 @@ TEST_F(locale_test, initialise_clears_the_error_and_runs_once) {
 TEST_F(locale_test, error_table_uses_overrides) {
   locale().initialise();
   locale().set_message_override(2, "Datei fehlt", 11);
-  EXPECT_EQ(drv::error_state().message_of(drv::err::file_not_found).view(), "Datei fehlt");
-  drv::error_state().reset();
+  EXPECT_EQ(svc::error_state().message_of(svc::err::file_not_found).view(), "Datei fehlt");
+  svc::error_state().reset();
 }
 
 }  // namespace

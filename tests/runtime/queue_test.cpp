@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "drivers/error_state.h"
-#include "lifecycle/heap.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 #include "platform/clock.h"
 
 namespace {
@@ -39,14 +39,14 @@ class TestQueue {
   QueueDescriptor d_;
 };
 
-int32_t error_code() { return drv::error_state().code(); }
+int32_t error_code() { return svc::error_state().code(); }
 
 TEST(queue_test, new_queue_is_empty_and_reading_leaves_the_buffer) {
   TestQueue q(255);
   EXPECT_EQ(queue_count(q.get()), 0u);
   q.fill("unchanged");
   queue_read(q.get(), 1);
-  EXPECT_EQ(error_code(), drv::err::entry_not_found);
+  EXPECT_EQ(error_code(), svc::err::entry_not_found);
   EXPECT_EQ(q.text().substr(0, 9), "unchanged");
 }
 
@@ -63,12 +63,12 @@ TEST(queue_test, records_read_back_by_position) {
   EXPECT_EQ(q.text(), "two" + std::string(252, ' '));
   EXPECT_EQ(queue_current_index(q.get()), 1);
   queue_read(q.get(), 4);
-  EXPECT_EQ(error_code(), drv::err::entry_not_found);
+  EXPECT_EQ(error_code(), svc::err::entry_not_found);
   EXPECT_EQ(queue_current_index(q.get()), 1);
   queue_read(q.get(), -1);
-  EXPECT_EQ(error_code(), drv::err::entry_not_found);
+  EXPECT_EQ(error_code(), svc::err::entry_not_found);
   queue_read(q.get(), 0);
-  EXPECT_EQ(error_code(), drv::err::entry_not_found);
+  EXPECT_EQ(error_code(), svc::err::entry_not_found);
   EXPECT_EQ(queue_current_index(q.get()), -1);
   EXPECT_EQ(q.text(), "two" + std::string(252, ' '));
   // A later operation clears the code.
@@ -129,31 +129,31 @@ TEST(queue_test, field_count_comes_from_the_layout) {
 
 TEST(queue_test, null_descriptor_posts_7) {
   queue_append(nullptr);
-  EXPECT_EQ(error_code(), drv::err::memory_corrupted);
+  EXPECT_EQ(error_code(), svc::err::memory_corrupted);
   EXPECT_EQ(queue_count(nullptr), 0u);
-  EXPECT_EQ(error_code(), drv::err::memory_corrupted);
+  EXPECT_EQ(error_code(), svc::err::memory_corrupted);
   QueueDescriptor no_buffer;
   no_buffer.record_size = 10;
   queue_append(&no_buffer);
-  EXPECT_EQ(error_code(), drv::err::memory_corrupted);
+  EXPECT_EQ(error_code(), svc::err::memory_corrupted);
   EXPECT_EQ(no_buffer.object, nullptr);
 }
 
 TEST(queue_test, exhaustion_posts_8_and_keeps_the_queue) {
   TestQueue q(20);
   {
-    life::HeapFailureGuard fail_next;
+    svc::HeapFailureGuard fail_next;
     EXPECT_EQ(queue_count(q.get()), 0u);
-    EXPECT_EQ(error_code(), drv::err::insufficient_memory);
+    EXPECT_EQ(error_code(), svc::err::insufficient_memory);
   }
   EXPECT_EQ(q->object, nullptr);
   q.fill("kept");
   queue_append(q.get());
   {
-    life::HeapFailureGuard fail_next;
+    svc::HeapFailureGuard fail_next;
     q.fill("lost");
     queue_append(q.get());
-    EXPECT_EQ(error_code(), drv::err::insufficient_memory);
+    EXPECT_EQ(error_code(), svc::err::insufficient_memory);
   }
   EXPECT_EQ(queue_count(q.get()), 1u);
   queue_read(q.get(), 1);
@@ -164,7 +164,7 @@ TEST(queue_test, large_records_without_a_packing_area_are_stored_plainly) {
   TestQueue q(300);
   {
     // The object is made, the packing area is not.
-    life::HeapFailureGuard fail_second(2);
+    svc::HeapFailureGuard fail_second(2);
     queue_count(q.get());
   }
   EXPECT_EQ(queue_storage(q.get()), QueueStorage::unpacked);

@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "runtime/decimal.h"
 #include "runtime/locale.h"
 #include "runtime/string_stack.h"
@@ -36,7 +36,7 @@ class string_ops_test : public testing::Test {
   }
   // Pushes a copy owned by the stack, as a concatenation's result would be.
   static void push_owned(const std::string& s) {
-    auto* block = static_cast<char*>(life::allocate(static_cast<uint32_t>(s.size())));
+    auto* block = static_cast<char*>(svc::allocate(static_cast<uint32_t>(s.size())));
     std::memcpy(block, s.data(), s.size());
     string_stack().push_owned(block, static_cast<uint32_t>(s.size()));
   }
@@ -88,7 +88,7 @@ TEST_F(string_ops_test, concatenation_gives_empty_string_when_memory_is_out) {
   push("ab");
   push("cd");
   {
-    life::HeapFailureGuard fail;
+    svc::HeapFailureGuard fail;
     concat();
   }
   EXPECT_EQ(string_stack().depth(), 1u);
@@ -97,7 +97,7 @@ TEST_F(string_ops_test, concatenation_gives_empty_string_when_memory_is_out) {
 
 TEST_F(string_ops_test, primitives_give_empty_string_when_memory_is_out) {
   auto with_failure = [](void (*primitive)()) {
-    life::HeapFailureGuard fail;
+    svc::HeapFailureGuard fail;
     primitive();
   };
   push("ab");

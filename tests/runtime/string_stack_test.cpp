@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "platform/ole.h"
 
 namespace {
@@ -82,10 +82,10 @@ TEST_F(string_stack_test, thirty_third_push_is_ignored) {
 TEST_F(string_stack_test, owned_push_onto_full_stack_releases_block) {
   auto& stack = string_stack();
   for (int i = 0; i < 32; ++i) stack.push_empty();
-  auto before = life::process_heap().validate().allocated_blocks;
-  auto* block = static_cast<char*>(life::allocate(8));
+  auto before = svc::process_heap().validate().allocated_blocks;
+  auto* block = static_cast<char*>(svc::allocate(8));
   stack.push_owned(block, 8);
-  EXPECT_EQ(life::process_heap().validate().allocated_blocks, before);
+  EXPECT_EQ(svc::process_heap().validate().allocated_blocks, before);
 }
 
 TEST_F(string_stack_test, cstring_push_is_stable_against_later_changes) {
@@ -193,7 +193,7 @@ TEST_F(string_stack_test, stabilising_a_long_text_without_memory_gives_empty) {
   std::string text(50, 'x');
   string_stack().push_borrowed(text.data(), 50);
   {
-    life::HeapFailureGuard fail;
+    svc::HeapFailureGuard fail;
     string_stack().make_top_stable();
   }
   EXPECT_EQ(string_stack().peek().length, 0u);
@@ -237,7 +237,7 @@ TEST_F(string_stack_test, pop_of_size_zero_writes_nothing) {
 }
 
 TEST_F(string_stack_test, pop_into_heap_hands_over_owned_block) {
-  auto* block = static_cast<char*>(life::allocate(3));
+  auto* block = static_cast<char*>(svc::allocate(3));
   std::memcpy(block, "xyz", 3);
   string_stack().push_owned(block, 3);
   rt::HeapString s = string_stack().pop_into_heap();
@@ -250,7 +250,7 @@ TEST_F(string_stack_test, pop_into_heap_hands_over_owned_block) {
 
 TEST_F(string_stack_test, pop_into_heap_gives_null_pair_when_memory_is_out) {
   string_stack().push_borrowed("abc", 3);
-  life::HeapFailureGuard fail;
+  svc::HeapFailureGuard fail;
   rt::HeapString s = string_stack().pop_into_heap();
   EXPECT_EQ(s.text, nullptr);
   EXPECT_EQ(s.length, 0u);

@@ -8,7 +8,7 @@
 
 #include "runtime/number_text.h"
 #include "runtime/string_stack.h"
-#include "tests/lifecycle/runtime_error_capture.h"
+#include "tests/services/runtime_error_capture.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/program_resources.h"
-#include "drivers/error_state.h"
-#include "lifecycle/process_state.h"
+#include "services/error_state.h"
+#include "services/process_state.h"
 #include "platform/resource.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/app_frame.h"
@@ -89,7 +89,7 @@ TEST_F(event_loop_test, accept_without_a_window_is_runtime_error_537) {
   ui::close_window(frame_);
   frame_ = nullptr;
   ui::AcceptLoop loop;
-  EXPECT_EQ(error_code(), drv::err::accept_needs_window);
+  EXPECT_EQ(error_code(), svc::err::accept_needs_window);
   EXPECT_EQ(last_box_text(), "ACCEPT loop requires a window\nDo you want to GPF?");
   EXPECT_FALSE(loop.next());
 }
@@ -170,9 +170,9 @@ TEST_F(event_loop_test, selected_reaches_only_the_selected_control) {
 TEST_F(event_loop_test, nothing_is_posted_once_the_runtime_stops) {
   ui::AcceptLoop loop;
   take(loop, 3);
-  life::process_state().set_running(false);
+  svc::process_state().set_running(false);
   ui::post_event(frame_, Notify, 0);
-  life::process_state().set_running(true);
+  svc::process_state().set_running(true);
   ui::post_event(frame_, Accepted, 0);
   ASSERT_TRUE(loop.next());
   EXPECT_EQ(ui::current_event(), Accepted);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lifecycle/heap.h"
+#include "services/heap.h"
 #include "platform/dialog.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/dialog_units.h"
@@ -90,7 +90,7 @@ ParsedTemplate template_for(const char* text, const char* caption, const char* b
   ui::DialogTemplate built =
       ui::build_message_template(text, caption, layout, plan, units, style != 0);
   ParsedTemplate parsed = parse(built.bytes);
-  life::release(built.bytes);
+  svc::release(built.bytes);
   ui::release_plan(plan);
   DeleteObject(font);
   return parsed;

@@ -7,14 +7,14 @@
 #include <gtest/gtest.h>
 
 #include "app/program_resources.h"
-#include "drivers/error_state.h"
-#include "lifecycle/thread_records.h"
+#include "services/error_state.h"
+#include "services/thread_records.h"
 #include "platform/gdi.h"
 #include "platform/user.h"
 #include "platform/window.h"
 #include "runtime/locale.h"
 #include "runtime/string_stack.h"
-#include "tests/lifecycle/runtime_error_capture.h"
+#include "tests/services/runtime_error_capture.h"
 #include "ui/window_layer.h"
 
 namespace ui_test {
@@ -32,7 +32,7 @@ class UiFixture : public ::testing::Test {
     plat::reset_window_system();
     plat::reset_gdi();
     ui::window_layer().reset();
-    life::thread_records().reset();
+    svc::thread_records().reset();
     rt::locale().reset();
     rt::string_stack().reset();
   }
@@ -43,7 +43,7 @@ class UiFixture : public ::testing::Test {
     auto& boxes = life_test::RuntimeErrorCapture::boxes();
     return boxes.empty() ? std::string() : boxes.back().text;
   }
-  static std::int32_t error_code() { return drv::error_state().code(); }
+  static std::int32_t error_code() { return svc::error_state().code(); }
 
   life_test::RuntimeErrorCapture capture_;
 };

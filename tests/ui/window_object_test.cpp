@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "drivers/error_state.h"
-#include "lifecycle/heap.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 #include "platform/process.h"
 #include "platform/resource.h"
 #include "platform/text.h"
@@ -26,7 +26,7 @@ class window_object_test : public ui_test::UiFixture {
 }  // namespace
 
 TEST_F(window_object_test, opening_and_releasing_the_frame_creates_no_window) {
-  life::HeapCheck before = life::process_heap().validate();
+  svc::HeapCheck before = svc::process_heap().validate();
   ui::WindowObject* frame = open_frame();
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(frame->handle, nullptr);
@@ -41,7 +41,7 @@ TEST_F(window_object_test, opening_and_releasing_the_frame_creates_no_window) {
   EXPECT_EQ(plat::GetTopWindow(nullptr), nullptr);
   EXPECT_EQ(boxes_shown(), 0u);
   EXPECT_EQ(plat::loaded_resource_count(), 0);
-  life::HeapCheck after = life::process_heap().validate();
+  svc::HeapCheck after = svc::process_heap().validate();
   EXPECT_TRUE(after.ok());
   EXPECT_EQ(after.allocated_blocks, before.allocated_blocks);
 }
@@ -60,7 +60,7 @@ TEST_F(window_object_test, the_control_list_is_copied) {
 
 TEST_F(window_object_test, an_unknown_window_is_error_502_and_no_object) {
   EXPECT_EQ(ui::open_window_structure("msgmake$msgma001", "NOWINDOW", nullptr), nullptr);
-  EXPECT_EQ(error_code(), drv::err::internal_error_02);
+  EXPECT_EQ(error_code(), svc::err::internal_error_02);
 }
 
 TEST_F(window_object_test, the_frame_is_created_from_its_record) {
@@ -117,11 +117,11 @@ TEST_F(window_object_test, opening_twice_and_a_second_frame_are_runtime_errors) 
   ui::WindowObject* frame = open_frame();
   ui::create_application_frame(frame);
   ui::create_application_frame(frame);
-  EXPECT_EQ(error_code(), drv::err::window_already_open);
+  EXPECT_EQ(error_code(), svc::err::window_already_open);
   EXPECT_EQ(last_box_text(), "Window is already open\nDo you want to GPF?");
   ui::WindowObject* other = open_frame();
   ui::create_application_frame(other);
-  EXPECT_EQ(error_code(), drv::err::application_already_active);
+  EXPECT_EQ(error_code(), svc::err::application_already_active);
   EXPECT_EQ(other->handle, nullptr);
   ui::close_window(other);
   ui::close_window(frame);
@@ -131,7 +131,7 @@ TEST_F(window_object_test, a_modal_window_stops_the_frame) {
   ui::window_layer().modal_windows = 1;
   ui::WindowObject* frame = open_frame();
   ui::create_application_frame(frame);
-  EXPECT_EQ(error_code(), drv::err::application_system_modal);
+  EXPECT_EQ(error_code(), svc::err::application_system_modal);
   EXPECT_EQ(frame->handle, nullptr);
   ui::close_window(frame);
 }
@@ -150,7 +150,7 @@ TEST_F(window_object_test, a_class_that_cannot_be_registered_is_error_503) {
   ASSERT_NE(plat::RegisterClassA(&wc), 0);
   ui::WindowObject* frame = open_frame();
   ui::create_application_frame(frame);
-  EXPECT_EQ(error_code(), drv::err::internal_error_03);
+  EXPECT_EQ(error_code(), svc::err::internal_error_03);
   EXPECT_EQ(last_box_text(), "Internal error 03 : WSLDIAL\nDo you want to GPF?");
   EXPECT_EQ(frame->handle, nullptr);
   ui::close_window(frame);

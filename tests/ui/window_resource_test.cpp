@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/program_resources.h"
-#include "drivers/error_state.h"
-#include "lifecycle/heap.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 #include "platform/resource.h"
 #include "tests/ui/ui_fixture.h"
 
@@ -113,7 +113,7 @@ TEST_F(window_resource_test, a_missing_window_is_runtime_error_502) {
   ui::WindowImage image;
   EXPECT_EQ(ui::find_window_record("msgmake$msgma001", "P2$OTHER", &image), 0u);
   EXPECT_EQ(image.bytes, nullptr);
-  EXPECT_EQ(error_code(), drv::err::internal_error_02);
+  EXPECT_EQ(error_code(), svc::err::internal_error_02);
   EXPECT_EQ(last_box_text(), "Internal error 02 : WSLDIAL\nDo you want to GPF?");
 }
 
