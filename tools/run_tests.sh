@@ -1,10 +1,12 @@
 #!/bin/sh
-# Builds and runs every test three times, with warnings as errors: once in a
+# Checks that no layer includes a header of a layer above it, then builds
+# and runs every test three times, with warnings as errors: once in a
 # Release build, once under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and once as Windows programs (msgmake.exe and the test programs,
 # cross-built with mingw-w64) under Wine.
 set -e
 cd "$(dirname "$0")/.."
+tools/check_layers.sh
 tools/install_deps.sh windows
 jobs="$(nproc)"
 for variant in plain asan windows; do
