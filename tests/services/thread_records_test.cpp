@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "platform/handle.h"
 #include "platform/process.h"
@@ -64,4 +65,27 @@ TEST_F(thread_records_test, shutdown_waits_until_other_threads_have_ended) {
   EXPECT_EQ(records.at(5).thread_id, 0u);
   EXPECT_NE(records.at(0).thread_id, 0u);
   plat::CloseHandle(ended);
+}
+
+// A layer above keeps its own part of each record and must hear of every
+// way a record starts over.
+namespace {
+std::vector<int> cleared_records;
+void note_cleared(int index) { cleared_records.push_back(index); }
+}  // namespace
+
+TEST_F(thread_records_test, the_clear_hook_hears_of_release_reset_and_a_new_owner) {
+  svc::ThreadRecords& records = svc::thread_records();
+  records.set_clear_hook(&note_cleared);
+  cleared_records.clear();
+  records.at(2).thread_id = 42;
+  records.release(records.at(2));
+  EXPECT_EQ(cleared_records, std::vector<int>{2}) << "release";
+  cleared_records.clear();
+  records.current();  // this thread takes the free record 0
+  EXPECT_EQ(cleared_records, std::vector<int>{svc::main_thread_record}) << "new owner";
+  cleared_records.clear();
+  records.reset();
+  EXPECT_EQ(cleared_records.size(), std::size_t(svc::thread_record_count)) << "reset";
+  records.set_clear_hook(nullptr);
 }
