@@ -16,6 +16,10 @@ file(WRITE ${CMAKE_BINARY_DIR}/copyright
 install(TARGETS msgmake RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/msgmake.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The program is linked whole on purpose (see CMakeLists.txt): the package
+# says so to lintian.
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME msgmake)
 
 set(CPACK_PACKAGE_NAME msgmake)
 set(CPACK_PACKAGE_VENDOR "The msgmake developers")

@@ -137,7 +137,12 @@ class Heap {
 
   FreeNode sentinel_;
   FreeNode* rover_;
-  FreeNode* pool_ = nullptr;  // spare nodes, linked through `next`
+  FreeNode* pool_ = nullptr;  // spare nodes given back, linked through `next`
+  // The newest node region's nodes not yet handed out, in address order:
+  // a region is made ready a node at a time, so a short run touches only
+  // the nodes it uses.
+  FreeNode* unused_ = nullptr;
+  std::uint32_t unused_count_ = 0;
   RegionTable node_pools_;
   RegionTable arenas_;
   std::uint32_t fail_countdown_ = 0;

@@ -1,6 +1,7 @@
 // The free-chunk list and its node pool. Nodes live outside the arenas, so
 // releasing a block never allocates from an arena; spare nodes are recycled
-// through the pool, which takes 3500 at a time from the system.
+// through the pool, which takes 3500 at a time from the system and hands
+// them out in address order.
 #include <cstring>
 
 #include "services/heap.h"
@@ -45,9 +46,14 @@ void RegionTable::release_all(std::size_t region_bytes) {
 }
 
 Heap::FreeNode* Heap::take_node() {
-  if (pool_ == nullptr && !refill_pool()) return nullptr;
-  FreeNode* node = pool_;
-  pool_ = node->next;
+  if (FreeNode* node = pool_) {
+    pool_ = node->next;
+    return node;
+  }
+  if (unused_count_ == 0 && !refill_pool()) return nullptr;
+  std::uint32_t slot = nodes_per_refill - unused_count_--;
+  FreeNode* node = unused_++;
+  *node = FreeNode{nullptr, nullptr, 0, node_pools_.count << slot_bits | slot, nullptr};
   return node;
 }
 
@@ -56,7 +62,7 @@ void Heap::give_node(FreeNode* node) {
   pool_ = node;
 }
 
-// One region of 3500 nodes chained in address order.
+// One region of 3500 nodes, handed out from its start.
 bool Heap::refill_pool() {
   if (node_pools_.count >= pool_limit) return false;
   auto* nodes = static_cast<FreeNode*>(region_alloc(nodes_per_refill * sizeof(FreeNode)));
@@ -65,12 +71,8 @@ bool Heap::refill_pool() {
     region_free(nodes, nodes_per_refill * sizeof(FreeNode));
     return false;
   }
-  std::uint32_t base = node_pools_.count << slot_bits;
-  for (std::uint32_t i = 0; i < nodes_per_refill; ++i) {
-    nodes[i] = FreeNode{nullptr, i + 1 < nodes_per_refill ? &nodes[i + 1] : nullptr, 0, base | i,
-                        nullptr};
-  }
-  pool_ = nodes;
+  unused_ = nodes;
+  unused_count_ = nodes_per_refill;
   return true;
 }
 
