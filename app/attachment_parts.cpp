@@ -1,15 +1,17 @@
 #include "app/attachment_parts.h"
 
 #include <cstring>
+#include <span>
 
 #include "app/html_body.h"
 #include "app/message_output.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
-#include "services/error_state.h"
+#include "drivers/record_statements.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
+#include "services/error_state.h"
 
 namespace app {
 
@@ -96,20 +98,30 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
   // of 76 characters is 19 whole groups.
   static_assert(kBase64LineLength % 4 == 0);
   uint32_t group = 0, held = 0, column = 0;
-  for (;;) {
-    drv::NEXT(&data.input_file);
-    if (errors.code() != 0) break;  // the end of the file, or a read error
-    group = (group << 8) | data.input_byte[0];
-    if (++held < 3) continue;
+  // One byte read: false when it completed a line that could not be
+  // written (no point reading on).
+  auto encode = [&](unsigned char byte) {
+    group = (group << 8) | byte;
+    if (++held < 3) return true;
     write_group(line + column, group);
     group = held = 0;
     column += 4;
-    if (column == kBase64LineLength) {
-      append_message_record();
-      clear_line();
-      column = 0;
-      if (!message_intact()) break;  // no point reading on
-    }
+    if (column < kBase64LineLength) return true;
+    append_message_record();
+    clear_line();
+    column = 0;
+    return message_intact();
+  };
+  for (bool going = true; going;) {
+    // The reads the line still needs are made at once where the file's
+    // steady run holds them; only the last of them can complete the line.
+    uint32_t wanted = (kBase64LineLength - column) / 4 * 3 - held;
+    std::span<const unsigned char> bytes = drv::next_steady_bytes(&data.input_file, wanted);
+    for (unsigned char byte : bytes) going = encode(byte);
+    if (!bytes.empty()) continue;
+    drv::NEXT(&data.input_file);
+    if (errors.code() != 0) break;  // the end of the file, or a read error
+    going = encode(data.input_byte[0]);
   }
   // The reading ends at the end of the file, or early at a read error or a
   // line that could not be written (which the composer sees for itself).

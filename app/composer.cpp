@@ -5,10 +5,10 @@
 #include "app/message_output.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
-#include "services/error_state.h"
 #include "runtime/compare.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_value.h"
+#include "services/error_state.h"
 
 namespace app {
 

@@ -8,10 +8,10 @@
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
-#include "services/error_state.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
+#include "services/error_state.h"
 
 namespace app {
 

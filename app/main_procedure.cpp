@@ -6,12 +6,12 @@
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/runtime_seams.h"
-#include "services/error_state.h"
-#include "services/heap.h"
-#include "services/runtime_error.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
+#include "services/error_state.h"
+#include "services/heap.h"
+#include "services/runtime_error.h"
 
 namespace app {
 

@@ -4,12 +4,13 @@
 
 #include "app/program_data.h"
 #include "app/run_outcome.h"
-#include "services/error_state.h"
 #include "drivers/file_declaration.h"
+#include "drivers/record_statements.h"
 #include "platform/dialog.h"
 #include "platform/unfinished_files.h"
 #include "runtime/number_text.h"
 #include "runtime/string_value.h"
+#include "services/error_state.h"
 
 namespace app {
 

@@ -2,9 +2,9 @@
 
 #include "app/main_procedure.h"
 #include "app/program_data.h"
-#include "services/error_state.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
+#include "services/error_state.h"
 
 namespace app {
 

@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "app/runtime_seams.h"
-#include "runtime/record_descriptor.h"
 #include "evaluator/builtins.h"
 #include "platform/file.h"
 #include "platform/last_error.h"
 #include "runtime/date_time.h"
 #include "runtime/locale.h"
+#include "runtime/record_descriptor.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"

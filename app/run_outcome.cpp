@@ -3,9 +3,9 @@
 #include "app/composer.h"
 #include "app/main_procedure.h"
 #include "app/program_data.h"
+#include "platform/last_error.h"
 #include "services/error_state.h"
 #include "services/error_table.h"
-#include "platform/last_error.h"
 
 namespace app {
 

@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "app/run_outcome.h"
-#include "services/error_state.h"
 #include "drivers/file_declaration.h"
 #include "platform/unfinished_files.h"
 #include "runtime/string_stack.h"
+#include "services/error_state.h"
 
 namespace app {
 

@@ -11,10 +11,11 @@
 
 #include "drivers/ascii_driver.h"
 #include "drivers/dos_driver.h"
-#include "services/error_state.h"
 #include "drivers/file_declaration.h"
 #include "drivers/operation_codes.h"
+#include "drivers/record_statements.h"
 #include "runtime/record_descriptor.h"
+#include "services/error_state.h"
 
 namespace {
 

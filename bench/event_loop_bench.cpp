@@ -5,9 +5,9 @@
 #include <string>
 
 #include "app/program_resources.h"
-#include "services/thread_records.h"
 #include "platform/gdi.h"
 #include "platform/window.h"
+#include "services/thread_records.h"
 #include "ui/app_frame.h"
 #include "ui/dialog_units.h"
 #include "ui/event_codes.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "drivers/common_operations.h"
-#include "services/error_state.h"
 #include "drivers/low_level_io.h"
+#include "services/error_state.h"
 
 namespace cli {
 

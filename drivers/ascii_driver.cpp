@@ -4,10 +4,10 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/dispatch.h"
-#include "services/error_state.h"
 #include "drivers/operation_codes.h"
-#include "runtime/record_descriptor.h"
 #include "drivers/record_file.h"
+#include "runtime/record_descriptor.h"
+#include "services/error_state.h"
 #include "services/heap.h"
 
 namespace drv {

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "drivers/low_level_io.h"
-#include "services/heap.h"
 #include "platform/last_error.h"
+#include "services/heap.h"
 
 namespace drv {
 

@@ -4,17 +4,17 @@
 #include <cstring>
 
 #include "drivers/driver_trace.h"
-#include "services/error_state.h"
 #include "drivers/file_names.h"
 #include "drivers/full_path.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
 #include "drivers/record_file.h"
 #include "drivers/rule_table.h"
-#include "services/heap.h"
 #include "platform/last_error.h"
 #include "runtime/compare.h"
 #include "runtime/locale.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 
 namespace drv {
 namespace {

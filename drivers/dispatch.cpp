@@ -5,13 +5,13 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/driver_trace.h"
-#include "services/error_state.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
-#include "services/heap.h"
 #include "platform/last_error.h"
 #include "runtime/string_stack.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 
 namespace drv {
 namespace {

@@ -12,10 +12,10 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/driver_interface.h"
-#include "services/error_state.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
+#include "services/error_state.h"
 
 namespace drv {
 

@@ -4,10 +4,11 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/dispatch.h"
-#include "services/error_state.h"
 #include "drivers/operation_codes.h"
-#include "runtime/record_descriptor.h"
 #include "drivers/record_file.h"
+#include "drivers/record_statements.h"
+#include "runtime/record_descriptor.h"
+#include "services/error_state.h"
 #include "services/heap.h"
 
 namespace drv {
@@ -223,22 +224,13 @@ void begin_steady_run(FileInstance& f) {
   return works_on_declared(file) ? file->instance : nullptr;
 }
 
-// A byte of the steady run, taken: the run's next and the record's byte, in
-// that order, so that the store of the byte (which may alias anything) does
-// not make the run's next be read again.
-[[gnu::always_inline]] inline void take_steady_byte(FileInstance& f) {
-  const unsigned char* at = f.steady_next;
-  f.steady_next = at + 1;
-  f.record[0] = *at;
-}
-
 // A NEXT that the steady run does not finish at once. Either the run has
 // the byte and only the error state is left to clear, or the NEXT takes
 // the full steps, and an instance it leaves steady starts a run.
 [[gnu::noinline]] int32_t next_outside_run(FileDeclaration* file, const DriverArg* args) {
   FileInstance* inst = own_instance(file);
   if (inst && inst->steady_next != inst->steady_end) {
-    take_steady_byte(*inst);
+    detail::take_steady_byte(*inst);
     return detail::finish_post_actions(file, kNextPost, 0);
   }
   int32_t value = dispatch_known<OP_NEXT, take_next_byte>(kDosDescriptor, file, args);
@@ -258,10 +250,10 @@ int32_t dos_driver(int32_t op, FileDeclaration* file, const DriverArg* args) {
   // seldom anything but clear.
   static_assert(kNextPost & kPostClearError);
   if (op == OP_NEXT) [[likely]] {
-    FileInstance* inst = own_instance(file);
-    if (!inst || inst->steady_next == inst->steady_end || !svc::error_state().is_clear()) [[unlikely]]
+    FileInstance* inst = detail::steady_instance(file);
+    if (!inst) [[unlikely]]
       return next_outside_run(file, args);
-    take_steady_byte(*inst);
+    detail::take_steady_byte(*inst);
     return 0;
   }
   return dispatch(kDosDescriptor, op, file, args);

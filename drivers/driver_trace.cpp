@@ -3,21 +3,21 @@
 #include <cstdio>
 #include <cstring>
 
-#include "services/error_state.h"
 #include "drivers/low_level_io.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
-#include "runtime/record_descriptor.h"
 #include "drivers/structure_dump.h"
 #include "drivers/trace_writer.h"
-#include "services/heap.h"
 #include "platform/clock.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "runtime/compare.h"
 #include "runtime/date_time.h"
 #include "runtime/number_text.h"
+#include "runtime/record_descriptor.h"
 #include "runtime/string_ops.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 
 namespace drv {
 namespace {

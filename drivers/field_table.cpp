@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
-#include "runtime/record_descriptor.h"
-#include "services/heap.h"
 #include "platform/text.h"
+#include "runtime/record_descriptor.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 
 namespace drv {
 namespace {

@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "drivers/driver_interface.h"
-#include "services/error_state.h"
 #include "drivers/file_names.h"
 #include "drivers/operation_codes.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
+#include "services/error_state.h"
 
 namespace drv {
 namespace {

@@ -122,16 +122,7 @@ FileDeclaration* BUILDevent(FileDeclaration* file);
 FileDeclaration* SET_PROPERTY(FileDeclaration* file);
 FileDeclaration* GET_PROPERTY(FileDeclaration* file);
 FileDeclaration* COUNTRECORDS(FileDeclaration* file);
-// The record statements, compiled into the caller: a program runs one for
-// every record it reads or writes.
-inline FileDeclaration* NEXT(FileDeclaration* file) {
-  file->driver(OP_NEXT, file, nullptr);
-  return file;
-}
-inline FileDeclaration* ADD(FileDeclaration* file) {
-  file->driver(OP_ADD, file, nullptr);
-  return file;
-}
+// The record statements NEXT and ADD are in drivers/record_statements.h.
 
 // Statements on file names, which call no driver: REMOVE(name) pops the name
 // from the string stack and deletes the file; COPY(name, new name) pops the

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
 #include "drivers/full_path.h"
 #include "drivers/low_level_io.h"
 #include "platform/last_error.h"
 #include "platform/path.h"
 #include "platform/text.h"
+#include "services/error_state.h"
 
 namespace drv {
 namespace {

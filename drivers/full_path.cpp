@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
 #include "platform/last_error.h"
 #include "platform/path.h"
+#include "services/error_state.h"
 
 namespace drv {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
 #include "platform/file.h"
 #include "platform/handle.h"
 #include "platform/last_error.h"
+#include "services/error_state.h"
 
 namespace drv::sys {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
 #include "drivers/file_instance.h"
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
+#include "services/error_state.h"
 #include "services/heap.h"
 #include "services/process_state.h"
 #include "services/thread_records.h"

@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "drivers/common_operations.h"
-#include "services/error_state.h"
 #include "drivers/operation_codes.h"
 #include "drivers/rule_table.h"
-#include "services/heap.h"
 #include "platform/last_error.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 
 namespace drv {
 namespace {

@@ -1,7 +1,7 @@
 #include "drivers/rule_table.h"
 
-#include "services/error_state.h"
 #include "drivers/operation_codes.h"
+#include "services/error_state.h"
 
 namespace drv {
 

@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "drivers/file_instance.h"
-#include "runtime/record_descriptor.h"
 #include "drivers/trace_writer.h"
 #include "runtime/date_time.h"
 #include "runtime/number_text.h"
 #include "runtime/picture.h"
 #include "runtime/picture_format.h"
+#include "runtime/record_descriptor.h"
 
 namespace drv {
 namespace {

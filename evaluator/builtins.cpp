@@ -5,13 +5,13 @@
 #include "evaluator/builtin_table.h"
 #include "evaluator/evaluate.h"
 #include "evaluator/match.h"
-#include "services/heap.h"
 #include "runtime/date_time.h"
 #include "runtime/ini.h"
 #include "runtime/number_text.h"
 #include "runtime/picture_format.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
+#include "services/heap.h"
 
 namespace eval {
 namespace {

@@ -3,18 +3,18 @@
 #include <cmath>
 #include <cstring>
 
-#include "services/error_state.h"
 #include "evaluator/builtin_table.h"
 #include "evaluator/builtins.h"
 #include "evaluator/parser.h"
 #include "evaluator/regex.h"
-#include "services/heap.h"
-#include "services/runtime_error.h"
 #include "runtime/date_time.h"
 #include "runtime/number_text.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
+#include "services/error_state.h"
+#include "services/heap.h"
+#include "services/runtime_error.h"
 
 namespace eval {
 namespace {

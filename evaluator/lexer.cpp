@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "services/error_state.h"
 #include "evaluator/builtin_table.h"
 #include "evaluator/letter_case.h"
+#include "services/error_state.h"
 
 namespace eval {
 namespace {

@@ -4,10 +4,10 @@
 
 #include "evaluator/builtin_table.h"
 #include "evaluator/letter_case.h"
-#include "services/heap.h"
 #include "runtime/compare.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_value.h"
+#include "services/heap.h"
 
 namespace eval {
 

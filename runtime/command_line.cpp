@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "services/heap.h"
 #include "platform/process.h"
 #include "runtime/locale.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
+#include "services/heap.h"
 
 namespace rt {
 namespace {

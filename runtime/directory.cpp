@@ -2,14 +2,14 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
-#include "services/heap.h"
 #include "platform/file.h"
 #include "platform/last_error.h"
 #include "platform/path.h"
 #include "runtime/locale.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 
 namespace rt {
 

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
 #include "platform/file.h"
 #include "platform/handle.h"
+#include "services/error_state.h"
 
 namespace rt {
 

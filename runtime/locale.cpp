@@ -3,12 +3,12 @@
 #include <cstring>
 #include <string_view>
 
-#include "services/error_state.h"
-#include "services/heap.h"
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "runtime/environment_file.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 
 namespace rt {
 

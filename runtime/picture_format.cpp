@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "services/heap.h"
 #include "runtime/date_time.h"
 #include "runtime/locale.h"
 #include "runtime/number_text.h"
 #include "runtime/string_stack.h"
+#include "services/heap.h"
 
 namespace rt {
 namespace {

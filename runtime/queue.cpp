@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
-#include "runtime/record_descriptor.h"
-#include "services/heap.h"
 #include "runtime/date_time.h"
 #include "runtime/queue_packing.h"
+#include "runtime/record_descriptor.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 
 namespace rt {
 

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "services/heap.h"
 #include "runtime/compare.h"
 #include "runtime/decimal.h"
 #include "runtime/locale.h"
 #include "runtime/number_text.h"
 #include "runtime/string_stack.h"
+#include "services/heap.h"
 
 namespace rt {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "services/heap.h"
 #include "runtime/number_text.h"
+#include "services/heap.h"
 
 namespace rt {
 

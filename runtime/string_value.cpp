@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
-#include "services/heap.h"
-#include "services/runtime_error.h"
 #include "runtime/date_time.h"
 #include "runtime/number_text.h"
 #include "runtime/string_stack.h"
+#include "services/error_state.h"
+#include "services/heap.h"
+#include "services/runtime_error.h"
 
 namespace rt {
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/last_error.h"
 #include "services/error_table.h"
 #include "services/heap.h"
-#include "platform/last_error.h"
 
 namespace svc {
 namespace {

@@ -32,8 +32,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "services/heap.h"
 #include "platform/memory.h"
+#include "services/heap.h"
 
 #if defined(MSGMAKE_SANITIZE)
 #include <sanitizer/asan_interface.h>

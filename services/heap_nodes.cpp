@@ -4,9 +4,9 @@
 // them out in address order.
 #include <cstring>
 
+#include "platform/memory.h"
 #include "services/heap.h"
 #include "services/heap_layout.h"
-#include "platform/memory.h"
 
 namespace svc {
 

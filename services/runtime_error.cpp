@@ -7,11 +7,11 @@
 #include <cstring>
 #include <string_view>
 
-#include "services/error_state.h"
-#include "services/debug_log.h"
-#include "services/process_state.h"
 #include "platform/dialog.h"
 #include "platform/text.h"
+#include "services/debug_log.h"
+#include "services/error_state.h"
+#include "services/process_state.h"
 
 namespace svc {
 namespace {

@@ -1,8 +1,8 @@
 #include "services/shutdown.h"
 
+#include "platform/process.h"
 #include "services/module_registry.h"
 #include "services/process_state.h"
-#include "platform/process.h"
 
 namespace svc {
 

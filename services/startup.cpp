@@ -2,9 +2,9 @@
 
 #include <cfenv>
 
+#include "platform/unfinished_files.h"
 #include "services/process_state.h"
 #include "services/shutdown.h"
-#include "platform/unfinished_files.h"
 
 namespace svc {
 

@@ -1,10 +1,10 @@
 // The 64 thread records of the runtime.
 #include "services/thread_records.h"
 
-#include "services/runtime_lock.h"
 #include "platform/process.h"
 #include "platform/sync.h"
 #include "platform/window.h"
+#include "services/runtime_lock.h"
 
 namespace svc {
 

@@ -4,15 +4,15 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
-#include "services/runtime_error.h"
-#include "services/runtime_lock.h"
-#include "services/thread_records.h"
 #include "platform/dialog.h"
 #include "platform/path.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/user.h"
+#include "services/error_state.h"
+#include "services/runtime_error.h"
+#include "services/runtime_lock.h"
+#include "services/thread_records.h"
 #include "ui/dialog_units.h"
 #include "ui/event_codes.h"
 #include "ui/event_loop.h"

@@ -6,13 +6,13 @@
 #include <bit>
 #include <cstring>
 
-#include "services/heap.h"
-#include "services/runtime_lock.h"
 #include "platform/dialog.h"
 #include "runtime/compare.h"
 #include "runtime/locale.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
+#include "services/heap.h"
+#include "services/runtime_lock.h"
 #include "ui/icon_string.h"
 #include "ui/window_layer.h"
 #include "ui/window_object.h"

@@ -1,8 +1,8 @@
 // The window layer's process-wide state.
 #include "ui/window_layer.h"
 
-#include "services/module_registry.h"
 #include "platform/process.h"
+#include "services/module_registry.h"
 
 namespace ui {
 

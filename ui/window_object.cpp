@@ -1,13 +1,13 @@
 // Opening and closing window structures.
-#include "ui/window_object.h"
 #include "ui/thread_windows.h"
+#include "ui/window_object.h"
 
 #include <cstring>
 #include <new>
 
+#include "platform/process.h"
 #include "services/heap.h"
 #include "services/thread_records.h"
-#include "platform/process.h"
 #include "ui/event_loop.h"
 #include "ui/window_layer.h"
 

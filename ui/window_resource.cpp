@@ -3,14 +3,14 @@
 
 #include <cstring>
 
-#include "services/error_state.h"
-#include "services/heap.h"
-#include "services/module_registry.h"
-#include "services/runtime_error.h"
 #include "platform/process.h"
 #include "platform/resource.h"
 #include "platform/text.h"
 #include "runtime/compare.h"
+#include "services/error_state.h"
+#include "services/heap.h"
+#include "services/module_registry.h"
+#include "services/runtime_error.h"
 #include "ui/window_layer.h"
 
 namespace ui {

@@ -6,10 +6,10 @@
 #include <system_error>
 
 #include "app/program_data.h"
-#include "services/error_state.h"
 #include "drivers/open_files.h"
 #include "platform/last_error.h"
 #include "platform/syscalls.h"
+#include "services/error_state.h"
 #include "tests/app/draft_harness.h"
 
 using namespace draft_harness;

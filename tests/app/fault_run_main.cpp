@@ -9,9 +9,9 @@
 #include <system_error>
 
 #include "app/program_module.h"
-#include "services/startup.h"
 #include "platform/process.h"
 #include "platform/syscalls.h"
+#include "services/startup.h"
 
 namespace {
 

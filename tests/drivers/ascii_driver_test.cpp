@@ -2,8 +2,8 @@
 
 #include <span>
 
-#include "services/error_state.h"
 #include "drivers/operation_codes.h"
+#include "services/error_state.h"
 #include "tests/drivers/record_file_fixture.h"
 
 using namespace drv;

@@ -2,11 +2,11 @@
 
 #include <system_error>
 
-#include "services/error_state.h"
 #include "drivers/low_level_io.h"
 #include "drivers/operation_codes.h"
 #include "platform/last_error.h"
 #include "platform/syscalls.h"
+#include "services/error_state.h"
 #include "tests/drivers/record_file_fixture.h"
 
 using namespace drv;

@@ -2,9 +2,10 @@
 
 #include <thread>
 
-#include "services/error_state.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
+#include "drivers/record_statements.h"
+#include "services/error_state.h"
 #include "services/process_state.h"
 #include "tests/drivers/record_file_fixture.h"
 

@@ -1,7 +1,7 @@
 #include "drivers/dos_driver.h"
 
-#include "services/error_state.h"
 #include "drivers/operation_codes.h"
+#include "services/error_state.h"
 #include "tests/drivers/record_file_fixture.h"
 
 using namespace drv;

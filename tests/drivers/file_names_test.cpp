@@ -1,8 +1,8 @@
 #include "drivers/file_names.h"
 
-#include "services/error_state.h"
 #include "drivers/full_path.h"
 #include "drivers/operation_codes.h"
+#include "services/error_state.h"
 #include "tests/drivers/record_file_fixture.h"
 
 using namespace drv;

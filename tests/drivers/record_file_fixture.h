@@ -13,11 +13,11 @@
 #include "drivers/ascii_driver.h"
 #include "drivers/dispatch.h"
 #include "drivers/dos_driver.h"
-#include "services/error_state.h"
 #include "drivers/file_declaration.h"
-#include "runtime/record_descriptor.h"
 #include "platform/path.h"
+#include "runtime/record_descriptor.h"
 #include "runtime/string_stack.h"
+#include "services/error_state.h"
 
 namespace drv_test {
 

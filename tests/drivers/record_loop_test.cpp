@@ -5,10 +5,11 @@
 
 #include "drivers/ascii_driver.h"
 #include "drivers/dispatch.h"
-#include "services/error_state.h"
 #include "drivers/open_files.h"
 #include "drivers/operation_codes.h"
+#include "drivers/record_statements.h"
 #include "drivers/rule_table.h"
+#include "services/error_state.h"
 #include "tests/drivers/record_file_fixture.h"
 
 using namespace drv;

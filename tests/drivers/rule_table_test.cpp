@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "services/error_state.h"
 #include "drivers/operation_codes.h"
+#include "services/error_state.h"
 
 using namespace drv;
 

@@ -2,10 +2,10 @@
 #include <cstdio>
 #include <thread>
 
-#include "services/error_state.h"
 #include "drivers/operation_codes.h"
-#include "services/process_state.h"
 #include "platform/process.h"
+#include "services/error_state.h"
+#include "services/process_state.h"
 #include "tests/drivers/record_file_fixture.h"
 
 using namespace drv;

@@ -7,8 +7,8 @@
 
 #include "evaluator/regex.h"
 #include "evaluator_test_support.h"
-#include "services/heap.h"
 #include "runtime/date_time.h"
+#include "services/heap.h"
 
 namespace {
 

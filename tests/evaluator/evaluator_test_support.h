@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "services/error_state.h"
 #include "evaluator/evaluate.h"
 #include "runtime/decimal.h"
 #include "runtime/locale.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
+#include "services/error_state.h"
 
 namespace eval_test {
 

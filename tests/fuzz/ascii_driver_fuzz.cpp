@@ -9,10 +9,11 @@
 #include <string>
 
 #include "drivers/ascii_driver.h"
-#include "services/error_state.h"
 #include "drivers/file_declaration.h"
 #include "drivers/operation_codes.h"
+#include "drivers/record_statements.h"
 #include "runtime/record_descriptor.h"
+#include "services/error_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;

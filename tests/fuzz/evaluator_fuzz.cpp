@@ -7,13 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "services/error_state.h"
 #include "evaluator/builtins.h"
 #include "evaluator/evaluate.h"
 #include "evaluator/regex.h"
-#include "services/heap.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <vector>
 
-#include "services/heap.h"
-#include "services/process_state.h"
 #include "platform/dialog.h"
 #include "platform/gdi.h"
 #include "platform/resource.h"
+#include "services/heap.h"
+#include "services/process_state.h"
 #include "ui/window_resource.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "services/error_state.h"
-#include "services/heap.h"
 #include "platform/last_error.h"
 #include "runtime/string_stack.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 
 namespace {
 

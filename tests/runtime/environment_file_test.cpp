@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "services/error_state.h"
 #include "runtime/locale.h"
+#include "services/error_state.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "services/error_state.h"
 #include "services/heap.h"
-#include "platform/clock.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <span>
 #include <string>
 
-#include "services/heap.h"
 #include "runtime/decimal.h"
 #include "runtime/locale.h"
 #include "runtime/string_stack.h"
+#include "services/heap.h"
 
 namespace {
 

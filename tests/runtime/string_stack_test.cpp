@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "services/heap.h"
 #include "platform/ole.h"
+#include "services/heap.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "services/heap.h"
 #include "platform/last_error.h"
+#include "services/heap.h"
 
 namespace {
 

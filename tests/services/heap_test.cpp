@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "services/heap_layout.h"
 #include "platform/syscalls.h"
+#include "services/heap_layout.h"
 #include "tests/services/runtime_error_capture.h"
 
 namespace {

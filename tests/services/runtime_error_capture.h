@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "services/error_state.h"
-#include "services/debug_log.h"
-#include "services/process_state.h"
 #include "platform/dialog.h"
+#include "services/debug_log.h"
+#include "services/error_state.h"
+#include "services/process_state.h"
 
 namespace life_test {
 

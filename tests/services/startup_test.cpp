@@ -12,12 +12,12 @@
 #include "drivers/ascii_driver.h"
 #include "drivers/file_declaration.h"
 #include "drivers/open_files.h"
+#include "platform/file.h"
+#include "platform/process.h"
 #include "runtime/record_descriptor.h"
 #include "services/module_registry.h"
 #include "services/process_state.h"
 #include "services/shutdown.h"
-#include "platform/file.h"
-#include "platform/process.h"
 
 namespace {
 

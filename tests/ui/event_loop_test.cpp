@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/program_resources.h"
+#include "platform/resource.h"
 #include "services/error_state.h"
 #include "services/process_state.h"
-#include "platform/resource.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/app_frame.h"
 #include "ui/event_codes.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "services/heap.h"
 #include "platform/dialog.h"
+#include "services/heap.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/dialog_units.h"
 

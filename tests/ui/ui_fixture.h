@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "app/program_resources.h"
-#include "services/error_state.h"
-#include "services/thread_records.h"
 #include "platform/gdi.h"
 #include "platform/user.h"
 #include "platform/window.h"
 #include "runtime/locale.h"
 #include "runtime/string_stack.h"
+#include "services/error_state.h"
+#include "services/thread_records.h"
 #include "tests/services/runtime_error_capture.h"
 #include "ui/window_layer.h"
 

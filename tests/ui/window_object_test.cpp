@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "services/error_state.h"
-#include "services/heap.h"
 #include "platform/process.h"
 #include "platform/resource.h"
 #include "platform/text.h"
+#include "services/error_state.h"
+#include "services/heap.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/app_frame.h"
 
