@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "app/html_body.h"
 #include "app/message_output.h"
@@ -98,13 +99,10 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
   // of 76 characters is 19 whole groups.
   static_assert(kBase64LineLength % 4 == 0);
   uint32_t group = 0, held = 0, column = 0;
-  // One byte read: false when it completed a line that could not be
+  // A whole group encoded: false when it completed a line that could not be
   // written (no point reading on).
-  auto encode = [&](unsigned char byte) {
-    group = (group << 8) | byte;
-    if (++held < 3) return true;
-    write_group(line + column, group);
-    group = held = 0;
+  auto encode_group = [&](uint32_t bytes) {
+    write_group(line + column, bytes);
     column += 4;
     if (column < kBase64LineLength) return true;
     append_message_record();
@@ -112,13 +110,24 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
     column = 0;
     return message_intact();
   };
+  auto encode = [&](unsigned char byte) {
+    group = (group << 8) | byte;
+    if (++held < 3) return true;
+    held = 0;
+    return encode_group(std::exchange(group, 0));
+  };
   for (bool going = true; going;) {
     // The reads the line still needs are made at once where the file's
     // steady run holds them; only the last of them can complete the line.
     uint32_t wanted = (kBase64LineLength - column) / 4 * 3 - held;
     std::span<const unsigned char> bytes = drv::next_steady_bytes(&data.input_file, wanted);
-    for (unsigned char byte : bytes) going = encode(byte);
-    if (!bytes.empty()) continue;
+    if (!bytes.empty()) {
+      std::size_t i = 0, n = bytes.size();
+      for (; held != 0 && i < n; ++i) going = encode(bytes[i]);
+      for (; i + 3 <= n; i += 3) going = encode_group(bytes[i] << 16 | bytes[i + 1] << 8 | bytes[i + 2]);
+      for (; i < n; ++i) going = encode(bytes[i]);
+      continue;
+    }
     drv::NEXT(&data.input_file);
     if (errors.code() != 0) break;  // the end of the file, or a read error
     going = encode(data.input_byte[0]);
