@@ -1,10 +1,11 @@
 // A handle that writes a file with other writers denied gathers its writes:
 // few system writes, every call that looks at the file sees the bytes, and a
 // gathered write that fails reaches the call that wrote it out.
+#include <unistd.h>
+
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <unistd.h>
 
 #include "platform/file.h"
 #include "platform/last_error.h"
