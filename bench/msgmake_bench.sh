@@ -1,15 +1,26 @@
 #!/bin/bash
-# Measures msgmake writing a draft with one attachment of 1 KiB, 10 MiB and
-# 50 MiB, beside mpack attaching the same file and `base64 -w 76` of it, in
-# the same run. Prints the best wall time of several runs, the throughput and
-# the peak resident memory of each.
+# Measures msgmake against a yardstick in paired runs: a draft with a 1 KiB
+# attachment against `mpack -s x -o out in`, and with a 10 MiB and a 50 MiB
+# attachment against `base64 -w 76 in > out`, once on tmpfs (/dev/shm) and once
+# on the disk (a folder in the build directory; its file system is printed).
 #
-# usage: bench/msgmake_bench.sh      (needs Debian's mpack and time packages)
+# Each pair runs msgmake and the yardstick one after the other, which one goes
+# first alternating from pair to pair, both under `perf stat` and nothing
+# else. Each pair gives a ratio msgmake / yardstick of CPU time (user + sys,
+# perf's task-clock) and of wall time; the table shows the median ratio and
+# the spread as the interquartile range (first to third quartile). Making the
+# input and removing the outputs (mpack refuses to replace its own) happen
+# outside the timed runs. Peak RSS comes from one untimed run under
+# /usr/bin/time. Other work on the machine makes single runs noisy: compare
+# ratios, not times.
+#
+# usage: bench/msgmake_bench.sh      (needs perf and Debian's mpack and time)
 #        MSGMAKE_BENCH_BUILD=build-x bench/msgmake_bench.sh   measures the
 #        msgmake of an existing build directory instead of a fresh Release one.
 set -e
+export LC_ALL=C
 cd "$(dirname "$0")/.."
-for tool in mpack /usr/bin/time; do
+for tool in perf mpack base64 /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "missing $tool (apt-get install mpack time)" >&2; exit 1; }
 done
 build="${MSGMAKE_BENCH_BUILD:-}"
@@ -18,51 +29,78 @@ if [ -z "$build" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMSGMAKE_TESTS=OFF >/dev/null
   cmake --build "$build" -j2 --target msgmake >/dev/null
 fi
-msgmake="$(cd "$build" && pwd)/msgmake"
+build="$(cd "$build" && pwd)"
+msgmake="$build/msgmake"
 
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+shm="$(mktemp -d /dev/shm/msgmake-bench.XXXXXX)"
+disk="$(mktemp -d "$build/msgmake-bench.XXXXXX")"
+trap 'rm -rf "$shm" "$disk"' EXIT
 F=$'\xdd'
-call="MakeEMLAttachmentFileSW('out.eml','0','ann@example.com','Bench','0','Arial','0','10','','','','','')${F}in.bin${F}"
+call="MakeEMLAttachmentFileSW('out.eml','0','ann@example.com','x','0','Arial','0','10','','','','','')${F}in${F}"
 
-# best_ns RUNS COMMAND...: the shortest wall time in nanoseconds.
-best_ns() {
-  local runs=$1 best=0 start end
+# timed STATS COMMAND...: runs COMMAND under perf stat, its output to `out`,
+# and appends "cpu_ms wall_ms" to STATS.
+timed() {
+  local stats=$1
   shift
-  for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    if ((best == 0 || end - start < best)); then best=$((end - start)); fi
+  perf stat -e task-clock -o perf.txt -- "$@" >out 2>/dev/null || { echo "failed: $*" >&2; exit 1; }
+  awk '/msec task-clock/ { cpu = $1 } /seconds time elapsed/ { wall = $1 * 1000 }
+       END { print cpu, wall }' perf.txt >>"$stats"
+}
+
+# The outputs of the previous run go before each run, untimed.
+run_msgmake() { rm -f out.eml out; timed msgmake.txt "$msgmake" "$call"; }
+run_yardstick() {
+  rm -f out.mime out
+  if [ "$yardstick" = mpack ]; then
+    timed yardstick.txt mpack -s x -o out.mime in
+  else
+    timed yardstick.txt base64 -w 76 in
+  fi
+}
+
+# ratios COLUMN: "median q1 q3" of msgmake / yardstick over the pairs.
+ratios() {
+  paste -d' ' msgmake.txt yardstick.txt |
+    awk -v c="$1" '{ print $c / $(c + 2) }' | sort -g |
+    awk '{ r[NR] = $1 } END {
+      printf "%.2f %.2f %.2f\n", r[int((NR + 1) / 2)], r[int((NR + 3) / 4)], r[int((3 * NR + 3) / 4)] }'
+}
+
+# median FILE COLUMN
+median() { awk -v c="$2" '{ print $c }' "$1" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# measure LABEL:FOLDER SIZE PAIRS YARDSTICK SIZE_LABEL: one table row.
+measure() {
+  local label=${1%%:*} size=$2 pairs=$3
+  yardstick=$4
+  cd "${1#*:}"
+  rm -rf in out* WRK
+  head -c "$size" /dev/urandom >in
+  : >msgmake.txt
+  : >yardstick.txt
+  run_msgmake  # warms the caches; not counted
+  : >msgmake.txt
+  for ((i = 0; i < pairs; i++)); do
+    if ((i % 2 == 0)); then run_msgmake; run_yardstick; else run_yardstick; run_msgmake; fi
   done
-  echo "$best"
+  rm -f out.eml
+  /usr/bin/time -f %M -o rss.txt "$msgmake" "$call"
+  read -r cpu q1 q3 < <(ratios 1)
+  read -r wall w1 w3 < <(ratios 2)
+  printf "%-6s %-7s %-8s %5d  %5.2f (%4.2f-%4.2f)  %5.2f (%4.2f-%4.2f) %9.2f %9.2f %8d\n" \
+    "$label" "$5" "$yardstick" "$pairs" \
+    "$cpu" "$q1" "$q3" "$wall" "$w1" "$w3" "$(median msgmake.txt 1)" "$(median yardstick.txt 1)" \
+    "$(cat rss.txt)"
+  cd - >/dev/null
 }
 
-# peak_kib COMMAND...: the peak resident set of one run, in KiB.
-peak_kib() {
-  /usr/bin/time -f %M -o rss.txt "$@" >/dev/null 2>&1
-  cat rss.txt
-}
-
-report() {
-  local tool=$1 size=$2 ns=$3 kib=$4
-  awk -v t="$tool" -v s="$size" -v ns="$ns" -v k="$kib" 'BEGIN {
-    ms = ns / 1e6; mbs = (ns > 0) ? s / 1048576 / (ns / 1e9) : 0
-    printf "%-8s %10d %11.3f %10.1f %9d\n", t, s, ms, mbs, k }'
-}
-
-printf "%-8s %10s %11s %10s %9s\n" tool bytes "wall ms" "MiB/s" "peak KiB"
-for spec in 1024:50 10485760:5 52428800:3; do
-  size=${spec%%:*}
-  runs=${spec##*:}
-  head -c "$size" /dev/urandom >in.bin
-  base64_cmd=(sh -c 'exec base64 -w 76 in.bin >out.b64')
-  # mpack refuses to replace its output file, so each run starts without one.
-  mpack_cmd=(sh -c 'rm -f out.mpack && exec mpack -s Bench -o out.mpack in.bin')
-  msgmake_cmd=("$msgmake" "$call")
-  "${msgmake_cmd[@]}" || { echo "msgmake failed" >&2; exit 1; }
-  report msgmake "$size" "$(best_ns "$runs" "${msgmake_cmd[@]}")" "$(peak_kib "${msgmake_cmd[@]}")"
-  report mpack "$size" "$(best_ns "$runs" "${mpack_cmd[@]}")" "$(peak_kib "${mpack_cmd[@]}")"
-  report base64 "$size" "$(best_ns "$runs" "${base64_cmd[@]}")" "$(peak_kib "${base64_cmd[@]}")"
+echo "tmpfs: $shm; disk: $disk ($(stat -f -c %T "$disk"))"
+printf "%-6s %-7s %-8s %5s  %-17s  %-17s %9s %9s %8s\n" place size against pairs \
+  "cpu ratio (IQR)" "wall ratio (IQR)" "msgmake" "against" "peak KiB"
+printf "%-6s %-7s %-8s %5s  %-17s  %-17s %9s %9s %8s\n" "" "" "" "" "" "" "cpu ms" "cpu ms" msgmake
+for place in "tmpfs:$shm" "disk:$disk"; do
+  measure "$place" 1024 41 mpack "1 KiB"
+  measure "$place" 10485760 9 base64 "10 MiB"
+  measure "$place" 52428800 7 base64 "50 MiB"
 done

@@ -114,15 +114,25 @@ int32_t open_record_file(FileInstance& f, uint32_t mode, OpenSetup setup) {
   return 0;
 }
 
+// A file open for writing is closed well only when its bytes are on the disk:
+// a failed commit or close fails as a failed flush does, and the system error
+// of the first failure stays the last error for the post.
 int32_t close_record_file(FileInstance& f) {
   DriverPart& p = f.part;
   int32_t result = 0;
+  uint32_t system_error = 0;
+  const bool written = p.file && (p.file->mode & 3) != 0;  // opened for writing
+  auto check = [&](uint32_t error, bool counts) {
+    if (error == 0 || !counts || result != 0) return;
+    result = svc::err::access_denied;
+    system_error = error;
+  };
   if (p.file) {
     if (p.file->handle) {
-      if (p.file->flush() != 0) result = svc::err::access_denied;
-      p.file->commit();
+      check(p.file->flush(), true);
+      check(p.file->commit(), written);
     }
-    p.file->close();
+    check(p.file->close(), written);
     svc::release(p.file);
   }
   svc::release(p.block);
@@ -132,6 +142,7 @@ int32_t close_record_file(FileInstance& f) {
   uint16_t kept = uint16_t(p.flags & kPartCtrlZIsData);
   p = DriverPart{};
   p.flags = kept;
+  if (system_error != 0) plat::SetLastError(system_error);
   return result;
 }
 

@@ -120,6 +120,9 @@ HMODULE GetModuleHandleA(LPCSTR module_name) {
 }
 
 void ExitProcess(UINT exit_code) {
+#ifndef _WIN32  // the Windows file cache keeps what was written
+  detail::write_out_gathered_files();
+#endif
   // A file still marked unfinished at the end was abandoned half made.
   remove_unfinished_files();
   if (exit_process_hook hook = exit_hook.load()) {

@@ -84,4 +84,8 @@ int64_t local_offset_at_local(int64_t local_seconds);
 // The real-time clock: seconds since 1970 UTC, and the nanoseconds beyond.
 int64_t wall_clock(int64_t* nanoseconds);
 
+// Writes to their files the bytes that open handles have gathered; at the end
+// of the process, which closes no handle.
+void write_out_gathered_files();
+
 }  // namespace plat::detail

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <thread>
 
@@ -55,21 +56,71 @@ TEST(run_failure_test, draft_past_the_file_size_limit_exits_74_and_is_removed) {
 }
 
 // A real full file system: a small tmpfs of a mount namespace of the run's
-// own. Where no namespace can be had the test cannot say anything.
+// own. The draft fills it while the attachment is encoded, or only with its
+// last gathered bytes at the commit before the close. Where no namespace can
+// be had the test cannot say anything.
 TEST(run_failure_test, full_file_system_exits_74_and_leaves_nothing) {
-  TempFolder dir;
-  write_bytes(dir / "big.bin", random_bytes(200000, 3));
-  fs::create_directory(dir / "full");
+  struct case_t {
+    const char* name;
+    size_t attachment;
+    const char* file_system_size;
+  };
+  const case_t cases[] = {{"full while encoding", 200000, "64k"}, {"full at the commit", 6000, "4k"}};
   if (std::system("unshare -rm true 2>/dev/null") != 0) GTEST_SKIP() << "no mount namespace here";
-  Call call;
-  call.message_file = "full/m.eml";
-  const std::string script = "mount -t tmpfs -o size=64k tmpfs full && \"$0\" \"$1\"; code=$?; ls -A full; exit $code";
-  const RunResult run = run_msgmake_args(dir.path(), {argument_text(call, {}, {"big.bin"})}, {}, "",
-                                         "unshare -rm sh -c " + shell_quote(script));
-  EXPECT_EQ(run.exit_code, 74);
-  expect_error_line(run, "cannot write message 'full/m.eml': There is not enough space on the disk");
-  EXPECT_EQ(run.out, "") << "left in the full folder";
-  EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+  for (const case_t& c : cases) {
+    TempFolder dir;
+    write_bytes(dir / "big.bin", random_bytes(c.attachment, 3));
+    fs::create_directory(dir / "full");
+    Call call;
+    call.message_file = "full/m.eml";
+    const std::string script = std::string("mount -t tmpfs -o size=") + c.file_system_size +
+                               " tmpfs full && \"$0\" \"$1\"; code=$?; ls -A full; exit $code";
+    const RunResult run = run_msgmake_args(dir.path(), {argument_text(call, {}, {"big.bin"})}, {}, "",
+                                           "unshare -rm sh -c " + shell_quote(script));
+    EXPECT_EQ(run.exit_code, 74) << c.name;
+    expect_error_line(run, "cannot write message 'full/m.eml': There is not enough space on the disk");
+    EXPECT_EQ(run.out, "") << c.name << ": left in the full folder";
+    EXPECT_TRUE(folder_is_empty(dir / "WRK")) << c.name;
+  }
+}
+
+// The draft's writes are gathered: the last system write of the run is the
+// draft's at its commit before the close, the one before it goes out while the
+// attachment is encoded. Either failing, as a full disk or an I/O error, must
+// fail the run as a failing direct write would.
+TEST(run_failure_test, a_failed_gathered_write_of_the_draft_exits_74_and_leaves_nothing) {
+  TempFolder dir;
+  write_bytes(dir / "big.bin", random_bytes(200000, 4));
+  const Lines args = {argument_text(Call{}, {}, {"big.bin"})};
+  auto fault_run = [&](const std::string& setting) {
+    const std::string runner = "sh -c " + shell_quote("exec " + shell_quote(MSGMAKE_FAULT_RUN) + " \"$1\"");
+    return run_msgmake_args(dir.path(), args, {}, "", "env " + setting + " " + runner);
+  };
+  const RunResult counted = fault_run("MSGMAKE_CALL_COUNTS=.counts");
+  ASSERT_EQ(counted.exit_code, 0) << counted.err;
+  const std::string counts = read_bytes(dir / ".counts");
+  const uint64_t writes = std::stoull(counts.substr(counts.find("\nwrite ") + 7));
+  struct case_t {
+    const char* name;
+    uint64_t nth;
+    int error;
+    const char* words;
+  };
+  const char* const full = "There is not enough space on the disk";
+  const char* const broken = "The request could not be performed because of an I/O device error";
+  const case_t cases[] = {{"full disk at the commit", writes, ENOSPC, full},
+                          {"I/O error at the commit", writes, EIO, broken},
+                          {"full disk while encoding", writes - 1, ENOSPC, full},
+                          {"I/O error while encoding", writes - 1, EIO, broken}};
+  for (const case_t& c : cases) {
+    fs::remove(dir / "m.eml");
+    const std::string fault = "write " + std::to_string(c.nth) + " " + std::to_string(c.error);
+    const RunResult run = fault_run("MSGMAKE_FAULT=" + shell_quote(fault));
+    EXPECT_EQ(run.exit_code, 74) << c.name;
+    expect_error_line(run, std::string("cannot write message 'm.eml': ") + c.words);
+    EXPECT_FALSE(fs::exists(dir / "m.eml")) << c.name;
+    EXPECT_TRUE(folder_is_empty(dir / "WRK")) << c.name;
+  }
 }
 
 TEST(run_failure_test, command_line_past_10000_bytes_is_refused) {

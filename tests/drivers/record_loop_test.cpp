@@ -9,6 +9,8 @@
 #include "drivers/operation_codes.h"
 #include "drivers/record_statements.h"
 #include "drivers/rule_table.h"
+#include "platform/last_error.h"
+#include "platform/syscalls.h"
 #include "services/error_state.h"
 #include "tests/drivers/record_file_fixture.h"
 
@@ -268,6 +270,39 @@ TEST_F(record_loop_test, line_writes_reach_the_file_in_order) {
   std::string expected;
   for (int i = 0; i < 500; ++i) expected += "line " + std::to_string(i) + "\r\n";
   EXPECT_EQ(read_file("out.txt"), expected);
+}
+
+// A file written through the driver closes well only when its bytes are on
+// the disk; a file only read closes well whatever the system says at its close.
+TEST_F(record_loop_test, a_failed_commit_or_close_fails_the_close_of_a_written_file) {
+  struct case_t {
+    const char* name;
+    plat::syscall_id call;
+    uint32_t mode;
+    int32_t posted;
+  };
+  const case_t cases[] = {
+      {"commit of a written file", plat::syscall_id::fsync, 0x22, svc::err::access_denied},
+      {"close of a written file", plat::syscall_id::close, 0x22, svc::err::access_denied},
+      {"close of a file only read", plat::syscall_id::close, 0x20, 0},
+  };
+  for (const case_t& c : cases) {
+    write_file("out.txt", "old\r\n");
+    DeclaredFile f;
+    f.text("out.txt", 20);
+    f.call(OP_OPEN, int32_t(c.mode));
+    f.set_record("new");
+    if (c.mode & 3) f.call(OP_ADD);
+    ASSERT_EQ(error_code(), 0) << c.name;
+    plat::syscall_guard guard;
+    plat::fail_syscall(c.call, 1, std::errc::io_error);
+    f.call(OP_CLOSE);
+    EXPECT_EQ(error_code(), c.posted) << c.name;
+    if (c.posted != 0) {
+      EXPECT_EQ(svc::error_state().system_error(), plat::ERROR_IO_DEVICE) << c.name;
+    }
+    svc::error_state().reset();
+  }
 }
 
 }  // namespace

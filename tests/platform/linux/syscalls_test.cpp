@@ -59,8 +59,10 @@ TEST_F(syscalls_test, an_unmapped_errno_is_recorded_and_reported_as_general_fail
   EXPECT_EQ(last_unmapped_system_error(), static_cast<int>(std::errc::host_unreachable));
 }
 
+// A handle that lets others write writes each call straight to the file.
 TEST_F(syscalls_test, the_nth_write_fails_with_disk_full_and_reports_what_was_written) {
-  HANDLE h = create("f.txt");
+  HANDLE h = CreateFileA("f.txt", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   fail_syscall(syscall_id::write, 2, std::errc::no_space_on_device);
   DWORD n = 0;
   EXPECT_TRUE(WriteFile(h, "abc", 3, &n, nullptr));
