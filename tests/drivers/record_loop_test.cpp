@@ -1,6 +1,8 @@
 // The records loop: one-byte reads and line writes that the dispatch settles
 // inline must leave the file, the state and the error state exactly as the
 // full dispatch does.
+#include <algorithm>
+#include <span>
 #include <thread>
 
 #include "drivers/ascii_driver.h"
@@ -206,6 +208,35 @@ TEST_F(record_loop_test, the_positions_a_run_leaves_unwritten_are_there_when_it_
   unsigned char next = 0;
   ASSERT_EQ(p.file->read(&next, 1), 1);
   EXPECT_EQ(next, static_cast<unsigned char>(bytes[1500]));
+}
+
+// Reads made at once from a run, a line's worth at a time and one by one
+// where no run serves, leave the file as the same reads one by one would.
+TEST_F(record_loop_test, reads_made_at_once_from_a_run_end_as_single_reads_do) {
+  const std::string bytes = pattern(3000);  // across blocks, the last one short
+  for (size_t at_once : {1u, 57u, 5000u}) {
+    DeclaredFile f;
+    open_bytes(f, bytes);
+    std::string read;
+    while (read.size() < 1500) {
+      std::span<const unsigned char> run = next_steady_bytes(&f.decl, std::min(at_once, 1500 - read.size()));
+      if (run.empty()) {
+        NEXT(&f.decl);
+        ASSERT_EQ(error_code(), 0) << at_once;
+        read += char(f.record[0]);
+        continue;
+      }
+      read.append(run.begin(), run.end());
+      ASSERT_EQ(f.record[0], run.back()) << at_once << ": the record holds the last byte";
+    }
+    EXPECT_EQ(read, bytes.substr(0, 1500)) << at_once;
+    EXPECT_EQ(f.call(OP_POINTERfile), 1500) << at_once;  // ends the run
+    const DriverPart& p = f.decl.instance->part;
+    EXPECT_EQ(p.record_position, 1499u) << at_once;
+    EXPECT_EQ(p.next_position, 1501u) << at_once;
+    NEXT(&f.decl);
+    EXPECT_EQ(f.record[0], static_cast<unsigned char>(bytes[1500])) << at_once;
+  }
 }
 
 TEST_F(record_loop_test, any_other_operation_ends_a_run_of_byte_reads) {
