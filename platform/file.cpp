@@ -218,7 +218,11 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists) {
   if (ok) ok = SetFileTime(target, nullptr, nullptr, &written);
   DWORD error = GetLastError();
   CloseHandle(source);
-  CloseHandle(target);
+  // A target that does not close well may lack its last bytes.
+  if (!CloseHandle(target) && ok) {
+    ok = FALSE;
+    error = GetLastError();
+  }
   if (ok) return TRUE;
   DeleteFileA(new_name);  // no half copy is left behind
   return fail(error);

@@ -399,12 +399,27 @@ TEST_F(file_test, file_information_names_the_file_behind_a_handle) {
   EXPECT_FALSE(GetFileInformationByHandle(INVALID_HANDLE_VALUE, nullptr));
 }
 
+// A copy whose bytes may not all have reached the target fails, whether
+// a write or the target's close says so (the source is closed first).
 TEST_F(file_test, copy_that_fails_half_way_leaves_no_partial_target) {
+  const struct {
+    const char* name;
+    syscall_id call;
+    int nth;
+    std::errc error;
+    DWORD reported;
+  } cases[] = {
+      {"second write", syscall_id::write, 2, std::errc::no_space_on_device, ERROR_DISK_FULL},
+      {"close of the target", syscall_id::close, 2, std::errc::io_error, ERROR_IO_DEVICE},
+  };
   write_text("big.bin", std::string(200000, 'z'));
-  fail_syscall(syscall_id::write, 2, std::errc::no_space_on_device);
-  EXPECT_FALSE(CopyFileA("big.bin", "copy.bin", FALSE));
-  EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
-  EXPECT_FALSE(std::filesystem::exists("copy.bin"));
+  for (const auto& c : cases) {
+    syscall_guard guard;
+    fail_syscall(c.call, c.nth, c.error);
+    EXPECT_FALSE(CopyFileA("big.bin", "copy.bin", FALSE)) << c.name;
+    EXPECT_EQ(GetLastError(), c.reported) << c.name;
+    EXPECT_FALSE(std::filesystem::exists("copy.bin")) << c.name;
+  }
 }
 
 TEST_F(file_test, directories_are_made_one_level_at_a_time) {
