@@ -5,10 +5,13 @@
 # unpacked from it writes the example draft, which Python's e-mail parser
 # reads back part by part.
 #
-# usage: deb_package_test.sh BUILD_DIR SOURCE_DIR
+# usage: deb_package_test.sh BUILD_DIR SOURCE_DIR whole|shared
+# (whole: the program is linked whole and needs no shared library; shared:
+# the package depends on the C library it needs)
 set -eu
 build=$1
 source=$2
+linking=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -29,9 +32,14 @@ for file in usr/bin/msgmake usr/share/man/man1/msgmake.1.gz usr/share/doc/msgmak
             usr/share/lintian/overrides/msgmake; do
   [ -f "$work/root/$file" ] || fail "the package holds no $file"
 done
-# The program is linked whole, so the package needs no shared library.
-if readelf -d "$work/root/usr/bin/msgmake" | grep -q NEEDED; then
-  fail "the packaged msgmake needs shared libraries: $(readelf -d "$work/root/usr/bin/msgmake" | grep NEEDED)"
+needed=$(readelf -d "$work/root/usr/bin/msgmake" | grep NEEDED || true)
+if [ "$linking" = whole ]; then
+  [ -z "$needed" ] || fail "the packaged msgmake needs shared libraries: $needed"
+else
+  case "$(dpkg-deb -f "$deb" Depends)" in
+    *libc6*) ;;
+    *) fail "the package depends on no C library: $(dpkg-deb -f "$deb" Depends)" ;;
+  esac
 fi
 
 cp -r "$source/examples" "$work/run"
