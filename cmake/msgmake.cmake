@@ -15,7 +15,8 @@
 # it an include folder that shows its own folder only: a layer reaches the
 # headers of the layers below through the link and cannot name a header
 # above it, so an upward include fails to build. The static libraries are
-# linked in this order, with no rescanning, so neither does an upward call.
+# linked in layer order with no rescanning; tools/check_layers.py, given the
+# build folder, also checks that no library calls into a layer above it.
 
 # Lowest first, the order of the diagram above.
 set(MSGMAKE_LAYERS platform services runtime evaluator drivers ui app cli)

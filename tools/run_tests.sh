@@ -6,8 +6,8 @@
 # cross-built with mingw-w64) under Wine.
 set -e
 cd "$(dirname "$0")/.."
-tools/check_layers.sh
 tools/install_deps.sh windows
+tools/check_layers.py
 jobs="$(nproc)"
 for variant in plain asan windows; do
   dir="build-test-$variant"
