@@ -12,7 +12,8 @@ void clear_entry(int index) { entries[index] = ThreadWindows{}; }
 
 ThreadWindows& windows_of(const svc::ThreadRecord& record) {
   svc::ThreadRecords& records = svc::thread_records();
-  // Registered on first use: until then no entry holds anything to clear.
+  // The hook is set on every use, which costs a store: before the first use
+  // no entry holds anything to clear.
   records.set_clear_hook(&clear_entry);
   return entries[records.index_of(record)];
 }
