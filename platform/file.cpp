@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/ascii.h"
@@ -209,11 +210,13 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists) {
     CloseHandle(source);
     return fail(error);
   }
-  std::vector<char> block(1 << 16);
+  // Left unset: a small file touches only the pages it fills.
+  constexpr DWORD block_size = 1 << 16;
+  auto block = std::make_unique_for_overwrite<char[]>(block_size);
   DWORD got = 0, put = 0;
   BOOL ok;
-  while ((ok = ReadFile(source, block.data(), DWORD(block.size()), &got, nullptr)) && got > 0) {
-    if (!(ok = WriteFile(target, block.data(), got, &put, nullptr))) break;
+  while ((ok = ReadFile(source, block.get(), block_size, &got, nullptr)) && got > 0) {
+    if (!(ok = WriteFile(target, block.get(), got, &put, nullptr))) break;
   }
   if (ok) ok = SetFileTime(target, nullptr, nullptr, &written);
   DWORD error = GetLastError();
