@@ -73,6 +73,32 @@ TEST_F(sharing_test, second_open_denied_by_first_share_mode_fails_with_32) {
   CloseHandle(writer);
 }
 
+// Every pair of access and sharing: the second open is refused exactly when
+// one of the two wants an access that the other's sharing leaves out.
+TEST_F(sharing_test, every_pair_of_access_and_sharing_follows_the_sharing_rule) {
+  const DWORD accesses[] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
+  auto shared_access = [](DWORD share) {
+    return (share & FILE_SHARE_READ ? GENERIC_READ : 0) | (share & FILE_SHARE_WRITE ? GENERIC_WRITE : 0);
+  };
+  for (DWORD first_access : accesses) {
+    for (DWORD first_share = 0; first_share < 8; ++first_share) {
+      HANDLE first = open_shared(first_access, first_share);
+      ASSERT_NE(first, INVALID_HANDLE_VALUE);
+      for (DWORD access : accesses) {
+        for (DWORD share = 0; share < 8; ++share) {
+          const bool refused = (access & ~shared_access(first_share)) != 0 ||
+                               (first_access & ~shared_access(share)) != 0;
+          HANDLE second = open_shared(access, share);
+          EXPECT_EQ(second == INVALID_HANDLE_VALUE, refused)
+              << std::hex << first_access << "/" << first_share << " then " << access << "/" << share;
+          if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
+        }
+      }
+      CloseHandle(first);
+    }
+  }
+}
+
 TEST_F(sharing_test, second_open_whose_share_mode_denies_the_first_access_fails_with_32) {
   HANDLE first = open_shared(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_NE(first, INVALID_HANDLE_VALUE);
