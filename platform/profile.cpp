@@ -18,6 +18,9 @@
 // Windows has every call of this service.
 #include "platform/win32/profile.inc"
 #else
+#include <cerrno>
+
+#include "platform/posix/system.h"
 
 namespace plat {
 namespace {
@@ -41,6 +44,14 @@ constexpr size_t profile_size_limit = size_t{1} << 20;
 // when it cannot be read. Only a regular file opens: anything else counts as
 // missing.
 std::optional<std::string> read_whole(const std::string& name) {
+  // No file at all, the usual case of a system profile that nobody wrote,
+  // costs one look-up rather than an open.
+  struct stat status;
+  const std::string path = detail::system_path(name.c_str());
+  if (path.empty() || (sys::stat(path.c_str(), &status) != 0 && errno == ENOENT)) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return std::nullopt;
+  }
   HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
