@@ -1,7 +1,6 @@
 #include "cli/options.h"
 
-#include <CLI/CLI.hpp>
-
+#include "cli/cli11.h"
 #include "cli/utf8.h"
 
 namespace cli {
