@@ -7,14 +7,23 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+#include <type_traits>
 
 namespace rt {
 
 // The length of a text without its trailing spaces (0x20 only): the
 // runtime's fixed-length strings are padded with them.
+// Fields are mostly padding (a call text has room for 10,000 bytes), so the
+// padding is passed over eight bytes at a time.
 template <class Length>
 constexpr Length clipped_length(const char* text, Length length) {
+  if (!std::is_constant_evaluated()) {
+    constexpr uint64_t eight_spaces = 0x2020202020202020;
+    uint64_t word = eight_spaces;
+    while (length >= 8 && (std::memcpy(&word, text + length - 8, 8), word == eight_spaces)) length -= 8;
+  }
   while (length > 0 && text[length - 1] == ' ') --length;
   return length;
 }

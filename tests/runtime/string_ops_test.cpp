@@ -149,6 +149,21 @@ TEST_F(string_ops_test, clip_removes_only_trailing_spaces) {
   EXPECT_EQ(pop(), std::string("a\t\0", 3));
 }
 
+// Every split of up to 20 bytes into text and padding, with the last kept
+// byte a space's neighbour (0x00, 0x21) or a tab: the padding alone goes.
+TEST(clipped_length_test, takes_exactly_the_trailing_spaces) {
+  for (size_t kept = 0; kept <= 20; ++kept) {
+    for (size_t padding = 0; kept + padding <= 20; ++padding) {
+      for (char last : {'\0', '!', '\t'}) {
+        std::string text(kept, ' ');
+        if (kept > 0) text.back() = last;
+        text.append(padding, ' ');
+        EXPECT_EQ(rt::clipped_length(text.data(), text.size()), kept) << kept << "+" << padding;
+      }
+    }
+  }
+}
+
 TEST_F(string_ops_test, len_of_variable_is_its_size_and_of_clipped_value_shorter) {
   char variable[10];
   std::memset(variable, ' ', sizeof variable);
