@@ -58,12 +58,16 @@ struct HeapCheck {
 
 using BlockVisitor = void (*)(const BlockView& block, void* context);
 
-// A growable table of region addresses (arenas, node pools), itself kept in
-// a memory region so that the heap never needs another allocator.
+// A growable table of region addresses (arenas, node pools). The first few
+// are kept inside it, which is all a short run needs; more move the table to
+// a memory region of its own, so that the heap never needs another allocator.
 struct RegionTable {
-  void** items = nullptr;
+  static constexpr std::uint32_t kept_inside = 8;
+  void* inside[kept_inside] = {};
+  void** outside = nullptr;  // the whole table once it has grown
   std::uint32_t count = 0;
-  std::uint32_t capacity = 0;
+  std::uint32_t capacity = kept_inside;
+  void* operator[](std::uint32_t i) const { return (outside != nullptr ? outside : inside)[i]; }
   bool push(void* region);  // false when the table cannot grow
   // Gives every region (each `region_bytes` long) and the table back.
   void release_all(std::size_t region_bytes);

@@ -25,8 +25,8 @@ bool sane_size(const byte* p, std::uint32_t size, const byte* end) {
 
 void Heap::walk(BlockVisitor visit, void* context) const {
   for (std::uint32_t i = 0; i < arenas_.count; ++i) {
-    const byte* end = end_sentinel(arenas_.items[i]);
-    for (const byte* p = first_block(arenas_.items[i]); p < end;) {
+    const byte* end = end_sentinel(arenas_[i]);
+    for (const byte* p = first_block(arenas_[i]); p < end;) {
       std::uint32_t size = size_of(p);
       if (!sane_size(p, size, end)) break;
       visit(BlockView{p, size, tag_of(p)}, context);
@@ -89,7 +89,7 @@ HeapCheck Heap::validate() const {
   HeapCheck check;
   check.arenas = arenas_.count;
   for (std::uint32_t i = 0; i < arenas_.count && check.fault == nullptr; ++i) {
-    check.fault = check_arena(static_cast<const byte*>(arenas_.items[i]), check);
+    check.fault = check_arena(static_cast<const byte*>(arenas_[i]), check);
   }
   if (check.fault == nullptr) check.fault = check_free_list(check);
   if (check.fault == nullptr) check.where = nullptr;

@@ -25,23 +25,21 @@ using heap_layout::region_free;
 
 bool RegionTable::push(void* region) {
   if (count == capacity) {
-    std::uint32_t grown = capacity == 0 ? 512 : capacity * 2;
+    std::uint32_t grown = outside == nullptr ? 512 : capacity * 2;
     auto* larger = static_cast<void**>(region_alloc(std::size_t{grown} * sizeof(void*)));
     if (larger == nullptr) return false;
-    if (items != nullptr) {
-      std::memcpy(larger, items, std::size_t{count} * sizeof(void*));
-      region_free(items, std::size_t{capacity} * sizeof(void*));
-    }
-    items = larger;
+    std::memcpy(larger, outside != nullptr ? outside : inside, std::size_t{count} * sizeof(void*));
+    if (outside != nullptr) region_free(outside, std::size_t{capacity} * sizeof(void*));
+    outside = larger;
     capacity = grown;
   }
-  items[count++] = region;
+  (outside != nullptr ? outside : inside)[count++] = region;
   return true;
 }
 
 void RegionTable::release_all(std::size_t region_bytes) {
-  for (std::uint32_t i = 0; i < count; ++i) region_free(items[i], region_bytes);
-  if (items != nullptr) region_free(items, std::size_t{capacity} * sizeof(void*));
+  for (std::uint32_t i = 0; i < count; ++i) region_free((*this)[i], region_bytes);
+  if (outside != nullptr) region_free(outside, std::size_t{capacity} * sizeof(void*));
   *this = RegionTable();
 }
 
@@ -81,7 +79,7 @@ Heap::FreeNode* Heap::node_at(std::uint32_t index) const {
   std::uint32_t pool = index >> slot_bits;
   std::uint32_t slot = index & slot_mask;
   if (pool == 0 || pool > node_pools_.count || slot >= nodes_per_refill) return nullptr;
-  return static_cast<FreeNode*>(node_pools_.items[pool - 1]) + slot;
+  return static_cast<FreeNode*>(node_pools_[pool - 1]) + slot;
 }
 
 Heap::FreeNode* Heap::chunk_node(const std::uint8_t* start, std::uint32_t size) const {
