@@ -31,6 +31,8 @@ struct process_text {
   std::mutex lock;
   bool arguments_replaced = false;
   std::vector<std::string> replaced_arguments;
+  bool main_arguments_taken = false;
+  std::vector<std::string> main_arguments;
   std::string command_line;  // built on first use
   bool command_line_built = false;
 };
@@ -79,11 +81,22 @@ LPSTR GetCommandLineA() {
   process_text& s = state();
   std::lock_guard guard(s.lock);
   if (!s.command_line_built) {
-    s.command_line = s.arguments_replaced ? joined_command_line(s.replaced_arguments)
-                                          : system_command_line();
+    s.command_line = s.arguments_replaced     ? joined_command_line(s.replaced_arguments)
+                     : s.main_arguments_taken ? joined_command_line(s.main_arguments)
+                                              : system_command_line();
     s.command_line_built = true;
   }
   return s.command_line.data();
+}
+
+void take_main_arguments([[maybe_unused]] int argc, [[maybe_unused]] const char* const* argv) {
+#ifndef _WIN32
+  process_text& s = state();
+  std::lock_guard guard(s.lock);
+  s.main_arguments_taken = argc > 0;
+  s.main_arguments.assign(argv, argv + (argc > 0 ? argc : 0));
+  s.command_line_built = false;
+#endif
 }
 
 void set_process_arguments(int argc, const char* const* argv) {

@@ -11,6 +11,12 @@ namespace plat {
 // an argument that holds spaces). The text lives as long as the process.
 LPSTR GetCommandLineA();
 
+// The arguments main received. On Linux GetCommandLineA joins these rather
+// than reading them from /proc/self/cmdline, which a system without /proc
+// lacks; argc 0 forgets them. On Windows the command line stays the system's
+// own text, which argv only approximates, and this does nothing.
+void take_main_arguments(int argc, const char* const* argv);
+
 // The absolute path of the running executable for `module` null or the
 // program's own handle; another handle fails with 6. The path is cut to
 // size - 1 bytes when the buffer is short, returning `size` with last error 122.

@@ -8,6 +8,7 @@
 #include "platform/file.h"
 #include "platform/last_error.h"
 #include "platform/path.h"
+#include "platform/syscalls.h"
 
 using namespace plat;
 
@@ -41,6 +42,22 @@ TEST(process_test, command_line_is_the_quoted_program_then_the_arguments_joined_
   set_process_arguments(0, nullptr);
   EXPECT_EQ(std::string(GetCommandLineA()).rfind("\"" + module_path() + "\"", 0), 0u);
 }
+
+#ifndef _WIN32
+// Arguments taken from main are joined without reading the system's copy, so
+// a run still has its call text where /proc/self/cmdline cannot be read.
+TEST(process_test, command_line_joins_the_arguments_main_received) {
+  const char* argv[] = {"ignored", "MakeEML('x')", ""};
+  take_main_arguments(3, argv);
+  {
+    syscall_guard guard;
+    fail_syscall(syscall_id::open, 1, std::errc::no_such_file_or_directory, 0);
+    EXPECT_EQ(std::string(GetCommandLineA()), "\"" + module_path() + "\" MakeEML('x') ");
+  }
+  take_main_arguments(0, nullptr);
+  EXPECT_EQ(std::string(GetCommandLineA()).find("MakeEML"), std::string::npos);
+}
+#endif
 
 TEST(process_test, module_path_is_the_absolute_path_of_this_executable) {
   std::string path = module_path();
