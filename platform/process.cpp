@@ -42,6 +42,17 @@ process_text& state() {
   return *instance;
 }
 
+// Keeps an argument vector in the given members (argc 0 keeps none); the
+// command line is built anew at its next use.
+void keep_arguments(bool process_text::*kept, std::vector<std::string> process_text::*arguments,
+                    int argc, const char* const* argv) {
+  process_text& s = state();
+  std::lock_guard guard(s.lock);
+  s.*kept = argc > 0;
+  (s.*arguments).assign(argv, argv + (argc > 0 ? argc : 0));
+  s.command_line_built = false;
+}
+
 char module_marker;  // its address is the program's module handle
 
 std::atomic<exit_process_hook> exit_hook{nullptr};
@@ -91,20 +102,12 @@ LPSTR GetCommandLineA() {
 
 void take_main_arguments([[maybe_unused]] int argc, [[maybe_unused]] const char* const* argv) {
 #ifndef _WIN32
-  process_text& s = state();
-  std::lock_guard guard(s.lock);
-  s.main_arguments_taken = argc > 0;
-  s.main_arguments.assign(argv, argv + (argc > 0 ? argc : 0));
-  s.command_line_built = false;
+  keep_arguments(&process_text::main_arguments_taken, &process_text::main_arguments, argc, argv);
 #endif
 }
 
 void set_process_arguments(int argc, const char* const* argv) {
-  process_text& s = state();
-  std::lock_guard guard(s.lock);
-  s.arguments_replaced = argc > 0;
-  s.replaced_arguments.assign(argv, argv + (argc > 0 ? argc : 0));
-  s.command_line_built = false;
+  keep_arguments(&process_text::arguments_replaced, &process_text::replaced_arguments, argc, argv);
 }
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {

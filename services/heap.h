@@ -67,7 +67,9 @@ struct RegionTable {
   void** outside = nullptr;  // the whole table once it has grown
   std::uint32_t count = 0;
   std::uint32_t capacity = kept_inside;
-  void* operator[](std::uint32_t i) const { return (outside != nullptr ? outside : inside)[i]; }
+  void* const* slots() const { return outside != nullptr ? outside : inside; }
+  void** slots() { return outside != nullptr ? outside : inside; }
+  void* operator[](std::uint32_t i) const { return slots()[i]; }
   bool push(void* region);  // false when the table cannot grow
   // Gives every region (each `region_bytes` long) and the table back.
   void release_all(std::size_t region_bytes);

@@ -28,12 +28,12 @@ bool RegionTable::push(void* region) {
     std::uint32_t grown = outside == nullptr ? 512 : capacity * 2;
     auto* larger = static_cast<void**>(region_alloc(std::size_t{grown} * sizeof(void*)));
     if (larger == nullptr) return false;
-    std::memcpy(larger, outside != nullptr ? outside : inside, std::size_t{count} * sizeof(void*));
+    std::memcpy(larger, slots(), std::size_t{count} * sizeof(void*));
     if (outside != nullptr) region_free(outside, std::size_t{capacity} * sizeof(void*));
     outside = larger;
     capacity = grown;
   }
-  (outside != nullptr ? outside : inside)[count++] = region;
+  slots()[count++] = region;
   return true;
 }
 
