@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "cli/body_text.h"
-#include "cli/utf8.h"
+#include "mime/utf8.h"
 
 namespace cli {
 
@@ -113,7 +113,7 @@ std::string encoded_markup(std::string_view markup, bool image) {
       if (markup[at] == '\n' || markup.substr(at, 2) != "\r\n") out += ' ';
       ++at;
     } else {
-      const Utf8Char c = decode_utf8(markup, at);
+      const mime::Utf8Char c = mime::decode_utf8(markup, at);
       append_body_character(out, c.code_point);
       at += c.length;
     }
@@ -122,7 +122,7 @@ std::string encoded_markup(std::string_view markup, bool image) {
 }
 
 size_t read_character(std::string_view source, size_t at, void (*append)(std::string&, char32_t), Piece& piece) {
-  const Utf8Char c = decode_utf8(source, at);
+  const mime::Utf8Char c = mime::decode_utf8(source, at);
   if (c.valid()) append(piece.text, c.code_point);
   return c.length;
 }
@@ -150,7 +150,7 @@ size_t read_html_piece(std::string_view html, size_t at, bool& in_comment, Piece
   const size_t markup = rest[0] == '<' ? tag_length(html, at) : rest[0] == '&' ? reference_length(html, at) : 0;
   if (markup == 0) return read_character(html, at, &append_body_character, piece);
   const std::string_view text = rest.substr(0, markup);
-  if (first_invalid_utf8(text) != std::string_view::npos) return 0;
+  if (mime::first_invalid_utf8(text) != std::string_view::npos) return 0;
   piece.image = is_image_tag(text);
   piece.text = encoded_markup(text, piece.image);
   return markup;

@@ -1,6 +1,6 @@
 #include "cli/body_text.h"
 
-#include "cli/utf8.h"
+#include "mime/utf8.h"
 
 namespace cli {
 
@@ -70,7 +70,7 @@ template <typename Append>
 std::string each_character(std::string_view utf8, Append append) {
   std::string out;
   for (size_t at = 0; at < utf8.size();) {
-    const Utf8Char c = decode_utf8(utf8, at);
+    const mime::Utf8Char c = mime::decode_utf8(utf8, at);
     if (!c.valid()) break;  // the caller checked the text
     append(out, c.code_point);
     at += c.length;

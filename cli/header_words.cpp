@@ -1,6 +1,6 @@
 #include "cli/header_words.h"
 
-#include "cli/utf8.h"
+#include "mime/utf8.h"
 
 namespace cli {
 
@@ -39,7 +39,7 @@ std::string encoded_words(std::string_view utf8) {
   while (start < utf8.size()) {
     size_t end = start;
     while (end < utf8.size()) {
-      const Utf8Char c = decode_utf8(utf8, end);
+      const mime::Utf8Char c = mime::decode_utf8(utf8, end);
       const size_t length = c.valid() ? c.length : 1;
       if (end + length - start > kWordBytes) break;
       end += length;

@@ -1,7 +1,7 @@
 #include "cli/options.h"
 
 #include "cli/cli11.h"
-#include "cli/utf8.h"
+#include "mime/utf8.h"
 
 namespace cli {
 
@@ -135,7 +135,7 @@ std::optional<Refusal> take_values(const Given& g, Options& o) {
 std::optional<Refusal> check_utf8(const CLI::App& app) {
   for (const CLI::Option* option : app.get_options()) {
     for (const std::string& value : option->results()) {
-      if (first_invalid_utf8(value) == std::string_view::npos) continue;
+      if (mime::first_invalid_utf8(value) == std::string_view::npos) continue;
       const std::string name = option->nonpositional() ? option->get_name() : "a file after the options";
       return Refusal{kExitDataError, "the value of " + name + " is not valid UTF-8"};
     }

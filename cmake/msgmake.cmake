@@ -9,6 +9,7 @@
 #   evaluator  expressions       drivers  record files   (side by side)
 #   runtime    strings, decimals, pictures, locale, queues, paths
 #   services   error state and table, heap, debug log, start-up and shutdown
+#   mime       mail text: headers, file names, media types, text codecs, UTF-8
 #   platform   the system's interface, Windows-shaped
 #
 # msgmake_layer() links a layer to the one(s) directly below it, and gives
@@ -19,7 +20,7 @@
 # build folder, also checks that no library calls into a layer above it.
 
 # Lowest first, the order of the diagram above.
-set(MSGMAKE_LAYERS platform services runtime evaluator drivers ui app cli)
+set(MSGMAKE_LAYERS platform mime services runtime evaluator drivers ui app cli)
 
 # msgmake_layer(<name> [BELOW <layer>...]): the static library built from every
 # .cpp of the calling folder, linked to the layers named below it.

@@ -8,7 +8,7 @@
 
 #include "cli/body_lines.h"
 #include "cli/header_words.h"
-#include "cli/utf8.h"
+#include "mime/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& line : out.lines())
       if (line.size() > cli::kBodyLineRoom) std::abort();
   }
-  if (cli::first_invalid_utf8(input) != std::string_view::npos) return 0;
+  if (mime::first_invalid_utf8(input) != std::string_view::npos) return 0;
   const std::string subject = cli::header_text(input);
   for (size_t at = 0, end; at < subject.size(); at = end + 1) {
     end = std::min(subject.find(' ', at), subject.size());

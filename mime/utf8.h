@@ -1,4 +1,4 @@
-// UTF-8, the text of options and body files: one character at a time, with
+// UTF-8, the text of options, body files and headers: one character at a time, with
 // every malformed sequence (a stray continuation byte, a cut-off sequence, an
 // overlong form, a surrogate, a value past U+10FFFF) told apart from text.
 #pragma once
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace cli {
+namespace mime {
 
 struct Utf8Char {
   char32_t code_point = 0;
@@ -22,4 +22,4 @@ Utf8Char decode_utf8(std::string_view text, size_t at);
 // npos when the whole text is UTF-8.
 size_t first_invalid_utf8(std::string_view text);
 
-}  // namespace cli
+}  // namespace mime

@@ -1,6 +1,6 @@
-#include "cli/utf8.h"
+#include "mime/utf8.h"
 
-namespace cli {
+namespace mime {
 
 namespace {
 
@@ -51,4 +51,4 @@ size_t first_invalid_utf8(std::string_view text) {
   return std::string_view::npos;
 }
 
-}  // namespace cli
+}  // namespace mime

@@ -1,4 +1,4 @@
-#include "cli/utf8.h"
+#include "mime/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ TEST(utf8_test, decodes_each_well_formed_shape_and_refuses_the_rest) {
       {"lead F5", "\xF5\x80\x80\x80", 0, 0},
   };
   for (const Utf8Case& c : cases) {
-    const cli::Utf8Char got = cli::decode_utf8(c.bytes, 0);
+    const mime::Utf8Char got = mime::decode_utf8(c.bytes, 0);
     EXPECT_EQ(got.length, c.length) << c.name;
     if (c.length != 0) {
       EXPECT_EQ(got.code_point, c.code_point) << c.name;
@@ -39,9 +39,9 @@ TEST(utf8_test, decodes_each_well_formed_shape_and_refuses_the_rest) {
 }
 
 TEST(utf8_test, first_invalid_names_the_offset) {
-  EXPECT_EQ(cli::first_invalid_utf8("Gr\xC3\xBC\xC3\x9F" "e"), std::string_view::npos);
-  EXPECT_EQ(cli::first_invalid_utf8("ab\xFF" "c"), 2u);
-  EXPECT_EQ(cli::first_invalid_utf8("\xE4\xB8\xAD\xE4\xB8"), 3u);
+  EXPECT_EQ(mime::first_invalid_utf8("Gr\xC3\xBC\xC3\x9F" "e"), std::string_view::npos);
+  EXPECT_EQ(mime::first_invalid_utf8("ab\xFF" "c"), 2u);
+  EXPECT_EQ(mime::first_invalid_utf8("\xE4\xB8\xAD\xE4\xB8"), 3u);
 }
 
 }  // namespace
