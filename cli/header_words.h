@@ -7,19 +7,20 @@
 #include <string_view>
 #include <vector>
 
+#include "mime/encoded_words.h"
+#include "mime/header_policy.h"
+
 namespace cli {
 
-// The longest encoded-word a header may hold.
-inline constexpr size_t kEncodedWordLimit = 75;
+using mime::kEncodedWordLimit;
 
 // A subject as it stands in its header: unchanged when it is printable ASCII
 // and holds no "=?"; otherwise encoded-words separated by spaces (which a
 // reader drops between two encoded-words).
 std::string header_text(std::string_view utf8);
 
-// The addresses of a list given on the command line: split at the commas that
-// stand outside quotes and angle brackets, trimmed, empty ones dropped.
-std::vector<std::string> split_addresses(std::string_view list);
+// The addresses of a list given on the command line (see header_policy.h).
+using mime::split_addresses;
 
 // One address as it stands in an address header. A display name followed by
 // "<address>" is encoded (its quotes taken off) when it holds characters

@@ -29,19 +29,6 @@ TEST(header_words_test, long_text_splits_into_words_of_whole_characters) {
   EXPECT_EQ(words, 3u);
 }
 
-TEST(header_words_test, lists_split_at_commas_outside_quotes_and_brackets) {
-  const struct {
-    const char* list;
-    std::vector<std::string> addresses;
-  } cases[] = {
-      {"a@x, b@y ,,c@z", {"a@x", "b@y", "c@z"}},
-      {"\"Doe, John\" <j@x>, ann@y", {"\"Doe, John\" <j@x>", "ann@y"}},
-      {"\"Say \\\"hi, there\\\"\" <h@x>", {"\"Say \\\"hi, there\\\"\" <h@x>"}},
-      {" , ", {}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(cli::split_addresses(c.list), c.addresses) << c.list;
-}
-
 TEST(header_words_test, display_names_beyond_ascii_or_with_a_comma_are_encoded) {
   const struct {
     const char* address;

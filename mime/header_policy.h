@@ -1,0 +1,57 @@
+// One policy for every header of a draft. A header comes back as its lines,
+// without line ends: the first begins with "Name:", the others are
+// continuation lines that begin with white space. No line is longer than 78
+// bytes where the text allows a break, none longer than 998, and text beyond
+// printable ASCII travels as encoded-words (UTF-8), so every line is 7-bit.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mime {
+
+using HeaderLines = std::vector<std::string>;
+
+// The line-length limits: the one kept wherever a break is allowed, and the
+// one no line may pass.
+inline constexpr size_t kHeaderLineLimit = 78;
+inline constexpr size_t kHeaderLineHardLimit = 998;
+// The indent of continuation lines that the draft writes itself.
+inline constexpr std::string_view kContinuationIndent = "    ";
+
+// An unstructured value (a subject, a header of the caller's own) given in
+// UTF-8. Empty: the single line "Name:". Printable ASCII (tabs allowed)
+// without "=?": "Name: value", folded when long before a run of white space,
+// which then begins the continuation line, so the value reads back exactly.
+// Anything else, and ASCII that cannot be folded under 998 bytes, becomes
+// encoded-words on lines indented by four spaces; control characters are
+// encoded, never written raw.
+HeaderLines unstructured_header(std::string_view name, std::string_view utf8);
+
+// An address list in UTF-8, addresses separated by commas: "Name: first,",
+// then "    second," and so on, the last without its comma; no address gives
+// "Name:". A display name beyond ASCII, or holding "=?", becomes encoded-words
+// (its quotes taken off first) and may be folded over several lines; an ASCII
+// display name holding specials unquoted is quoted. A quoted string or an
+// angle address is never split, so an address that holds more than 998
+// bytes on its own passes that limit: callers refuse such addresses. Control
+// characters (line ends among them) become spaces.
+HeaderLines address_header(std::string_view name, std::string_view utf8_list);
+
+// The addresses of a list: split at the commas that stand outside double
+// quotes, angle brackets and comments (so "a,b"@x.com stays one address),
+// each trimmed, empty ones dropped.
+std::vector<std::string> split_addresses(std::string_view utf8_list);
+
+// The file-name parameter lines of a part, given its UTF-8 base name, each
+// beginning with four spaces: those of the Content-Type line (name=) and of
+// the Content-Disposition line (filename=). A name of printable ASCII is one
+// quoted line, a backslash before each double quote and backslash. Any other
+// name is written 7-bit: name= as encoded-words inside the quotes, filename*=
+// as percent-encoded UTF-8, split into numbered sections when long; these
+// lines stay within 78 bytes.
+HeaderLines name_parameter(std::string_view utf8_name);
+HeaderLines filename_parameter(std::string_view utf8_name);
+
+}  // namespace mime
