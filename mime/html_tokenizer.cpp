@@ -58,7 +58,6 @@ constexpr RawTextElement kRawTextElements[] = {
     {"textarea", true}, {"title", true},
 };
 
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_reference_byte(char c) { return is_alpha(c) || (c >= '0' && c <= '9') || c == '#'; }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -69,6 +68,20 @@ void assign_lower(std::string& out, std::string_view text) {
 }
 
 }  // namespace
+
+bool is_html_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+std::string_view trim_html_space(std::string_view text) {
+  while (!text.empty() && is_html_space(text.front())) text.remove_prefix(1);
+  while (!text.empty() && is_html_space(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool starts_with_any_case(std::string_view text, std::string_view lower_prefix) {
+  return text.size() >= lower_prefix.size() &&
+         std::equal(lower_prefix.begin(), lower_prefix.end(), text.begin(),
+                    [](char p, char c) { return p == lower(c); });
+}
 
 const HtmlAttribute* HtmlToken::attribute(std::string_view attribute_name) const {
   for (const HtmlAttribute& a : attributes)
@@ -334,7 +347,7 @@ bool HtmlTokenizer::comment_step(size_t i) {
 // attributes -> (name ["=" value])*, names ending at a space, "/", ">" or "="
 bool HtmlTokenizer::tag_step(size_t i) {
   const char c = chunk_[i];
-  const bool delimiter = is_space(c) || c == '/' || c == '>';
+  const bool delimiter = is_html_space(c) || c == '/' || c == '>';
   switch (state_) {
     case State::tag_name:
       if (!delimiter) return true;
@@ -342,7 +355,7 @@ bool HtmlTokenizer::tag_step(size_t i) {
       state_ = State::before_attribute_name;
       return false;
     case State::before_attribute_name:
-      if (is_space(c)) return true;
+      if (is_html_space(c)) return true;
       if (delimiter) {
         state_ = State::after_attribute_name;
         return false;
@@ -355,7 +368,7 @@ bool HtmlTokenizer::tag_step(size_t i) {
       state_ = c == '=' ? State::before_attribute_value : State::after_attribute_name;
       return c == '=';
     default:  // after_attribute_name
-      if (is_space(c)) return true;
+      if (is_html_space(c)) return true;
       if (c == '/') state_ = State::self_closing_start;
       else if (c == '=') state_ = State::before_attribute_value;
       else if (c == '>') end_tag(i);
@@ -370,7 +383,7 @@ bool HtmlTokenizer::attribute_value_step(size_t i) {
   const char c = chunk_[i];
   switch (state_) {
     case State::before_attribute_value: {
-      if (is_space(c)) return true;
+      if (is_html_space(c)) return true;
       AttributeSpan& s = span();
       s.has_value = true;
       s.value_begin = s.value_end = offset(i);
@@ -390,17 +403,17 @@ bool HtmlTokenizer::attribute_value_step(size_t i) {
       state_ = State::after_value_quoted;
       return true;
     case State::value_unquoted:
-      if (!is_space(c) && c != '>') return true;
+      if (!is_html_space(c) && c != '>') return true;
       span().value_end = offset(i);
       if (c == '>') end_tag(i);
       else state_ = State::before_attribute_name;
       return true;
     case State::after_value_quoted:
-      if (is_space(c)) state_ = State::before_attribute_name;
+      if (is_html_space(c)) state_ = State::before_attribute_name;
       else if (c == '/') state_ = State::self_closing_start;
       else if (c == '>') end_tag(i);
       else state_ = State::before_attribute_name;
-      return is_space(c) || c == '/' || c == '>';
+      return is_html_space(c) || c == '/' || c == '>';
     default:  // self_closing_start
       if (c != '>') {
         state_ = State::before_attribute_name;
@@ -421,7 +434,7 @@ bool HtmlTokenizer::raw_end_step(size_t i) {
     ++raw_end_matched_;
     return true;
   }
-  if (matched == raw_element_.size() + 1 && (is_space(c) || c == '/' || c == '>')) {
+  if (matched == raw_element_.size() + 1 && (is_html_space(c) || c == '/' || c == '>')) {
     begin_tag(2, true);
     state_ = State::tag_name;
     return false;

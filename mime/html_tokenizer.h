@@ -57,6 +57,17 @@ struct HtmlToken {
   const HtmlAttribute* attribute(std::string_view attribute_name) const;
 };
 
+// The white space of HTML: space, tab, LF, CR and FF.
+bool is_html_space(char c);
+
+// `text` without the white space at either end (as a browser reads an
+// address from an attribute).
+std::string_view trim_html_space(std::string_view text);
+
+// Whether `text` starts with `lower_prefix`, ASCII letters in either case
+// ("JavaScript:" starts with "javascript:").
+bool starts_with_any_case(std::string_view text, std::string_view lower_prefix);
+
 // The largest tag, comment or doctype held whole, and the most attributes
 // in one tag. A larger construct is passed on in pieces as error tokens.
 inline constexpr size_t kHtmlConstructMax = 1 << 20;
