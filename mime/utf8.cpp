@@ -1,5 +1,7 @@
 #include "mime/utf8.h"
 
+#include <utility>
+
 namespace mime {
 
 namespace {
@@ -49,6 +51,19 @@ size_t first_invalid_utf8(std::string_view text) {
     at += c.length;
   }
   return std::string_view::npos;
+}
+
+void append_utf8(std::string& out, char32_t code_point) {
+  if (code_point < 0x80) {
+    out += static_cast<char>(code_point);
+    return;
+  }
+  // The lead byte's marker and the number of continuation bytes.
+  const auto [lead, rest] = code_point < 0x800     ? std::pair{0xC0u, 1}
+                            : code_point < 0x10000 ? std::pair{0xE0u, 2}
+                                                   : std::pair{0xF0u, 3};
+  out += static_cast<char>(lead | (code_point >> (6 * rest)));
+  for (int i = rest - 1; i >= 0; --i) out += static_cast<char>(0x80u | ((code_point >> (6 * i)) & 0x3Fu));
 }
 
 }  // namespace mime

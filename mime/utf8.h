@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace mime {
@@ -21,5 +22,8 @@ Utf8Char decode_utf8(std::string_view text, size_t at);
 // The offset of the first byte that does not begin a well-formed character;
 // npos when the whole text is UTF-8.
 size_t first_invalid_utf8(std::string_view text);
+
+// Appends the UTF-8 bytes of a code point (at most U+10FFFF, no surrogate).
+void append_utf8(std::string& out, char32_t code_point);
 
 }  // namespace mime

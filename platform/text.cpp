@@ -121,6 +121,8 @@ BOOL OemToCharBuffA(LPCSTR source, LPSTR destination, DWORD length) {
   return TRUE;
 }
 
+char32_t ansi_to_unicode(BYTE c) { return detail::ansi_code_point(c); }
+
 BOOL CharToOemA(LPCSTR source, LPSTR destination) {
   if (source == nullptr || destination == nullptr) return FALSE;
   return CharToOemBuffA(source, destination, static_cast<DWORD>(std::strlen(source) + 1));

@@ -18,6 +18,12 @@ BOOL OemToCharA(LPCSTR source, LPSTR destination);
 BOOL CharToOemBuffA(LPCSTR source, LPSTR destination, DWORD length);
 BOOL OemToCharBuffA(LPCSTR source, LPSTR destination, DWORD length);
 
+// The Unicode character of an ANSI (Windows-1252) byte, as the system's
+// conversion to Unicode gives it: the five bytes that code page leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the C1 controls of the
+// same value.
+char32_t ansi_to_unicode(BYTE c);
+
 // Case conversion in Windows-1252. CharUpperA/CharLowerA convert a NUL-ended
 // text in place and return it; given a value below 0x10000 instead of an
 // address, they convert that one character and return it in the low byte.

@@ -2,12 +2,13 @@
 # Installs the Debian packages the build, the tests and the example need,
 # skipping those already present. libcli11-dev parses the options; groff-base
 # checks the manual page; dpkg-dev and file let cpack find the package's
-# library dependencies. With the argument "windows", also those of the
+# library dependencies; media-types is the system's table of media types
+# (/etc/mime.types) that attachments are labelled from. With the argument "windows", also those of the
 # Windows build and its tests: the mingw-w64 cross compiler, Wine to run the
 # programs, ccache for the cross build (CLI11 is header only, and the cross
 # build reads the same headers).
 set -e
-packages="cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev groff-base dpkg-dev file"
+packages="cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev groff-base dpkg-dev file media-types"
 [ "$1" = windows ] && packages="$packages g++-mingw-w64-x86-64-posix wine wine64 ccache"
 missing=""
 for p in $packages; do

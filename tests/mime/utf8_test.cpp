@@ -44,4 +44,27 @@ TEST(utf8_test, first_invalid_names_the_offset) {
   EXPECT_EQ(mime::first_invalid_utf8("\xE4\xB8\xAD\xE4\xB8"), 3u);
 }
 
+TEST(utf8_test, code_points_are_appended_in_their_shortest_form) {
+  const struct {
+    char32_t code_point;
+    const char* bytes;
+  } cases[] = {
+      {U'A', "A"},
+      {U'\u007F', "\x7F"},
+      {U'\u0080', "\xC2\x80"},
+      {U'\u00E9', "\xC3\xA9"},
+      {U'\u07FF', "\xDF\xBF"},
+      {U'\u0800', "\xE0\xA0\x80"},
+      {U'\u20AC', "\xE2\x82\xAC"},
+      {U'\uFFFD', "\xEF\xBF\xBD"},
+      {U'\U00010000', "\xF0\x90\x80\x80"},
+      {U'\U0010FFFF', "\xF4\x8F\xBF\xBF"},
+  };
+  for (const auto& c : cases) {
+    std::string out = "x";
+    mime::append_utf8(out, c.code_point);
+    EXPECT_EQ(out, std::string("x") + c.bytes) << static_cast<uint32_t>(c.code_point);
+  }
+}
+
 }  // namespace

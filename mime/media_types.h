@@ -1,0 +1,57 @@
+// Media types of the parts of a draft: pictures and sounds by their first
+// bytes (falling back to the file name's extension), attachments by the
+// extension in the system's table of media types.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace mime {
+
+inline constexpr std::string_view kUnknownType = "application/octet-stream";
+
+// How many first bytes of a file the signatures need.
+inline constexpr size_t kSignatureBytes = 16;
+
+// PNG, JPEG, GIF, BMP, WebP, ICO and SVG (text that begins, after a byte-order
+// mark and white space, with "<svg", or with "<?xml" and holds "<svg" within
+// `head`); else by the extension; else kUnknownType.
+std::string_view picture_type(std::span<const unsigned char> head, std::string_view file_name);
+
+// RIFF WAVE audio/wav, MP3 (an ID3 tag or an MPEG audio frame) audio/mpeg,
+// MIDI audio/midi, Sun/NeXT ".snd" audio/basic; else by the extension; else
+// kUnknownType.
+std::string_view sound_type(std::span<const unsigned char> head, std::string_view file_name);
+
+// The type of an attachment by its extension, letter case ignored: from the
+// system's table (/etc/mime.types, read once, when first needed), or from a
+// small built-in table where that file cannot be read; else kUnknownType.
+std::string attachment_type(std::string_view file_name);
+
+// A table of media types: each extension (lower case) and its type.
+class MediaTypeTable {
+ public:
+  // Reads the text of a table: a type and its extensions on each line,
+  // separated by white space; "#" begins a comment. The first type given for
+  // an extension holds.
+  static MediaTypeTable parse(std::string_view text);
+  // The small table used where the system has none.
+  static MediaTypeTable built_in();
+  // The type of the file name's extension; empty when the table has none.
+  std::string_view type_of(std::string_view file_name) const;
+  const std::unordered_map<std::string, std::string>& entries() const { return by_extension_; }
+
+ private:
+  std::unordered_map<std::string, std::string> by_extension_;
+};
+
+// The text with ASCII letters in lower case.
+std::string lower_ascii(std::string_view text);
+
+// The extension of the file's base name in lower case: the text after its last
+// period; empty when the base name has none, or only a leading one.
+std::string lower_extension(std::string_view file_name);
+
+}  // namespace mime

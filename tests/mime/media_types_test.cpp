@@ -1,0 +1,122 @@
+#include "mime/media_types.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+using namespace std::string_literals;
+
+std::span<const unsigned char> bytes(const std::string& text) {
+  return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
+}
+
+struct TypeCase {
+  const char* label;
+  std::string head;
+  const char* file_name;
+  const char* type;
+};
+
+TEST(media_types_test, pictures_by_content_then_extension) {
+  const TypeCase cases[] = {
+      {"png", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR"s, "logo.dat", "image/png"},
+      {"jpeg", "\xFF\xD8\xFF\xE0\0\x10JFIF"s, "2.gif", "image/jpeg"},
+      {"gif87", "GIF87a\x01\0"s, "x", "image/gif"},
+      {"gif89", "GIF89a\x01\0"s, "x", "image/gif"},
+      {"bmp", "BM\x36\x10\0\0"s, "x", "image/bmp"},
+      {"webp", "RIFF\x24\0\0\0WEBPVP8 "s, "x", "image/webp"},
+      {"riff wave is no picture", "RIFF\x24\0\0\0WAVEfmt "s, "p.png", "image/png"},
+      {"ico", "\0\0\1\0\1\0\x10\x10"s, "x", "image/vnd.microsoft.icon"},
+      {"svg", "<svg xmlns=\"http", "x", "image/svg+xml"},
+      {"svg after mark and space", "\xEF\xBB\xBF \n<svg>", "x", "image/svg+xml"},
+      {"svg after declaration", "<?xml version=\"1.0\"?>\n<svg>", "x", "image/svg+xml"},
+      {"declaration alone goes by name", "<?xml version=\"1", "d.svg", "image/svg+xml"},
+      {"xml that is no svg", "<?xml version=\"1.0\"?><html>", "x", "application/octet-stream"},
+      {"unknown by extension", "????", "photo.JPG", "image/jpeg"},
+      {"unknown, folder's period", "????", "d.v2/photo", "application/octet-stream"},
+      {"empty file by extension", "", "a.webp", "image/webp"},
+      {"short head", "\x89P", "x", "application/octet-stream"},
+  };
+  for (const TypeCase& c : cases) EXPECT_EQ(mime::picture_type(bytes(c.head), c.file_name), c.type) << c.label;
+}
+
+TEST(media_types_test, sounds_by_content_then_extension) {
+  const TypeCase cases[] = {
+      {"wave", "RIFF\x24\0\0\0WAVEfmt "s, "snd.au", "audio/wav"},
+      {"id3", "ID3\x04\0\0\0\0\0\0"s, "x", "audio/mpeg"},
+      {"mpeg frame", "\xFF\xFB\x90\x64", "x", "audio/mpeg"},
+      {"mpeg 2 layer 3", "\xFF\xF3\x48\xC4", "x", "audio/mpeg"},
+      {"aac is no mp3", "\xFF\xF1\x50\x80", "x", "application/octet-stream"},
+      {"bad bit rate", "\xFF\xFB\xF0\x64", "x", "application/octet-stream"},
+      {"midi", "MThd\0\0\0\x06"s, "x", "audio/midi"},
+      {"au", ".snd\0\0\0\x18"s, "x.wav", "audio/basic"},
+      {"webp is no sound", "RIFF\x24\0\0\0WEBPVP8 "s, "x", "application/octet-stream"},
+      {"by extension", "", "Loop.MID", "audio/midi"},
+      {"wav by extension", "junk", "c:\\sounds\\ding.wav", "audio/wav"},
+      {"unknown", "junk", "ding", "application/octet-stream"},
+  };
+  for (const TypeCase& c : cases) EXPECT_EQ(mime::sound_type(bytes(c.head), c.file_name), c.type) << c.label;
+}
+
+TEST(media_types_test, extensions_come_from_the_base_name) {
+  const struct {
+    const char* file_name;
+    const char* extension;
+  } cases[] = {
+      {"a.PDF", "pdf"},     {"dir\\x.Tar.GZ", "gz"}, {"d.v2/photo", ""}, {"d.v2\\photo", ""},
+      {".profile", ""},     {"a.", ""},              {"", ""},           {"a/.b.txt", "txt"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(mime::lower_extension(c.file_name), c.extension) << c.file_name;
+}
+
+TEST(media_types_test, table_text_gives_each_extension_its_first_type) {
+  const mime::MediaTypeTable table = mime::MediaTypeTable::parse(
+      "# comment line\n"
+      "\n"
+      "text/plain\ttxt  TEXT\r\n"
+      "application/x-first dup # a comment: ignored words\n"
+      "application/x-second dup other\n"
+      "application/x-none\n"
+      "  image/png png");
+  const struct {
+    const char* file_name;
+    const char* type;
+  } cases[] = {
+      {"a.txt", "text/plain"}, {"b.Text", "text/plain"},           {"c.dup", "application/x-first"},
+      {"d.other", "application/x-second"}, {"e.png", "image/png"}, {"f.comment", ""},
+      {"g.ignored", ""},       {"h", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(table.type_of(c.file_name), c.type) << c.file_name;
+}
+
+TEST(media_types_test, attachments_by_extension) {
+  const struct {
+    const char* file_name;
+    const char* type;
+  } cases[] = {
+      {"report.PDF", "application/pdf"},
+      {"sales.csv", "text/csv"},
+      {"notes.txt", "text/plain"},
+      {"x.no-such-extension", "application/octet-stream"},
+      {"README", "application/octet-stream"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(mime::attachment_type(c.file_name), c.type) << c.file_name;
+}
+
+TEST(media_types_test, built_in_table_agrees_with_the_system_table) {
+  std::ifstream in("/etc/mime.types", std::ios::binary);
+  if (!in) GTEST_SKIP() << "no system table";
+  const mime::MediaTypeTable system =
+      mime::MediaTypeTable::parse(std::string(std::istreambuf_iterator<char>(in), {}));
+  const mime::MediaTypeTable built_in = mime::MediaTypeTable::built_in();
+  EXPECT_GT(built_in.entries().size(), 30u);
+  for (const auto& [extension, type] : built_in.entries())
+    EXPECT_EQ(system.type_of("x." + extension), type) << extension;
+}
+
+}  // namespace
