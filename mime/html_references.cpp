@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "mime/utf8.h"
+
 namespace mime {
 namespace {
 
@@ -172,24 +174,6 @@ std::optional<Reference> reference_at(std::string_view text, size_t at, Referenc
 }
 
 }  // namespace
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 std::string decode_character_references(std::string_view text, ReferenceContext context) {
   std::string out;

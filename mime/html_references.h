@@ -30,7 +30,4 @@ enum class ReferenceContext { text, attribute };
 std::string decode_character_references(std::string_view text,
                                         ReferenceContext context = ReferenceContext::text);
 
-// Appends the UTF-8 form of `c` (which must be at most U+10FFFF).
-void append_utf8(std::string& out, char32_t c);
-
 }  // namespace mime
