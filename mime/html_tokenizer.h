@@ -3,9 +3,9 @@
 // and <style>, not a document tree; they must stream, so that a body of any
 // size passes through in bounded memory; and every token must carry its exact
 // bytes, so that a picture reference can be rewritten without touching
-// anything else. A general-purpose HTML library builds a tree and gives
-// neither the streaming nor the bytes, so this small one follows the HTML
-// tokenizing rules directly, as far as mail HTML needs them.
+// anything else. The well-kept HTML libraries (lexbor, gumbo) build a tree
+// and give neither the streaming nor the bytes, so this small one follows
+// the HTML tokenizing rules directly, as far as mail HTML needs them.
 //
 // Writing out the raw bytes of every token, in order, gives back the input
 // exactly, however it was cut into chunks.
