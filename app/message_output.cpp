@@ -2,11 +2,19 @@
 
 #include <cstring>
 
+#include "app/draft_names.h"
+#include "app/output_checks.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
+#include "drivers/common_operations.h"
 #include "drivers/file_declaration.h"
+#include "drivers/full_path.h"
+#include "drivers/low_level_io.h"
 #include "drivers/record_statements.h"
 #include "platform/dialog.h"
+#include "platform/file.h"
+#include "platform/last_error.h"
+#include "platform/process.h"
 #include "platform/unfinished_files.h"
 #include "runtime/number_text.h"
 #include "runtime/string_value.h"
@@ -22,18 +30,30 @@ plat::HCURSOR wait_cursor = nullptr;
 // Read and write, others denied writing: no second writer while the draft
 // is being written.
 constexpr int32_t kMessageOpenMode = 0x22;
+constexpr uint32_t kCopyBlock = 16 * 1024;
 
-// Removes the draft, trying twice. One that will not go stays marked
-// unfinished, so the end of the process removes it at last.
-void remove_draft() {
-  svc::ErrorState& errors = svc::error_state();
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    errors.clear();
-    drv::REMOVE(&program_data().message_file);
-    if (errors.code() == 0 || errors.code() == svc::err::file_not_found) {
-      plat::mark_finished(plat::unfinished_file::draft);
-      return;
-    }
+// The draft of the message being written: the message file's full path as
+// the drivers name it, and the temporary file that stands in for it.
+struct Draft {
+  bool open = false;  // from its creation until it is moved or removed
+  bool to_standard_output = false;
+  char path[drv::kFullPathSize] = {};
+  char temporary[kDraftPathSize] = {};
+};
+Draft draft;
+
+// Set while a LineCheck lives, and when a line checked then would be cut.
+bool checking_lines = false;
+bool line_cut = false;
+
+// Notes whether the line made of `pieces` has a byte other than a space
+// beyond the message line's end.
+void note_cut(std::initializer_list<std::string_view> pieces) {
+  size_t at = 0;
+  for (std::string_view piece : pieces) {
+    const size_t kept = clipped(piece).size();
+    if (kept != 0 && at + kept > kMessageLineSize) line_cut = true;
+    at += piece.size();
   }
 }
 
@@ -44,9 +64,118 @@ void note_write_failure() {
                              errors.system_error());
 }
 
+// A failure of the system call that puts the draft in place, as the system
+// error it left.
+void note_move_failure() {
+  const plat::DWORD error = plat::GetLastError();
+  plat::SetLastError(0);
+  run_outcome().note_failure(FailedFile::message_write, clipped(program_data().message_name, kFileNameSize),
+                             drv::code_of_system_error(error), error);
+}
+
+// The draft is no longer this run's to remove: it took the message file's
+// place, or it is gone.
+void forget_draft() {
+  drv::sys::unstage();
+  plat::mark_finished(plat::unfinished_file::draft);
+  draft.open = false;
+}
+
+// Removes the temporary draft, trying twice. One that will not go stays
+// marked unfinished, so the end of the process removes it at last.
+void remove_draft() {
+  svc::ErrorState& errors = svc::error_state();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    errors.clear();
+    drv::REMOVE(&program_data().message_file);
+    if (errors.code() == 0 || errors.code() == svc::err::file_not_found) {
+      forget_draft();
+      return;
+    }
+  }
+  drv::sys::unstage();
+  draft.open = false;
+}
+
+// Copies the whole draft to standard output.
+bool copy_to_standard_output() {
+  const plat::HANDLE in = plat::CreateFileA(draft.temporary, plat::GENERIC_READ, plat::FILE_SHARE_READ, nullptr,
+                                            plat::OPEN_EXISTING, plat::FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (in == plat::INVALID_HANDLE_VALUE) return false;
+  const plat::HANDLE out = plat::GetStdHandle(plat::STD_OUTPUT_HANDLE);
+  bool copied = out != nullptr;
+  char block[kCopyBlock];
+  for (plat::DWORD got = 0, put = 0; copied;) {
+    copied = plat::ReadFile(in, block, sizeof block, &got, nullptr) != 0;
+    if (!copied || got == 0) break;
+    copied = plat::WriteFile(out, block, got, &put, nullptr) != 0 && put == got;
+  }
+  const plat::DWORD error = plat::GetLastError();
+  if (out != nullptr) plat::CloseHandle(out);
+  plat::CloseHandle(in);
+  plat::SetLastError(error);
+  return copied;
+}
+
+// Puts the closed, committed draft in the message file's place: moved over
+// it in one step that is itself on the disk when it returns, or copied to
+// standard output and removed. False, with the failure noted, when it could
+// not be.
+bool put_draft_in_place() {
+  if (draft.to_standard_output) {
+    if (!copy_to_standard_output()) {
+      note_move_failure();
+      return false;
+    }
+    remove_draft();
+    return true;
+  }
+  if (!plat::MoveFileExA(draft.temporary, draft.path,
+                         plat::MOVEFILE_REPLACE_EXISTING | plat::MOVEFILE_WRITE_THROUGH)) {
+    note_move_failure();
+    return false;
+  }
+  forget_draft();
+  return true;
+}
+
+// Names the temporary draft of the message file and stands it in for the
+// message file in the drivers' file calls. False, with the failure noted,
+// when the name cannot be.
+bool stage_draft(std::string_view name) {
+  char given[kFileNameSize + 1];
+  std::memcpy(given, name.data(), name.size());
+  given[name.size()] = '\0';
+  const uint32_t error = drv::expand_full_path(given, ".", draft.path);
+  if (error != 0) {
+    run_outcome().note_failure(FailedFile::message, name, drv::code_of_system_error(error));
+    return false;
+  }
+  temporary_draft_path(draft.path, plat::GetCurrentProcessId(), draft.temporary);
+  remove_abandoned_drafts(draft.path);
+  if (!drv::sys::stage(draft.path, draft.temporary)) {
+    run_outcome().note_failure(FailedFile::message, name, plat::ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  plat::mark_unfinished(plat::unfinished_file::draft, draft.temporary);
+  draft.open = true;
+  return true;
+}
+
 }  // namespace
 
+LineCheck::LineCheck() {
+  checking_lines = true;
+  line_cut = false;
+}
+LineCheck::~LineCheck() { checking_lines = false; }
+bool LineCheck::any_cut() const { return line_cut; }
+
 void write_line(std::initializer_list<std::string_view> pieces) {
+  if (checking_lines) {
+    note_cut(pieces);
+    return;
+  }
   ProgramData& data = program_data();
   char* line = reinterpret_cast<char*>(data.message_line);
   uint32_t used = 0;
@@ -72,44 +201,43 @@ bool message_intact() { return !run_outcome().message_write_failed(); }
 bool open_message_file(std::string_view name) {
   ProgramData& data = program_data();
   rt::assign_string(data.message_name, kFileNameSize, name.data(), static_cast<uint32_t>(name.size()));
-  drv::REMOVE(&data.message_file);  // a missing file is no concern here
+  name = clipped(data.message_name, kFileNameSize);
+  if (!draft.to_standard_output && !message_path_replaceable(name)) return false;
+  if (!stage_draft(name)) return false;
+  // A draft this process left under the same name (an earlier message of a
+  // test) goes first: the draft is only ever created afresh.
+  drv::REMOVE(&data.message_file);
   svc::error_state().clear();
   drv::CREATE(&data.message_file);
-  const bool created = svc::error_state().is_clear();
   svc::error_state().clear();
   drv::OPEN(&data.message_file, kMessageOpenMode);
   const int32_t code = svc::error_state().code();
-  if (code != 0) {
-    run_outcome().note_failure(FailedFile::message, name, code);
-    // An empty file made here would pass for a draft.
-    if (created) drv::REMOVE(&data.message_file);
-    return false;
-  }
-  // The name as the file calls take it: the clipped name variable.
-  char path[kFileNameSize + 1];
-  const std::string_view used = clipped(data.message_name, kFileNameSize);
-  std::memcpy(path, used.data(), used.size());
-  path[used.size()] = '\0';
-  plat::mark_unfinished(plat::unfinished_file::draft, path);
-  return true;
-}
-
-bool close_message_file() {
-  ProgramData& data = program_data();
-  drv::CLOSE(&data.message_file);
-  if (svc::error_state().is_clear()) {
-    plat::mark_finished(plat::unfinished_file::draft);
-    return message_intact();
-  }
-  note_write_failure();
+  if (code == 0) return true;
+  run_outcome().note_failure(FailedFile::message, name, code);
   remove_draft();
   return false;
 }
 
+bool close_message_file() {
+  if (!draft.open) return false;
+  drv::CLOSE(&program_data().message_file);
+  if (!svc::error_state().is_clear()) note_write_failure();
+  // Only a whole message, on the disk, takes the message file's place.
+  if (run_outcome().any_failure() || !put_draft_in_place()) {
+    remove_draft();
+    return false;
+  }
+  return true;
+}
+
 void abandon_message_file() {
+  if (!draft.open) return;
   drv::CLOSE(&program_data().message_file);
   remove_draft();
 }
+
+void write_message_to_standard_output(bool on) { draft.to_standard_output = on; }
+bool message_to_standard_output() { return draft.to_standard_output; }
 
 void show_wait_cursor() {
   if (wait_cursor == nullptr) wait_cursor = plat::LoadCursorA(nullptr, plat::IDC_WAIT);

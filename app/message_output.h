@@ -19,6 +19,18 @@ void write_line(std::initializer_list<std::string_view> pieces);
 inline void write_line(std::string_view text) { write_line({text}); }
 inline void write_empty_line() { write_line(std::string_view()); }
 
+// While one lives, write_line writes nothing: it only notes whether a line
+// would lose bytes other than trailing spaces to the 250-byte cut, so that
+// a caller can refuse text that would not arrive whole before writing any.
+class LineCheck {
+ public:
+  LineCheck();
+  ~LineCheck();
+  LineCheck(const LineCheck&) = delete;
+  LineCheck& operator=(const LineCheck&) = delete;
+  bool any_cut() const;
+};
+
 // Appends OUED:LINE as it stands (the encoder fills it in place). A record
 // that cannot be written is noted as the run's failure: the message would
 // be incomplete.
@@ -27,15 +39,30 @@ void append_message_record();
 // No line of the message has failed to reach the file so far.
 bool message_intact();
 
-// Opens the message file afresh (removed, created, opened to write with
-// others denied writing) and marks it unfinished; false, with the failure
-// noted, when it cannot be opened.
+// Opens the message file to be written: the message goes to a temporary
+// draft beside it (see draft_names.h), created afresh, opened to write with
+// others denied writing and marked unfinished, while the record statements
+// on OUED, and their traces, go on naming the message file itself. Whatever
+// stands at the message file's path stays untouched until the draft is
+// whole. False, with the failure noted, when the draft cannot be opened or
+// the path may not be replaced (see output_checks.h).
 bool open_message_file(std::string_view name);
-// Closes the complete message; a failure of the last writes then is noted
-// and the file removed. True when the message is whole on the disk.
+// Closes the draft, commits it to the disk and puts it in the message file's
+// place in one step (or, for standard output, copies it there), unless the
+// run has failed or memory ran out meanwhile. A failure of the last writes,
+// the commit or the move is noted; the draft is removed whenever it does not
+// take the message file's place. True when the message is whole there.
 bool close_message_file();
-// Closes the message where it stands and removes it: it would be incomplete.
+// Closes the draft where it stands and removes it: it would be incomplete.
+// The message file's path keeps what stood there. Does nothing once the
+// draft is closed.
 void abandon_message_file();
+
+// The next message file named is standard output: the draft is written to a
+// temporary file of the current directory as usual and copied to standard
+// output when whole.
+void write_message_to_standard_output(bool on);
+bool message_to_standard_output();
 
 // The system's wait cursor, shown while the message is written.
 void show_wait_cursor();

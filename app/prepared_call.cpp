@@ -1,6 +1,7 @@
 #include "app/prepared_call.h"
 
 #include "app/main_procedure.h"
+#include "app/message_output.h"
 #include "app/program_data.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
@@ -29,6 +30,7 @@ void RunPreparedCall(const PreparedCall& call) {
   for (size_t i = call.arguments.size(); i-- > 0;)
     stack.push_borrowed(call.arguments[i].data(), static_cast<uint32_t>(call.arguments[i].size()));
   svc::error_state().clear();
+  write_message_to_standard_output(call.to_standard_output);
   MakeEMLAttachmentFileSW();
 }
 

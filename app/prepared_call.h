@@ -34,6 +34,7 @@ struct PreparedCall {
   std::array<std::string, static_cast<size_t>(Argument::count)> arguments;
   std::vector<std::string> body_lines;  // GBQ entries, at most 255 bytes each
   std::vector<std::string> file_names;  // GLQ entries, at most 255 bytes each
+  bool to_standard_output = false;      // the message goes to standard output
 
   std::string& operator[](Argument a) { return arguments[static_cast<size_t>(a)]; }
 };

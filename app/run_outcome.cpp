@@ -1,11 +1,15 @@
 #include "app/run_outcome.h"
 
+#include <cstdio>
+
 #include "app/composer.h"
 #include "app/main_procedure.h"
 #include "app/program_data.h"
 #include "platform/last_error.h"
+#include "platform/process.h"
 #include "services/error_state.h"
 #include "services/error_table.h"
+#include "services/heap.h"
 
 namespace app {
 
@@ -38,6 +42,14 @@ std::string call_text_failure(const RunOutcome& outcome) {
 }  // namespace
 
 RunOutcome& run_outcome() { return the_outcome; }
+
+void end_out_of_memory() {
+  // Written as it stands: nothing here may ask for memory.
+  std::fputs("msgmake: ", stderr);
+  std::fputs(kOutOfMemoryText, stderr);
+  std::fputs("\n", stderr);
+  plat::ExitProcess(kExitOutOfMemory);
+}
 
 bool is_unreadable_input(int32_t code, uint32_t system_error) {
   switch (system_error != 0 ? static_cast<int32_t>(system_error) : code) {
@@ -82,6 +94,19 @@ void RunOutcome::note_failure(FailedFile kind, std::string_view name, int32_t co
   failed_system_error = system_error;
 }
 
+void RunOutcome::refuse(int exit_code, std::string text) {
+  if (failed != FailedFile::none || refused_exit != 0) return;
+  refused_exit = exit_code;
+  refused_text = std::move(text);
+}
+
+bool RunOutcome::out_of_memory() const { return svc::process_heap().refusals() > heap_refusals_at_start; }
+
+void RunOutcome::reset() {
+  *this = RunOutcome{};
+  heap_refusals_at_start = svc::process_heap().refusals();
+}
+
 std::string RunOutcome::failure_text() const {
   // A transfer fails with a general code of the driver; what the system
   // said is the useful part.
@@ -91,6 +116,8 @@ std::string RunOutcome::failure_text() const {
 }
 
 int RunOutcome::exit_code() const {
+  if (out_of_memory()) return kExitOutOfMemory;
+  if (refused_exit != 0) return refused_exit;
   if (!composer_called) return kExitUsage;
   switch (failed) {
     case FailedFile::none:
@@ -111,7 +138,11 @@ int RunOutcome::exit_code() const {
 std::string RunOutcome::error_line() const {
   if (exit_code() == kExitWritten) return "";
   std::string line = "msgmake: ";
-  if (!composer_called)
+  if (out_of_memory())
+    line += kOutOfMemoryText;
+  else if (refused_exit != 0)
+    line += refused_text;
+  else if (!composer_called)
     line += call_text_failure(*this);
   else
     line += std::string(kFailureVerbs[static_cast<size_t>(failed)]) + " '" + failed_name + "': " + failure_text();

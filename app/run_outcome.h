@@ -3,12 +3,17 @@
 // error that names the file concerned and the runtime's error message.
 //
 // Exit codes: 0 the message was written; 64 the command line was too long,
-// the call text was empty, did not compile, or never called the message
-// procedure; 66 a file to encode was missing or could not be opened; 73 the
-// message file could not be opened; 74 the message could not be made whole:
-// a write of it failed, or the system failed to read, copy or remove a file
-// it needs; 2 a runtime error (ended through the runtime error box, not
-// through here); 128 + n the process was ended by signal n.
+// the call text was empty, did not compile, never called the message
+// procedure or left out some of its arguments, or the message file is also
+// a file to read; 65 an argument does not fit its field, or the message
+// would be too large to write; 66 a file to encode was missing or could not
+// be opened; 71 memory ran out; 73 the message file could not be opened, or
+// what stands at its path may not be replaced; 74 the message could not be
+// made whole: a write of it failed, a file changed while it was read, or the
+// system failed to read, copy or remove a file it needs; 2 a runtime error
+// (ended through the runtime error box, not through here); 128 + n the
+// process was ended by signal n. Whatever the code, a message that is not
+// whole never takes the place of the message file.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +24,14 @@ namespace app {
 
 inline constexpr int kExitWritten = 0;
 inline constexpr int kExitUsage = 64;
+inline constexpr int kExitDataError = 65;
 inline constexpr int kExitNoInput = 66;
+inline constexpr int kExitOutOfMemory = 71;
 inline constexpr int kExitCannotCreate = 73;
 inline constexpr int kExitIoError = 74;
+
+// The line of a run that ran out of memory, without "msgmake: ".
+inline constexpr char kOutOfMemoryText[] = "out of memory";
 
 // The kind of file whose failure ended the composer.
 // ORDER: kFailureVerbs in run_outcome.cpp.
@@ -43,21 +53,38 @@ struct RunOutcome {
   std::string failed_name;
   int32_t failed_code = 0;
   uint32_t failed_system_error = 0;  // the system's error number at that moment
+  // A run refused, or given up for a cause of its own: the exit code and
+  // the text of its line (without "msgmake: "); 0 when none.
+  int refused_exit = 0;
+  std::string refused_text;
+  // The heap's refusals when the run began: any since mean that memory ran
+  // out somewhere, and whatever was made then may be missing a part.
+  uint64_t heap_refusals_at_start = 0;
 
   // Records the file that ended the composer, the error code it met and
   // the system error behind it; the first failure is the one reported.
   void note_failure(FailedFile kind, std::string_view name, int32_t code, uint32_t system_error = 0);
+  // Records a refusal with its exit code and text, unless a failure came first.
+  void refuse(int exit_code, std::string text);
   bool message_write_failed() const { return failed == FailedFile::message_write; }
-  bool any_failure() const { return failed != FailedFile::none; }
+  bool any_failure() const { return failed != FailedFile::none || refused_exit != 0 || out_of_memory(); }
+  // Memory ran out since the run began.
+  bool out_of_memory() const;
   int exit_code() const;
   // The line for standard error (with its newline); empty for exit code 0.
   std::string error_line() const;
   // What went wrong with the failed file, for the error line.
   std::string failure_text() const;
-  void reset() { *this = RunOutcome{}; }
+  void reset();
 };
 
 RunOutcome& run_outcome();
+
+// Ends the process at once when memory runs out outside the runtime's heap
+// (an allocation of the C++ library that cannot be met): the one line on
+// standard error, the unfinished files removed, exit code 71. Installed as
+// the program's new-handler, first thing in main.
+[[noreturn]] void end_out_of_memory();
 
 // A readable text for an error code: the runtime's message, or for a system
 // error number that the runtime's table does not name, the system's own text

@@ -83,9 +83,34 @@ struct CreatedFile {
 
 thread_local CreatedFile last_created;
 
+// The staged name and its temporary file; both empty when none is staged.
+struct StagedFile {
+  static constexpr size_t kNameCapacity = 4096;
+  char name[kNameCapacity] = {};
+  char temporary[kNameCapacity] = {};
+
+  bool staged(const char* wanted) const { return name[0] != 0 && std::strcmp(wanted, name) == 0; }
+  // The name the system is given for `wanted`.
+  const char* path_of(const char* wanted) const { return staged(wanted) ? temporary : wanted; }
+};
+
+StagedFile staged_file;
+
 }  // namespace
 
+bool stage(const char* name, const char* temporary) {
+  unstage();
+  if (std::strlen(name) >= StagedFile::kNameCapacity || std::strlen(temporary) >= StagedFile::kNameCapacity)
+    return false;
+  std::strcpy(staged_file.temporary, temporary);
+  std::strcpy(staged_file.name, name);
+  return true;
+}
+
+void unstage() { staged_file.name[0] = staged_file.temporary[0] = 0; }
+
 uint32_t open_existing(const char* name, uint32_t mode, HANDLE& handle) {
+  name = staged_file.path_of(name);
   plat::SetLastError(0);
   handle = plat::CreateFileA(name, access_of(mode), sharing_of(mode), nullptr, plat::OPEN_EXISTING,
                              plat::FILE_FLAG_RANDOM_ACCESS, nullptr);
@@ -107,8 +132,10 @@ uint32_t create(const char* name, uint32_t attribute, HANDLE& handle) {
       plat::FILE_ATTRIBUTE_SYSTEM};
   uint32_t code = attribute & 3;
   plat::DWORD access = code == 1 ? plat::GENERIC_READ : plat::GENERIC_READ | plat::GENERIC_WRITE;
+  const plat::DWORD creation = staged_file.staged(name) ? plat::CREATE_NEW : plat::CREATE_ALWAYS;
+  name = staged_file.path_of(name);
   plat::SetLastError(0);
-  handle = plat::CreateFileA(name, access, 0, nullptr, plat::CREATE_ALWAYS,
+  handle = plat::CreateFileA(name, access, 0, nullptr, creation,
                              kAttributes[code] | plat::FILE_FLAG_RANDOM_ACCESS, nullptr);
   bool ok = handle != plat::INVALID_HANDLE_VALUE;
   if (!ok) handle = nullptr;
@@ -186,6 +213,7 @@ uint32_t close(HANDLE handle) {
 }
 
 uint32_t remove(const char* name) {
+  name = staged_file.path_of(name);
   plat::SetLastError(0);
   return outcome(plat::DeleteFileA(name));
 }

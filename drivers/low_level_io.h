@@ -43,6 +43,17 @@ uint32_t move(const char* old_name, const char* new_name);
 // Replaces an existing target; a bad path name reads as Invalid Filename.
 uint32_t copy(const char* source, const char* target);
 uint32_t cut(HANDLE handle);
+// A file written under a temporary name and put in its place only when whole.
+// While `name` (a full path as the drivers expand names) is staged, create,
+// open_existing and remove of that name reach `temporary` instead, so the
+// statements on the file, and their traces, go on naming the file itself.
+// The temporary file is created afresh only (an entry already at its name
+// fails the create with 80), so nothing planted there is ever written
+// through. One name is staged at a time; false, with nothing staged, when a
+// name is too long to keep.
+bool stage(const char* name, const char* temporary);
+void unstage();
+
 // Packed value: date in the high 16 bits, time in the low 16 bits, local time.
 uint32_t set_time(HANDLE handle, uint32_t packed);
 uint32_t get_time(HANDLE handle);  // 0 on failure

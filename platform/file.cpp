@@ -191,6 +191,35 @@ BOOL MoveFileA(LPCSTR existing, LPCSTR new_name) {
   return fail(error);
 }
 
+BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags) {
+  constexpr DWORD known = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+  if (existing == nullptr || new_name == nullptr || (flags & ~known) != 0) return fail(ERROR_INVALID_PARAMETER);
+  std::string from = detail::system_path(existing), to = detail::system_path(new_name);
+  if (from.empty() || to.empty()) return fail(ERROR_PATH_NOT_FOUND);
+  const bool replace = (flags & MOVEFILE_REPLACE_EXISTING) != 0;
+  int moved = replace ? detail::rename_replacing(from, to) : detail::rename_no_replace(from, to);
+  if (moved < 0) {  // another file system
+    if (!(flags & MOVEFILE_COPY_ALLOWED)) return fail(ERROR_NOT_SAME_DEVICE);
+    if (!CopyFileA(existing, new_name, replace ? FALSE : TRUE)) return FALSE;
+    if (!DeleteFileA(existing)) {
+      DWORD error = GetLastError();
+      DeleteFileA(new_name);
+      return fail(error);
+    }
+    moved = TRUE;
+  }
+  if (moved && (flags & MOVEFILE_WRITE_THROUGH)) return detail::sync_entry(to);
+  return moved;
+}
+
+BOOL GetNameEntry(LPCSTR name, name_entry* entry) {
+  if (name == nullptr || entry == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  std::string path = detail::system_path(name);
+  if (path.empty()) return fail(ERROR_PATH_NOT_FOUND);
+  *entry = name_entry{};
+  return detail::look_at_entry(path, entry);
+}
+
 #ifndef _WIN32  // Windows copies with its own call
 BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists) {
   HANDLE source = CreateFileA(existing, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -406,12 +435,20 @@ BOOL FindClose(HANDLE search) {
       search, [](detail::object_kind kind) { return kind == detail::object_kind::find; });
 }
 
+HANDLE GetStdHandle(DWORD which) {
+  if (which != STD_INPUT_HANDLE && which != STD_OUTPUT_HANDLE && which != STD_ERROR_HANDLE) {
+    fail(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return detail::open_standard_stream(which);
+}
+
 // Old-style file numbers: the handle's value itself.
 
 HFILE _lopen(LPCSTR name, int mode) {
   HANDLE file;
   if (name != nullptr && detail::same_ascii_text(name, "AUX")) {
-    file = detail::open_standard_error();
+    file = detail::open_standard_stream(STD_ERROR_HANDLE);
   } else {
     DWORD access = (mode & 3) == OF_WRITE       ? GENERIC_WRITE
                    : (mode & 3) == OF_READWRITE ? GENERIC_READ | GENERIC_WRITE

@@ -126,6 +126,17 @@ BOOL DeleteFileA(LPCSTR name);
 // Fails with 183 when `new_name` exists, with 17 across file systems for a
 // directory, with 32 as DeleteFileA while the file is held without delete sharing.
 BOOL MoveFileA(LPCSTR existing, LPCSTR new_name);
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x2;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+// MoveFileA with choices. MOVEFILE_REPLACE_EXISTING lets the move take the
+// place of an existing file in one step (a link there is replaced itself,
+// never written through); a folder there, a read-only file, or anything but
+// a file or a link gives 5, and a file held without delete sharing 32.
+// MOVEFILE_COPY_ALLOWED moves a file across file systems as a copy and a
+// removal (else 17). MOVEFILE_WRITE_THROUGH returns only when the new name
+// is on the disk.
+BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags);
 // Copies contents and times of a regular file into a new entry. With
 // fail_if_exists, an existing target gives 80; otherwise the target's entry is
 // removed first as DeleteFileA does (its failures are the copy's) and a new file
@@ -136,6 +147,19 @@ BOOL CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES security);
 BOOL RemoveDirectoryA(LPCSTR name);
 // FILE_ATTRIBUTE_DIRECTORY / _READONLY / _NORMAL, or INVALID_FILE_ATTRIBUTES.
 DWORD GetFileAttributesA(LPCSTR name);
+
+// What stands at a name, looked at without following a link at the name
+// itself: nothing, a regular file, a folder, or anything else (a FIFO,
+// socket or device). For a symbolic link `link` is set and `kind` tells what
+// the link leads to in the end (nothing for a link to nothing).
+enum class entry_kind : uint8_t { nothing, file, folder, other };
+struct name_entry {
+  entry_kind kind = entry_kind::nothing;
+  bool link = false;
+};
+// False with the last error set when the name cannot be looked at (3: a
+// folder on the way is missing or is a file; 5: one may not be searched).
+BOOL GetNameEntry(LPCSTR name, name_entry* entry);
 
 constexpr DWORD MAX_PATH = 260;
 
@@ -162,6 +186,14 @@ using LPWIN32_FIND_DATAA = WIN32_FIND_DATAA*;
 HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found);
 BOOL FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA found);
 BOOL FindClose(HANDLE search);
+
+constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
+constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
+constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
+// A handle to the process's standard input, output or error, for ReadFile and
+// WriteFile; closing it leaves the stream itself open. Null for any other
+// value (87).
+HANDLE GetStdHandle(DWORD which);
 
 // Old-style file numbers. The name "AUX" (any case) is the standard error stream.
 using HFILE = int;

@@ -33,6 +33,10 @@ constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 DWORD GetCurrentThreadId();
 DWORD GetCurrentProcessId();
 
+// True while a process with this id exists (one that this process may not
+// signal or query included); false once it has ended.
+bool process_running(DWORD process_id);
+
 // Test hooks.
 //
 // Replaces the argument vector that GetCommandLineA reads (argv[0] is ignored:

@@ -28,10 +28,11 @@ std::array<fault_plan, syscall_count> plans;
 
 // ORDER: syscall_id
 constexpr std::array<const char*, syscall_count> names = {
-    "open",  "close",    "read",    "write",    "lseek",    "ftruncate", "fsync",
-    "fstat", "stat",     "lstat",   "rename",   "unlink",   "mkdir",     "rmdir",
-    "fcntl", "futimens", "opendir", "readdir",  "closedir", "getcwd",    "chdir",
-    "mmap",  "munmap",   "madvise", "mprotect", "malloc",   "readlink",  "process_vm_readv"};
+    "open",     "close",   "read",     "write",    "lseek",   "ftruncate", "fsync",
+    "fstat",    "stat",    "lstat",    "rename",   "renameat", "unlink",   "mkdir",
+    "rmdir",    "fcntl",   "futimens", "opendir",  "readdir", "closedir",  "getcwd",
+    "chdir",    "mmap",    "munmap",   "madvise",  "mprotect", "malloc",   "readlink",
+    "process_vm_readv"};
 static_assert(names.size() == syscall_count);
 
 }  // namespace

@@ -23,6 +23,7 @@ enum class syscall_id : uint8_t {
   stat,
   lstat,
   rename,
+  renameat,
   unlink,
   mkdir,
   rmdir,

@@ -22,8 +22,9 @@ void mark_finished(unfinished_file slot);
 // Removes every marked file and unmarks it. Safe inside a signal handler.
 void remove_unfinished_files();
 
-// From here on SIGTERM, SIGINT and SIGHUP remove the unfinished files and end
-// the process with 128 + the signal number, and a write past the file-size
+// From here on SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM,
+// SIGVTALRM, SIGXCPU and SIGPIPE remove the unfinished files and end the
+// process with 128 + the signal number, and a write past the file-size
 // limit fails with "file too large" instead of killing the process. On
 // Windows, Ctrl+C and Ctrl+Break do the same with 128 + 2, and the closing
 // of the console or the end of the session with 128 + 1.

@@ -26,14 +26,20 @@ bool Heap::injected_failure() {
 void Heap::fail_allocation(std::uint32_t nth) { fail_countdown_ = nth; }
 
 void* Heap::allocate(std::uint32_t n) {
-  if (n == 0 || injected_failure()) return nullptr;
-  return allocate_block(n);
+  if (n == 0) return nullptr;
+  void* p = injected_failure() ? nullptr : allocate_block(n);
+  if (p == nullptr) ++refusals_;
+  return p;
 }
 
 void* Heap::allocate_zeroed(std::uint32_t count, std::uint32_t size) {
   std::uint64_t bytes = std::uint64_t{count} * size;
+  if (bytes == 0) return nullptr;
   // A product past 32 bits is refused rather than cut to a smaller block.
-  if (bytes == 0 || bytes > 0xFFFFFFFFu) return nullptr;
+  if (bytes > 0xFFFFFFFFu) {
+    ++refusals_;
+    return nullptr;
+  }
   void* p = allocate(static_cast<std::uint32_t>(bytes));
   if (p != nullptr) std::memset(p, 0, bytes);
   return p;
@@ -207,7 +213,10 @@ void* Heap::resize(void* user, std::uint32_t n) {
     release(user);
     return nullptr;
   }
-  if (n > 0xFFFFFFF0u || injected_failure()) return nullptr;
+  if (n > 0xFFFFFFF0u || injected_failure()) {
+    ++refusals_;
+    return nullptr;
+  }
   auto* p = static_cast<byte*>(user);
   byte tag = tag_of(p);
   if (tag != tag_allocated && tag != tag_large) {
@@ -216,7 +225,10 @@ void* Heap::resize(void* user, std::uint32_t n) {
   }
   if (tag == tag_allocated && resize_in_place(p, n)) return p;
   void* moved = allocate_block(n);
-  if (moved == nullptr) return nullptr;
+  if (moved == nullptr) {
+    ++refusals_;
+    return nullptr;
+  }
   std::uint32_t old_bytes = size_of(p) - header_bytes;
   unpoison(p, old_bytes);  // the slack past the old user size is copied too
   std::memcpy(moved, p, std::min(n, old_bytes));

@@ -99,6 +99,12 @@ class Heap {
   // The block size (header included) of an allocated or large block.
   static std::uint32_t block_size(const void* p);
 
+  // How many requests for new storage found no memory (injected failures
+  // included). A caller that must not go on with data lost to a failed
+  // allocation somewhere (a string left empty, a queue entry not added)
+  // compares this with its value at the start.
+  std::uint64_t refusals() const { return refusals_; }
+
   // Test hook: the nth request for new storage from now on (1 = the next)
   // fails as if the system had no memory left; 0 disarms it. Requests are
   // calls of allocate, allocate_zeroed and resize with n > 0.
@@ -152,6 +158,7 @@ class Heap {
   RegionTable node_pools_;
   RegionTable arenas_;
   std::uint32_t fail_countdown_ = 0;
+  std::uint64_t refusals_ = 0;
 };
 
 // The process-wide heap. It is never destroyed, so blocks handed out stay

@@ -32,6 +32,8 @@ int stat(const char* path, struct stat* status);
 int lstat(const char* path, struct stat* status);
 // Renames without replacing: fails with EEXIST when `to` exists.
 int rename(const char* from, const char* to);
+// Renames, replacing what stands at `to` (the entry itself, a link included).
+int renameat(const char* from, const char* to);
 int unlink(const char* path);
 int mkdir(const char* path, mode_t mode);
 int rmdir(const char* path);

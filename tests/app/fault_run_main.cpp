@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <system_error>
 
 #include "app/program_module.h"
+#include "app/run_outcome.h"
 #include "platform/process.h"
 #include "platform/syscalls.h"
 #include "services/startup.h"
@@ -47,6 +49,7 @@ bool plan_fault(const char* text) {
 }  // namespace
 
 int main() {
+  std::set_new_handler(&app::end_out_of_memory);
   if (const char* fault = std::getenv("MSGMAKE_FAULT"); fault != nullptr && !plan_fault(fault)) {
     std::fprintf(stderr, "msgmake_fault_run: cannot plan '%s'\n", fault);
     return 2;

@@ -19,9 +19,10 @@ using namespace draft_harness;
 namespace {
 
 // The calls that touch the file system (the memory calls are the heap's).
-const char* const kSweptCalls[] = {"open",  "close", "read",   "write",    "lseek",   "ftruncate", "fsync",
-                                   "fstat", "stat",  "rename", "unlink",   "mkdir",   "rmdir",     "fcntl",
-                                   "futimens", "opendir", "readdir", "closedir", "getcwd", "chdir", "readlink"};
+const char* const kSweptCalls[] = {"open",     "close",   "read",    "write",    "lseek",  "ftruncate", "fsync",
+                                   "fstat",    "stat",    "lstat",   "rename",   "renameat", "unlink",  "mkdir",
+                                   "rmdir",    "fcntl",   "futimens", "opendir", "readdir", "closedir", "getcwd",
+                                   "chdir",    "readlink"};
 // Calls the system may interrupt; the platform retries them.
 const char* const kInterruptible[] = {"open", "read", "write"};
 
@@ -77,11 +78,19 @@ std::map<std::string, uint64_t> read_counts(const fs::path& path) {
 
 bool nothing_left(const fs::path& work) { return !fs::exists(work) || folder_is_empty(work); }
 
+// A temporary draft of the message left in the folder.
+bool draft_left(const fs::path& folder) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    if (entry.path().filename().string().rfind(".m.eml.msgmake-", 0) == 0) return true;
+  return false;
+}
+
 // The rule for one run; empty when it holds, else what broke it.
 std::string judge(const Outcome& o, const fs::path& folder, const std::string& reference) {
   const fs::path draft = folder / "m.eml";
   if (o.exit_code >= 128) return "crashed or hung (" + std::to_string(o.exit_code) + ")";
   if (!nothing_left(folder / "WRK")) return "left a work copy, exit " + std::to_string(o.exit_code);
+  if (draft_left(folder)) return "left a temporary draft, exit " + std::to_string(o.exit_code);
   if (o.exit_code == 0) {
     if (!o.err.empty()) return "exit 0 with text on standard error: " + o.err;
     if (read_bytes(draft) != reference) return "exit 0 with a message unlike the fault-free one";

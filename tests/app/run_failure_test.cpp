@@ -144,23 +144,31 @@ TEST(run_failure_test, command_line_past_10000_bytes_is_refused) {
   EXPECT_FALSE(fs::exists(dir / "WRK")) << "nothing is made for a refused command line";
 }
 
-// Each signal ends the run while it encodes a large file; the draft that
-// still says X-Unsent and the work copy must both go.
-TEST(run_failure_test, termination_signals_remove_the_draft_and_the_work_copy) {
-  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+// The temporary draft of m.eml that the process `child` writes.
+fs::path temporary_draft(const fs::path& folder, pid_t child) {
+  return folder / (".m.eml.msgmake-" + std::to_string(child) + ".tmp");
+}
+
+// Each signal that would end the process ends the run while it encodes a
+// large file: the message file keeps what it held, and neither the
+// temporary draft nor the work copy stays.
+TEST(run_failure_test, ending_signals_leave_the_message_file_as_it_was_and_nothing_else) {
+  for (const int signal_number :
+       {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGXCPU, SIGPIPE}) {
     TempFolder dir;
     {
       std::ofstream big(dir / "big.bin", std::ios::binary);
       big.seekp(64 << 20);  // sparse: made at once, encoded for a good while
       big.put('\0');
     }
+    write_bytes(dir / "m.eml", "the message of an earlier run");
     const pid_t child = start_msgmake(dir.path(), argument_text(Call{}, {}, {"big.bin"}));
     ASSERT_GT(child, 0);
     // Waits until the encoding is well under way: the draft has grown past
-    // its headers (the message file is written in blocks as it goes).
-    auto draft_size = [&dir] {
+    // its headers (it is written in blocks as it goes).
+    auto draft_size = [&dir, child] {
       std::error_code missing;
-      const uintmax_t size = fs::file_size(dir / "m.eml", missing);
+      const uintmax_t size = fs::file_size(temporary_draft(dir.path(), child), missing);
       return missing ? 0 : size;
     };
     int status = 0;
@@ -171,7 +179,8 @@ TEST(run_failure_test, termination_signals_remove_the_draft_and_the_work_copy) {
     kill(child, signal_number);
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_EQ(exit_code_of(status), 128 + signal_number) << strsignal(signal_number);
-    EXPECT_FALSE(fs::exists(dir / "m.eml")) << strsignal(signal_number);
+    EXPECT_EQ(read_bytes(dir / "m.eml"), "the message of an earlier run") << strsignal(signal_number);
+    EXPECT_FALSE(fs::exists(temporary_draft(dir.path(), child))) << strsignal(signal_number);
     EXPECT_TRUE(folder_is_empty(dir / "WRK")) << strsignal(signal_number);
   }
 }

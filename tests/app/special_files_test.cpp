@@ -15,37 +15,48 @@ void make_fifo(const fs::path& path) {
 
 }  // namespace
 
-// A FIFO at the message path is not removed and cannot be written: exit 73.
-// A link there is removed itself and the message takes its place; what it
-// names is never written or created.
-TEST(special_files_test, only_a_file_or_a_link_at_the_message_path_is_replaced) {
+// Only nothing, a file, or a link that leads to a file is replaced at the
+// message path (a link itself, never what it names). Anything else stays as
+// it was and the run ends with 73: a FIFO, a folder, a device, or a link to
+// one of them or to nothing.
+TEST(special_files_test, only_a_file_or_a_link_to_one_at_the_message_path_is_replaced) {
   const struct {
     const char* standing;
-    const char* link_to;  // null: a FIFO
+    const char* link_to;  // null: the entry itself stands there
+    const char* entry;    // what stands there or what the link leads to
     int exit_code;
+    const char* reason;
   } cases[] = {
-      {"a FIFO", nullptr, 73},
-      {"a link to a file", "outside.txt", 0},
-      {"a link to nothing", "nowhere.txt", 0},
+      {"a FIFO", nullptr, "fifo", 73, "Access Denied"},
+      {"a folder", nullptr, "folder", 73, "Access Denied"},
+      {"a link to a file", "outside.txt", "file", 0, ""},
+      {"a link to a FIFO", "p.fifo", "fifo", 73, "Access Denied"},
+      {"a link to a folder", "sub", "folder", 73, "Access Denied"},
+      {"a link to a device", "/dev/null", "", 73, "Access Denied"},
+      {"a link to nothing", "nowhere.txt", "", 73, "it is a link that leads to no file, and is not replaced"},
   };
-  for (const auto& [standing, link_to, exit_code] : cases) {
+  for (const auto& [standing, link_to, entry, exit_code, reason] : cases) {
     SCOPED_TRACE(standing);
     TempFolder dir;
     write_bytes(dir / "outside.txt", "not to be touched");
-    if (link_to == nullptr)
-      make_fifo(dir / "m.eml");
-    else
-      fs::create_symlink(link_to, dir / "m.eml");
+    const fs::path made = link_to == nullptr ? dir / "m.eml" : dir / (link_to[0] == '/' ? "unused" : link_to);
+    if (std::string(entry) == "fifo") make_fifo(made);
+    if (std::string(entry) == "folder") fs::create_directory(made);
+    if (link_to != nullptr) fs::create_symlink(link_to, dir / "m.eml");
+    const fs::file_status before = fs::symlink_status(dir / "m.eml");
     const RunResult run = run_msgmake(dir.path(), argument_text(Call{}));
     EXPECT_EQ(run.exit_code, exit_code) << run.err;
     EXPECT_EQ(read_bytes(dir / "outside.txt"), "not to be touched");
     EXPECT_FALSE(fs::exists(dir / "nowhere.txt"));
-    if (link_to == nullptr) {
-      EXPECT_EQ(run.err, "msgmake: cannot write message 'm.eml': Access Denied\n");
-      EXPECT_TRUE(fs::is_fifo(dir / "m.eml"));
-    } else {
+    if (exit_code == 0) {
       EXPECT_EQ(read_bytes(dir / "m.eml"), expected_message(Expected{}));
       EXPECT_FALSE(fs::is_symlink(dir / "m.eml"));
+      continue;
+    }
+    EXPECT_EQ(run.err, std::string("msgmake: cannot write message 'm.eml': ") + reason + "\n");
+    EXPECT_EQ(fs::symlink_status(dir / "m.eml").type(), before.type()) << "left as it was";
+    if (link_to != nullptr) {
+      EXPECT_EQ(fs::read_symlink(dir / "m.eml"), link_to);
     }
   }
 }

@@ -1,0 +1,143 @@
+#include "app/output_checks.h"
+
+#include <cstring>
+#include <string>
+
+#include "app/composer.h"
+#include "app/html_body.h"
+#include "app/program_data.h"
+#include "app/run_outcome.h"
+#include "drivers/common_operations.h"
+#include "platform/file.h"
+#include "platform/last_error.h"
+#include "platform/path.h"
+
+namespace app {
+
+namespace {
+
+// Room for a name as the program's fields hold it, and for its full path.
+constexpr uint32_t kNameRoom = 4096;
+
+// `name` as a C string in `out`; false when it does not fit.
+bool c_name(std::string_view name, char (&out)[kNameRoom]) {
+  if (name.size() >= kNameRoom) return false;
+  std::memcpy(out, name.data(), name.size());
+  out[name.size()] = '\0';
+  return true;
+}
+
+// Names one file while it exists: its volume and its index there.
+struct Identity {
+  bool known = false;
+  plat::DWORD volume = 0, index_high = 0, index_low = 0;
+  bool same(const Identity& other) const {
+    return known && other.known && volume == other.volume && index_high == other.index_high &&
+           index_low == other.index_low;
+  }
+};
+
+Identity identity_of(const char* name) {
+  Identity identity;
+  const plat::HANDLE file =
+      plat::CreateFileA(name, plat::GENERIC_READ, plat::FILE_SHARE_READ | plat::FILE_SHARE_WRITE | plat::FILE_SHARE_DELETE,
+                        nullptr, plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == plat::INVALID_HANDLE_VALUE) return identity;
+  plat::BY_HANDLE_FILE_INFORMATION info;
+  if (plat::GetFileInformationByHandle(file, &info))
+    identity = {true, info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  plat::CloseHandle(file);
+  return identity;
+}
+
+bool same_full_path(const char* a, const char* b) {
+  char full_a[kNameRoom], full_b[kNameRoom];
+  const plat::DWORD na = plat::GetFullPathNameA(a, kNameRoom, full_a, nullptr);
+  const plat::DWORD nb = plat::GetFullPathNameA(b, kNameRoom, full_b, nullptr);
+  if (na == 0 || nb == 0 || na >= kNameRoom || nb >= kNameRoom) return std::strcmp(a, b) == 0;
+  for (plat::DWORD i = 0; i < na; ++i)
+    if (plat::is_path_separator(full_a[i])) full_a[i] = '/';
+  for (plat::DWORD i = 0; i < nb; ++i)
+    if (plat::is_path_separator(full_b[i])) full_b[i] = '/';
+  return std::strcmp(full_a, full_b) == 0;
+}
+
+// The refusal of a message file that is also the input `what` named `name`.
+bool refuse_input(std::string_view message_file, const char* what, std::string_view name) {
+  run_outcome().refuse(kExitUsage, "the message file '" + std::string(message_file) + "' is also the " + what +
+                                       " '" + std::string(name) + "'; nothing was written");
+  return false;
+}
+
+}  // namespace
+
+bool same_file(std::string_view a, std::string_view b) {
+  char name_a[kNameRoom], name_b[kNameRoom];
+  if (a.empty() || b.empty() || !c_name(a, name_a) || !c_name(b, name_b)) return false;
+  const bool same = same_full_path(name_a, name_b) || identity_of(name_a).same(identity_of(name_b));
+  plat::SetLastError(0);
+  return same;
+}
+
+bool message_file_is_no_input(std::string_view message_file, std::string_view sound_file) {
+  ProgramData& data = program_data();
+  message_file = clipped(message_file);
+  ProgramQueue& files = data.file_names;
+  for (uint32_t i = 1; i <= files.records(); ++i) {
+    files.get(i);
+    const std::string_view file = clipped(files.field(), files.field_size());
+    if (same_file(message_file, file)) return refuse_input(message_file, "attachment", file);
+  }
+  ProgramQueue& body = data.body_lines;
+  for (uint32_t i = 1; i <= body.records(); ++i) {
+    body.get(i);
+    const ImageReference ref = find_image_reference(body.field(), body.field_size());
+    if (!ref.found()) continue;
+    const std::string_view picture = clipped(ref.name(body.field()));
+    if (same_file(message_file, picture)) return refuse_input(message_file, "picture", picture);
+  }
+  sound_file = clipped(sound_file);
+  if (same_file(message_file, sound_file)) return refuse_input(message_file, "sound file", sound_file);
+  return true;
+}
+
+bool message_path_replaceable(std::string_view message_file) {
+  RunOutcome& outcome = run_outcome();
+  char name[kNameRoom];
+  if (!c_name(message_file, name)) {
+    outcome.note_failure(FailedFile::message, message_file, plat::ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
+  plat::name_entry entry;
+  if (!plat::GetNameEntry(name, &entry)) {
+    outcome.note_failure(FailedFile::message, message_file, drv::code_of_system_error(plat::GetLastError()));
+    plat::SetLastError(0);
+    return false;
+  }
+  if (entry.kind == plat::entry_kind::nothing && !entry.link) return true;
+  if (entry.kind == plat::entry_kind::nothing) {
+    outcome.refuse(kExitCannotCreate, "cannot write message '" + std::string(message_file) +
+                                          "': it is a link that leads to no file, and is not replaced");
+    return false;
+  }
+  if (entry.kind != plat::entry_kind::file) {
+    outcome.note_failure(FailedFile::message, message_file, plat::ERROR_ACCESS_DENIED);
+    return false;
+  }
+  // The file must be one the draft could be written over: not read only,
+  // and not held by another run that writes it.
+  const plat::HANDLE file = plat::CreateFileA(name, plat::GENERIC_READ | plat::GENERIC_WRITE, plat::FILE_SHARE_READ,
+                                              nullptr, plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == plat::INVALID_HANDLE_VALUE) {
+    const plat::DWORD error = plat::GetLastError();
+    plat::SetLastError(0);
+    const plat::DWORD shown = error == plat::ERROR_SHARING_VIOLATION ? plat::ERROR_ACCESS_DENIED : error;
+    outcome.note_failure(FailedFile::message, message_file, drv::code_of_system_error(shown));
+    return false;
+  }
+  plat::CloseHandle(file);
+  plat::SetLastError(0);
+  return true;
+}
+
+}  // namespace app
