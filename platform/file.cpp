@@ -208,7 +208,7 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags) {
     }
     moved = TRUE;
   }
-  if (moved && (flags & MOVEFILE_WRITE_THROUGH)) return detail::sync_entry(to);
+  if (moved && (flags & MOVEFILE_WRITE_THROUGH)) detail::sync_entry(to);
   return moved;
 }
 

@@ -134,8 +134,9 @@ constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
 // never written through); a folder there, a read-only file, or anything but
 // a file or a link gives 5, and a file held without delete sharing 32.
 // MOVEFILE_COPY_ALLOWED moves a file across file systems as a copy and a
-// removal (else 17). MOVEFILE_WRITE_THROUGH returns only when the new name
-// is on the disk.
+// removal (else 17). MOVEFILE_WRITE_THROUGH asks for the new name to be on
+// the disk before the call returns; a move that was made is never undone,
+// so a folder that cannot be synced afterwards does not fail it.
 BOOL MoveFileExA(LPCSTR existing, LPCSTR new_name, DWORD flags);
 // Copies contents and times of a regular file into a new entry. With
 // fail_if_exists, an existing target gives 80; otherwise the target's entry is

@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
 #ifdef _WIN32
@@ -22,6 +23,7 @@ struct fault_plan {
   std::atomic<uint64_t> first{0};  // 0: no failure planned
   std::atomic<uint64_t> times{0};
   std::atomic<int> error{0};
+  std::atomic<int> signal{0};  // not 0: the planned call ends the process instead
 };
 
 std::array<fault_plan, syscall_count> plans;
@@ -47,6 +49,7 @@ bool injected_failure(syscall_id call) {
   if (first == 0 || number < first) return false;
   uint64_t times = plan.times.load(std::memory_order_relaxed);
   if (times != 0 && number >= first + times) return false;
+  if (const int signal = plan.signal.load(std::memory_order_relaxed); signal != 0) std::raise(signal);
   errno = plan.error.load(std::memory_order_relaxed);
   return true;
 }
@@ -60,8 +63,17 @@ const char* syscall_name(syscall_id call) {
 
 void fail_syscall(syscall_id call, unsigned nth, std::errc error, unsigned times) {
   fault_plan& plan = plans[static_cast<unsigned>(call)];
+  plan.signal.store(0);
   plan.error.store(static_cast<int>(error));
   plan.times.store(times);
+  plan.first.store(plan.calls.load() + (nth == 0 ? 1 : nth));
+}
+
+void end_at_syscall(syscall_id call, unsigned nth, int signal_number) {
+  fault_plan& plan = plans[static_cast<unsigned>(call)];
+  plan.signal.store(signal_number);
+  plan.error.store(0);
+  plan.times.store(1);
   plan.first.store(plan.calls.load() + (nth == 0 ? 1 : nth));
 }
 

@@ -53,6 +53,12 @@ const char* syscall_name(syscall_id call);
 // without reaching the system.
 void fail_syscall(syscall_id call, unsigned nth, std::errc error, unsigned times = 1);
 
+// Makes the `nth` call of `call` from the next one on end the process with
+// `signal_number` instead of reaching the system, as if the process had been
+// sent that signal from outside at that very point (SIGKILL: nothing more of
+// it runs). For tests of runs cut short anywhere.
+void end_at_syscall(syscall_id call, unsigned nth, int signal_number);
+
 // Puts `replacement` (a function of the system call's own type) in the table
 // and returns the entry it replaces; null puts the system's own back.
 void* replace_syscall(syscall_id call, void* replacement);

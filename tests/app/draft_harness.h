@@ -10,6 +10,10 @@
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include <cstdint>
@@ -17,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -154,6 +159,50 @@ inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args, con
   fs::remove(folder / ".stderr");
   fs::remove(folder / ".wininit");
   return result;
+}
+
+// Runs the fault runner (msgmake with one system call planned to fail or to
+// end the process) in `folder` on the argument text, without a shell: `fault`
+// is "" or "call n errno" or "call n kill"; `counts`, when given, receives the
+// run's system calls by name. A run that hangs ends as SIGALRM.
+inline RunResult run_fault_runner(const fs::path& folder, const std::string& argument_text,
+                                  const std::string& fault = "", const fs::path& counts = {},
+                                  const std::string& profile = "") {
+  write_bytes(folder / ".wininit", profile);
+  const fs::path err = folder / ".stderr";
+  const pid_t child = fork();
+  if (child == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    setenv("WININI", (folder / ".wininit").c_str(), 1);
+    if (!fault.empty()) setenv("MSGMAKE_FAULT", fault.c_str(), 1);
+    if (!counts.empty()) setenv("MSGMAKE_CALL_COUNTS", counts.c_str(), 1);
+    const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(fd, 2);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    alarm(30);
+    execl(MSGMAKE_FAULT_RUN, MSGMAKE_FAULT_RUN, argument_text.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  RunResult result;
+  result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.err = read_bytes(err);
+  fs::remove(err);
+  fs::remove(folder / ".wininit");
+  return result;
+}
+
+// The system calls of a run, by name, as the fault runner counted them.
+inline std::map<std::string, uint64_t> read_call_counts(const fs::path& path) {
+  std::map<std::string, uint64_t> counts;
+  std::istringstream in(read_bytes(path));
+  std::string name;
+  uint64_t count = 0;
+  while (in >> name >> count) counts[name] = count;
+  return counts;
 }
 #endif
 

@@ -2,7 +2,9 @@
 // with one system call planned to fail and the calls of the run counted.
 //
 //   MSGMAKE_FAULT="write 3 5"   the 3rd write fails with errno 5
+//   MSGMAKE_FAULT="write 3 kill" the process is killed (SIGKILL) at the 3rd write
 //   MSGMAKE_CALL_COUNTS=FILE    at the end, FILE gets "name count" lines
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,14 +20,17 @@
 namespace {
 
 bool plan_fault(const char* text) {
-  char name[32];
+  char name[32], action[16];
   unsigned nth = 0;
-  int error = 0;
-  if (std::sscanf(text, "%31s %u %d", name, &nth, &error) != 3) return false;
+  if (std::sscanf(text, "%31s %u %15s", name, &nth, action) != 3) return false;
+  const bool kill = std::strcmp(action, "kill") == 0;
   for (unsigned i = 0; i < plat::syscall_count; ++i) {
     const auto call = static_cast<plat::syscall_id>(i);
     if (std::strcmp(plat::syscall_name(call), name) != 0) continue;
-    plat::fail_syscall(call, nth, static_cast<std::errc>(error));
+    if (kill)
+      plat::end_at_syscall(call, nth, SIGKILL);
+    else
+      plat::fail_syscall(call, nth, static_cast<std::errc>(std::atoi(action)));
     return true;
   }
   return false;

@@ -4,10 +4,6 @@
 // exactly the message of the fault-free run and nothing left behind, or a
 // non-zero exit with one line on standard error, no draft and nothing left
 // in the work folder. Never a crash or a hang.
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <map>
 #include <sstream>
@@ -33,47 +29,11 @@ struct Scenario {
   std::string profile;  // WIN.INI text
 };
 
-struct Outcome {
-  int exit_code = -1;
-  std::string err;
-};
+using Outcome = RunResult;
 
 // Runs the fault runner in `folder`; `fault` is "" or "call n errno".
 Outcome run(const fs::path& folder, const Scenario& s, const std::string& fault, const fs::path& counts = {}) {
-  write_bytes(folder / ".wininit", s.profile);
-  const fs::path err = folder / ".stderr";
-  const pid_t child = fork();
-  if (child == 0) {
-    if (chdir(folder.c_str()) != 0) _exit(126);
-    setenv("WININI", (folder / ".wininit").c_str(), 1);
-    if (!fault.empty()) setenv("MSGMAKE_FAULT", fault.c_str(), 1);
-    if (!counts.empty()) setenv("MSGMAKE_CALL_COUNTS", counts.c_str(), 1);
-    const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(fd, 2);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    alarm(30);  // a hang ends as SIGALRM, reported as a crash
-    execl(MSGMAKE_FAULT_RUN, MSGMAKE_FAULT_RUN, s.argument_text.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  Outcome out;
-  out.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  out.err = read_bytes(err);
-  fs::remove(err);
-  fs::remove(folder / ".wininit");
-  return out;
-}
-
-std::map<std::string, uint64_t> read_counts(const fs::path& path) {
-  std::map<std::string, uint64_t> counts;
-  std::istringstream in(read_bytes(path));
-  std::string name;
-  uint64_t count = 0;
-  while (in >> name >> count) counts[name] = count;
-  return counts;
+  return run_fault_runner(folder, s.argument_text, fault, counts, s.profile);
 }
 
 bool nothing_left(const fs::path& work) { return !fs::exists(work) || folder_is_empty(work); }
@@ -120,7 +80,7 @@ void sweep(const Scenario& s) {
   const Outcome clean_run = run(dir.path(), s, "", dir / ".counts");
   ASSERT_EQ(clean_run.exit_code, 0) << clean_run.err;
   const std::string reference = read_bytes(dir / "m.eml");
-  const auto counts = read_counts(dir / ".counts");
+  const auto counts = read_call_counts(dir / ".counts");
   fs::remove(dir / ".counts");
   clean(dir.path());
 
