@@ -4,12 +4,17 @@
 #include <span>
 #include <utility>
 
+#include "app/argument_text.h"
+#include "app/file_head.h"
 #include "app/html_body.h"
 #include "app/message_output.h"
+#include "app/message_structure.h"
+#include "app/part_headers.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
 #include "drivers/record_statements.h"
+#include "mime/media_types.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
 #include "services/error_state.h"
@@ -25,7 +30,6 @@ constexpr int32_t kOutputOpenMode = 0x22;
 constexpr uint32_t kBase64LineLength = 76;
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 static_assert(sizeof(kAlphabet) == 65);
-constexpr uint32_t kExtensionSize = 32;
 
 void set_name(char (&variable)[kFileNameSize], std::string_view name) {
   name = clipped(name);
@@ -43,18 +47,6 @@ void give_up_part(FailedFile kind, std::string_view name, const svc::ErrorFields
   remove_work_copy(work_copy);
 }
 
-// `value` with a backslash before each quote and backslash, so that it
-// stays one value between the quotes of a header parameter.
-std::string_view quoted_pairs(std::string_view value, char (&out)[2 * kScratchNameSize]) {
-  size_t n = 0;
-  for (char c : value) {
-    if (n + 2 > sizeof out) break;
-    if (c == '"' || c == '\\') out[n++] = '\\';
-    out[n++] = c;
-  }
-  return {out, n};
-}
-
 // The four characters of a group of three bytes (the first in bits 16-23).
 void write_group(char* at, uint32_t group) {
   at[0] = kAlphabet[(group >> 18) & 63];
@@ -63,9 +55,6 @@ void write_group(char* at, uint32_t group) {
   at[3] = kAlphabet[group & 63];
 }
 
-void write_lines(std::initializer_list<std::string_view> lines) {
-  for (std::string_view line : lines) write_line(line);
-}
 
 }  // namespace
 
@@ -170,13 +159,9 @@ bool write_attachment_parts() {
     copy_into_work_directory(file);
     // Kept to name the real cause when the copy, not the encoder, failed.
     const svc::ErrorFields copy_error = errors.fields();
-    char quoted[2 * kScratchNameSize];
-    const std::string_view name = quoted_pairs(scratch, quoted);
-    write_lines({"------=_1_", "Content-Type: application/octet-stream;"});
-    write_line({"    name=\"", name, "\""});
-    write_lines({"Content-Transfer-Encoding: base64", "Content-Disposition: attachment;"});
-    write_line({"    filename=\"", name, "\""});
-    write_empty_line();
+    const std::string name = utf8_argument(scratch);
+    write_line(kMixed.delimiter);
+    write_part_headers({mime::attachment_type(name), name, {}, Disposition::attachment});
     if (EncodeFileBase64(1, copy, clipped(data.message_name, kFileNameSize)) != kEncoded) {
       give_up_part(FailedFile::attachment, file, copy_error.code != 0 ? copy_error : errors.fields(), copy);
       return false;
@@ -188,39 +173,32 @@ bool write_attachment_parts() {
   return true;
 }
 
-bool write_image_parts() {
+bool write_image_parts(const EmbeddedPictures& pictures) {
   ProgramData& data = program_data();
   svc::ErrorState& errors = svc::error_state();
   ProgramQueue& body = data.body_lines;
   int32_t image_number = 0;
-  const uint32_t count = body.records();
-  for (uint32_t i = 1; i <= count; ++i) {
-    body.get(i);
+  for (const uint32_t line : pictures) {
+    body.get(line);
     const ImageReference ref = find_image_reference(body.field(), body.field_size());
-    if (!ref.found()) continue;
     const std::string_view name = ref.name(body.field());
     rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
     const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
     char copy_buffer[kWorkPathSize];
     const std::string_view copy = work_path(base_name(scratch, true), copy_buffer);
+    // The HTML names this picture already: one that can no longer be had
+    // fails the run rather than leave a dead reference.
     if (!copy_into_work_directory(scratch)) {
-      // A picture that is not there stays a reference; a system that fails
-      // to copy it fails the run, as the body names it already.
-      if (is_unreadable_input(errors.code(), errors.system_error())) continue;
       run_outcome().note_failure(FailedFile::image, scratch, errors.code(), errors.system_error());
       return false;
     }
     char number[rt::kNumberTextCapacity];
     const std::string_view n = decimal_text(++image_number, number);
-    const size_t dot = scratch.rfind('.');
-    std::string_view extension = dot == std::string_view::npos ? scratch : scratch.substr(dot + 1);
-    extension = clipped(extension.substr(0, kExtensionSize));
-    char quoted[2 * kScratchNameSize];
-    write_lines({"------=_1_", "Content-Type: application/octet-stream;"});
-    write_line({"    name=\"", n, ".", quoted_pairs(extension, quoted), "\""});
-    write_line("Content-Transfer-Encoding: base64");
-    write_line({"Content-ID: <", n, ">"});
-    write_empty_line();
+    const std::string file_name = utf8_argument(base_name(scratch, true));
+    FileHead head;
+    write_line(kRelated.delimiter);
+    write_part_headers({mime::picture_type(read_file_head(copy, head), file_name), file_name, n,
+                        Disposition::inline_part});
     // The bytes come from the file the reference names, not from the copy.
     if (EncodeFileBase64(1, scratch, clipped(data.message_name, kFileNameSize)) != kEncoded) {
       give_up_part(FailedFile::image, scratch, errors.fields(), copy);
@@ -233,16 +211,22 @@ bool write_image_parts() {
   return true;
 }
 
-void write_sound_part(std::string_view sound_file) {
-  write_lines({"------=_1_", "Content-Type: audio/basic;", "    name=\"snd.wav\"", "Content-Transfer-Encoding: base64",
-               "Content-ID: <sf>", ""});
+bool write_sound_part(std::string_view sound_file) {
+  const std::string_view file = clipped(sound_file);
+  const std::string name = utf8_argument(base_name(file));
+  FileHead head;
+  write_line(kRelated.delimiter);
+  write_part_headers({mime::sound_type(read_file_head(file, head), name), name, "sf", Disposition::none});
   // A sound file that is not there leaves its part without data lines; one
   // that the system fails to read fails the run.
   const svc::ErrorState& errors = svc::error_state();
-  const uint8_t result = EncodeFileBase64(1, clipped(sound_file), clipped(program_data().message_name, kFileNameSize));
-  if (result == kEncoded || (result == kInputNotOpened && is_unreadable_input(errors.code(), errors.system_error())))
-    return;
-  run_outcome().note_failure(FailedFile::sound, clipped(sound_file), errors.code(), errors.system_error());
+  const uint8_t result = EncodeFileBase64(1, file, clipped(program_data().message_name, kFileNameSize));
+  if (result == kEncoded || (result == kInputNotOpened && is_unreadable_input(errors.code(), errors.system_error()))) {
+    write_empty_line();
+    return message_intact();
+  }
+  run_outcome().note_failure(FailedFile::sound, file, errors.code(), errors.system_error());
+  return false;
 }
 
 }  // namespace app

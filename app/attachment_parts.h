@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace app {
 
@@ -23,8 +24,11 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
 // Each writer returns false after it met a file it could not encode or a
 // line it could not write: the failure is noted for the caller and the work
 // copy removed; the caller gives up the message.
+// Attachments open each part with the mixed container's delimiter; the
+// pictures (those `pictures` names, see html_body.h) and the sound open theirs
+// with the related container's.
 bool write_attachment_parts();
-bool write_image_parts();
-void write_sound_part(std::string_view sound_file);
+bool write_image_parts(const std::vector<uint32_t>& pictures);
+bool write_sound_part(std::string_view sound_file);
 
 }  // namespace app

@@ -31,10 +31,6 @@ inline constexpr uint8_t kMessageUnwritable = 2;  // nothing written
 
 uint8_t MakeEMLAttachmentFile(const MessageArguments& args);
 
-// The header lines of one address list: the prefix and the list up to its
-// first comma, then one continuation line (four spaces) per further comma.
-void write_address_lines(std::string_view prefix, std::string_view list);
-
 // Equal by the runtime's comparison: trailing spaces do not count, bytes
 // compare by collation weight.
 bool same_text(std::string_view left, std::string_view right);

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "app/composer.h"
+#include "app/attachment_parts.h"
 #include "app/message_output.h"
+#include "app/message_structure.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
@@ -18,12 +20,14 @@ namespace app {
 namespace {
 
 // The template lines before the sound tag, stored in quoted-printable form.
-constexpr std::string_view kHtmlHead[] = {
+constexpr std::string_view kPlainHead[] = {
     "Content-Type: text/plain;",
-    "    charset=\"iso-8859-1\"",
+    "    charset=\"utf-8\"",
     "Content-Transfer-Encoding: quoted-printable",
     "",
-    "------=_2_",
+};
+
+constexpr std::string_view kHtmlHead[] = {
     "Content-Type: text/HTML;",
     "    charset=\"iso-8859-1\"",
     "Content-Transfer-Encoding: quoted-printable",
@@ -36,9 +40,7 @@ constexpr std::string_view kHtmlHead[] = {
     "<META content=3D\"MSHTML 5.50.4134.100\" name=3DGENERATOR>",
 };
 
-constexpr std::string_view kHtmlTail[] = {
-    "</FONT></DIV></BODY></HTML>", "", "------=_2_--", "", "",
-};
+constexpr std::string_view kHtmlTail[] = {"</FONT></DIV></BODY></HTML>", ""};
 
 struct LoopChoice {
   std::string_view text;
@@ -121,36 +123,43 @@ std::string_view line_break(size_t length) {
   return length + kBreak.size() <= kMessageLineSize ? kBreak : std::string_view();
 }
 
-// One body line: its image reference, when the file can be copied into the
-// work directory, becomes "cid:" and the next image number.
-void write_body_line(const char* line, uint32_t size, int32_t& image_number) {
+// One body line: its image reference, when the picture is embedded, becomes
+// "cid:" and the next image number.
+void write_body_line(const char* line, uint32_t size, bool embedded, int32_t& image_number) {
   const std::string_view text = clipped(line, size);
-  const ImageReference ref = find_image_reference(line, size);
-  ProgramData& data = program_data();
-  if (ref.found()) {
-    const std::string_view name = ref.name(line);
-    rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
-    const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
-    if (copy_into_work_directory(scratch)) {
-      // The copy only shows that the picture can be had; its part copies it
-      // again, so none is left lying in the work directory meanwhile.
-      char copy[kWorkPathSize];
-      remove_work_copy(work_path(base_name(scratch, true), copy));
-      char number[rt::kNumberTextCapacity];
-      const std::string_view before(line, ref.open_quote - 1);
-      const std::string_view after =
-          ref.close_quote < text.size() ? text.substr(ref.close_quote) : std::string_view();
-      const std::string_view n = decimal_text(++image_number, number);
-      write_line({before, "cid:", n, after, line_break(before.size() + 4 + n.size() + after.size())});
-      return;
-    }
-    // A picture that is not there stays a reference; a system that fails to
-    // copy one fails the run rather than quietly leave it out.
-    const svc::ErrorState& errors = svc::error_state();
-    if (!is_unreadable_input(errors.code(), errors.system_error()))
-      run_outcome().note_failure(FailedFile::image, scratch, errors.code(), errors.system_error());
+  const ImageReference ref = embedded ? find_image_reference(line, size) : ImageReference();
+  if (!ref.found()) {
+    write_line({text, line_break(text.size())});
+    return;
   }
-  write_line({text, line_break(text.size())});
+  char number[rt::kNumberTextCapacity];
+  const std::string_view before(line, ref.open_quote - 1);
+  const std::string_view after = ref.close_quote < text.size() ? text.substr(ref.close_quote) : std::string_view();
+  const std::string_view n = decimal_text(++image_number, number);
+  write_line({before, "cid:", n, after, line_break(before.size() + 4 + n.size() + after.size())});
+}
+
+void write_html_part(const MessageArguments& args, const EmbeddedPictures& pictures) {
+  for (std::string_view line : kHtmlHead) write_line(line);
+  if (!is_blank(args.sound_file)) write_sound_tag(sound_loop_count(args.sound_loop));
+  write_font_lines(args);
+  ProgramQueue& body = program_data().body_lines;
+  int32_t image_number = 0;
+  auto next_picture = pictures.begin();
+  const uint32_t count = body.records();
+  for (uint32_t i = 1; i <= count; ++i) {
+    body.get(i);
+    const bool embedded = next_picture != pictures.end() && *next_picture == i;
+    if (embedded) ++next_picture;
+    write_body_line(body.field(), body.field_size(), embedded, image_number);
+  }
+  for (std::string_view line : kHtmlTail) write_line(line);
+}
+
+// The text of the HTML for readers that show plain text.
+void write_plain_part() {
+  for (std::string_view line : kPlainHead) write_line(line);
+  write_empty_line();
 }
 
 }  // namespace
@@ -191,18 +200,55 @@ int32_t sound_loop_count(std::string_view choice) {
   return 0;
 }
 
-void write_alternative_part(const MessageArguments& args) {
-  for (std::string_view line : kHtmlHead) write_line(line);
-  if (!is_blank(args.sound_file)) write_sound_tag(sound_loop_count(args.sound_loop));
-  write_font_lines(args);
+EmbeddedPictures find_embedded_pictures() {
+  EmbeddedPictures pictures;
   ProgramQueue& body = program_data().body_lines;
-  int32_t image_number = 0;
+  ProgramData& data = program_data();
   const uint32_t count = body.records();
   for (uint32_t i = 1; i <= count; ++i) {
     body.get(i);
-    write_body_line(body.field(), body.field_size(), image_number);
+    const ImageReference ref = find_image_reference(body.field(), body.field_size());
+    if (!ref.found()) continue;
+    const std::string_view name = ref.name(body.field());
+    rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
+    const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
+    if (copy_into_work_directory(scratch)) {
+      // The copy only shows that the picture can be had; its part copies it
+      // again, so none is left lying in the work directory meanwhile.
+      char copy[kWorkPathSize];
+      remove_work_copy(work_path(base_name(scratch, true), copy));
+      pictures.push_back(i);
+      continue;
+    }
+    // A picture that is not there stays a reference; a system that fails to
+    // copy one fails the run rather than quietly leave it out.
+    const svc::ErrorState& errors = svc::error_state();
+    if (!is_unreadable_input(errors.code(), errors.system_error())) {
+      run_outcome().note_failure(FailedFile::image, scratch, errors.code(), errors.system_error());
+      break;
+    }
   }
-  for (std::string_view line : kHtmlTail) write_line(line);
+  return pictures;
+}
+
+bool write_body(const MessageArguments& args, const MessageShape& shape, const EmbeddedPictures& pictures) {
+  write_line(kAlternative.delimiter);
+  write_plain_part();
+  write_line(kAlternative.delimiter);
+  if (shape.related) {
+    write_container_type(kRelated);
+    write_empty_line();
+    write_line(kRelated.delimiter);
+  }
+  write_html_part(args, pictures);
+  if (shape.related) {
+    if (!write_image_parts(pictures)) return false;
+    if (!is_blank(args.sound_file) && !write_sound_part(args.sound_file)) return false;
+    write_line(kRelated.close);
+    write_empty_line();
+  }
+  write_line(kAlternative.close);
+  return message_intact() && !run_outcome().any_failure();
 }
 
 }  // namespace app

@@ -1,5 +1,5 @@
-// The alternative pair of the message: an empty plain-text part and the HTML
-// part made from a fixed template, the font and colour arguments, the
+// The body of the message: a plain-text part with the HTML's text and the
+// HTML part made from a fixed template, the font and colour arguments, the
 // background-sound tag and the body lines, with their image references
 // rewritten to the embedded parts.
 #pragma once
@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace app {
 
 struct MessageArguments;
+struct MessageShape;
 
 // The position of an image reference in a body line: the text between the
 // first pair of quotes after the first "SRC" after the first "IMG" (letter
@@ -42,7 +44,14 @@ void ColorToHtml(int32_t value, char (&out)[6]);
 // The loop count of a background-sound choice ("Once" 1 ... "Forever" -1).
 int32_t sound_loop_count(std::string_view choice);
 
-// Writes the plain and HTML parts and the end of the alternative block.
-void write_alternative_part(const MessageArguments& args);
+// The positions in GBQ (from 1, rising) of the body lines whose picture is
+// embedded: its reference was found and the file can be read.
+using EmbeddedPictures = std::vector<uint32_t>;
+EmbeddedPictures find_embedded_pictures();
+
+// Writes the body, the parts of the alternative container: the plain text,
+// then the HTML, inside a related container with its pictures and sound
+// when the shape has one. False when the run failed on the way.
+bool write_body(const MessageArguments& args, const MessageShape& shape, const EmbeddedPictures& pictures);
 
 }  // namespace app

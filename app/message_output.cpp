@@ -191,6 +191,10 @@ void write_line(std::initializer_list<std::string_view> pieces) {
   append_message_record();
 }
 
+void write_lines(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) write_line(line);
+}
+
 void append_message_record() {
   drv::ADD(&program_data().message_file);
   if (!svc::error_state().is_clear()) note_write_failure();

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/number_text.h"
 
@@ -18,6 +20,8 @@ namespace app {
 void write_line(std::initializer_list<std::string_view> pieces);
 inline void write_line(std::string_view text) { write_line({text}); }
 inline void write_empty_line() { write_line(std::string_view()); }
+// Each of `lines` as a line of its own (a header's lines).
+void write_lines(const std::vector<std::string>& lines);
 
 // While one lives, write_line writes nothing: it only notes whether a line
 // would lose bytes other than trailing spaces to the 250-byte cut, so that

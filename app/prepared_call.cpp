@@ -1,5 +1,6 @@
 #include "app/prepared_call.h"
 
+#include "app/argument_text.h"
 #include "app/main_procedure.h"
 #include "app/message_output.h"
 #include "app/program_data.h"
@@ -22,6 +23,7 @@ void append_all(ProgramQueue& queue, const std::vector<std::string>& entries) {
 
 void RunPreparedCall(const PreparedCall& call) {
   ProgramData& data = program_data();
+  set_argument_charset(ArgumentCharset::utf8);
   PrepareWorkDirectory();
   append_all(data.body_lines, call.body_lines);
   append_all(data.file_names, call.file_names);

@@ -5,8 +5,8 @@
 #include "app/program_data.h"
 #include "cli/body_lines.h"
 #include "cli/body_text.h"
-#include "cli/header_words.h"
 #include "cli/input_file.h"
+#include "mime/header_policy.h"
 #include "services/error_state.h"
 
 namespace cli {
@@ -29,19 +29,18 @@ Refusal unreadable(std::string_view what, std::string_view name, int32_t code) {
                                  "': " + std::string(app::clipped(text.view()))};
 }
 
-// An address header's value: the lists of every occurrence, joined by commas.
-// The composer writes each address on a line of its own (the first after the
-// prefix, the others after four spaces), each with its comma.
+// An address header's value: the addresses of every occurrence, joined by
+// commas; the composer writes each on a line of its own, after the prefix or
+// four spaces and with its comma, so each must fit such a line.
 std::optional<Refusal> address_list(std::string_view prefix, const std::vector<std::string>& given,
                                     std::string& list) {
   const size_t lead = std::max(prefix.size(), kContinuation.size());
   for (const std::string& one : given) {
-    for (const std::string& address : split_addresses(one)) {
-      const std::string written = header_address(address);
-      if (lead + written.size() + 1 > app::kMessageLineSize)
+    for (const std::string& address : mime::split_addresses(one)) {
+      if (lead + address.size() + 1 > app::kMessageLineSize)
         return data_error("the address '" + address + "' does not fit on a header line");
-      if (!list.empty()) list += ',';
-      list += written;
+      if (!list.empty()) list += ", ";
+      list += address;
     }
   }
   return std::nullopt;
@@ -61,9 +60,7 @@ constexpr AddressHeader kAddressHeaders[] = {
 std::optional<Refusal> headers(const Options& o, app::PreparedCall& call) {
   for (const AddressHeader& h : kAddressHeaders)
     if (auto refusal = address_list(h.prefix, o.*h.given, call[h.argument])) return refusal;
-  call[Argument::subject] = header_text(o.subject);
-  if (std::string_view("Subject: ").size() + call[Argument::subject].size() > app::kMessageLineSize)
-    return data_error("the subject does not fit on its header line");
+  call[Argument::subject] = o.subject;
   return std::nullopt;
 }
 

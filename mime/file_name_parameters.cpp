@@ -1,5 +1,6 @@
 // The file-name parameters of the header policy (see header_policy.h).
 #include <cstdint>
+#include <optional>
 
 #include "mime/folded_lines.h"
 #include "mime/header_policy.h"
@@ -20,14 +21,14 @@ bool is_printable_ascii(std::string_view text) {
   return true;
 }
 
-// `    attribute="text"`, a backslash before each double quote and backslash.
-std::string quoted_parameter(std::string_view attribute, std::string_view text) {
-  std::string line = std::string(kContinuationIndent) + std::string(attribute) + "=\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') line += '\\';
-    line += c;
-  }
-  return line + "\"";
+// `    attribute="name"` for a name that stands as it is: printable ASCII
+// without a double quote or backslash (mail readers disagree on how such a
+// pair is undone), short enough for one line.
+std::optional<std::string> quoted_parameter(std::string_view attribute, std::string_view name) {
+  if (!is_printable_ascii(name) || name.find_first_of("\"\\") != std::string_view::npos) return std::nullopt;
+  std::string line = std::string(kContinuationIndent) + std::string(attribute) + "=\"" + std::string(name) + "\"";
+  if (line.size() > kHeaderLineLimit) return std::nullopt;
+  return line;
 }
 
 // Bytes a percent-encoded value keeps as themselves.
@@ -87,7 +88,7 @@ HeaderLines numbered_sections(std::string_view utf8) {
 }  // namespace
 
 HeaderLines name_parameter(std::string_view utf8_name) {
-  if (is_printable_ascii(utf8_name)) return {quoted_parameter("name", utf8_name)};
+  if (std::optional<std::string> line = quoted_parameter("name", utf8_name)) return {*line};
   FoldedLines lines(std::string(kContinuationIndent) + "name=\"");
   append_encoded_words(lines, utf8_name, "", 1);  // room for the closing quote
   lines.append("\"");
@@ -95,7 +96,7 @@ HeaderLines name_parameter(std::string_view utf8_name) {
 }
 
 HeaderLines filename_parameter(std::string_view utf8_name) {
-  if (is_printable_ascii(utf8_name)) return {quoted_parameter("filename", utf8_name)};
+  if (std::optional<std::string> line = quoted_parameter("filename", utf8_name)) return {*line};
   const std::string whole =
       std::string(kContinuationIndent) + "filename*=" + std::string(kCharsetStart) + percent_encoded(utf8_name);
   if (whole.size() <= kHeaderLineLimit) return {whole};

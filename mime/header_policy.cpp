@@ -60,9 +60,9 @@ HeaderLines folded_plain(std::string_view name, std::string_view text) {
   return lines;
 }
 
-bool within_hard_limit(const HeaderLines& lines) {
+bool within_limit(const HeaderLines& lines, size_t longest_line) {
   return std::all_of(lines.begin(), lines.end(),
-                     [](const std::string& line) { return line.size() <= kHeaderLineHardLimit; });
+                     [longest_line](const std::string& line) { return line.size() <= longest_line; });
 }
 
 // The text of a display name that is one quoted string: quotes off, each
@@ -120,11 +120,11 @@ void append_address(FoldedLines& lines, std::string_view address, std::string_vi
 
 }  // namespace
 
-HeaderLines unstructured_header(std::string_view name, std::string_view utf8) {
+HeaderLines unstructured_header(std::string_view name, std::string_view utf8, size_t longest_line) {
   if (utf8.empty()) return {std::string(name) + ":"};
   if (is_plain_text(utf8)) {
     HeaderLines lines = folded_plain(name, utf8);
-    if (within_hard_limit(lines)) return lines;
+    if (within_limit(lines, longest_line)) return lines;
   }
   FoldedLines lines(std::string(name) + ":");
   append_encoded_words(lines, utf8, " ", 0);

@@ -24,10 +24,12 @@ inline constexpr std::string_view kContinuationIndent = "    ";
 // UTF-8. Empty: the single line "Name:". Printable ASCII (tabs allowed)
 // without "=?": "Name: value", folded when long before a run of white space,
 // which then begins the continuation line, so the value reads back exactly.
-// Anything else, and ASCII that cannot be folded under 998 bytes, becomes
+// Anything else, and ASCII that cannot be folded into lines of at most
+// `longest_line` bytes (998 unless a writer keeps shorter lines), becomes
 // encoded-words on lines indented by four spaces; control characters are
 // encoded, never written raw.
-HeaderLines unstructured_header(std::string_view name, std::string_view utf8);
+HeaderLines unstructured_header(std::string_view name, std::string_view utf8,
+                                size_t longest_line = kHeaderLineHardLimit);
 
 // An address list in UTF-8, addresses separated by commas: "Name: first,",
 // then "    second," and so on, the last without its comma; no address gives
@@ -46,11 +48,11 @@ std::vector<std::string> split_addresses(std::string_view utf8_list);
 
 // The file-name parameter lines of a part, given its UTF-8 base name, each
 // beginning with four spaces: those of the Content-Type line (name=) and of
-// the Content-Disposition line (filename=). A name of printable ASCII is one
-// quoted line, a backslash before each double quote and backslash. Any other
-// name is written 7-bit: name= as encoded-words inside the quotes, filename*=
-// as percent-encoded UTF-8, split into numbered sections when long; these
-// lines stay within 78 bytes.
+// the Content-Disposition line (filename=). A short name of printable ASCII
+// without a double quote or backslash is one quoted line. Any other name is
+// written 7-bit: name= as encoded-words inside the quotes, filename*= as
+// percent-encoded UTF-8, split into numbered sections when long; these lines
+// stay within 78 bytes.
 HeaderLines name_parameter(std::string_view utf8_name);
 HeaderLines filename_parameter(std::string_view utf8_name);
 

@@ -135,6 +135,18 @@ HMODULE GetModuleHandleA(LPCSTR module_name) {
   return nullptr;
 }
 
+DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
+  const char* value = name == nullptr ? nullptr : std::getenv(name);
+  if (value == nullptr) {
+    detail::fail(ERROR_ENVVAR_NOT_FOUND);
+    return 0;
+  }
+  const size_t length = std::strlen(value);
+  if (buffer == nullptr || length >= size) return DWORD(length + 1);
+  std::memcpy(buffer, value, length + 1);
+  return DWORD(length);
+}
+
 void ExitProcess(UINT exit_code) {
 #ifndef _WIN32  // the Windows file cache keeps what was written
   detail::write_out_gathered_files();

@@ -25,6 +25,11 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 // The program's own handle for a null name or the program file's name (with or
 // without its path); null with last error 126 for any other module.
 HMODULE GetModuleHandleA(LPCSTR module_name);
+
+// The value of the environment variable `name`, NUL-terminated, in `buffer`
+// of `size` bytes. Returns its length; the size it needs (with the NUL) when
+// the buffer is too small; 0 with last error 203 when it is not set.
+DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 
 // Ends the process with `exit_code` after flushing the standard streams.

@@ -3,12 +3,13 @@
 # skipping those already present. libcli11-dev parses the options; groff-base
 # checks the manual page; dpkg-dev and file let cpack find the package's
 # library dependencies; media-types is the system's table of media types
-# (/etc/mime.types) that attachments are labelled from. With the argument "windows", also those of the
+# (/etc/mime.types) that attachments are labelled from; maildrop's reformime
+# is the tests' second MIME parser. With the argument "windows", also those of the
 # Windows build and its tests: the mingw-w64 cross compiler, Wine to run the
 # programs, ccache for the cross build (CLI11 is header only, and the cross
 # build reads the same headers).
 set -e
-packages="cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev groff-base dpkg-dev file media-types"
+packages="cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev groff-base dpkg-dev file media-types maildrop"
 [ "$1" = windows ] && packages="$packages g++-mingw-w64-x86-64-posix wine wine64 ccache"
 missing=""
 for p in $packages; do

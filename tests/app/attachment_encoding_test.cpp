@@ -87,9 +87,9 @@ TEST(attachment_encoding_test, part_names_are_the_base_names_of_the_paths) {
   write_bytes(dir / "plain name.txt", "text");
   const std::string abs = (dir / "sub" / "b.zip").string();
   Expected e;
-  e.parts = attachment_part("a.pdf", "%PDF-1.4 tiny");
-  append(e.parts, attachment_part("b.zip", std::string("PK\x03\x04", 4)));
-  append(e.parts, attachment_part("plain name.txt", "text"));
+  e.parts = attachment_part("a.pdf", "%PDF-1.4 tiny", "application/pdf");
+  append(e.parts, attachment_part("b.zip", std::string("PK\x03\x04", 4), "application/zip"));
+  append(e.parts, attachment_part("plain name.txt", "text", "text/plain"));
   EXPECT_EQ(compose(dir, argument_text(Call{}, {}, {"sub\\deep\\a.pdf", abs, "plain name.txt"}),
                     {attachment_entry("a.pdf", "sub/deep/a.pdf"), attachment_entry("b.zip", abs),
                      attachment_entry("plain name.txt", "plain name.txt")}),
@@ -108,7 +108,9 @@ TEST(attachment_encoding_test, read_only_file_is_encoded) {
             expected_message(e));
 }
 
-TEST(attachment_encoding_test, attachments_images_and_sound_stand_in_that_order) {
+// The pictures and the sound stand beside the HTML that shows them, the
+// attached files after the body.
+TEST(attachment_encoding_test, attachments_follow_the_body_with_its_pictures_and_sound) {
   TempFolder dir;
   const std::string a = random_bytes(1234, 11), b = random_bytes(10, 12);
   const std::string gif = random_bytes(777, 13), wav = random_bytes(2048, 14);
@@ -123,12 +125,12 @@ TEST(attachment_encoding_test, attachments_images_and_sound_stand_in_that_order)
   e.sound_loop = "-1";
   e.body = {"Totals:<br>", "<img src=3D\"chart.gif\"><br>"};
   e.body[1] = "<img src=3Dcid:1><br>";
-  e.parts = attachment_part("a.pdf", a);
-  append(e.parts, attachment_part("b.zip", b));
-  append(e.parts, image_part(1, "gif", gif));
-  append(e.parts, sound_part(&wav));
+  e.parts = attachment_part("a.pdf", a, "application/pdf");
+  append(e.parts, attachment_part("b.zip", b, "application/zip"));
+  append(e.parts, image_part(1, "chart.gif", "image/gif", gif));
+  append(e.parts, sound_part("bell.wav", "audio/wav", &wav));
   EXPECT_EQ(compose(dir, argument_text(call, {"Totals:", "<img src=3D\"chart.gif\">"}, {"a.pdf", "b.zip"}),
                     {attachment_entry("a.pdf", "a.pdf"), attachment_entry("b.zip", "b.zip"),
-                     image_entry(1, "1.gif", "chart.gif"), sound_entry("bell.wav")}),
+                     image_entry(1, "chart.gif", "chart.gif"), sound_entry("bell.wav", "bell.wav")}),
             expected_message(e));
 }

@@ -33,6 +33,10 @@ namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
 inline const char kLineDelimiter = '\xdc';
+// Every run is given this time as the draft's (SOURCE_DATE_EPOCH), so that
+// drafts have fixed bytes; kFixedDate is its Date header's value.
+inline const char kFixedEpoch[] = "1796126400";
+inline const char kFixedDate[] = "Tue, 01 Dec 2026 12:00:00 +0000";
 inline const char kFileDelimiter = '\xdd';
 
 // A fresh folder below the system's temporary folder, removed with everything
@@ -110,6 +114,7 @@ inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args) {
   argv.push_back(nullptr);
   const fs::path previous = fs::current_path();
   fs::current_path(folder);
+  _putenv_s("SOURCE_DATE_EPOCH", kFixedEpoch);
   std::fflush(nullptr);
   const int saved[2] = {_dup(1), _dup(2)};
   const char* names[2] = {".stdout", ".stderr"};
@@ -142,7 +147,7 @@ inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args) {
 inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args, const fs::path& input = {},
                                   const std::string& profile = "", const std::string& launcher = "") {
   write_bytes(folder / ".wininit", profile);
-  std::string command = "cd " + shell_quote(folder.string()) + " && WININI=" +
+  std::string command = "cd " + shell_quote(folder.string()) + " && SOURCE_DATE_EPOCH=" + kFixedEpoch + " WININI=" +
                         shell_quote((folder / ".wininit").string()) + " exec " + launcher + " " +
                         shell_quote(MSGMAKE_BINARY);
   for (const std::string& a : args) command += " " + shell_quote(a);
@@ -174,6 +179,7 @@ inline RunResult run_fault_runner(const fs::path& folder, const std::string& arg
   if (child == 0) {
     if (chdir(folder.c_str()) != 0) _exit(126);
     setenv("WININI", (folder / ".wininit").c_str(), 1);
+    setenv("SOURCE_DATE_EPOCH", kFixedEpoch, 1);
     if (!fault.empty()) setenv("MSGMAKE_FAULT", fault.c_str(), 1);
     if (!counts.empty()) setenv("MSGMAKE_CALL_COUNTS", counts.c_str(), 1);
     const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -266,6 +272,18 @@ inline std::string crlf(const Lines& lines) {
   return text;
 }
 
+// The lines of a message, without their CR LF.
+inline Lines split_lines(const std::string& text) {
+  Lines lines;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 2;
+  }
+  return lines;
+}
+
 inline void append(Lines& to, const Lines& more) { to.insert(to.end(), more.begin(), more.end()); }
 
 // Standard base64 text of the bytes in lines of 76 characters; when the byte
@@ -288,6 +306,8 @@ inline Lines base64_lines(const std::string& bytes) {
   return lines;
 }
 
+// What a run of the call text is expected to write. The date is the one the
+// harness gives every run (SOURCE_DATE_EPOCH).
 struct Expected {
   Lines address_lines = {"To: ann@example.com"};  // To, Cc and Bcc lines as written
   std::string subject_line = "Subject: Monthly report";
@@ -298,33 +318,32 @@ struct Expected {
   std::string font_size = "10";
   std::string font_color = "000000";
   std::string sound_loop;  // empty: no background-sound lines
+  Lines plain;             // the plain part's lines, quoted-printable
   Lines body;              // HTML body lines as written, "<br>" included
-  Lines parts;             // attachment, image and sound part lines
+  Lines parts;             // attachment, image and sound parts, each opened by its delimiter
 };
 
-inline Lines header_block(const Expected& e) {
+inline const std::string kMixedDelimiter = "------=_1_";
+inline const std::string kRelatedDelimiter = "------=_3_";
+
+inline Lines container_type(const std::string& type, const std::string& boundary, const std::string& root = "") {
+  Lines lines = {"Content-Type: multipart/" + type + ";"};
+  if (!root.empty()) lines.push_back("    type=\"" + root + "\";");
+  lines.push_back("    boundary=\"----=_" + boundary + "_\"");
+  return lines;
+}
+
+inline Lines header_block(const Expected& e, bool mixed) {
   Lines lines = e.address_lines;
-  append(lines, {e.subject_line, "Date:", "MIME-Version:", "Content-Type: multipart/related;",
-                 "    type=\"multipart/alternative\";", "    boundary=\"----=_1_\"",
-                 "X-Priority: " + e.x_priority, "X-MSMail-Priority: " + e.ms_priority, "X-Unsent: 1",
+  append(lines, {e.subject_line, "Date: " + std::string(kFixedDate), "MIME-Version: 1.0"});
+  append(lines, mixed ? container_type("mixed", "1") : container_type("alternative", "2"));
+  append(lines, {"X-Priority: " + e.x_priority, "X-MSMail-Priority: " + e.ms_priority, "X-Unsent: 1",
                  "X-MimeOLE:", ""});
   return lines;
 }
 
-inline Lines alternative_block(const Expected& e) {
-  Lines lines = {"This is a multi-part message in MIME format.",
-                 "",
-                 "------=_1_",
-                 "Content-Type: multipart/alternative;",
-                 "    boundary=\"----=_2_\"",
-                 "",
-                 "------=_2_",
-                 "Content-Type: text/plain;",
-                 "    charset=\"iso-8859-1\"",
-                 "Content-Transfer-Encoding: quoted-printable",
-                 "",
-                 "------=_2_",
-                 "Content-Type: text/HTML;",
+inline Lines html_part(const Expected& e) {
+  Lines lines = {"Content-Type: text/HTML;",
                  "    charset=\"iso-8859-1\"",
                  "Content-Transfer-Encoding: quoted-printable",
                  "",
@@ -341,21 +360,61 @@ inline Lines alternative_block(const Expected& e) {
   lines.push_back("<DIV><FONT face=3D" + e.font_face + " size=3D" + e.font_size + " color=3D#" +
                   e.font_color + ">");
   append(lines, e.body);
-  append(lines, {"</FONT></DIV></BODY></HTML>", "", "------=_2_--", "", ""});
+  append(lines, {"</FONT></DIV></BODY></HTML>", ""});
+  return lines;
+}
+
+// The body: the alternative of the plain text and the HTML, the HTML inside
+// a related container with the embedded parts when there are any.
+inline Lines alternative_block(const Expected& e, const Lines& embedded) {
+  Lines lines = {"------=_2_", "Content-Type: text/plain;", "    charset=\"utf-8\"",
+                 "Content-Transfer-Encoding: quoted-printable", ""};
+  append(lines, e.plain);
+  append(lines, {"", "------=_2_"});
+  if (!embedded.empty()) {
+    append(lines, container_type("related", "3", "text/html"));
+    append(lines, {"", kRelatedDelimiter});
+  }
+  append(lines, html_part(e));
+  if (!embedded.empty()) {
+    append(lines, embedded);
+    append(lines, {"------=_3_--", ""});
+  }
+  lines.push_back("------=_2_--");
   return lines;
 }
 
 inline std::string expected_message(const Expected& e) {
-  Lines lines = header_block(e);
-  append(lines, alternative_block(e));
-  append(lines, e.parts);
-  append(lines, {"", "------=_1_--"});
+  // The parts go where their delimiter says: attachments to the mixed
+  // container, pictures and the sound to the related one.
+  Lines attachments, embedded;
+  Lines* into = &attachments;
+  for (const std::string& line : e.parts) {
+    if (line == kMixedDelimiter) into = &attachments;
+    if (line == kRelatedDelimiter) into = &embedded;
+    into->push_back(line);
+  }
+  const bool mixed = !attachments.empty();
+  Lines lines = header_block(e, mixed);
+  append(lines, {"This is a multi-part message in MIME format.", ""});
+  if (mixed) {
+    lines.push_back(kMixedDelimiter);
+    append(lines, container_type("alternative", "2"));
+    lines.push_back("");
+  }
+  append(lines, alternative_block(e, embedded));
+  if (mixed) {
+    lines.push_back("");
+    append(lines, attachments);
+    append(lines, {"", "------=_1_--"});
+  }
   return crlf(lines);
 }
 
-inline Lines attachment_part(const std::string& name, const std::string& bytes) {
-  Lines lines = {"------=_1_",
-                 "Content-Type: application/octet-stream;",
+inline Lines attachment_part(const std::string& name, const std::string& bytes,
+                             const std::string& type = "application/octet-stream") {
+  Lines lines = {kMixedDelimiter,
+                 "Content-Type: " + type + ";",
                  "    name=\"" + name + "\"",
                  "Content-Transfer-Encoding: base64",
                  "Content-Disposition: attachment;",
@@ -366,21 +425,23 @@ inline Lines attachment_part(const std::string& name, const std::string& bytes) 
   return lines;
 }
 
-inline Lines image_part(int number, const std::string& extension, const std::string& bytes) {
+inline Lines image_part(int number, const std::string& name, const std::string& type, const std::string& bytes) {
   const std::string n = std::to_string(number);
-  Lines lines = {"------=_1_", "Content-Type: application/octet-stream;",
-                 "    name=\"" + n + "." + extension + "\"", "Content-Transfer-Encoding: base64",
-                 "Content-ID: <" + n + ">", ""};
+  Lines lines = {kRelatedDelimiter,   "Content-Type: " + type + ";",
+                 "    name=\"" + name + "\"", "Content-Transfer-Encoding: base64",
+                 "Content-ID: <" + n + ">", "Content-Disposition: inline;",
+                 "    filename=\"" + name + "\"", ""};
   append(lines, base64_lines(bytes));
   lines.push_back("");
   return lines;
 }
 
 // A sound file that cannot be read gives the header lines only.
-inline Lines sound_part(const std::string* bytes) {
-  Lines lines = {"------=_1_", "Content-Type: audio/basic;", "    name=\"snd.wav\"",
+inline Lines sound_part(const std::string& name, const std::string& type, const std::string* bytes) {
+  Lines lines = {kRelatedDelimiter, "Content-Type: " + type + ";", "    name=\"" + name + "\"",
                  "Content-Transfer-Encoding: base64", "Content-ID: <sf>", ""};
   if (bytes) append(lines, base64_lines(*bytes));
+  lines.push_back("");
   return lines;
 }
 
@@ -425,7 +486,9 @@ inline std::string attachment_entry(const std::string& name, const std::string& 
 inline std::string image_entry(int number, const std::string& name, const std::string& source) {
   return "image\t" + std::to_string(number) + "\t" + name + "\t" + source;
 }
-inline std::string sound_entry(const std::string& source) { return "sound\t" + source; }
+inline std::string sound_entry(const std::string& name, const std::string& source) {
+  return "sound\t" + name + "\t" + source;
+}
 
 // The file by which a run holds the work folder; it stays, as the folder does.
 inline const char kWorkFolderHoldFile[] = ".msgmake.lck";

@@ -97,8 +97,8 @@ TEST(exit_status_test, leading_number_body_lines_and_files_split_apart) {
   EXPECT_EQ(run.exit_code, 0) << run.err;
   Expected e;
   e.body = {"one<br>", "two<br>"};
-  e.parts = attachment_part("a.pdf", "pdf bytes");
-  append(e.parts, attachment_part("b.zip", "zip bytes"));
+  e.parts = attachment_part("a.pdf", "pdf bytes", "application/pdf");
+  append(e.parts, attachment_part("b.zip", "zip bytes", "application/zip"));
   EXPECT_EQ(read_bytes(dir / "m.eml"), expected_message(e));
 }
 

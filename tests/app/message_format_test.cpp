@@ -29,11 +29,10 @@ TEST(message_format_test, minimal_message_has_the_fixed_layout) {
   const std::string want =
       "To: ann@example.com\r\n"
       "Subject: Hi\r\n"
-      "Date:\r\n"
-      "MIME-Version:\r\n"
-      "Content-Type: multipart/related;\r\n"
-      "    type=\"multipart/alternative\";\r\n"
-      "    boundary=\"----=_1_\"\r\n"
+      "Date: Tue, 01 Dec 2026 12:00:00 +0000\r\n"
+      "MIME-Version: 1.0\r\n"
+      "Content-Type: multipart/alternative;\r\n"
+      "    boundary=\"----=_2_\"\r\n"
       "X-Priority: 3\r\n"
       "X-MSMail-Priority: Normal\r\n"
       "X-Unsent: 1\r\n"
@@ -41,14 +40,11 @@ TEST(message_format_test, minimal_message_has_the_fixed_layout) {
       "\r\n"
       "This is a multi-part message in MIME format.\r\n"
       "\r\n"
-      "------=_1_\r\n"
-      "Content-Type: multipart/alternative;\r\n"
-      "    boundary=\"----=_2_\"\r\n"
-      "\r\n"
       "------=_2_\r\n"
       "Content-Type: text/plain;\r\n"
-      "    charset=\"iso-8859-1\"\r\n"
+      "    charset=\"utf-8\"\r\n"
       "Content-Transfer-Encoding: quoted-printable\r\n"
+      "\r\n"
       "\r\n"
       "------=_2_\r\n"
       "Content-Type: text/HTML;\r\n"
@@ -65,26 +61,24 @@ TEST(message_format_test, minimal_message_has_the_fixed_layout) {
       "<DIV><FONT face=3DArial size=3D10 color=3D#000000>\r\n"
       "</FONT></DIV></BODY></HTML>\r\n"
       "\r\n"
-      "------=_2_--\r\n"
-      "\r\n"
-      "\r\n"
-      "\r\n"
-      "------=_1_--\r\n";
+      "------=_2_--\r\n";
   EXPECT_EQ(compose(dir, argument_text(call)), want);
   Expected e;
   e.subject_line = "Subject: Hi";
   EXPECT_EQ(expected_message(e), want) << "the harness's own layout disagrees with the literal text";
 }
 
-TEST(message_format_test, address_lists_fold_after_every_comma) {
+// One address a line, each but the last with its comma; a comma inside
+// quotes or angle brackets belongs to its address, and empty ones are dropped.
+TEST(message_format_test, address_lists_hold_one_address_a_line) {
   TempFolder dir;
   Call call;
   call.to = "a@x.org,b@x.org, c@x.org";
-  call.cc = "d@x.org,,e@x.org";
-  call.bcc = "f@x.org";
+  call.cc = "d@x.org,,\"e,f\"@x.org";
+  call.bcc = "\"Doe, J.\" <f@x.org>";
   Expected e;
-  e.address_lines = {"To: a@x.org,",  "    b@x.org,", "     c@x.org", "Cc: d@x.org,",
-                     "    ,",         "    e@x.org",  "Bcc: f@x.org"};
+  e.address_lines = {"To: a@x.org,", "    b@x.org,", "    c@x.org", "Cc: d@x.org,", "    \"e,f\"@x.org",
+                     "Bcc: \"Doe, J.\" <f@x.org>"};
   EXPECT_EQ(compose(dir, argument_text(call)), expected_message(e));
 }
 
@@ -109,7 +103,7 @@ TEST(message_format_test, trailing_comma_adds_no_empty_header_line) {
   call.to = "a@x.org,b@x.org,  ";
   call.cc = "c@x.org,";
   Expected e;
-  e.address_lines = {"To: a@x.org,", "    b@x.org,", "Cc: c@x.org,"};
+  e.address_lines = {"To: a@x.org,", "    b@x.org", "Cc: c@x.org"};
   EXPECT_EQ(compose(dir, argument_text(call)), expected_message(e));
 }
 
@@ -177,8 +171,8 @@ TEST(message_format_test, sound_loop_choice_sets_the_loop_count) {
     call.sound_loop = choice;
     Expected e;
     e.sound_loop = count;
-    e.parts = sound_part(&sound);
-    EXPECT_EQ(compose(dir, argument_text(call), {sound_entry("ding.wav")}), expected_message(e)) << choice;
+    e.parts = sound_part("ding.wav", "audio/wav", &sound);
+    EXPECT_EQ(compose(dir, argument_text(call), {sound_entry("ding.wav", "ding.wav")}), expected_message(e)) << choice;
   }
 }
 
@@ -197,8 +191,8 @@ TEST(message_format_test, missing_sound_file_leaves_its_part_without_data) {
   call.sound_loop = "Once";
   Expected e;
   e.sound_loop = "1";
-  e.parts = sound_part(nullptr);
-  EXPECT_EQ(compose(dir, argument_text(call), {sound_entry("-")}), expected_message(e));
+  e.parts = sound_part("nowhere.wav", "audio/wav", nullptr);
+  EXPECT_EQ(compose(dir, argument_text(call), {sound_entry("nowhere.wav", "-")}), expected_message(e));
 }
 
 TEST(message_format_test, body_lines_are_written_clipped_with_a_break) {
@@ -232,31 +226,29 @@ TEST(message_format_test, image_references_become_content_ids_with_parts) {
   Expected e;
   e.body = {"<img src=3D\"missing.gif\"><br>", "<IMG border=3D0 SRC=3Dcid:1 ><br>", "plain text<br>",
             "<Img Src=3Dcid:2><br>", "<img src=3Dpic.gif><br>"};
-  e.parts = image_part(1, "gif", gif);
-  append(e.parts, image_part(2, "png", png));
-  EXPECT_EQ(compose(dir, argument_text(Call{}, body), {image_entry(1, "1.gif", "pic.gif"), image_entry(2, "2.png", "img/logo.png")}),
+  e.parts = image_part(1, "pic.gif", "image/gif", gif);
+  append(e.parts, image_part(2, "logo.png", "image/png", png));
+  EXPECT_EQ(compose(dir, argument_text(Call{}, body),
+                    {image_entry(1, "pic.gif", "pic.gif"), image_entry(2, "logo.png", "img/logo.png")}),
             expected_message(e));
 }
 
-// No caller text may add a header or a part: a CR or LF inside any line the
-// program writes becomes a space.
-TEST(message_format_test, line_breaks_in_caller_text_become_spaces) {
+// No caller text may add a header or a part: a CR or LF in a header value
+// or a name is encoded or written as a space, and one in a body line as a
+// space.
+TEST(message_format_test, line_breaks_in_caller_text_add_no_header_or_part) {
   TempFolder dir;
-  const std::string data = "abc";
-  write_bytes(dir / "a\rb.bin", data);
+  write_bytes(dir / "a\rb.bin", "abc");
   Call call;
   call.to = "a@x.org\r\nBcc: spy@x.org";
   call.subject = "Hi\r\nX-Evil: 1";
   call.font_face = "Arial\n";
-  Expected e;
-  e.address_lines = {"To: a@x.org  Bcc: spy@x.org"};
-  e.subject_line = "Subject: Hi  X-Evil: 1";
-  e.font_face = "Arial ";
-  e.body = {"one two<br>"};
-  e.parts = attachment_part("a b.bin", data);
   const std::string got =
-      compose(dir, argument_text(call, {"one\rtwo"}, {"a\rb.bin"}), {attachment_entry("a b.bin", "a\rb.bin")});
-  EXPECT_EQ(got, expected_message(e));
+      compose(dir, argument_text(call, {"one\rtwo"}, {"a\rb.bin"}), {attachment_entry("a\rb.bin", "a\rb.bin")});
+  EXPECT_EQ(got.find("\nBcc:"), std::string::npos);
+  EXPECT_EQ(got.find("\nX-Evil"), std::string::npos);
+  EXPECT_NE(got.find("\r\none two<br>\r\n"), std::string::npos);
+  EXPECT_NE(got.find("<FONT face=3DArial  size"), std::string::npos);
 }
 
 TEST(message_format_test, existing_message_file_is_replaced) {
@@ -266,21 +258,16 @@ TEST(message_format_test, existing_message_file_is_replaced) {
 }
 
 // A quote in a file name stays inside its parameter: a client must read one
-// name, not a name and a parameter of the caller's making.
-TEST(message_format_test, quotes_in_part_names_are_quoted_pairs) {
+// name, not a name and a parameter of the caller's making. A picture's part
+// is named after its file alone, never a folder.
+TEST(message_format_test, odd_part_names_read_back_whole) {
   TempFolder dir;
   const std::string data = "xyz";
   const std::string name = "ev\"il; x-injected=\"1.txt";
   write_bytes(dir / name, data);
-  // A picture without an extension in a folder with one: the "extension" of
-  // its part name holds a backslash.
-  std::filesystem::create_directory(dir / "odd.b");
-  write_bytes(dir / "odd.b" / "c", data);
-  Expected e;
-  e.body = {"<img src=3Dcid:1><br>"};
-  e.parts = attachment_part("ev\\\"il; x-injected=\\\"1.txt", data);
-  append(e.parts, image_part(1, "b\\\\c", data));
-  const std::string got = compose(dir, argument_text(Call{}, {"<img src=3D\"odd.b\\c\">"}, {name}),
-                                  {attachment_entry(name, name), image_entry(1, "1.b\\c", "odd.b/c")});
-  EXPECT_EQ(got, expected_message(e));
+  std::filesystem::create_directory(dir / "d.v2");
+  write_bytes(dir / "d.v2" / "photo", data);
+  const std::string got = compose(dir, argument_text(Call{}, {"<img src=3D\"d.v2\\photo\">"}, {name}),
+                                  {attachment_entry(name, name), image_entry(1, "photo", "d.v2/photo")});
+  EXPECT_EQ(got.find("x-injected=\""), std::string::npos);
 }

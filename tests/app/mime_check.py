@@ -1,22 +1,34 @@
 #!/usr/bin/env python3
-"""Reads a draft message the way a mail client's parser would and checks it.
+"""Reads a draft message the way mail clients' parsers would and checks it.
 
 usage: mime_check.py MESSAGE [MANIFEST]
 
-MANIFEST lists, one per line, the parts expected after the alternative pair,
-in message order, the fields separated by tabs:
-    attachment <file name> <source path>
-    image <content id> <part name> <source path>
-    sound <source path>
-A source path of '-' for a sound means the part has no data.
+MANIFEST lists, one per line, the parts that carry files, the fields separated
+by tabs:
+    attachment <file name> <source path> [<type>]
+    image <content id> <file name> <source path> [<type>]
+    sound <file name> <source path> [<type>]
+A source path of '-' for a sound means the part has no data. Attachments are
+listed in message order, and so are pictures and the sound; the two lists
+may be interleaved.
 
-Checks: the parser reports no defect anywhere; the draft marker is there; the
-top is multipart/related holding a multipart/alternative pair of text/plain and
-text/html; then exactly the listed parts, each decoding to the exact bytes of
-its source. Prints "ok" and exits 0, or prints each problem and exits 1.
+Checks, with Python's email package:
+- no defect anywhere, the draft marker, MIME-Version 1.0 and a Date;
+- the structure that clients keep when they open a draft: multipart/mixed on
+  top when files are attached (the body first, then each attachment with
+  disposition attachment), the body a multipart/alternative of text/plain
+  and either text/html or a multipart/related of text/html, the pictures
+  (inline, with a Content-ID) and the sound; no container with one part;
+- every listed part decodes to the exact bytes of its source, with its name.
+Then with a second, independent parser (reformime, of Debian's maildrop): the same tree of types, the same file names, and every part's
+decoded bytes the same as Python's.
+Prints "ok" and exits 0, or prints each problem and exits 1.
 """
 import email
 import email.policy
+import re
+import shutil
+import subprocess
 import sys
 
 
@@ -39,57 +51,132 @@ def source_bytes(path):
 
 
 def all_defects(msg):
-    found = []
-    for part in msg.walk():
-        for d in part.defects:
-            found.append(f"{part.get_content_type()}: {type(d).__name__}")
-    return found
+    return [f"{p.get_content_type()}: {type(d).__name__}" for p in msg.walk() for d in p.defects]
 
 
-def check_alternative(alt, problems):
-    if alt.get_content_type() != "multipart/alternative":
-        problems.append(f"first part is {alt.get_content_type()}")
-        return
+def check_text(part, problems):
+    if part.get("Content-Transfer-Encoding", "").lower() != "quoted-printable":
+        problems.append(f"{part.get_content_type()} is not quoted-printable")
+
+
+def split_body(alt, problems):
+    """The pictures and sound of the body's related container, in order."""
     kinds = [p.get_content_type() for p in alt.iter_parts()]
-    if kinds != ["text/plain", "text/html"]:
-        problems.append(f"alternative parts are {kinds}")
-        return
-    for p in alt.iter_parts():
-        if p.get("Content-Transfer-Encoding", "").lower() != "quoted-printable":
-            problems.append(f"{p.get_content_type()} is not quoted-printable")
-        if p.get_content_charset() != "iso-8859-1":
-            problems.append(f"{p.get_content_type()} charset {p.get_content_charset()}")
+    if alt.get_content_type() != "multipart/alternative" or len(kinds) != 2 or kinds[0] != "text/plain":
+        problems.append(f"body is {alt.get_content_type()} of {kinds}")
+        return []
+    plain, rich = list(alt.iter_parts())
+    check_text(plain, problems)
+    if rich.get_content_type() == "text/html":
+        check_text(rich, problems)
+        return []
+    inner = list(rich.iter_parts())
+    if rich.get_content_type() != "multipart/related" or len(inner) < 2:
+        problems.append(f"rich body is {rich.get_content_type()} of {len(inner)} parts")
+        return []
+    if inner[0].get_content_type() != "text/html" or rich.get_param("type") != "text/html":
+        problems.append("related container does not start with its text/html root")
+    check_text(inner[0], problems)
+    return inner[1:]
 
 
 def check_part(part, entry, problems):
     kind = entry[0]
-    want_type = "audio/basic" if kind == "sound" else "application/octet-stream"
-    if part.get_content_type() != want_type:
-        problems.append(f"{kind}: type {part.get_content_type()}, want {want_type}")
+    name, src = (entry[2], entry[3]) if kind == "image" else (entry[1], entry[2])
+    want_type = entry[4] if kind == "image" and len(entry) > 4 else entry[3] if kind != "image" and len(entry) > 3 else None
+    if want_type and part.get_content_type() != want_type:
+        problems.append(f"{kind} {name}: type {part.get_content_type()}, want {want_type}")
     if part.get("Content-Transfer-Encoding", "").lower() != "base64":
-        problems.append(f"{kind}: not base64")
-    if kind == "attachment":
-        name, src = entry[1], entry[2]
-        if part.get_content_disposition() != "attachment":
-            problems.append(f"attachment {name}: disposition {part.get_content_disposition()}")
-        if part.get_filename() != name:
-            problems.append(f"attachment: file name {part.get_filename()!r}, want {name!r}")
-    elif kind == "image":
-        cid, name, src = entry[1], entry[2], entry[3]
-        if part.get("Content-ID") != f"<{cid}>":
-            problems.append(f"image: Content-ID {part.get('Content-ID')!r}, want <{cid}>")
-        if part.get_param("name") != name:
-            problems.append(f"image: name {part.get_param('name')!r}, want {name!r}")
-        if part.get_content_disposition() is not None:
-            problems.append("image: has a disposition")
-    else:
-        src = entry[1]
-        if part.get("Content-ID") != "<sf>" or part.get_param("name") != "snd.wav":
-            problems.append("sound: wrong Content-ID or name")
+        problems.append(f"{kind} {name}: not base64")
+    if part.get_param("name") != name or (kind != "sound" and part.get_filename() != name):
+        problems.append(f"{kind}: names {part.get_param('name')!r} {part.get_filename()!r}, want {name!r}")
+    want_disposition = {"attachment": "attachment", "image": "inline", "sound": None}[kind]
+    if part.get_content_disposition() != want_disposition:
+        problems.append(f"{kind} {name}: disposition {part.get_content_disposition()}")
+    want_id = {"attachment": None, "image": f"<{entry[1]}>", "sound": "<sf>"}[kind]
+    if part.get("Content-ID") != want_id:
+        problems.append(f"{kind} {name}: Content-ID {part.get('Content-ID')!r}, want {want_id!r}")
     data = part.get_payload(decode=True)
     want = source_bytes(src)
     if data != want:
         problems.append(f"{kind} {src}: decodes to {len(data)} bytes, want {len(want)} (or content differs)")
+
+
+def check_python(msg, manifest, problems):
+    if msg.get("X-Unsent") != "1":
+        problems.append("X-Unsent is not 1")
+    if msg.get("MIME-Version") != "1.0":
+        problems.append(f"MIME-Version {msg.get('MIME-Version')!r}")
+    if msg["Date"] is None or msg["Date"].datetime is None:
+        problems.append("no date")
+    attachments = []
+    body = msg
+    if msg.get_content_type() == "multipart/mixed":
+        parts = list(msg.iter_parts())
+        body, attachments = parts[0], parts[1:]
+        if not attachments:
+            problems.append("mixed container without attachments")
+    embedded = split_body(body, problems)
+    listed_attachments = [e for e in manifest if e[0] == "attachment"]
+    listed_embedded = [e for e in manifest if e[0] != "attachment"]
+    for found, listed, what in ((attachments, listed_attachments, "attachments"),
+                                (embedded, listed_embedded, "embedded parts")):
+        if len(found) != len(listed):
+            problems.append(f"{len(found)} {what}, want {len(listed)}")
+        for part, entry in zip(found, listed):
+            check_part(part, entry, problems)
+
+
+def python_tree(msg):
+    """Each part as (section, type, file name, decoded bytes or None)."""
+    out = []
+
+    def walk(part, section):
+        name = part.get_filename() or part.get_param("name")
+        payload = None if part.is_multipart() else part.get_payload(decode=True)
+        out.append((section, part.get_content_type(), name, payload))
+        if part.is_multipart():
+            for i, child in enumerate(part.iter_parts(), 1):
+                walk(child, f"{section}.{i}")
+
+    walk(msg, "1")
+    return out
+
+
+def reformime_tree(path):
+    info = subprocess.run(["reformime", "-i"], stdin=open(path, "rb"), capture_output=True, check=True).stdout
+    out = []
+    for block in info.decode("utf-8", "surrogateescape").split("\n\n"):
+        fields = dict(re.findall(r"^([\w-]+): (.*)$", block, re.M))
+        if "section" not in fields:
+            continue
+        section = fields["section"]
+        name = fields.get("content-disposition-filename") or fields.get("content-name")
+        payload = None
+        if not fields["content-type"].startswith("multipart/"):
+            payload = subprocess.run(["reformime", "-e", "-s", section], stdin=open(path, "rb"),
+                                     capture_output=True, check=True).stdout
+        out.append((section, fields["content-type"], name, payload))
+    return out
+
+
+def check_second_parser(path, msg, problems):
+    if shutil.which("reformime") is None:
+        problems.append("reformime (package maildrop) is not installed")
+        return
+    theirs = reformime_tree(path)
+    ours = python_tree(msg)
+    if [(s, t) for s, t, _, _ in theirs] != [(s, t) for s, t, _, _ in ours]:
+        problems.append(f"reformime sees {[(s, t) for s, t, _, _ in theirs]}")
+        return
+    for (section, kind, name, data), (_, _, their_name, their_data) in zip(ours, theirs):
+        if name != their_name:
+            problems.append(f"reformime: {section} named {their_name!r}, Python {name!r}")
+        # Text parts: reformime ends the last line with a line break of its own.
+        if data is not None and kind.startswith("text/"):
+            data, their_data = data.rstrip(b"\r\n"), their_data.rstrip(b"\r\n")
+        if data is not None and data.replace(b"\r\n", b"\n") != their_data.replace(b"\r\n", b"\n"):
+            problems.append(f"reformime: {section} decodes to {len(their_data)} bytes, Python {len(data)}")
 
 
 def main(argv):
@@ -100,23 +187,9 @@ def main(argv):
         msg = email.message_from_binary_file(f, policy=email.policy.default)
     manifest = read_manifest(argv[2] if len(argv) > 2 else None)
     problems = all_defects(msg)
-    if msg.get("X-Unsent") != "1":
-        problems.append("X-Unsent is not 1")
-    if msg.get_content_type() != "multipart/related":
-        problems.append(f"top type is {msg.get_content_type()}")
-    elif msg.get_param("type") != "multipart/alternative":
-        problems.append(f"related type parameter {msg.get_param('type')!r}")
-    else:
-        parts = list(msg.iter_parts())
-        if not parts:
-            problems.append("no parts")
-        else:
-            check_alternative(parts[0], problems)
-            rest = parts[1:]
-            if len(rest) != len(manifest):
-                problems.append(f"{len(rest)} binary parts, want {len(manifest)}")
-            for part, entry in zip(rest, manifest):
-                check_part(part, entry, problems)
+    check_python(msg, manifest, problems)
+    if not problems:
+        check_second_parser(argv[1], msg, problems)
     for p in problems:
         print(p)
     if problems:

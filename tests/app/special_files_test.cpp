@@ -81,7 +81,7 @@ TEST(special_files_test, a_fifo_to_attach_embed_or_play_is_refused_without_waiti
   Expected e;
   e.sound_loop = "1";
   e.body = {picture + "<br>"};
-  e.parts = sound_part(nullptr);
+  e.parts = sound_part("p.fifo", "application/octet-stream", nullptr);
   EXPECT_EQ(read_bytes(dir / "m.eml"), expected_message(e));
   EXPECT_TRUE(folder_is_empty(dir / "WRK"));
 }
@@ -91,7 +91,7 @@ TEST(special_files_test, a_fifo_to_attach_embed_or_play_is_refused_without_waiti
 TEST(special_files_test, a_fifo_as_system_profile_counts_as_missing) {
   TempFolder dir;
   make_fifo(dir / "win.fifo");
-  const std::string command = "cd " + shell_quote(dir.path().string()) + " && WININI=win.fifo " +
+  const std::string command = "cd " + shell_quote(dir.path().string()) + " && SOURCE_DATE_EPOCH=" + kFixedEpoch + " WININI=win.fifo " +
                               shell_quote(MSGMAKE_BINARY) + " " +
                               shell_quote(argument_text(Call{})) + " 2>err";
   EXPECT_EQ(std::system(command.c_str()), 0);

@@ -1,13 +1,14 @@
 // Feeds arbitrary bytes to the options' text handling: the plain-text and
-// HTML body readers and the header encoders. Every body line must fit a
-// message line with its "<br>", and every encoded-word must be short enough.
+// HTML body readers and the header policy. Every body line must fit a
+// message line with its "<br>", and every header line must be 7-bit and
+// within the hard limit.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 #include "cli/body_lines.h"
-#include "cli/header_words.h"
+#include "mime/header_policy.h"
 #include "mime/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -22,11 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (line.size() > cli::kBodyLineRoom) std::abort();
   }
   if (mime::first_invalid_utf8(input) != std::string_view::npos) return 0;
-  const std::string subject = cli::header_text(input);
-  for (size_t at = 0, end; at < subject.size(); at = end + 1) {
-    end = std::min(subject.find(' ', at), subject.size());
-    if (subject.compare(at, 2, "=?") == 0 && end - at > cli::kEncodedWordLimit) std::abort();
-  }
-  for (const std::string& address : cli::split_addresses(input)) cli::header_address(address);
+  auto check = [](const mime::HeaderLines& lines) {
+    for (const std::string& line : lines) {
+      if (line.size() > mime::kHeaderLineHardLimit) std::abort();
+      for (char c : line)
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n') std::abort();
+    }
+  };
+  check(mime::unstructured_header("Subject", input));
+  // An address longer than the hard limit on its own is the callers' to refuse.
+  if (input.size() < mime::kHeaderLineHardLimit - 8) check(mime::address_header("To", input));
   return 0;
 }

@@ -1,0 +1,14 @@
+#include "app/message_structure.h"
+
+#include "app/message_output.h"
+
+namespace app {
+
+void write_container_type(const Container& container) {
+  write_line({"Content-Type: ", container.type, ";"});
+  if (!container.root_type.empty()) write_line({"    type=\"", container.root_type, "\";"});
+  // The boundary is the delimiter line without the two hyphens that open it.
+  write_line({"    boundary=\"", container.delimiter.substr(2), "\""});
+}
+
+}  // namespace app

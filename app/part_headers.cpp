@@ -1,0 +1,29 @@
+#include "app/part_headers.h"
+
+#include <string>
+
+#include "app/message_output.h"
+#include "mime/header_policy.h"
+
+namespace app {
+
+namespace {
+
+constexpr std::string_view kDispositionTypes[] = {{}, "inline", "attachment"};  // ORDER: Disposition
+
+}  // namespace
+
+void write_part_headers(const PartHeader& part) {
+  const bool named = !part.name.empty();
+  write_line({"Content-Type: ", part.type, named ? ";" : ""});
+  if (named) write_lines(mime::name_parameter(part.name));
+  write_line("Content-Transfer-Encoding: base64");
+  if (!part.content_id.empty()) write_line({"Content-ID: <", part.content_id, ">"});
+  if (part.disposition != Disposition::none) {
+    write_line({"Content-Disposition: ", kDispositionTypes[static_cast<int>(part.disposition)], named ? ";" : ""});
+    if (named) write_lines(mime::filename_parameter(part.name));
+  }
+  write_empty_line();
+}
+
+}  // namespace app
