@@ -31,15 +31,14 @@ constexpr uint64_t kCharactersPerLine = 78;
 // argument's name for the refusal.
 struct HeaderArgument {
   const char* name;
-  std::string_view prefix;
   std::string_view MessageArguments::*value;
   bool omitted_when_blank;
 };
 constexpr HeaderArgument kHeaderArguments[] = {
-    {"To", "To: ", &MessageArguments::to_list, false},
-    {"Cc", "Cc: ", &MessageArguments::cc_list, true},
-    {"Bcc", "Bcc: ", &MessageArguments::bcc_list, true},
-    {"Subject", "Subject: ", &MessageArguments::subject, false},
+    {"To", &MessageArguments::to_list, false},
+    {"Cc", &MessageArguments::cc_list, true},
+    {"Bcc", &MessageArguments::bcc_list, true},
+    {"Subject", &MessageArguments::subject, false},
 };
 
 // Names held in a field of their own, which cuts what does not fit.
@@ -60,10 +59,7 @@ bool refuse(int exit_code, std::string text) {
 // The header's lines as the composer writes them, measured rather than written.
 bool header_cut(const HeaderArgument& header, std::string_view value) {
   LineCheck check;
-  if (header.value == &MessageArguments::subject)
-    write_line({header.prefix, clipped(value)});
-  else
-    write_address_lines(header.prefix, value);
+  write_lines(header.value == &MessageArguments::subject ? subject_lines(value) : address_lines(header.name, value));
   return check.any_cut();
 }
 

@@ -44,10 +44,10 @@ const PriorityLines& priority_lines(std::string_view priority) {
 }
 
 void write_headers(const MessageArguments& args, const MessageShape& shape) {
-  write_lines(mime::address_header("To", utf8_argument(clipped(args.to_list))));
-  if (!is_blank(args.cc_list)) write_lines(mime::address_header("Cc", utf8_argument(clipped(args.cc_list))));
-  if (!is_blank(args.bcc_list)) write_lines(mime::address_header("Bcc", utf8_argument(clipped(args.bcc_list))));
-  write_lines(mime::unstructured_header("Subject", utf8_argument(clipped(args.subject)), kMessageLineSize));
+  write_lines(address_lines("To", args.to_list));
+  if (!is_blank(args.cc_list)) write_lines(address_lines("Cc", args.cc_list));
+  if (!is_blank(args.bcc_list)) write_lines(address_lines("Bcc", args.bcc_list));
+  write_lines(subject_lines(args.subject));
   write_line({"Date: ", draft_date()});
   write_line("MIME-Version: 1.0");
   write_container_type(shape.top());
@@ -66,6 +66,14 @@ uint8_t give_up_message() {
 }
 
 }  // namespace
+
+mime::HeaderLines address_lines(std::string_view name, std::string_view list) {
+  return mime::address_header(name, utf8_argument(clipped(list)));
+}
+
+mime::HeaderLines subject_lines(std::string_view subject) {
+  return mime::unstructured_header("Subject", utf8_argument(clipped(subject)), kMessageLineSize);
+}
 
 bool same_text(std::string_view left, std::string_view right) {
   return rt::collate_texts(left.data(), static_cast<uint32_t>(left.size()), right.data(),

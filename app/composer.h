@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "mime/header_policy.h"
+
 namespace app {
 
 // The thirteen arguments of the message procedure, converted.
@@ -30,6 +32,11 @@ inline constexpr uint8_t kInputUnreadable = 1;    // message removed again
 inline constexpr uint8_t kMessageUnwritable = 2;  // nothing written
 
 uint8_t MakeEMLAttachmentFile(const MessageArguments& args);
+
+// The lines of an address header ("To", "Cc", "Bcc") and of the subject, made
+// from the arguments' text by the header policy.
+mime::HeaderLines address_lines(std::string_view name, std::string_view list);
+mime::HeaderLines subject_lines(std::string_view subject);
 
 // Equal by the runtime's comparison: trailing spaces do not count, bytes
 // compare by collation weight.
