@@ -1,7 +1,6 @@
 #include "app/argument_text.h"
 
-#include "mime/utf8.h"
-#include "platform/text.h"
+#include "mime/text_codecs.h"
 
 namespace app {
 
@@ -13,10 +12,7 @@ void set_argument_charset(ArgumentCharset given) { charset = given; }
 ArgumentCharset argument_charset() { return charset; }
 
 std::string utf8_argument(std::string_view text) {
-  if (charset == ArgumentCharset::utf8) return std::string(text);
-  std::string utf8;
-  for (char c : text) mime::append_utf8(utf8, plat::ansi_to_unicode(static_cast<plat::BYTE>(c)));
-  return utf8;
+  return charset == ArgumentCharset::utf8 ? std::string(text) : mime::windows_1252_to_utf8(text);
 }
 
 }  // namespace app

@@ -7,6 +7,7 @@
 #include "app/attachment_parts.h"
 #include "app/message_output.h"
 #include "app/message_structure.h"
+#include "app/plain_text.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
@@ -115,14 +116,6 @@ void write_font_lines(const MessageArguments& args) {
               decimal_text(args.font_size, size), " color=3D#", std::string_view(font, 6), ">"});
 }
 
-// The break after a body line of `length` bytes. A line too long for its
-// "<br>" loses the break, never part of it: a cut "<br" would swallow the
-// next line into a tag.
-std::string_view line_break(size_t length) {
-  constexpr std::string_view kBreak = "<br>";
-  return length + kBreak.size() <= kMessageLineSize ? kBreak : std::string_view();
-}
-
 // One body line: its image reference, when the picture is embedded, becomes
 // "cid:" and the next image number.
 void write_body_line(const char* line, uint32_t size, bool embedded, int32_t& image_number) {
@@ -159,10 +152,16 @@ void write_html_part(const MessageArguments& args, const EmbeddedPictures& pictu
 // The text of the HTML for readers that show plain text.
 void write_plain_part() {
   for (std::string_view line : kPlainHead) write_line(line);
+  write_plain_text();
   write_empty_line();
 }
 
 }  // namespace
+
+std::string_view line_break(size_t length) {
+  constexpr std::string_view kBreak = "<br>";
+  return length + kBreak.size() <= kMessageLineSize ? kBreak : std::string_view();
+}
 
 ImageReference find_image_reference(const char* line, uint32_t size) {
   // Upper case through the runtime, same length, so positions agree.

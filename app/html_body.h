@@ -37,6 +37,11 @@ std::string_view font_face_value(std::string_view face, char (&out)[kFontFaceVal
 // The most of the FONT tag's value that its line leaves room for.
 inline constexpr size_t kFontFaceRoom = 200;
 
+// The break after a body line of `length` bytes. A line too long for its
+// "<br>" on its message line loses the break, never part of it: a cut "<br"
+// would swallow the next line into a tag.
+std::string_view line_break(size_t length);
+
 // Red, green and blue of a colour value as six upper-case hexadecimal digits.
 // Only the low 24 bits count.
 void ColorToHtml(int32_t value, char (&out)[6]);

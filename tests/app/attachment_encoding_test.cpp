@@ -123,6 +123,7 @@ TEST(attachment_encoding_test, attachments_follow_the_body_with_its_pictures_and
   call.sound_loop = "Forever";
   Expected e;
   e.sound_loop = "-1";
+  e.plain = {"Totals:"};
   e.body = {"Totals:<br>", "<img src=3D\"chart.gif\"><br>"};
   e.body[1] = "<img src=3Dcid:1><br>";
   e.parts = attachment_part("a.pdf", a, "application/pdf");

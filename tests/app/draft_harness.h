@@ -306,6 +306,20 @@ inline Lines base64_lines(const std::string& bytes) {
   return lines;
 }
 
+// The plain part's lines for lines of printable ASCII text: "=" written
+// "=3D", and a line longer than 76 bytes broken after every 75 with a soft
+// break ("=" at the end).
+inline Lines plain_lines(const Lines& text) {
+  Lines lines;
+  for (const std::string& line : text) {
+    std::string encoded;
+    for (char c : line) encoded += c == '=' ? std::string("=3D") : std::string(1, c);
+    for (; encoded.size() > 76; encoded.erase(0, 75)) lines.push_back(encoded.substr(0, 75) + "=");
+    lines.push_back(encoded);
+  }
+  return lines;
+}
+
 // What a run of the call text is expected to write. The date is the one the
 // harness gives every run (SOURCE_DATE_EPOCH).
 struct Expected {

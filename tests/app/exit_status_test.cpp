@@ -96,6 +96,7 @@ TEST(exit_status_test, leading_number_body_lines_and_files_split_apart) {
   const RunResult run = run_msgmake(dir.path(), "7 " + argument_text(Call{}, {"one", "two"}, {"a.pdf", "b.zip"}));
   EXPECT_EQ(run.exit_code, 0) << run.err;
   Expected e;
+  e.plain = {"one", "two"};
   e.body = {"one<br>", "two<br>"};
   e.parts = attachment_part("a.pdf", "pdf bytes", "application/pdf");
   append(e.parts, attachment_part("b.zip", "zip bytes", "application/zip"));

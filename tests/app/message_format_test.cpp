@@ -202,6 +202,9 @@ TEST(message_format_test, body_lines_are_written_clipped_with_a_break) {
   // a cut "<br" would swallow the next line.
   const std::string fits(246, 'f'), line_247(247, 'y'), line_249(249, 'z');
   Expected e;
+  // The text shows the lines as the HTML does: a line without its break runs
+  // on into the next.
+  e.plain = plain_lines({"Hello = world", "", "indented", std::string(250, 'x') + " " + fits, line_247 + " " + line_249 + " next"});
   e.body = {"Hello =3D world<br>", "<br>", "  indented<br>", std::string(250, 'x'), fits + "<br>", line_247, line_249,
             "next<br>"};
   EXPECT_EQ(compose(dir, argument_text(Call{}, {"Hello =3D world   ", "", "  indented", long_line, fits, line_247,
@@ -224,6 +227,7 @@ TEST(message_format_test, image_references_become_content_ids_with_parts) {
       "<img src=3Dpic.gif>",         // no quotes: unchanged, no number
   };
   Expected e;
+  e.plain = {"plain text"};
   e.body = {"<img src=3D\"missing.gif\"><br>", "<IMG border=3D0 SRC=3Dcid:1 ><br>", "plain text<br>",
             "<Img Src=3Dcid:2><br>", "<img src=3Dpic.gif><br>"};
   e.parts = image_part(1, "pic.gif", "image/gif", gif);
