@@ -1,6 +1,7 @@
 #include "app/attachment_parts.h"
 
 #include <cstring>
+#include <optional>
 #include <span>
 #include <utility>
 
@@ -15,6 +16,7 @@
 #include "app/work_copies.h"
 #include "drivers/record_statements.h"
 #include "mime/media_types.h"
+#include "platform/last_error.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
 #include "services/error_state.h"
@@ -55,6 +57,17 @@ void write_group(char* at, uint32_t group) {
   at[3] = kAlphabet[group & 63];
 }
 
+
+// The type of an attached file by its name, nothing when its copy cannot be
+// read. A text file with CR bytes goes as bytes: readers turn a text part's
+// line ends into their own.
+std::optional<std::string> attachment_type(std::string_view name, std::string_view copy) {
+  std::string type = mime::attachment_type(name);
+  if (!type.starts_with("text/")) return type;
+  const std::optional<bool> carriage_return = file_holds_carriage_return(copy);
+  if (!carriage_return) return std::nullopt;
+  return *carriage_return ? std::string(mime::kUnknownType) : type;
+}
 
 }  // namespace
 
@@ -160,8 +173,18 @@ bool write_attachment_parts() {
     // Kept to name the real cause when the copy, not the encoder, failed.
     const svc::ErrorFields copy_error = errors.fields();
     const std::string name = utf8_argument(scratch);
+    // A copy that failed fails the encoder below, which names the cause.
+    const std::optional<std::string> type =
+        copy_error.code == 0 ? attachment_type(name, copy) : std::string(mime::kUnknownType);
+    if (!type) {
+      svc::ErrorFields look_error{};
+      look_error.code = svc::err::file_system_error;
+      look_error.system_error = plat::GetLastError();
+      give_up_part(FailedFile::attachment, file, look_error, copy);
+      return false;
+    }
     write_line(kMixed.delimiter);
-    write_part_headers({mime::attachment_type(name), name, {}, Disposition::attachment});
+    write_part_headers({*type, name, {}, Disposition::attachment});
     if (EncodeFileBase64(1, copy, clipped(data.message_name, kFileNameSize)) != kEncoded) {
       give_up_part(FailedFile::attachment, file, copy_error.code != 0 ? copy_error : errors.fields(), copy);
       return false;

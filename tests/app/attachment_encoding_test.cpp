@@ -96,6 +96,30 @@ TEST(attachment_encoding_test, part_names_are_the_base_names_of_the_paths) {
             expected_message(e));
 }
 
+// An attached file is labelled by its extension, any letter case; a text file
+// with CR bytes goes as bytes, since readers change a text part's line ends.
+TEST(attachment_encoding_test, attachments_are_typed_by_extension_and_text_keeps_its_bytes) {
+  const struct {
+    const char* name;
+    const char* bytes;
+    const char* type;
+  } cases[] = {
+      {"report.PDF", "%PDF", "application/pdf"},        {"notes.txt", "one\ntwo\n", "text/plain"},
+      {"dos.txt", "one\r\ntwo\r\n", "application/octet-stream"}, {"table.csv", "a,b\n", "text/csv"},
+      {"README", "no extension", "application/octet-stream"},       {"x.unknownext", "?", "application/octet-stream"},
+  };
+  TempFolder dir;
+  Lines files, manifest;
+  Expected e;
+  for (const auto& c : cases) {
+    write_bytes(dir / c.name, c.bytes);
+    files.push_back(c.name);
+    manifest.push_back(attachment_entry(c.name, c.name) + "\t" + c.type);
+    append(e.parts, attachment_part(c.name, c.bytes, c.type));
+  }
+  EXPECT_EQ(compose(dir, argument_text(Call{}, {}, files), manifest), expected_message(e));
+}
+
 // Attachments are only read, so a file without write permission is encoded.
 TEST(attachment_encoding_test, read_only_file_is_encoded) {
   TempFolder dir;

@@ -47,6 +47,6 @@ cd "$work/run"
 WININI="$work/run/none.ini" "$work/root/usr/bin/msgmake" -o report.eml -t sales@example.com \
   -s 'Monthly sales' --html body.html --sound chime.wav -p high sales.csv notes.txt ||
   fail "the packaged msgmake ended with exit code $?"
-printf 'attachment\tsales.csv\tsales.csv\ttext/csv\nattachment\tnotes.txt\tnotes.txt\ttext/plain\nimage\t1\tlogo.gif\tlogo.gif\timage/gif\nsound\tchime.wav\tchime.wav\taudio/wav\n' >manifest
+printf 'attachment\tsales.csv\tsales.csv\tapplication/octet-stream\nattachment\tnotes.txt\tnotes.txt\ttext/plain\nimage\t1\tlogo.gif\tlogo.gif\timage/gif\nsound\tchime.wav\tchime.wav\taudio/wav\n' >manifest
 report=$(python3 "$source/tests/app/mime_check.py" report.eml manifest) || fail "the draft: $report"
 echo "package test passed: $(basename "$deb")"
