@@ -1,5 +1,7 @@
 // The draft message written end to end by the built program, compared byte
 // for byte with the promised layout and read back by an independent parser.
+#include <algorithm>
+
 #include "tests/app/draft_harness.h"
 
 using namespace draft_harness;
@@ -253,6 +255,22 @@ TEST(message_format_test, line_breaks_in_caller_text_add_no_header_or_part) {
   EXPECT_EQ(got.find("\nX-Evil"), std::string::npos);
   EXPECT_NE(got.find("\r\none two<br>\r\n"), std::string::npos);
   EXPECT_NE(got.find("<FONT face=3DArial  size"), std::string::npos);
+}
+
+// The call text is Windows-1252: its names and subject go out as the UTF-8
+// of those characters, encoded, so every header line stays 7-bit.
+TEST(message_format_test, call_text_names_and_subject_are_read_as_windows_1252) {
+  TempFolder dir;
+  write_bytes(dir / "M\xE4rz.pdf", "%PDF");
+  write_bytes(dir / "Gr\xFC\xDF.gif", "GIF89a");
+  Call call;
+  call.subject = "Gr\xFC\xDF""e \x80 5";
+  const std::string got = compose(dir, argument_text(call, {"<img src=3D\"Gr\xFC\xDF.gif\">"}, {"M\xE4rz.pdf"}),
+                                  {"subject\tGr\xC3\xBC\xC3\x9F""e \xE2\x82\xAC 5",
+                                   attachment_entry("M\xC3\xA4rz.pdf", "M\xE4rz.pdf"),
+                                   image_entry(1, "Gr\xC3\xBC\xC3\x9F.gif", "Gr\xFC\xDF.gif")});
+  const std::string head = got.substr(0, got.find("\r\n\r\n"));
+  EXPECT_TRUE(std::all_of(head.begin(), head.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
 }
 
 TEST(message_format_test, existing_message_file_is_replaced) {

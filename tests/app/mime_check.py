@@ -8,6 +8,7 @@ by tabs:
     attachment <file name> <source path> [<type>]
     image <content id> <file name> <source path> [<type>]
     sound <file name> <source path> [<type>]
+    subject <text>                      (the subject as a reader shows it)
 A source path of '-' for a sound means the part has no data. Attachments are
 listed in message order, and so are pictures and the sound; the two lists
 may be interleaved.
@@ -109,6 +110,10 @@ def check_python(msg, manifest, problems):
         problems.append(f"MIME-Version {msg.get('MIME-Version')!r}")
     if msg["Date"] is None or msg["Date"].datetime is None:
         problems.append("no date")
+    for entry in manifest:
+        if entry[0] == "subject" and str(msg["Subject"]) != entry[1]:
+            problems.append(f"subject {str(msg['Subject'])!r}, want {entry[1]!r}")
+    manifest = [e for e in manifest if e[0] != "subject"]
     attachments = []
     body = msg
     if msg.get_content_type() == "multipart/mixed":
