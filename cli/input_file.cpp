@@ -4,6 +4,8 @@
 
 #include "drivers/common_operations.h"
 #include "drivers/low_level_io.h"
+#include "platform/file.h"
+#include "platform/last_error.h"
 #include "services/error_state.h"
 
 namespace cli {
@@ -28,12 +30,22 @@ int32_t open_for_reading(std::string_view name, drv::sys::HANDLE& handle) {
   return error == 0 ? 0 : drv::code_of_system_error(error);
 }
 
+// The body may come from a pipe or a device as well as from a file: only the
+// files to attach and embed are copied and so must be regular files.
+int32_t open_stream(std::string_view name, drv::sys::HANDLE& handle) {
+  const std::string path(name);
+  handle = plat::OpenInputStreamA(path.c_str());
+  if (handle != plat::INVALID_HANDLE_VALUE) return 0;
+  handle = nullptr;
+  return drv::code_of_system_error(plat::GetLastError());
+}
+
 }  // namespace
 
 int32_t read_input(std::string_view name, std::string& bytes) {
   if (name == kStandardInput) return read_standard_input(bytes);
   drv::sys::HANDLE handle = nullptr;
-  if (const int32_t code = open_for_reading(name, handle); code != 0) return code;
+  if (const int32_t code = open_stream(name, handle); code != 0) return code;
   std::string chunk(kChunk, '\0');
   uint32_t error = 0, count = 0;
   while ((error = drv::sys::read(handle, chunk.data(), kChunk, count)) == 0 && count > 0) bytes.append(chunk, 0, count);

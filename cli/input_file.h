@@ -12,7 +12,8 @@ namespace cli {
 // The name that stands for standard input.
 inline constexpr std::string_view kStandardInput = "-";
 
-// Reads the whole file (standard input for "-") into `bytes`. Returns 0, or
+// Reads the whole file (standard input for "-") into `bytes`: a regular
+// file, or a pipe, FIFO or device read to its end. Returns 0, or
 // the runtime's error code of the failure ("File Not Found" and its kin).
 int32_t read_input(std::string_view name, std::string& bytes);
 

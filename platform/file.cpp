@@ -75,6 +75,25 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRI
   return file;
 }
 
+HANDLE OpenInputStreamA(LPCSTR name) {
+  if (name == nullptr) {
+    fail(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::string path = detail::system_path(name);
+  if (path.empty()) {
+    fail(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  HANDLE stream = detail::open_stream(path);
+  if (stream == nullptr)
+    stream = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  else if (stream != INVALID_HANDLE_VALUE)
+    SetLastError(ERROR_SUCCESS);
+  return stream;
+}
+
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes, LPDWORD bytes_read,
               LPOVERLAPPED overlapped) {
   DWORD done = 0;

@@ -51,6 +51,15 @@ constexpr DWORD FILE_END = 2;
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
                    DWORD creation, DWORD flags_and_attributes, HANDLE template_file);
 
+// Opens what a name leads to for reading once from start to end, as a
+// program reads its input: a regular file as CreateFileA opens it for reading
+// with others free to read and write it, or a pipe, FIFO or character device
+// (a shell's /dev/stdin, its process substitution). Opening a FIFO waits for
+// its writer, as any reader of one does. The handle reads with ReadFile and
+// closes with CloseHandle. Fails as CreateFileA does, and with 5 for a folder
+// or socket.
+HANDLE OpenInputStreamA(LPCSTR name);
+
 // Reads and writes at the handle's position; `overlapped` must be null. A read
 // at end of file succeeds with 0 bytes. A short write (disk full) fails with 112.
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytes, LPDWORD bytes_read, LPOVERLAPPED overlapped);
