@@ -154,4 +154,19 @@ std::vector<std::string> split_addresses(std::string_view utf8_list) {
   return addresses;
 }
 
+bool has_mail_domain(std::string_view address) {
+  const AddressParts parts = address_parts(address);
+  // The angle address without its brackets: '@' inside them is not at the top level.
+  const std::string_view proper =
+      parts.angle.empty() ? trimmed(address) : parts.angle.substr(1, parts.angle.size() - 2);
+  return !top_level_positions(proper, '@').empty();
+}
+
+bool is_field_name(std::string_view name) {
+  constexpr char kFirstPrintable = 33, kLastPrintable = 126;
+  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    return c >= kFirstPrintable && c <= kLastPrintable && c != ':';
+  });
+}
+
 }  // namespace mime

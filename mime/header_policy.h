@@ -46,6 +46,16 @@ HeaderLines address_header(std::string_view name, std::string_view utf8_list);
 // each trimmed, empty ones dropped.
 std::vector<std::string> split_addresses(std::string_view utf8_list);
 
+// True when an address can be sent to: its address proper (what its angle
+// brackets hold, or the whole address when it has none) holds an "@" outside
+// quoted strings and comments. "Ann <ann@example.com>" can; "Ann", "Ann <>"
+// and "\"ann@home\"" cannot.
+bool has_mail_domain(std::string_view address);
+
+// True for a header field name: one or more printable ASCII characters
+// (33 to 126) other than ":".
+bool is_field_name(std::string_view name);
+
 // The file-name parameter lines of a part, given its UTF-8 base name, each
 // beginning with four spaces: those of the Content-Type line (name=) and of
 // the Content-Disposition line (filename=). A short name of printable ASCII

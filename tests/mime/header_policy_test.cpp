@@ -151,6 +151,33 @@ TEST(header_policy_test, lists_split_at_commas_outside_quotes_brackets_and_comme
   for (const auto& c : cases) EXPECT_EQ(mime::split_addresses(c.list), c.addresses) << c.list;
 }
 
+TEST(header_policy_test, an_address_can_be_sent_to_when_its_address_proper_has_a_domain) {
+  const struct {
+    const char* address;
+    bool sendable;
+  } cases[] = {
+      {"ann@example.com", true},
+      {"Ann Lee <ann@example.com>", true},
+      {"\"a,b\"@x.com", true},
+      {"ann@example.com (Ann)", true},
+      {"\"Ann @ home\" <ann@example.com>", true},
+      {"not an address", false},
+      {"Ann", false},
+      {"Ann <>", false},
+      {"Ann@home <ann>", false},  // the "@" of the display name does not count
+      {"\"ann@home\"", false},
+      {"ann (ann@example.com)", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(mime::has_mail_domain(c.address), c.sendable) << c.address;
+}
+
+TEST(header_policy_test, field_names_are_printable_ascii_without_a_colon) {
+  for (const char* name : {"X-Tracking", "Organization", "a", "!#$%&'*+-.^_`|~", "X-\x7E"})
+    EXPECT_TRUE(mime::is_field_name(name)) << name;
+  for (const char* name : {"", "X Tracking", "X:Tracking", "X-\t", "X-\x7F", "Gr\xC3\xBC\xC3\x9F" "e", "X-\r\n"})
+    EXPECT_FALSE(mime::is_field_name(name)) << name;
+}
+
 TEST(header_policy_test, address_lists_take_a_line_each) {
   const struct {
     const char* list;
