@@ -1,5 +1,8 @@
 #include "app/composer.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "app/argument_text.h"
 #include "app/attachment_parts.h"
 #include "app/draft_date.h"
@@ -37,6 +40,30 @@ constexpr std::string_view kPreamble[] = {
     "",
 };
 
+// The fields written from the arguments, and the address fields; a name
+// ending in "-" stands for every name it begins. In step with write_headers
+// and the part writers.
+constexpr std::string_view kComposerFields[] = {
+    "To", "Cc", "Bcc", "Subject", "From", "Reply-To", "Date", "MIME-Version", "Content-",
+    "X-Priority", "X-MSMail-Priority", "X-Unsent", "X-MimeOLE",
+};
+constexpr std::string_view kAddressFields[] = {"From", "Reply-To"};
+
+// The caller's own fields of the next message.
+std::vector<HeaderField> header_fields;
+
+bool same_letters(std::string_view left, std::string_view right) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return left.size() == right.size() &&
+         std::equal(left.begin(), left.end(), right.begin(), [&](char l, char r) { return lower(l) == lower(r); });
+}
+
+void write_header_fields() {
+  for (const HeaderField& field : header_fields)
+    write_lines(address_field(field.name) ? mime::address_header(field.name, field.value)
+                                          : mime::unstructured_header(field.name, field.value, kMessageLineSize));
+}
+
 const PriorityLines& priority_lines(std::string_view priority) {
   for (const PriorityLines& row : kPriorities)
     if (same_text(priority, row.priority)) return row;
@@ -48,6 +75,7 @@ void write_headers(const MessageArguments& args, const MessageShape& shape) {
   if (!is_blank(args.cc_list)) write_lines(address_lines("Cc", args.cc_list));
   if (!is_blank(args.bcc_list)) write_lines(address_lines("Bcc", args.bcc_list));
   write_lines(subject_lines(args.subject));
+  write_header_fields();
   write_line({"Date: ", draft_date()});
   write_line("MIME-Version: 1.0");
   write_container_type(shape.top());
@@ -66,6 +94,22 @@ uint8_t give_up_message() {
 }
 
 }  // namespace
+
+void set_header_fields(std::vector<HeaderField> fields) { header_fields = std::move(fields); }
+
+bool composer_field(std::string_view name) {
+  for (const std::string_view own : kComposerFields) {
+    const bool prefix = own.ends_with('-');
+    if (same_letters(prefix ? name.substr(0, own.size()) : name, own)) return true;
+  }
+  return false;
+}
+
+bool address_field(std::string_view name) {
+  for (const std::string_view field : kAddressFields)
+    if (same_letters(name, field)) return true;
+  return false;
+}
 
 mime::HeaderLines address_lines(std::string_view name, std::string_view list) {
   return mime::address_header(name, utf8_argument(clipped(list)));

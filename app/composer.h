@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "mime/header_policy.h"
 
@@ -25,6 +27,26 @@ struct MessageArguments {
   std::string_view sound_loop;
   std::string_view priority;
 };
+
+// A header field of the caller's own, in UTF-8: the sender's addresses
+// (From, Reply-To) or any field the composer does not write itself.
+struct HeaderField {
+  std::string name;
+  std::string value;
+};
+
+// The fields the next message carries after its Subject, in this order: From
+// and Reply-To as address lists, any other as unstructured text. The call
+// text gives none.
+void set_header_fields(std::vector<HeaderField> fields);
+
+// True for the fields that the composer writes from its arguments (To, Cc,
+// Bcc, Subject, Date, MIME-Version, every Content- field, the priority and
+// draft fields) and for the address fields From and Reply-To, in any letter
+// case: a caller's own field cannot take one of these names.
+bool composer_field(std::string_view name);
+// True for From and Reply-To, in any letter case.
+bool address_field(std::string_view name);
 
 // Composer results.
 inline constexpr uint8_t kComposed = 0;

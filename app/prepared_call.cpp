@@ -33,6 +33,7 @@ void RunPreparedCall(const PreparedCall& call) {
     stack.push_borrowed(call.arguments[i].data(), static_cast<uint32_t>(call.arguments[i].size()));
   svc::error_state().clear();
   write_message_to_standard_output(call.to_standard_output);
+  set_header_fields(call.header_fields);
   MakeEMLAttachmentFileSW();
 }
 

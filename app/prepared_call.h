@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/composer.h"
+
 namespace app {
 
 // The arguments of MakeEMLAttachmentFileSW. ORDER: the procedure's parameters.
@@ -35,6 +37,7 @@ struct PreparedCall {
   std::vector<std::string> body_lines;  // GBQ entries, at most 255 bytes each
   std::vector<std::string> file_names;  // GLQ entries, at most 255 bytes each
   bool to_standard_output = false;      // the message goes to standard output
+  std::vector<HeaderField> header_fields;  // after the Subject, in order
 
   std::string& operator[](Argument a) { return arguments[static_cast<size_t>(a)]; }
 };

@@ -57,11 +57,26 @@ constexpr AddressHeader kAddressHeaders[] = {
     {"Bcc: ", &Options::bcc, Argument::bcc_list},
 };
 
+// The sender's fields, then the user's own, all written after the Subject.
+std::optional<Refusal> header_fields(const Options& o, std::vector<app::HeaderField>& fields) {
+  const struct {
+    std::string_view name;
+    std::vector<std::string> given;
+  } senders[] = {{"From", {o.from}}, {"Reply-To", o.reply_to}};
+  for (const auto& sender : senders) {
+    std::string list;
+    if (auto refusal = address_list(std::string(sender.name) + ": ", sender.given, list)) return refusal;
+    if (!list.empty()) fields.push_back({std::string(sender.name), std::move(list)});
+  }
+  fields.insert(fields.end(), o.headers.begin(), o.headers.end());
+  return std::nullopt;
+}
+
 std::optional<Refusal> headers(const Options& o, app::PreparedCall& call) {
   for (const AddressHeader& h : kAddressHeaders)
     if (auto refusal = address_list(h.prefix, o.*h.given, call[h.argument])) return refusal;
   call[Argument::subject] = o.subject;
-  return std::nullopt;
+  return header_fields(o, call.header_fields);
 }
 
 // Every name must fit the program's name fields, and a picture's name must be

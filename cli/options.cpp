@@ -1,6 +1,8 @@
 #include "cli/options.h"
 
 #include "cli/cli11.h"
+#include "cli/header_options.h"
+#include "mime/header_policy.h"
 #include "mime/utf8.h"
 
 namespace cli {
@@ -49,6 +51,7 @@ Refusal bad_value(std::string_view option, std::string_view takes, std::string_v
 struct Given {
   std::string text_file, html_file, loop, priority, background, font_color, font_size;
   std::vector<std::string> files;  // after the options
+  std::vector<std::string> headers;
 };
 
 void declare(CLI::App& app, Options& o, Given& g) {
@@ -66,6 +69,9 @@ void declare(CLI::App& app, Options& o, Given& g) {
   each("-c,--cc", o.cc);
   each("-b,--bcc", o.bcc);
   one("-s,--subject", o.subject);
+  one("--from", o.from);
+  each("--reply-to", o.reply_to);
+  each("--header", g.headers);
   one("--text", g.text_file);
   one("--html", g.html_file);
   app.get_option("--text")->excludes(app.get_option("--html"));
@@ -131,6 +137,33 @@ std::optional<Refusal> take_values(const Given& g, Options& o) {
   return std::nullopt;
 }
 
+// The address options, each with the lists it was given.
+struct AddressOption {
+  std::string_view name;
+  std::vector<std::string> Options::*lists;
+};
+constexpr AddressOption kAddressOptions[] = {
+    {"--to", &Options::to}, {"--cc", &Options::cc}, {"--bcc", &Options::bcc}, {"--reply-to", &Options::reply_to},
+};
+
+// The fields of the user's own, and the sender.
+std::optional<Refusal> take_header_options(const Given& g, Options& o) {
+  for (const std::string& given : g.headers) {
+    app::HeaderField field;
+    if (auto refusal = header_field(given, field)) return refusal;
+    o.headers.push_back(std::move(field));
+  }
+  if (mime::split_addresses(o.from).size() > 1) return bad_value("--from", "one address", o.from);
+  return std::nullopt;
+}
+
+std::optional<Refusal> check_all_addresses(const Options& o) {
+  if (auto refusal = check_addresses("--from", {o.from})) return refusal;
+  for (const AddressOption& a : kAddressOptions)
+    if (auto refusal = check_addresses(a.name, o.*a.lists)) return refusal;
+  return std::nullopt;
+}
+
 // Every option text must be UTF-8; the refusal names the first that is not.
 std::optional<Refusal> check_utf8(const CLI::App& app) {
   for (const CLI::Option* option : app.get_options()) {
@@ -174,7 +207,9 @@ std::optional<Refusal> parse_options(int argc, const char* const* argv, Options&
   if (options.help || options.version) return std::nullopt;
   if (auto refusal = check_utf8(app)) return refusal;
   if (options.output.empty()) return usage("the draft to write is missing: give -o FILE");
-  return take_values(given, options);
+  if (auto refusal = take_header_options(given, options)) return refusal;
+  if (auto refusal = take_values(given, options)) return refusal;
+  return check_all_addresses(options);
 }
 
 }  // namespace cli

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/composer.h"
 #include "cli/refusal.h"
 
 namespace cli {
@@ -19,6 +20,9 @@ struct Options {
   std::string output;
   std::vector<std::string> to, cc, bcc;
   std::string subject;
+  std::string from;                          // the sender: one address
+  std::vector<std::string> reply_to;         // where replies go
+  std::vector<app::HeaderField> headers;     // --header fields, in order
   std::string body_file;  // empty: no body lines; "-": standard input
   bool html = false;      // the body file is HTML, not plain text
   std::vector<std::string> attachments;  // -a in order, then the files after the options
@@ -34,7 +38,9 @@ struct Options {
 
 // Parses the whole argument vector (the program's name first). A usage error
 // (unknown option, missing value or -o, a bad word, colour or size, --text
-// with --html) gives exit code 64; an option that is not UTF-8, 65.
+// with --html, a --header that cannot be given, more than one address for
+// --from) gives exit code 64; an option that is not UTF-8, or an address
+// without a domain, 65.
 std::optional<Refusal> parse_options(int argc, const char* const* argv, Options& options);
 
 // "#RRGGBB" (hexadecimal digits in either case) as red + 256 x green +

@@ -139,6 +139,21 @@ inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args) {
   return result;
 }
 #else
+// Runs a /bin/sh command whose standard output and error go to files of
+// `folder`, and reads them back.
+inline RunResult run_shell_command(const fs::path& folder, std::string command) {
+  command += " >" + shell_quote((folder / ".stdout").string()) + " 2>" + shell_quote((folder / ".stderr").string());
+  const int status = std::system(command.c_str());
+  RunResult result;
+  // A normal end leaves the exit code in the second byte of the wait status.
+  result.exit_code = (status & 0x7F) == 0 ? (status >> 8) & 0xFF : 128 + (status & 0x7F);
+  result.out = read_bytes(folder / ".stdout");
+  result.err = read_bytes(folder / ".stderr");
+  fs::remove(folder / ".stdout");
+  fs::remove(folder / ".stderr");
+  return result;
+}
+
 // Runs msgmake in `folder` with the given argument vector (none for an empty
 // list) and, when `input` names a file, that file as standard input. The
 // system profile is pointed at `profile` (empty by default) in the folder so
@@ -152,16 +167,7 @@ inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args, con
                         shell_quote(MSGMAKE_BINARY);
   for (const std::string& a : args) command += " " + shell_quote(a);
   if (!input.empty()) command += " <" + shell_quote(input.string());
-  command += " >" + shell_quote((folder / ".stdout").string()) + " 2>" +
-             shell_quote((folder / ".stderr").string());
-  const int status = std::system(command.c_str());
-  RunResult result;
-  // A normal end leaves the exit code in the second byte of the wait status.
-  result.exit_code = (status & 0x7F) == 0 ? (status >> 8) & 0xFF : 128 + (status & 0x7F);
-  result.out = read_bytes(folder / ".stdout");
-  result.err = read_bytes(folder / ".stderr");
-  fs::remove(folder / ".stdout");
-  fs::remove(folder / ".stderr");
+  const RunResult result = run_shell_command(folder, command);
   fs::remove(folder / ".wininit");
   return result;
 }

@@ -54,6 +54,39 @@ TEST(options_test, text_body_and_headers_read_back_as_typed) {
             "ok\n");
 }
 
+// The names of the header block's fields, in order.
+Lines field_names(const std::string& message) {
+  Lines names;
+  for (const std::string& line : split_lines(message.substr(0, message.find("\r\n\r\n")))) {
+    if (!line.empty() && line[0] != ' ' && line[0] != '\t') names.push_back(line.substr(0, line.find(':')));
+  }
+  return names;
+}
+
+TEST(options_test, sender_and_fields_of_ones_own_read_back_after_the_subject) {
+  TempFolder dir;
+  const std::string long_value = "tracked " + std::string(30, 'x') + " \xE4\xB8\xAD\xE6\x96\x87 and more words to fold";
+  expect_written(run_msgmake_args(
+      dir.path(), {"-o", "m.eml", "-t", "ann@example.com", "-s", "Hi", "--from", "J\xC3\xB6rg M\xC3\xBCller <j@example.de>",
+                   "--reply-to", "team@example.com, \"Doe, John\" <jd@example.org>", "--header", "X-Tracking: 42",
+                   "--header", "Organization:  Gr\xC3\xBC\xC3\x9F" "e & Co ", "--header", "X-Long: " + long_value + long_value,
+                   "--header", "Comments: line\r\nBcc: evil@example.com"}));
+  EXPECT_EQ(render_check(dir / "m.eml", {"from\tJ\xC3\xB6rg M\xC3\xBCller\tj@example.de", "reply-to\t\tteam@example.com",
+                                         "reply-to\tDoe, John\tjd@example.org", "header\tX-Tracking\t42",
+                                         "header\tOrganization\tGr\xC3\xBC\xC3\x9F" "e & Co",
+                                         "header\tX-Long\t" + long_value + long_value}),
+            "ok\n");
+  const std::string message = read_bytes(dir / "m.eml");
+  const Lines names = field_names(message);
+  const Lines after_subject = {"Subject", "From", "Reply-To", "X-Tracking", "Organization", "X-Long", "Comments", "Date"};
+  const auto subject = std::find(names.begin(), names.end(), "Subject");
+  ASSERT_GE(names.end() - subject, std::ssize(after_subject)) << message;
+  EXPECT_EQ(Lines(subject, subject + std::ssize(after_subject)), after_subject);
+  // A line end in a value cannot start a field of its own.
+  EXPECT_EQ(std::count(names.begin(), names.end(), "Bcc"), 0) << message;
+  for (const std::string& line : split_lines(message)) EXPECT_LE(line.size(), 78u) << line;
+}
+
 TEST(options_test, a_long_line_arrives_whole) {
   TempFolder dir;
   std::string line;
@@ -81,6 +114,35 @@ TEST(options_test, html_from_a_pipe_embeds_its_pictures) {
   expect_written(run_msgmake_args(dir.path(), {"-o", "m.eml", "--html", "-"}, dir / "page.html"));
   EXPECT_EQ(render_check(dir / "m.eml", {"line\tHello Ann & caf\xC3\xA9", "line\t below"}), "ok\n");
   EXPECT_EQ(mime_check(dir / "m.eml", {image_entry(1, "logo.gif", "logo.gif")}), "ok\n");
+}
+
+// Runs a bash command line in the folder, with $MSGMAKE naming the program.
+RunResult run_bash(const fs::path& folder, const std::string& command_line) {
+  return run_shell_command(folder, "cd " + shell_quote(folder.string()) + " && SOURCE_DATE_EPOCH=" + kFixedEpoch +
+                                       " WININI=none.ini MSGMAKE=" + shell_quote(MSGMAKE_BINARY) + " bash -c " +
+                                       shell_quote(command_line));
+}
+
+// A body needs no file of its own: standard input named as a file, a FIFO
+// and a shell's process substitution are read to their end.
+TEST(options_test, a_body_from_a_pipe_arrives_whole) {
+  const std::string text = "through a pipe: caf\xC3\xA9 \xE4\xB8\xAD";
+  const struct {
+    const char* name;
+    std::string command_line;
+  } cases[] = {
+      {"standard input", "printf '%s\\n' \"$TEXT\" | \"$MSGMAKE\" -o m.eml --text /dev/stdin"},
+      {"standard input, html", "printf '<p>%s</p>\\n' \"$TEXT\" | \"$MSGMAKE\" -o m.eml --html /dev/stdin"},
+      {"process substitution", "\"$MSGMAKE\" -o m.eml --text <(printf '%s\\n' \"$TEXT\")"},
+      {"a FIFO", "mkfifo body && { printf '%s\\n' \"$TEXT\" >body & } && \"$MSGMAKE\" -o m.eml --text body"},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    const RunResult run = run_bash(dir.path(), "TEXT=" + shell_quote(text) + "; " + c.command_line);
+    EXPECT_EQ(run.exit_code, 0) << c.name << ": " << run.err;
+    EXPECT_EQ(run.err, "") << c.name;
+    EXPECT_EQ(render_check(dir / "m.eml", {"line\t" + text}), "ok\n") << c.name;
+  }
 }
 
 TEST(options_test, options_and_call_text_write_the_same_message) {
@@ -137,6 +199,9 @@ TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
       {"attachment missing", {"-a", "none.pdf"}, 66, "cannot read attachment 'none.pdf': File Not Found"},
       {"picture missing", {"-i", "none.gif"}, 66, "cannot read image 'none.gif': File Not Found"},
       {"draft unwritable", {"-o", "no/m.eml"}, 73, "cannot write message 'no/m.eml'"},
+      {"address without a domain", {"-t", "ann@example.com, not an address"}, 65, "'not an address' of --to"},
+      {"a field msgmake writes", {"--header", "Content-Type: text/plain"}, 64, "'Content-Type' header"},
+      {"a body that is a folder", {"--text", "."}, 66, "cannot read body file '.': Access Denied"},
   };
   for (const auto& c : cases) {
     TempFolder dir;

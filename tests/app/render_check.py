@@ -5,11 +5,12 @@ usage: render_check.py MESSAGE EXPECTED
 
 EXPECTED holds UTF-8 lines, the fields separated by tabs:
     subject <text>
-    to|cc|bcc <display name> <address>     (one per address, in order)
+    to|cc|bcc|from|reply-to <display name> <address>   (one per address, in order)
+    header <name> <text>                   (every field of that name, in order)
     line <text>                            (every rendered body line, in order)
 
-Checks: the header block is 7-bit and the parser finds no defect; the subject
-and the address headers decode to the texts given; the HTML part, read as
+Checks: the header block is 7-bit and the parser finds no defect; the subject,
+the address headers and the named fields decode to the texts given; the HTML part, read as
 Windows-1252 (as clients read iso-8859-1), shows exactly the lines given:
 comments dropped, the text split at <br>, tags removed, references decoded.
 Prints "ok" and exits 0, or prints each problem and exits 1.
@@ -21,13 +22,17 @@ import re
 import sys
 
 
+ADDRESS_FIELDS = ("to", "cc", "bcc", "from", "reply-to")
+SPLIT_KINDS = ADDRESS_FIELDS + ("header",)
+
+
 def expected_entries(path):
     with open(path, "rb") as f:
         entries = []
         for raw in f.read().split(b"\n"):
             if raw:
                 kind, _, rest = raw.decode("utf-8").partition("\t")
-                entries.append([kind] + (rest.split("\t") if kind in ("to", "cc", "bcc") else [rest]))
+                entries.append([kind] + (rest.split("\t") if kind in SPLIT_KINDS else [rest]))
         return entries
 
 
@@ -57,7 +62,12 @@ def main(message, expected_path):
     subjects = [e[1] for e in want if e[0] == "subject"]
     if subjects and str(msg["Subject"]) != subjects[0]:
         problems.append(f"subject {str(msg['Subject'])!r}, want {subjects[0]!r}")
-    for field in ("to", "cc", "bcc"):
+    for name in dict.fromkeys(e[1] for e in want if e[0] == "header"):
+        wanted = [e[2] for e in want if e[0] == "header" and e[1] == name]
+        got = [str(v) for v in msg.get_all(name, [])]
+        if got != wanted:
+            problems.append(f"{name}: {got!r}, want {wanted!r}")
+    for field in ADDRESS_FIELDS:
         wanted = [(e[1], e[2]) for e in want if e[0] == field]
         if not wanted:
             continue

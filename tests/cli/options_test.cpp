@@ -71,6 +71,87 @@ TEST(options_test, refusals_carry_their_exit_code) {
   }
 }
 
+TEST(options_test, sender_and_fields_of_ones_own_are_taken_in_order) {
+  using Fields = std::vector<app::HeaderField>;
+  const struct {
+    std::vector<const char*> args;
+    std::string from;
+    std::vector<std::string> reply_to;
+    Fields headers;
+  } cases[] = {
+      {{"--from", "Ann <ann@x.org>"}, "Ann <ann@x.org>", {}, {}},
+      {{"--from=a@x", "--from", "b@y"}, "b@y", {}, {}},  // the last one counts, as for -s
+      {{"--reply-to", "a@x, \"Doe, J\" <j@y>", "--reply-to=c@z"}, "", {"a@x, \"Doe, J\" <j@y>", "c@z"}, {}},
+      {{"--header", "X-Tracking: 42", "--header=Organization:Gr\xC3\xBC\xC3\x9F" "e"},
+       "",
+       {},
+       {{"X-Tracking", "42"}, {"Organization", "Gr\xC3\xBC\xC3\x9F" "e"}}},
+      {{"--header", "X-Empty:", "--header", "X-Spaced: \t a: b \t"}, "", {}, {{"X-Empty", ""}, {"X-Spaced", "a: b"}}},
+      {{"--header", "Comments: one", "--header", "Comments: two"}, "", {}, {{"Comments", "one"}, {"Comments", "two"}}},
+  };
+  for (const auto& c : cases) {
+    cli::Options o;
+    std::vector<const char*> args = {"-o", "m.eml"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto refusal = parse(args, o);
+    ASSERT_FALSE(refusal) << refusal->message;
+    EXPECT_EQ(o.from, c.from) << c.from;
+    EXPECT_EQ(o.reply_to, c.reply_to) << c.from;
+    ASSERT_EQ(o.headers.size(), c.headers.size()) << c.from;
+    for (size_t i = 0; i < c.headers.size(); ++i) {
+      EXPECT_EQ(o.headers[i].name, c.headers[i].name);
+      EXPECT_EQ(o.headers[i].value, c.headers[i].value);
+    }
+  }
+}
+
+TEST(options_test, fields_msgmake_writes_bad_names_and_addresses_without_a_domain_are_refused) {
+  // "Name:" must fit a header line of 78 bytes.
+  const std::string longest_name = std::string(77, 'n') + ": v";
+  const std::string too_long_name = std::string(78, 'n') + ": v";
+  cli::Options fits;
+  EXPECT_FALSE(parse({"-o", "m", "--header", longest_name.c_str()}, fits));
+  const struct {
+    std::vector<const char*> args;
+    int exit_code;
+    const char* says;
+  } cases[] = {
+      {{"--header", "X-Tracking 42"}, 64, "'Name: value'"},
+      {{"--header", "X Tracking: 42"}, 64, "'X Tracking' is not a field name"},
+      {{"--header", ": 42"}, 64, "'' is not a field name"},
+      {{"--header", "Gr\xC3\xBC\xC3\x9F" "e: 42"}, 64, "is not a field name"},
+      {{"--header", too_long_name.c_str()}, 64, "is longer than 77 bytes"},
+      {{"--header", "From: a@x"}, 64, "'From' header"},
+      {{"--header", "reply-to: a@x"}, 64, "'reply-to' header"},
+      {{"--header", "TO: a@x"}, 64, "'TO' header"},
+      {{"--header", "Subject: hi"}, 64, "'Subject' header"},
+      {{"--header", "Date: today"}, 64, "'Date' header"},
+      {{"--header", "MIME-Version: 2.0"}, 64, "'MIME-Version' header"},
+      {{"--header", "content-transfer-encoding: 8bit"}, 64, "'content-transfer-encoding' header"},
+      {{"--header", "X-Priority: 1"}, 64, "'X-Priority' header"},
+      {{"--header", "X-MSMail-Priority: High"}, 64, "'X-MSMail-Priority' header"},
+      {{"--header", "X-Unsent: 0"}, 64, "'X-Unsent' header"},
+      {{"--header", "X-MimeOLE: x"}, 64, "'X-MimeOLE' header"},
+      {{"--header", "X-Note: caf\xE9"}, 65, "--header"},
+      {{"--from", "a@x, b@y"}, 64, "--from takes one address"},
+      {{"-t", "not an address"}, 65, "'not an address' of --to"},
+      {{"-t", "a@x, Bob"}, 65, "'Bob' of --to"},
+      {{"-c", "Ann <ann>"}, 65, "'Ann <ann>' of --cc"},
+      {{"-b", "\"ann@home\""}, 65, "of --bcc"},
+      {{"--from", "Ann"}, 65, "'Ann' of --from"},
+      {{"--reply-to", "a@x", "--reply-to", "Ann@home <>"}, 65, "'Ann@home <>' of --reply-to"},
+  };
+  for (const auto& c : cases) {
+    cli::Options o;
+    std::vector<const char*> args = {"-o", "m"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto refusal = parse(args, o);
+    ASSERT_TRUE(refusal) << c.says;
+    EXPECT_EQ(refusal->exit_code, c.exit_code) << refusal->message;
+    EXPECT_NE(refusal->message.find(c.says), std::string::npos) << refusal->message;
+  }
+}
+
 TEST(options_test, help_and_version_need_nothing_else) {
   cli::Options o;
   ASSERT_FALSE(parse({"--help"}, o));
