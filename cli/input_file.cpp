@@ -1,7 +1,5 @@
 #include "cli/input_file.h"
 
-#include <cstdio>
-
 #include "drivers/common_operations.h"
 #include "drivers/low_level_io.h"
 #include "platform/file.h"
@@ -14,15 +12,6 @@ namespace {
 
 constexpr uint32_t kReadOnlyShareAll = 0x40;  // read access, others denied nothing
 constexpr uint32_t kChunk = 64 * 1024;
-
-int32_t read_standard_input(std::string& bytes) {
-  char chunk[kChunk];
-  for (;;) {
-    const size_t n = std::fread(chunk, 1, sizeof chunk, stdin);
-    bytes.append(chunk, n);
-    if (n < sizeof chunk) return std::ferror(stdin) ? svc::err::file_system_error : 0;
-  }
-}
 
 int32_t open_for_reading(std::string_view name, drv::sys::HANDLE& handle) {
   const std::string path(name);
@@ -42,8 +31,21 @@ int32_t open_stream(std::string_view name, drv::sys::HANDLE& handle) {
 
 }  // namespace
 
+uint32_t read_standard_input(std::string& bytes) {
+  const plat::HANDLE input = plat::GetStdHandle(plat::STD_INPUT_HANDLE);
+  if (input == nullptr) return plat::GetLastError();
+  std::string chunk(kChunk, '\0');
+  plat::DWORD count = 0;
+  uint32_t error = 0;
+  while ((error = plat::ReadFile(input, chunk.data(), kChunk, &count, nullptr) ? 0 : plat::GetLastError()) == 0 &&
+         count > 0)
+    bytes.append(chunk, 0, count);
+  plat::CloseHandle(input);
+  plat::SetLastError(0);
+  return error;
+}
+
 int32_t read_input(std::string_view name, std::string& bytes) {
-  if (name == kStandardInput) return read_standard_input(bytes);
   drv::sys::HANDLE handle = nullptr;
   if (const int32_t code = open_stream(name, handle); code != 0) return code;
   std::string chunk(kChunk, '\0');

@@ -1,12 +1,17 @@
 #include "cli/option_call.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
+#include "app/html_body.h"
+#include "app/output_checks.h"
 #include "app/program_data.h"
 #include "cli/body_lines.h"
 #include "cli/body_text.h"
 #include "cli/input_file.h"
 #include "mime/header_policy.h"
+#include "platform/last_error.h"
 #include "services/error_state.h"
 
 namespace cli {
@@ -16,9 +21,6 @@ namespace {
 using app::Argument;
 
 constexpr std::string_view kContinuation = "    ";
-// The font line of the HTML part around the face: the face must leave room
-// for the rest of the line.
-constexpr size_t kFontFaceRoom = 200;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 Refusal data_error(std::string message) { return {kExitDataError, std::move(message)}; }
@@ -93,6 +95,21 @@ std::optional<Refusal> check_names(const Options& o) {
   return std::nullopt;
 }
 
+// The draft must not take the place of a file it is made from: that file
+// would be lost. Judged by name and by what the names lead to.
+std::optional<Refusal> check_output_is_no_input(const Options& o) {
+  if (o.output == kStandardOutput) return std::nullopt;
+  std::vector<std::pair<const char*, const std::string*>> inputs;
+  if (!o.body_file.empty() && o.body_file != kStandardInput) inputs.emplace_back("body file", &o.body_file);
+  for (const std::string& a : o.attachments) inputs.emplace_back("attachment", &a);
+  for (const std::string& p : o.pictures) inputs.emplace_back("picture", &p);
+  if (!o.sound.empty()) inputs.emplace_back("sound file", &o.sound);
+  for (const auto& [what, name] : inputs)
+    if (app::same_file(o.output, *name))
+      return Refusal{app::kExitUsage, "the draft to write, '" + o.output + "', is the " + what + " '" + *name + "'"};
+  return std::nullopt;
+}
+
 std::optional<Refusal> check_inputs(const Options& o) {
   for (const std::string& a : o.attachments)
     if (const int32_t code = check_readable(a)) return unreadable("attachment", a, code);
@@ -106,7 +123,14 @@ std::optional<Refusal> body(const Options& o, std::vector<std::string>& lines) {
   if (!o.body_file.empty()) {
     const std::string name = o.body_file == kStandardInput ? "standard input" : "'" + o.body_file + "'";
     std::string bytes;
-    if (const int32_t code = read_input(o.body_file, bytes)) return unreadable("body file", o.body_file, code);
+    if (o.body_file == kStandardInput) {
+      if (const uint32_t error = read_standard_input(bytes))
+        return Refusal{app::kExitNoInput, "cannot read the body from standard input: " +
+                                              (error == plat::ERROR_INVALID_HANDLE ? std::string("it is closed")
+                                                                                   : app::system_error_description(error))};
+    } else if (const int32_t code = read_input(o.body_file, bytes)) {
+      return unreadable("body file", o.body_file, code);
+    }
     // A byte-order mark at the start is no part of the text.
     if (bytes.starts_with(kByteOrderMark)) bytes.erase(0, kByteOrderMark.size());
     const BodyFault fault = o.html ? add_html_body(bytes, out) : add_text_body(bytes, out);
@@ -125,10 +149,16 @@ std::optional<Refusal> build_call(const Options& o, app::PreparedCall& call) {
   if (auto refusal = check_names(o)) return refusal;
   if (auto refusal = headers(o, call)) return refusal;
   const std::string face = code_page_text(o.font);
-  if (face.size() > kFontFaceRoom) return data_error("the font face is longer than its line can carry");
+  // Measured as the FONT tag will carry it: quotes and other bytes written
+  // out take more room than they do here.
+  char tag_value[app::kFontFaceValueSize];
+  if (app::font_face_value(face, tag_value).size() > app::kFontFaceRoom)
+    return data_error("the font face is longer than its line can carry");
+  if (auto refusal = check_output_is_no_input(o)) return refusal;
   if (auto refusal = check_inputs(o)) return refusal;
   if (auto refusal = body(o, call.body_lines)) return refusal;
   call[Argument::message_file] = o.output;
+  call.to_standard_output = o.output == kStandardOutput;
   call[Argument::unused] = std::to_string(0);  // read as a number, never used
   call[Argument::back_color] = std::to_string(o.background == 0 ? kBlackPage : o.background);
   call[Argument::font_face] = face;

@@ -207,6 +207,8 @@ std::optional<Refusal> parse_options(int argc, const char* const* argv, Options&
   if (options.help || options.version) return std::nullopt;
   if (auto refusal = check_utf8(app)) return refusal;
   if (options.output.empty()) return usage("the draft to write is missing: give -o FILE");
+  if (options.output.find_first_not_of(' ') == std::string::npos)
+    return usage("the draft to write, -o '" + options.output + "', is a name of blanks only");
   if (auto refusal = take_header_options(given, options)) return refusal;
   if (auto refusal = take_values(given, options)) return refusal;
   return check_all_addresses(options);

@@ -10,7 +10,7 @@ namespace cli {
 
 // Data that cannot be used: text that is not UTF-8, a header that cannot fit
 // on its line, a name that the program cannot hold.
-inline constexpr int kExitDataError = 65;
+inline constexpr int kExitDataError = app::kExitDataError;
 
 struct Refusal {
   int exit_code = 0;

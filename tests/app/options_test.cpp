@@ -195,6 +195,7 @@ TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
       {"text and html", {"--text", "body.txt", "--html", "body.txt"}, 64, "--html"},
       {"subject not UTF-8", {"-s", "caf\xE9"}, 65, "--subject"},
       {"body not UTF-8", {"--text", "latin1.txt"}, 65, "line 2 of 'latin1.txt' is not valid UTF-8"},
+      {"font face too long once quoted", {"--font", std::string(40, '"')}, 65, "font face"},
       {"body file missing", {"--html", "none.html"}, 66, "cannot read body file 'none.html': File Not Found"},
       {"attachment missing", {"-a", "none.pdf"}, 66, "cannot read attachment 'none.pdf': File Not Found"},
       {"picture missing", {"-i", "none.gif"}, 66, "cannot read image 'none.gif': File Not Found"},
@@ -221,6 +222,21 @@ TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
   const RunResult no_output = run_msgmake_args(dir.path(), {"-t", "ann@example.com"});
   EXPECT_EQ(no_output.exit_code, 64);
   EXPECT_NE(no_output.err.find("-o FILE"), std::string::npos) << no_output.err;
+}
+
+// A body read from standard input arrives whole or the run fails (66):
+// standard input closed, or one that cannot be read, is no empty body.
+TEST(options_test, standard_input_that_cannot_be_read_fails_the_run) {
+  TempFolder dir;
+  const Lines args = {"-o", "m.eml", "--text", "-"};
+  const RunResult closed = run_msgmake_args(dir.path(), args, {}, "", "sh -c 'exec \"$0\" \"$@\" <&-'");
+  EXPECT_EQ(closed.exit_code, 66);
+  EXPECT_EQ(closed.err, "msgmake: cannot read the body from standard input: it is closed\n");
+  fs::create_directory(dir / "folder");
+  const RunResult unreadable = run_msgmake_args(dir.path(), args, dir / "folder");
+  EXPECT_EQ(unreadable.exit_code, 66);
+  EXPECT_EQ(unreadable.err.rfind("msgmake: cannot read the body from standard input: ", 0), 0u) << unreadable.err;
+  EXPECT_FALSE(fs::exists(dir / "m.eml"));
 }
 
 TEST(options_test, help_shows_both_forms) {
