@@ -1,7 +1,5 @@
 // msgmake: writes one MIME draft message from its command line, given as
 // options or as the call text of its calling program.
-#include <new>
-
 #include "app/program_module.h"
 #include "app/run_outcome.h"
 #include "cli/front_end.h"
@@ -9,7 +7,7 @@
 #include "services/startup.h"
 
 int main(int argc, char** argv) {
-  std::set_new_handler(&app::end_out_of_memory);
+  app::end_runs_out_of_memory_cleanly();
   plat::take_main_arguments(argc, argv);
   if (cli::starts_with_option(argc, argv)) return cli::run_with_options(argc, argv);
   svc::process_entry(app::program_module(), &app::first_procedure);

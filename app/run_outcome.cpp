@@ -1,12 +1,15 @@
 #include "app/run_outcome.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <new>
 
 #include "app/composer.h"
 #include "app/main_procedure.h"
 #include "app/program_data.h"
 #include "platform/last_error.h"
-#include "platform/process.h"
+#include "platform/unfinished_files.h"
 #include "services/error_state.h"
 #include "services/error_table.h"
 #include "services/heap.h"
@@ -43,13 +46,33 @@ std::string call_text_failure(const RunOutcome& outcome) {
 
 RunOutcome& run_outcome() { return the_outcome; }
 
-void end_out_of_memory() {
-  // Written as it stands: nothing here may ask for memory.
-  std::fputs("msgmake: ", stderr);
-  std::fputs(kOutOfMemoryText, stderr);
-  std::fputs("\n", stderr);
-  plat::ExitProcess(kExitOutOfMemory);
+namespace {
+
+std::terminate_handler previous_terminate = nullptr;
+
+// Nothing here may ask for memory, nor wait for a lock that the frame which
+// threw may hold: the line goes out as it stands, and the process ends
+// without its shutdown.
+[[noreturn]] void end_on_terminate() {
+  if (const std::exception_ptr thrown = std::current_exception()) {
+    try {
+      std::rethrow_exception(thrown);
+    } catch (const std::bad_alloc&) {
+      std::fputs("msgmake: ", stderr);
+      std::fputs(kOutOfMemoryText, stderr);
+      std::fputs("\n", stderr);
+      plat::remove_unfinished_files();
+      std::_Exit(kExitOutOfMemory);
+    } catch (...) {
+    }
+  }
+  if (previous_terminate != nullptr) previous_terminate();
+  std::abort();
 }
+
+}  // namespace
+
+void end_runs_out_of_memory_cleanly() { previous_terminate = std::set_terminate(&end_on_terminate); }
 
 bool is_unreadable_input(int32_t code, uint32_t system_error) {
   switch (system_error != 0 ? static_cast<int32_t>(system_error) : code) {

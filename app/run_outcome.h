@@ -80,11 +80,12 @@ struct RunOutcome {
 
 RunOutcome& run_outcome();
 
-// Ends the process at once when memory runs out outside the runtime's heap
-// (an allocation of the C++ library that cannot be met): the one line on
-// standard error, the unfinished files removed, exit code 71. Installed as
-// the program's new-handler, first thing in main.
-[[noreturn]] void end_out_of_memory();
+// Makes memory that runs out outside the runtime's heap (an allocation of
+// the C++ library that cannot be met, whose std::bad_alloc nothing catches)
+// end the process with the one line on standard error, the unfinished files
+// removed and exit code 71. Any other end through std::terminate stays as
+// it was. Called first thing in main.
+void end_runs_out_of_memory_cleanly();
 
 // A readable text for an error code: the runtime's message, or for a system
 // error number that the runtime's table does not name, the system's own text

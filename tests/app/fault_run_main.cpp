@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <system_error>
 
 #include "app/program_module.h"
@@ -54,7 +53,7 @@ bool plan_fault(const char* text) {
 }  // namespace
 
 int main() {
-  std::set_new_handler(&app::end_out_of_memory);
+  app::end_runs_out_of_memory_cleanly();
   if (const char* fault = std::getenv("MSGMAKE_FAULT"); fault != nullptr && !plan_fault(fault)) {
     std::fprintf(stderr, "msgmake_fault_run: cannot plan '%s'\n", fault);
     return 2;

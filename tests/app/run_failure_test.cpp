@@ -123,6 +123,77 @@ TEST(run_failure_test, a_failed_gathered_write_of_the_draft_exits_74_and_leaves_
   }
 }
 
+// Files that would make the message larger than the 2 GiB a message can
+// have are refused (65) before anything is copied or written.
+TEST(run_failure_test, a_message_past_2_gib_is_refused_before_any_work) {
+  TempFolder dir;
+  {
+    std::ofstream big(dir / "big.bin", std::ios::binary);
+    big.seekp(int64_t{3} << 30);  // sparse: 3 GiB made at once
+    big.put('\0');
+  }
+  write_bytes(dir / "m.eml", "the message of an earlier run");
+  for (const Lines& args : {Lines{argument_text(Call{}, {}, {"big.bin"})}, Lines{"-o", "m.eml", "big.bin"}}) {
+    const RunResult run = run_msgmake_args(dir.path(), args);
+    EXPECT_EQ(run.exit_code, 65) << args[0];
+    expect_error_line(run, "larger than 2 GiB");
+    EXPECT_EQ(read_bytes(dir / "m.eml"), "the message of an earlier run");
+    EXPECT_TRUE(folder_is_empty(dir / "WRK")) << "nothing copied";
+  }
+}
+
+// A run that the system ended before the program began: it could not load
+// the program (the kernel ends it with SIGSEGV) or the C library could not
+// set itself up.
+bool never_started(const RunResult& run) {
+  return (run.exit_code == 128 + SIGSEGV && run.err.empty()) ||
+         (run.exit_code == 127 && run.err.rfind("Fatal glibc error", 0) == 0);
+}
+
+// Memory that runs out anywhere in a run ends it with one line and exit 71,
+// and the message file keeps what it held. The program's address space is
+// limited ever more loosely, from less than it can start in, until runs
+// succeed; a limit too tight to start the program at all ends it before it
+// runs (the system kills it, 139) and is passed over.
+TEST(run_failure_test, memory_that_runs_out_ends_the_run_with_71_and_no_draft) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than any limit here";
+#endif
+  TempFolder dir;
+  for (const char* name : {"chime.wav", "logo.gif", "notes.txt", "sales.csv"})
+    write_bytes(dir / name, read_bytes(fs::path(MSGMAKE_SOURCE_DIR) / "examples" / name));
+  Call call;
+  call.sound_file = "chime.wav";
+  call.sound_loop = "Once";
+  const Lines args = {argument_text(call, {"hi", "<img src=3D\"logo.gif\">"}, {"sales.csv", "notes.txt"})};
+  ASSERT_EQ(run_msgmake_args(dir.path(), args).exit_code, 0);
+  const std::string whole = read_bytes(dir / "m.eml");
+  constexpr char kOld[] = "the message of an earlier run";
+  int started = 0, out_of_memory = 0, written = 0;
+  for (uint64_t kib = 2048; written < 3 && kib < 64 * 1024; kib += 16) {
+    write_bytes(dir / "m.eml", kOld);
+    const RunResult run = run_msgmake_args(dir.path(), args, {}, "", "prlimit --as=" + std::to_string(kib * 1024));
+    SCOPED_TRACE(std::to_string(kib) + " KiB: exit " + std::to_string(run.exit_code) + ", " + run.err);
+    if (started == 0 && never_started(run)) continue;
+    ++started;
+    if (run.exit_code == 0) {
+      ++written;
+      EXPECT_EQ(read_bytes(dir / "m.eml"), whole);
+    } else {
+      written = 0;
+      ++out_of_memory;
+      EXPECT_EQ(run.exit_code, 71);
+      EXPECT_EQ(run.err, "msgmake: out of memory\n");
+      EXPECT_EQ(read_bytes(dir / "m.eml"), kOld);
+    }
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir.path()))
+      EXPECT_EQ(entry.path().filename().string().rfind(".m.eml.msgmake-", 0), std::string::npos) << entry.path();
+    EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+  }
+  EXPECT_GT(out_of_memory, 0) << "no limit ran the program out of memory";
+  EXPECT_EQ(written, 3);
+}
+
 TEST(run_failure_test, command_line_past_10000_bytes_is_refused) {
   TempFolder dir;
   write_bytes(dir / "last.txt", "end");
