@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "drivers/full_path.h"
 #include "drivers/low_level_io.h"
 #include "drivers/operation_codes.h"
 #include "platform/last_error.h"
@@ -232,4 +233,42 @@ TEST_F(buffered_file_test, the_file_opened_after_create_is_the_file_created) {
   g.call(OP_OPEN, 0x22);
   EXPECT_EQ(error_code(), 0);
   g.call(OP_CLOSE);
+}
+
+// While a name is staged, the statements on it create, open, write and
+// remove its temporary file, and the file of that name keeps its bytes. An
+// entry already at the temporary name is never written through: the create
+// fails. Once the staging ends the name is the file itself again.
+TEST_F(buffered_file_test, a_staged_name_reaches_its_temporary_file_only) {
+  write_file("m.txt", "old");
+  write_file("outside.txt", "outside");
+  char full[kFullPathSize];
+  ASSERT_EQ(expand_full_path("m.txt", ".", full), 0u);
+  ASSERT_TRUE(sys::stage(full, path(".m.tmp").c_str()));
+  DeclaredFile f;
+  f.text("m.txt");
+  f.call(OP_CREATE);
+  f.call(OP_OPEN, 0x22);
+  f.set_record("new line");
+  f.call(OP_ADD);
+  f.call(OP_CLOSE);
+  EXPECT_EQ(error_code(), 0);
+  EXPECT_EQ(read_file("m.txt"), "old");
+  EXPECT_EQ(read_file(".m.tmp"), "new line\r\n");
+  f.call(OP_REMOVE);
+  EXPECT_FALSE(std::filesystem::exists(path(".m.tmp")));
+  EXPECT_EQ(read_file("m.txt"), "old");
+
+  std::filesystem::create_symlink(path("outside.txt"), path(".m.tmp"));
+  svc::error_state().reset();
+  f.call(OP_CREATE);
+  EXPECT_NE(error_code(), 0) << "created through a link";
+  EXPECT_EQ(read_file("outside.txt"), "outside");
+
+  sys::unstage();
+  svc::error_state().reset();
+  f.call(OP_REMOVE);
+  EXPECT_EQ(error_code(), 0);
+  EXPECT_FALSE(std::filesystem::exists(path("m.txt")));
+  EXPECT_TRUE(std::filesystem::is_symlink(path(".m.tmp")));
 }

@@ -513,3 +513,19 @@ TEST_F(file_test, old_style_numbers_write_files_and_aux_is_standard_error) {
   _lclose(aux);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "to the console\n");
 }
+
+// The standard streams as handles: any other value is refused (87), and
+// closing a handle leaves its stream open for the next.
+TEST_F(file_test, standard_handles_leave_their_streams_open) {
+  SetLastError(0);
+  EXPECT_EQ(GetStdHandle(static_cast<DWORD>(-13)), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  for (int round = 0; round < 2; ++round) {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    ASSERT_NE(error, nullptr);
+    DWORD written = 1;
+    EXPECT_TRUE(WriteFile(error, "", 0, &written, nullptr));
+    EXPECT_EQ(written, 0u);
+    EXPECT_TRUE(CloseHandle(error));
+  }
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -109,4 +110,29 @@ TEST(process_test, a_child_process_reports_its_result_and_ids_differ) {
   };
   EXPECT_EQ(run_in_child_process(body, &parent), 42);
   EXPECT_NE(GetCurrentThreadId(), 0u);
+}
+
+// A process is running while it exists; one that has ended is not.
+TEST(process_test, a_process_runs_until_it_ends) {
+  EXPECT_TRUE(process_running(GetCurrentProcessId()));
+  EXPECT_FALSE(process_running(0));
+  const std::filesystem::path noted = std::filesystem::temp_directory_path() /
+                                      ("msgmake_process_test_" + std::to_string(GetCurrentProcessId()));
+  auto body = [](void* argument) -> int {
+    std::FILE* out = std::fopen(static_cast<const char*>(argument), "w");
+    if (out == nullptr) return 1;
+    std::fprintf(out, "%lu", static_cast<unsigned long>(GetCurrentProcessId()));
+    return std::fclose(out) == 0 ? 0 : 1;
+  };
+  char name[256] = {};
+  std::snprintf(name, sizeof name, "%s", noted.string().c_str());
+  ASSERT_EQ(run_in_child_process(body, name), 0);
+  unsigned long child = 0;
+  std::FILE* in = std::fopen(name, "r");
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(std::fscanf(in, "%lu", &child), 1);
+  std::fclose(in);
+  std::filesystem::remove(noted);
+  EXPECT_NE(child, 0u);
+  EXPECT_FALSE(process_running(static_cast<DWORD>(child)));
 }

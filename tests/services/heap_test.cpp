@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "platform/syscalls.h"
@@ -155,6 +156,41 @@ TEST(heap_test, remainder_under_32_bytes_goes_with_the_block) {
   EXPECT_EQ(b, a);
   EXPECT_EQ(Heap::block_size(b), 64u);
   expect_valid(heap);
+}
+
+// A chunk is split when what would remain is at least the smallest split
+// size, by a new block as by a shrinking one: a remainder of exactly 32 bytes
+// becomes a free chunk of its own, one of 24 stays with the block.
+TEST(heap_test, a_remainder_of_the_smallest_split_size_is_split_off_as_resizing_does) {
+  const struct {
+    std::uint32_t remainder;
+    bool split;
+  } cases[] = {{24, false}, {32, true}, {40, true}};
+  for (const auto& [remainder, split] : cases) {
+    for (const bool by_resizing : {false, true}) {
+      SCOPED_TRACE(std::to_string(remainder) + (by_resizing ? " bytes left by resizing" : " bytes left by allocating"));
+      Heap heap;
+      void* first = heap.allocate(120);  // a 128-byte block
+      void* fence = heap.allocate(8);
+      const std::uint32_t kept = 128 - remainder;
+      void* block = nullptr;
+      if (by_resizing) {
+        block = heap.resize(first, kept - 8);
+      } else {
+        heap.release(first);
+        block = heap.allocate(kept - 8);
+      }
+      ASSERT_EQ(block, first);
+      EXPECT_EQ(Heap::block_size(block), split ? kept : 128u);
+      const std::vector<svc::BlockView> all = blocks_of(heap);
+      EXPECT_EQ(all[1].user == fence, !split);
+      if (split) {
+        EXPECT_EQ(all[1].tag, svc::tag_free);
+        EXPECT_EQ(all[1].size, remainder);
+      }
+      expect_valid(heap);
+    }
+  }
 }
 
 TEST(heap_test, releasing_twice_reports_the_double_free_and_changes_nothing) {
@@ -323,6 +359,25 @@ TEST(heap_test, the_fault_hook_fails_exactly_the_chosen_request) {
   heap.fail_allocation(1);
   heap.fail_allocation(0);
   EXPECT_NE(heap.allocate(16), nullptr);
+}
+
+// Every request for storage that finds none is counted; a request for
+// nothing, a success and a release are not.
+TEST(heap_test, requests_that_find_no_memory_are_counted) {
+  plat::syscall_guard guard;
+  Heap heap;
+  void* p = heap.allocate(16);
+  EXPECT_EQ(heap.allocate(0), nullptr);
+  heap.release(heap.allocate(32));
+  EXPECT_EQ(heap.refusals(), 0u);
+  heap.fail_allocation(1);
+  EXPECT_EQ(heap.allocate(16), nullptr);
+  EXPECT_EQ(heap.allocate_zeroed(0x10000, 0x10000), nullptr);
+  heap.fail_allocation(1);
+  EXPECT_EQ(heap.resize(p, 1000), nullptr);
+  plat::fail_syscall(plat::syscall_id::mmap, 1, std::errc::not_enough_memory);
+  EXPECT_EQ(heap.allocate(100000), nullptr);
+  EXPECT_EQ(heap.refusals(), 4u);
 }
 
 TEST(heap_test, failure_guard_arms_the_process_heap_for_its_lifetime) {

@@ -3,11 +3,13 @@
 #include "platform/syscalls.h"
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 
 #include "platform/file.h"
 #include "platform/last_error.h"
 #include "platform/memory.h"
+#include "platform/process.h"
 #include "tests/platform/scratch_folder.h"
 
 using namespace plat;
@@ -139,4 +141,20 @@ TEST_F(syscalls_test, memory_exhaustion_reaches_virtual_and_global_allocation) {
   fail_syscall(syscall_id::malloc, 1, std::errc::not_enough_memory);
   EXPECT_EQ(GlobalAlloc(GMEM_MOVEABLE, 16), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+}
+
+// A planned end stops the process at that very call, as a signal from
+// outside would: the calls before it are made, that one is not.
+TEST_F(syscalls_test, a_planned_end_stops_the_process_at_the_chosen_call) {
+  write_text("first.txt", "1");
+  write_text("second.txt", "2");
+  auto body = [](void*) -> int {
+    end_at_syscall(syscall_id::unlink, 2, SIGKILL);
+    DeleteFileA("first.txt");
+    DeleteFileA("second.txt");
+    return 0;  // never reached
+  };
+  EXPECT_EQ(run_in_child_process(body, nullptr), -1) << "the child ended by a signal";
+  EXPECT_FALSE(std::filesystem::exists("first.txt"));
+  EXPECT_TRUE(std::filesystem::exists("second.txt"));
 }
