@@ -131,6 +131,10 @@ void RunOutcome::reset() {
 }
 
 std::string RunOutcome::failure_text() const {
+  // The platform's word for a file that changed while it was read.
+  if (failed_system_error == plat::ERROR_FILE_INVALID || failed_code == plat::ERROR_FILE_INVALID ||
+      failed_code == svc::err::system_base + static_cast<int32_t>(plat::ERROR_FILE_INVALID))
+    return "it changed while being read";
   // A transfer fails with a general code of the driver; what the system
   // said is the useful part.
   if (failed_system_error != 0 && static_cast<int32_t>(failed_system_error) != failed_code)

@@ -53,6 +53,8 @@ constexpr SystemMessage kMessages[] = {
     {ERROR_FILE_TOO_LARGE, "The file size exceeds the limit allowed and cannot be saved."},
     {ERROR_DIRECTORY, "The directory name is invalid."},
     {ERROR_NOACCESS, "Invalid access to memory location."},
+    {ERROR_FILE_INVALID,
+     "The volume for a file has been externally altered so that the opened file is no longer valid."},
     {ERROR_IO_DEVICE, "The request could not be performed because of an I/O device error."},
     {ERROR_TIMEOUT, "This operation returned because the timeout period expired."},
     {ERROR_CANT_RESOLVE_FILENAME, "The name of the file cannot be resolved by the system."},

@@ -175,10 +175,11 @@ inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args, con
 // Runs the fault runner (msgmake with one system call planned to fail or to
 // end the process) in `folder` on the argument text, without a shell: `fault`
 // is "" or "call n errno" or "call n kill"; `counts`, when given, receives the
-// run's system calls by name. A run that hangs ends as SIGALRM.
+// run's system calls by name; `changed_file`, when given, is cut to half its
+// size just before its second read. A run that hangs ends as SIGALRM.
 inline RunResult run_fault_runner(const fs::path& folder, const std::string& argument_text,
                                   const std::string& fault = "", const fs::path& counts = {},
-                                  const std::string& profile = "") {
+                                  const std::string& profile = "", const std::string& changed_file = "") {
   write_bytes(folder / ".wininit", profile);
   const fs::path err = folder / ".stderr";
   const pid_t child = fork();
@@ -188,6 +189,7 @@ inline RunResult run_fault_runner(const fs::path& folder, const std::string& arg
     setenv("SOURCE_DATE_EPOCH", kFixedEpoch, 1);
     if (!fault.empty()) setenv("MSGMAKE_FAULT", fault.c_str(), 1);
     if (!counts.empty()) setenv("MSGMAKE_CALL_COUNTS", counts.c_str(), 1);
+    if (!changed_file.empty()) setenv("MSGMAKE_CHANGE", changed_file.c_str(), 1);
     const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(fd, 2);
     const int null = open("/dev/null", O_WRONLY);

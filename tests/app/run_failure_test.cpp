@@ -194,6 +194,35 @@ TEST(run_failure_test, memory_that_runs_out_ends_the_run_with_71_and_no_draft) {
   EXPECT_EQ(written, 3);
 }
 
+// A file that another program changes while msgmake reads it (cut to half
+// its size here, just before its second read) is no file to send: the run
+// fails with 74 and says so, and the message file keeps what it held.
+TEST(run_failure_test, a_file_that_changes_while_it_is_read_fails_the_run) {
+  Call with_sound;
+  with_sound.sound_file = "in.bin";
+  with_sound.sound_loop = "Once";
+  const struct {
+    const char* name;
+    std::string text;
+    const char* says;
+  } cases[] = {
+      {"an attachment", argument_text(Call{}, {}, {"in.bin"}), "cannot read attachment 'in.bin'"},
+      {"a picture", argument_text(Call{}, {"<img src=3D\"in.bin\">"}), "cannot read image 'in.bin'"},
+      {"the sound", argument_text(with_sound), "cannot read sound file 'in.bin'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder dir;
+    write_bytes(dir / "in.bin", random_bytes(300000, 9));
+    write_bytes(dir / "m.eml", "the message of an earlier run");
+    const RunResult run = run_fault_runner(dir.path(), c.text, "", {}, "", "in.bin");
+    EXPECT_EQ(run.exit_code, 74);
+    expect_error_line(run, std::string(c.says) + ": it changed while being read");
+    EXPECT_EQ(read_bytes(dir / "m.eml"), "the message of an earlier run");
+    EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+  }
+}
+
 TEST(run_failure_test, command_line_past_10000_bytes_is_refused) {
   TempFolder dir;
   write_bytes(dir / "last.txt", "end");

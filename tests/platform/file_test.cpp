@@ -1,5 +1,6 @@
 #include "platform/file.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -172,6 +173,46 @@ TEST_F(file_test, a_read_only_handle_with_writers_denied_reads_ahead) {
   ASSERT_TRUE(ReadFile(h, whole.data(), DWORD(whole.size()), &n, nullptr));
   EXPECT_EQ(whole.substr(0, n), bytes.substr(5));
   CloseHandle(h);
+}
+
+// Writers denied, the file is taken as unchanging: one that a program
+// ignoring the sharing changes meanwhile (cut, grown or rewritten) fails the
+// read that reaches its end with 1006, rather than hand out a mix of two
+// files. A handle that lets others write reads whatever is there.
+TEST_F(file_test, a_reader_that_denies_writers_fails_at_the_end_of_a_file_changed_meanwhile) {
+  namespace fs = std::filesystem;
+  const struct {
+    const char* change;
+    DWORD share;
+    DWORD error;  // of the read that reaches the end
+  } cases[] = {
+      {"none", FILE_SHARE_READ, ERROR_SUCCESS},
+      {"cut", FILE_SHARE_READ, ERROR_FILE_INVALID},
+      {"grown", FILE_SHARE_READ, ERROR_FILE_INVALID},
+      {"rewritten", FILE_SHARE_READ, ERROR_FILE_INVALID},
+      {"cut", FILE_SHARE_READ | FILE_SHARE_WRITE, ERROR_SUCCESS},
+  };
+  for (const auto& [change, share, error] : cases) {
+    SCOPED_TRACE(std::string(change) + (share & FILE_SHARE_WRITE ? ", writers let in" : ""));
+    write_text("in.bin", pattern(200000));
+    fs::last_write_time("in.bin", fs::last_write_time("in.bin") - std::chrono::hours(1));
+    HANDLE h = open_for("in.bin", GENERIC_READ, share, OPEN_EXISTING);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    char block[1024];
+    DWORD n = 0;
+    ASSERT_TRUE(ReadFile(h, block, sizeof block, &n, nullptr));
+    const std::string what = change;
+    if (what == "cut") fs::resize_file("in.bin", 100000);
+    if (what == "grown") std::ofstream("in.bin", std::ios::binary | std::ios::app) << "more";
+    if (what == "rewritten") write_text("in.bin", pattern(200000));
+    BOOL ok = TRUE;
+    SetLastError(0);
+    while ((ok = ReadFile(h, block, sizeof block, &n, nullptr)) && n == sizeof block) {
+    }
+    EXPECT_EQ(ok != 0, error == ERROR_SUCCESS);
+    EXPECT_EQ(GetLastError(), error);
+    CloseHandle(h);
+  }
 }
 
 // The bytes read ahead are handed out before the error of the system read
