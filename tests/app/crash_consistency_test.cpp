@@ -21,9 +21,9 @@ struct KillPoints {
   uint64_t every;
 };
 constexpr KillPoints kKillPoints[] = {
-    {"open", 1},   {"close", 1}, {"write", 1},    {"fsync", 1}, {"renameat", 1}, {"unlink", 1},
-    {"mkdir", 1},  {"read", 2},  {"lstat", 1},    {"stat", 3},  {"fstat", 4},    {"fcntl", 8},
-    {"lseek", 3},  {"futimens", 1}, {"readdir", 4},
+    {"write", 1}, {"fsync", 1},    {"renameat", 1}, {"unlink", 1}, {"mkdir", 1},  {"lstat", 1},
+    {"futimens", 1}, {"open", 2},  {"close", 2},    {"read", 4},   {"lseek", 5},  {"stat", 6},
+    {"fstat", 8}, {"readdir", 11}, {"fcntl", 16},
 };
 
 // Any entry of the folder left by a killed run: a temporary draft.
