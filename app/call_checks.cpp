@@ -19,6 +19,9 @@ namespace {
 constexpr int32_t kCallArguments = 13;
 // A line of the message with its CR LF.
 constexpr uint64_t kLineBound = kMessageLineSize + 2;
+// A body line in the HTML part and again, as text that quoted-printable may
+// make three times as long, in the plain part.
+constexpr uint64_t kBodyLineBound = 4 * kLineBound;
 // The header block, the template of the HTML part and the closing lines.
 constexpr uint64_t kFixedBound = 64 * 1024;
 // The header lines of one binary part and the empty lines around its text.
@@ -121,7 +124,7 @@ uint64_t message_size_bound(const MessageArguments& args) {
   ProgramQueue& body = data.body_lines;
   for (uint32_t i = 1; i <= body.records(); ++i) {
     body.get(i);
-    bound += kLineBound;
+    bound += kBodyLineBound;
     const ImageReference ref = find_image_reference(body.field(), body.field_size());
     if (ref.found()) bound += part_bound(ref.name(body.field()));
   }
@@ -137,8 +140,8 @@ bool call_may_run(const MessageArguments& args, int32_t arguments_given) {
   if (!arguments_fit(args)) return false;
   if (!message_to_standard_output() && !message_file_is_no_input(args.message_file, args.sound_file)) return false;
   if (const uint64_t bound = message_size_bound(args); bound > kLargestMessage)
-    return refuse(kExitDataError, "the message would be larger than 2 GiB (its files come to " +
-                                      std::to_string(bound >> 20) + " MiB), the most that can be written");
+    return refuse(kExitDataError, "the message would be larger than 2 GiB, the most a message can have (up to " +
+                                      std::to_string(bound >> 20) + " MiB)");
   return true;
 }
 
