@@ -86,6 +86,12 @@ bool arguments_fit(const MessageArguments& args) {
 
 uint64_t file_size(std::string_view name) {
   const std::string path(clipped(name));
+  plat::name_entry entry;
+  // Only a regular file is opened: an open of a FIFO would disturb its writer.
+  if (!plat::GetNameEntry(path.c_str(), &entry) || entry.kind != plat::entry_kind::file) {
+    plat::SetLastError(0);
+    return 0;
+  }
   const plat::HANDLE file =
       plat::CreateFileA(path.c_str(), plat::GENERIC_READ, plat::FILE_SHARE_READ | plat::FILE_SHARE_WRITE, nullptr,
                         plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -37,8 +37,17 @@ struct Identity {
   }
 };
 
+// Only a name that leads to a regular file is opened to be looked at: an
+// open of a FIFO, even one given up at once, would let its writer go on
+// into nothing.
+bool leads_to_file(const char* name) {
+  plat::name_entry entry;
+  return plat::GetNameEntry(name, &entry) && entry.kind == plat::entry_kind::file;
+}
+
 Identity identity_of(const char* name) {
   Identity identity;
+  if (!leads_to_file(name)) return identity;
   const plat::HANDLE file =
       plat::CreateFileA(name, plat::GENERIC_READ, plat::FILE_SHARE_READ | plat::FILE_SHARE_WRITE | plat::FILE_SHARE_DELETE,
                         nullptr, plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
