@@ -1,5 +1,5 @@
-# What `cmake --install` puts in place: the program, its manual page and the
-# copyright and licence text; and the Debian package that `cpack -G DEB` makes
+# What `cmake --install` puts in place: the program, its manual page, its
+# completion for bash and zsh, and the copyright and licence text; and the Debian package that `cpack -G DEB` makes
 # of the same files.
 
 include(GNUInstallDirs)
@@ -16,6 +16,10 @@ file(WRITE ${CMAKE_BINARY_DIR}/copyright
 install(TARGETS msgmake RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_BINARY_DIR}/msgmake.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Where the shells look for completions of a command by its name.
+install(FILES ${CMAKE_SOURCE_DIR}/completion/msgmake.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME msgmake)
+install(FILES ${CMAKE_SOURCE_DIR}/completion/_msgmake DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
 # The program is linked whole on purpose (see CMakeLists.txt): the package
 # says so to lintian.
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/lintian-overrides

@@ -1,0 +1,60 @@
+# Bash completion of msgmake's options: the options themselves, the words of
+# --loop, --priority and --font-size, and file names where a file is asked
+# for (standard input or output as "-" where it may stand). Works with or
+# without the bash-completion package.
+
+_msgmake_files() {
+    local IFS=$'\n'
+    compopt -o filenames 2>/dev/null
+    COMPREPLY+=($(compgen -f -- "$1"))
+}
+
+_msgmake() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=""
+    ((COMP_CWORD > 0)) && prev=${COMP_WORDS[COMP_CWORD - 1]}
+    COMPREPLY=()
+    # "--option=value": split at "=" by bash (COMP_WORDBREAKS), or one word.
+    if [[ $cur == "=" ]]; then
+        cur=""
+    elif [[ $prev == "=" ]] && ((COMP_CWORD > 1)); then
+        prev=${COMP_WORDS[COMP_CWORD - 2]}
+    elif [[ $cur == --*=* ]]; then
+        prev=${cur%%=*}
+        cur=${cur#*=}
+    fi
+    # After "--" every word is a file to attach.
+    local i
+    for ((i = 1; i < COMP_CWORD; i++)); do
+        [[ ${COMP_WORDS[i]} == "--" ]] && { _msgmake_files "$cur"; return; }
+    done
+    case $prev in
+        -o | --output | --text | --html)
+            COMPREPLY=($(compgen -W "-" -- "$cur"))
+            _msgmake_files "$cur"
+            return ;;
+        -a | --attach | -i | --image | --sound)
+            _msgmake_files "$cur"
+            return ;;
+        --loop)
+            COMPREPLY=($(compgen -W "once twice 3 4 5 forever" -- "$cur"))
+            return ;;
+        -p | --priority)
+            COMPREPLY=($(compgen -W "high normal low" -- "$cur"))
+            return ;;
+        --font-size)
+            COMPREPLY=($(compgen -W "1 2 3 4 5 6 7" -- "$cur"))
+            return ;;
+        -t | --to | -c | --cc | -b | --bcc | -s | --subject | --from | --reply-to | --header | \
+        --background | --font | --font-color | --font-colour)
+            return ;;  # free text
+    esac
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "--output --to --cc --bcc --subject --from --reply-to --header --text --html
+            --attach --image --sound --loop --priority --background --font --font-color --font-colour --font-size
+            --help --version -o -t -c -b -s -a -i -p -h --" -- "$cur"))
+    else
+        _msgmake_files "$cur"  # a file to attach
+    fi
+}
+
+complete -F _msgmake msgmake
