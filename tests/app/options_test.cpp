@@ -123,8 +123,8 @@ RunResult run_bash(const fs::path& folder, const std::string& command_line) {
                                        shell_quote(command_line));
 }
 
-// A body needs no file of its own: standard input named as a file, a FIFO
-// and a shell's process substitution are read to their end.
+// A body needs no file of its own: standard input, named as a file or not,
+// a FIFO and a shell's process substitution are read to their end.
 TEST(options_test, a_body_from_a_pipe_arrives_whole) {
   const std::string text = "through a pipe: caf\xC3\xA9 \xE4\xB8\xAD";
   const struct {
@@ -134,6 +134,8 @@ TEST(options_test, a_body_from_a_pipe_arrives_whole) {
       {"standard input", "printf '%s\\n' \"$TEXT\" | \"$MSGMAKE\" -o m.eml --text /dev/stdin"},
       {"standard input, html", "printf '<p>%s</p>\\n' \"$TEXT\" | \"$MSGMAKE\" -o m.eml --html /dev/stdin"},
       {"process substitution", "\"$MSGMAKE\" -o m.eml --text <(printf '%s\\n' \"$TEXT\")"},
+      {"standard input, the draft to standard output",
+       "printf '%s\\n' \"$TEXT\" | \"$MSGMAKE\" -o - --text - >m.eml"},
       {"a FIFO", "mkfifo body && { printf '%s\\n' \"$TEXT\" >body & } && \"$MSGMAKE\" -o m.eml --text body"},
   };
   for (const auto& c : cases) {

@@ -9,6 +9,7 @@
 
 #include "platform/file.h"
 #include "platform/last_error.h"
+#include "platform/syscalls.h"
 #include "tests/platform/scratch_folder.h"
 
 using namespace plat;
@@ -81,6 +82,30 @@ TEST_F(input_stream_test, a_fifo_is_read_once_its_writer_comes) {
   ASSERT_EQ(mkfifo("pipe", 0600), 0);
   std::thread writer([] { write_text("pipe", "written later"); });
   EXPECT_EQ(read_stream("pipe"), "written later");
+  writer.join();
+}
+
+// A file open refuses a FIFO without opening it: an open, even a refused
+// one, would let a waiting writer go on and lose what it writes.
+TEST_F(input_stream_test, a_file_open_refuses_a_fifo_without_opening_it) {
+  ASSERT_EQ(mkfifo("pipe", 0600), 0);
+  const struct {
+    DWORD access;
+    DWORD creation;
+  } opens_of_what_exists[] = {
+      {GENERIC_READ, OPEN_EXISTING},
+      {GENERIC_WRITE, OPEN_EXISTING},
+      {GENERIC_READ | GENERIC_WRITE, TRUNCATE_EXISTING},
+  };
+  for (const auto& c : opens_of_what_exists) {
+    const uint64_t opens = syscall_calls(syscall_id::open);
+    EXPECT_EQ(CreateFileA("pipe", c.access, FILE_SHARE_READ, nullptr, c.creation, FILE_ATTRIBUTE_NORMAL, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(syscall_calls(syscall_id::open), opens) << "access " << c.access << ", creation " << c.creation;
+  }
+  std::thread writer([] { write_text("pipe", "kept for its reader"); });
+  EXPECT_EQ(read_stream("pipe"), "kept for its reader");
   writer.join();
 }
 
