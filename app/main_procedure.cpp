@@ -7,6 +7,7 @@
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/runtime_seams.h"
+#include "app/work_folder.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
@@ -74,7 +75,7 @@ void ProcessCommandLine(char* command_text, MainLocals& locals) {
     outcome.command_line_length = length;
     return;
   }
-  PrepareWorkDirectory();
+  if (!PrepareWorkDirectory()) return;
   stack.pop_into_string(command_text, kCommandTextSize);
   locals.first_line = split_delimited(command_text, kLineDelimiter, data.body_lines, locals);
   locals.first_file = split_delimited(command_text, kFileDelimiter, data.file_names, locals);

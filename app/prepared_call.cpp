@@ -4,6 +4,7 @@
 #include "app/main_procedure.h"
 #include "app/message_output.h"
 #include "app/program_data.h"
+#include "app/work_folder.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
 #include "services/error_state.h"
@@ -24,7 +25,7 @@ void append_all(ProgramQueue& queue, const std::vector<std::string>& entries) {
 void RunPreparedCall(const PreparedCall& call) {
   ProgramData& data = program_data();
   set_argument_charset(ArgumentCharset::utf8);
-  PrepareWorkDirectory();
+  if (!PrepareWorkDirectory()) return;
   append_all(data.body_lines, call.body_lines);
   append_all(data.file_names, call.file_names);
   // The first argument ends on top, as when the evaluator calls the procedure.

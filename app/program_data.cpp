@@ -4,13 +4,10 @@
 
 #include "app/runtime_seams.h"
 #include "evaluator/builtins.h"
-#include "platform/file.h"
-#include "platform/last_error.h"
 #include "runtime/date_time.h"
 #include "runtime/locale.h"
 #include "runtime/record_descriptor.h"
 #include "runtime/string_ops.h"
-#include "runtime/string_stack.h"
 #include "runtime/string_value.h"
 
 namespace app {
@@ -70,62 +67,6 @@ void ProgramData::initialise() {
 void ProgramData::release() {
   body_lines.free();
   file_names.free();
-}
-
-void PrepareWorkDirectory() {
-  ProgramData& data = program_data();
-  rt::StringStack& stack = rt::string_stack();
-  seam::push_current_directory_long_form();
-  stack.push_borrowed("\\WRK\\", 5);
-  rt::concat();
-  stack.pop_into_string(data.work_directory, kWorkDirectorySize);
-  MakeDirectoryPath(clipped(data.work_directory, kWorkDirectorySize));
-  HoldWorkDirectory();
-}
-
-bool HoldWorkDirectory() {
-  const std::string_view folder = clipped(program_data().work_directory, kWorkDirectorySize);
-  char name[kWorkDirectorySize + sizeof kWorkDirectoryHoldFile];
-  std::memcpy(name, folder.data(), folder.size());
-  std::memcpy(name + folder.size(), kWorkDirectoryHoldFile, sizeof kWorkDirectoryHoldFile);
-  // A process holds one work directory: one held before is let go first
-  // (only tests prepare the directory twice), or it would wait for itself.
-  static plat::HANDLE hold = nullptr;
-  if (hold != nullptr) plat::CloseHandle(hold);
-  hold = plat::CreateFileA(name, plat::GENERIC_READ | plat::GENERIC_WRITE,
-                           plat::FILE_SHARE_READ | plat::FILE_SHARE_WRITE, nullptr,
-                           plat::OPEN_ALWAYS, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
-  plat::OVERLAPPED first_byte{};
-  const bool held = hold != plat::INVALID_HANDLE_VALUE &&
-                    plat::LockFileEx(hold, plat::LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &first_byte);
-  if (hold == plat::INVALID_HANDLE_VALUE) hold = nullptr;
-  plat::SetLastError(0);
-  // The handle stays open: the system lets the lock go when the process ends.
-  return held;
-}
-
-void MakeDirectoryPath(std::string_view path) {
-  path = clipped(path);
-  if (path.empty()) return;
-  // The path with its closing separator, as a C string.
-  char text[kWorkDirectorySize + 2];
-  uint32_t n = path.size() < kWorkDirectorySize ? static_cast<uint32_t>(path.size()) : kWorkDirectorySize;
-  std::memcpy(text, path.data(), n);
-  if (!is_path_separator(text[n - 1])) text[n++] = '\\';
-  text[n] = '\0';
-  seam::create_directory(text);
-  bool first = true;
-  for (uint32_t i = 0; i < n; ++i) {
-    if (!is_path_separator(text[i])) continue;
-    if (first) {
-      first = false;
-      continue;
-    }
-    const char kept = text[i];
-    text[i] = '\0';
-    seam::create_directory(text);
-    text[i] = kept;
-  }
 }
 
 void program_module_routine(int32_t stage) {

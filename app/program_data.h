@@ -25,7 +25,7 @@ inline constexpr uint32_t kQueueTextSize = 255;    // GBQ:LINE, GLQ:FILENAME
 inline constexpr uint32_t kDescriptorCapacity = 40;
 
 struct ProgramData {
-  char work_directory[kWorkDirectorySize];  // WorkDirectory, ends with a backslash
+  char work_directory[kWorkDirectorySize];  // WorkDirectory, ends with a separator
   char scratch_name[kScratchNameSize];      // ScratchName
   char message_name[kFileNameSize];         // name of OUED
   char input_name[kFileNameSize];           // name of INED
@@ -54,23 +54,6 @@ inline std::string_view clipped(std::string_view text) {
 }
 
 using plat::is_path_separator;
-
-// WorkDirectory := long form of the short form of the current directory
-// followed by "\WRK\", then the folder and every missing level above it is
-// created, and the folder held for the run. Failures are not reported: the
-// copies into it fail later instead.
-void PrepareWorkDirectory();
-// The file in the work directory that a run locks to hold the directory.
-inline constexpr char kWorkDirectoryHoldFile[] = ".msgmake.lck";
-
-// Holds the work directory for the rest of the run, so that runs sharing it
-// never see each other's copies: waits while another process holds it, and
-// keeps it until this process ends, however it ends. False when it cannot be
-// held; the run then goes on without.
-bool HoldWorkDirectory();
-// Creates the directory named by `path` (clipped) and each level above it,
-// except the text before the first separator.
-void MakeDirectoryPath(std::string_view path);
 
 // The program module's initialisation routine: 0 at start-up, 1 at shutdown.
 void program_module_routine(int32_t stage);

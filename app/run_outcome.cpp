@@ -23,8 +23,8 @@ RunOutcome the_outcome;
 // ORDER: FailedFile
 constexpr const char* kFailureVerbs[] = {"cannot read file",     "cannot read attachment", "cannot read image",
                                          "cannot read sound file", "cannot write message",   "cannot write message",
-                                         "cannot remove work copy"};
-static_assert(std::size(kFailureVerbs) == static_cast<size_t>(FailedFile::work_copy) + 1);
+                                         "cannot remove work copy", "cannot make work copy"};
+static_assert(std::size(kFailureVerbs) == static_cast<size_t>(FailedFile::work_copy_made) + 1);
 
 // The runtime's message text of an error code, without its padding.
 std::string message_of(int32_t code) {
@@ -157,6 +157,7 @@ int RunOutcome::exit_code() const {
       return kExitCannotCreate;
     case FailedFile::message_write:
     case FailedFile::work_copy:
+    case FailedFile::work_copy_made:
       return kExitIoError;
   }
   return kExitIoError;

@@ -5,13 +5,15 @@
 // Exit codes: 0 the message was written; 64 the command line was too long,
 // the call text was empty, did not compile, never called the message
 // procedure or left out some of its arguments, or the message file is also
-// a file to read; 65 an argument does not fit its field, or the message
-// would be too large to write; 66 a file to encode was missing or could not
-// be opened; 71 memory ran out; 73 the message file could not be opened, or
-// what stands at its path may not be replaced; 74 the message could not be
-// made whole: a write of it failed, a file changed while it was read, or the
-// system failed to read, copy or remove a file it needs; 2 a runtime error
-// (ended through the runtime error box, not through here); 128 + n the
+// a file to read; 65 an argument does not fit its field, the message would
+// be too large to write, or a file to encode has a name the run cannot take;
+// 66 a file to encode was missing or could not be opened; 71 memory ran out;
+// 73 the message file could not be opened, what stands at its path may not
+// be replaced, or the work directory could not be made ready; 74 the message
+// could not be made whole: a write of it failed, a file changed while it was
+// read, or the system failed to read, copy or remove a file it needs; 75 the
+// work directory is held by another run, or cannot be locked; 2 a runtime
+// error (ended through the runtime error box, not through here); 128 + n the
 // process was ended by signal n. Whatever the code, a message that is not
 // whole never takes the place of the message file.
 #pragma once
@@ -29,13 +31,14 @@ inline constexpr int kExitNoInput = 66;
 inline constexpr int kExitOutOfMemory = 71;
 inline constexpr int kExitCannotCreate = 73;
 inline constexpr int kExitIoError = 74;
+inline constexpr int kExitTryLater = 75;
 
 // The line of a run that ran out of memory, without "msgmake: ".
 inline constexpr char kOutOfMemoryText[] = "out of memory";
 
 // The kind of file whose failure ended the composer.
 // ORDER: kFailureVerbs in run_outcome.cpp.
-enum class FailedFile : uint8_t { none, attachment, image, sound, message, message_write, work_copy };
+enum class FailedFile : uint8_t { none, attachment, image, sound, message, message_write, work_copy, work_copy_made };
 
 // An error that says a file is not there or may not be read (missing, a
 // folder, no right, held by another program): the caller's input is at

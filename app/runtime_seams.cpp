@@ -27,8 +27,6 @@ void push_current_directory_long_form() {
   rt::long_path();
 }
 
-int create_directory(const char* path) { return rt::create_directory(path); }
-
 void push_scope(bool keep_outer_names) { eval::PUSHSCOPE(keep_outer_names ? 1 : 0); }
 void pop_scope() { eval::POPSCOPE(); }
 

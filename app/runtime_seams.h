@@ -24,8 +24,6 @@ drv::DriverEntry dos_driver();
 void push_argument_text();
 // Pushes the long form of the short form of the current directory.
 void push_current_directory_long_form();
-// Creates one directory level; 0 on success, -1 on failure.
-int create_directory(const char* path);
 
 // A bound procedure: takes its arguments from the string stack (the first on
 // top) and returns an integer.

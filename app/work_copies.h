@@ -1,6 +1,8 @@
-// The short-lived copies of attachments and images in the work directory.
-// A copy is marked unfinished from the moment it is begun until it is
-// removed again, so a run that is cut short leaves none behind.
+// The short-lived copies of attachments and images in the work directory,
+// made for the user alone. A copy is marked unfinished from the moment it is
+// begun until it is removed again, so a run that is cut short leaves none
+// behind; a file that is in the work directory already is used in place and
+// never removed.
 #pragma once
 
 #include <cstdint>
@@ -16,12 +18,16 @@ inline constexpr uint32_t kWorkPathSize = kWorkDirectorySize + kScratchNameSize;
 // CLIP(WorkDirectory) followed by `name`, in `out` (cut to its size).
 std::string_view work_path(std::string_view name, char (&out)[kWorkPathSize]);
 
-// Copies `file` into the work directory under its own file name. True when
-// the runtime reports no error (its code tells why not); the copy then stays
-// until remove_work_copy.
+// Copies `file` into the work directory under its own file name, replacing
+// whatever stands there. True when the copy is there (or `file` is that very
+// file already); the copy then stays until remove_work_copy. Otherwise the
+// runtime's error code tells why: `file` could not be read, or the work
+// directory could not take the copy, which is also noted as the run's
+// failure.
 bool copy_into_work_directory(std::string_view file);
 
-// Removes a copy made by either of the above.
+// Removes a copy made by copy_into_work_directory; anything else at that
+// name stays. A copy that does not go is noted as the run's failure.
 void remove_work_copy(std::string_view copy);
 
 // The text after the last separator (backslash or slash) of a path; the whole

@@ -1,5 +1,6 @@
 // Files that a run must not leave behind half made: the draft being written
-// and the work copy being encoded. A file is marked while it is unfinished
+// and the work copy being encoded (and the lock file of the folder the run
+// holds). A file is marked while it is unfinished
 // and unmarked once it is complete or gone. If the process ends before that,
 // by a termination signal or through ExitProcess, the marked files are
 // removed, so a cut-short run never leaves a partial draft that still looks
@@ -12,7 +13,7 @@
 
 namespace plat {
 
-enum class unfinished_file : uint8_t { draft, work_copy, count };
+enum class unfinished_file : uint8_t { draft, work_copy, folder_lock, count };
 
 // Marks `name` (a path as the file calls take it) as unfinished in `slot`,
 // replacing what the slot held; a name too long to keep is not marked.

@@ -512,16 +512,11 @@ inline std::string sound_entry(const std::string& name, const std::string& sourc
   return "sound\t" + name + "\t" + source;
 }
 
-// The file by which a run holds the work folder; it stays, as the folder does.
+// The file by which a run holds the work folder while it runs.
 inline const char kWorkFolderHoldFile[] = ".msgmake.lck";
 
-// True when the folder holds nothing but, at most, the hold file.
-inline bool folder_is_empty(const fs::path& folder) {
-  if (!fs::is_directory(folder)) return false;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-    if (entry.path().filename() != kWorkFolderHoldFile) return false;
-  }
-  return true;
-}
+// True when the folder is there and holds nothing: a run leaves the work
+// folder as it made it, without its hold file.
+inline bool folder_is_empty(const fs::path& folder) { return fs::is_directory(folder) && fs::is_empty(folder); }
 
 }  // namespace draft_harness

@@ -1,5 +1,14 @@
 // The work folder below the current directory: runs that share it never see
-// each other's copies, and entries planted in it are replaced, never followed.
+// each other's copies, a run gives up when another holds it too long, files
+// in it are used in place, and entries planted in it are replaced, never
+// followed.
+#include <cstring>
+
+#include "app/program_data.h"
+#include "app/run_outcome.h"
+#include "app/work_folder.h"
+#include "platform/private_folder.h"
+#include "platform/process.h"
 #include "tests/app/draft_harness.h"
 
 using namespace draft_harness;
@@ -12,6 +21,22 @@ std::string message_attaching(const std::string& name, const std::string& bytes,
   Expected e;
   e.parts = attachment_part(name, bytes, type);
   return expected_message(e);
+}
+
+// In a child, a copy of this process: holds the work folder named by
+// `folder` (a C string) without waiting, as a run does. 1 held; 0 refused as
+// a run refuses when the folder stays held; 2 refused otherwise.
+int hold_without_waiting(void* folder) {
+  const std::string name = static_cast<const char*>(folder);
+  app::ProgramData& data = app::program_data();
+  std::memset(data.work_directory, ' ', sizeof data.work_directory);
+  std::memcpy(data.work_directory, name.data(), name.size());
+  data.work_directory[name.size()] = '/';
+  app::run_outcome().reset();
+  if (app::HoldWorkDirectory(0)) return 1;
+  const std::string expected =
+      "msgmake: the work folder '" + name + "' is still held by another run after 0 seconds; try again later\n";
+  return app::run_outcome().exit_code() == 75 && app::run_outcome().error_line() == expected ? 0 : 2;
 }
 
 }  // namespace
@@ -94,5 +119,97 @@ TEST(work_folder_test, a_link_planted_under_a_picture_name_is_replaced) {
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(read_bytes(dir / "outside.gif"), "not to be touched");
   EXPECT_EQ(mime_check(dir / "m.eml", {image_entry(1, "p.gif", "p.gif")}), "ok\n");
+  EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+}
+
+
+
+// A run gives up when the folder stays held for all of its wait (exit 75).
+TEST(work_folder_test, a_run_gives_up_when_the_work_folder_stays_held) {
+  TempFolder dir;
+  plat::folder_fault fault = plat::folder_fault::none;
+  ASSERT_TRUE(plat::make_private_folder((dir / "WRK").string().c_str(), &fault));
+  char folder[256] = {};
+  ASSERT_LT((dir / "WRK").string().size(), sizeof folder - 1);
+  std::strcpy(folder, (dir / "WRK").string().c_str());
+  ASSERT_EQ(plat::hold_folder((dir / "WRK" / kWorkFolderHoldFile).string().c_str(), plat::hold_wait{}),
+            plat::hold_result::held);
+  EXPECT_EQ(plat::run_in_child_process(&hold_without_waiting, folder), 0);
+  plat::release_folder();
+  EXPECT_EQ(plat::run_in_child_process(&hold_without_waiting, folder), 1);
+}
+
+
+
+
+// An attachment and a picture that are in the work folder already are read
+// where they are, and stay.
+TEST(work_folder_test, files_in_the_work_folder_are_used_in_place_and_kept) {
+  TempFolder dir;
+  fs::create_directory(dir / "WRK");
+  fs::permissions(dir / "WRK", fs::perms::owner_all);
+  write_bytes(dir / "WRK" / "keep.txt", "kept bytes");
+  write_bytes(dir / "WRK" / "p.gif", "GIF89a kept picture");
+  const std::string picture = "<IMG src=3D\"WRK/p.gif\">";
+  const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {picture}, {"WRK/keep.txt"}));
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(mime_check(dir / "m.eml", {attachment_entry("keep.txt", "WRK/keep.txt"), image_entry(1, "1.gif", "WRK/p.gif")}),
+            "ok\n");
+  EXPECT_EQ(read_bytes(dir / "WRK" / "keep.txt"), "kept bytes");
+  EXPECT_EQ(read_bytes(dir / "WRK" / "p.gif"), "GIF89a kept picture");
+}
+
+// Whatever a run finds at its copy's name is replaced, as long as nothing
+// would be lost: a folder with something in it stays, and the run says that
+// the work copy could not be made there (exit 74).
+TEST(work_folder_test, what_stands_at_a_copys_name_is_replaced_unless_it_holds_something) {
+  const struct {
+    const char* standing;
+    void (*plant)(const fs::path& copy);
+    int exit_code;
+  } cases[] = {
+      {"a file", [](const fs::path& copy) { write_bytes(copy, "stale"); }, 0},
+      {"an empty folder", [](const fs::path& copy) { fs::create_directory(copy); }, 0},
+      {"a folder with a file in it",
+       [](const fs::path& copy) {
+         fs::create_directory(copy);
+         write_bytes(copy / "inside.txt", "kept");
+       },
+       74},
+  };
+  for (const auto& [standing, plant, exit_code] : cases) {
+    SCOPED_TRACE(standing);
+    TempFolder dir;
+    fs::create_directory(dir / "WRK");
+    fs::permissions(dir / "WRK", fs::perms::owner_all);
+    write_bytes(dir / "a.txt", "the attachment");
+    plant(dir / "WRK" / "a.txt");
+    const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {}, {"a.txt"}));
+    EXPECT_EQ(run.exit_code, exit_code) << run.err;
+    if (exit_code == 0) {
+      EXPECT_EQ(read_bytes(dir / "m.eml"), message_attaching("a.txt", "the attachment"));
+      EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+      continue;
+    }
+    const fs::path copy = dir / "WRK" / "a.txt";
+    EXPECT_EQ(run.err, "msgmake: cannot make work copy '" + copy.string() +
+                           "': The directory is not empty (system error 145)\n");
+    EXPECT_FALSE(fs::exists(dir / "m.eml"));
+    EXPECT_EQ(read_bytes(copy / "inside.txt"), "kept");
+  }
+}
+
+// The work folder keeps one name for itself: a file of that name is refused
+// for what it is (exit 65), and the run holding the folder is undisturbed.
+TEST(work_folder_test, a_file_named_as_the_work_folders_hold_file_is_refused_for_its_name) {
+  TempFolder dir;
+  fs::create_directory(dir / "sub");
+  write_bytes(dir / "sub" / kWorkFolderHoldFile, "an attachment");
+  const std::string name = std::string("sub/") + kWorkFolderHoldFile;
+  const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {}, {name}));
+  EXPECT_EQ(run.exit_code, 65);
+  EXPECT_EQ(run.err, "msgmake: cannot copy '" + name + "' into the work folder, which keeps the name '" +
+                         kWorkFolderHoldFile + "' for the file that holds it\n");
+  EXPECT_FALSE(fs::exists(dir / "m.eml"));
   EXPECT_TRUE(folder_is_empty(dir / "WRK"));
 }
