@@ -72,7 +72,10 @@ bool allows_details(const char* text) {
 
 plat::HANDLE open_log(const char* name) {
   plat::HANDLE log = nullptr;
-  if (sys::open_existing(name, 0x41, log) != 0 && sys::create(name, 0, log) != 0) return nullptr;
+  // Never through a link: a log would otherwise add to whatever it names.
+  if (sys::open_existing(name, 0x41, log, sys::Links::refused) != 0 &&
+      sys::create(name, 0, log, sys::Links::refused) != 0)
+    return nullptr;
   sys::seek(log, 0, sys::Origin::end);
   return log;
 }

@@ -27,6 +27,8 @@ uint32_t remap_open_error(uint32_t error) {
   }
 }
 
+plat::DWORD link_flag(Links links) { return links == Links::refused ? plat::FILE_FLAG_OPEN_REPARSE_POINT : 0; }
+
 plat::DWORD access_of(uint32_t mode) {
   switch (mode & 3) {
     case 1: return plat::GENERIC_WRITE;
@@ -109,11 +111,11 @@ bool stage(const char* name, const char* temporary) {
 
 void unstage() { staged_file.name[0] = staged_file.temporary[0] = 0; }
 
-uint32_t open_existing(const char* name, uint32_t mode, HANDLE& handle) {
+uint32_t open_existing(const char* name, uint32_t mode, HANDLE& handle, Links links) {
   name = staged_file.path_of(name);
   plat::SetLastError(0);
   handle = plat::CreateFileA(name, access_of(mode), sharing_of(mode), nullptr, plat::OPEN_EXISTING,
-                             plat::FILE_FLAG_RANDOM_ACCESS, nullptr);
+                             plat::FILE_FLAG_RANDOM_ACCESS | link_flag(links), nullptr);
   bool ok = handle != plat::INVALID_HANDLE_VALUE;
   if (!ok) handle = nullptr;
   uint32_t error = remap_open_error(outcome(ok));
@@ -126,7 +128,7 @@ uint32_t open_existing(const char* name, uint32_t mode, HANDLE& handle) {
   return error;
 }
 
-uint32_t create(const char* name, uint32_t attribute, HANDLE& handle) {
+uint32_t create(const char* name, uint32_t attribute, HANDLE& handle, Links links) {
   static constexpr plat::DWORD kAttributes[4] = {
       plat::FILE_ATTRIBUTE_NORMAL, plat::FILE_ATTRIBUTE_READONLY, plat::FILE_ATTRIBUTE_HIDDEN,
       plat::FILE_ATTRIBUTE_SYSTEM};
@@ -136,7 +138,7 @@ uint32_t create(const char* name, uint32_t attribute, HANDLE& handle) {
   name = staged_file.path_of(name);
   plat::SetLastError(0);
   handle = plat::CreateFileA(name, access, 0, nullptr, creation,
-                             kAttributes[code] | plat::FILE_FLAG_RANDOM_ACCESS, nullptr);
+                             kAttributes[code] | plat::FILE_FLAG_RANDOM_ACCESS | link_flag(links), nullptr);
   bool ok = handle != plat::INVALID_HANDLE_VALUE;
   if (!ok) handle = nullptr;
   uint32_t error = remap_open_error(outcome(ok));

@@ -19,15 +19,18 @@ using plat::HANDLE;
 inline constexpr uint32_t kPositionLimit = 0x80000000u;
 
 enum class Origin { start, end };
+// Whether a symbolic link at a name is followed; a log is never written
+// through one.
+enum class Links { followed, refused };
 
 // Opens an existing file with a driver open mode: access from mode & 3,
 // sharing from mode & 0x70. Opening the name of the file that this thread
 // created last finds that very file or fails with 5: a file put in its place
 // since (a link, another file renamed over it) is never opened.
-uint32_t open_existing(const char* name, uint32_t mode, HANDLE& handle);
+uint32_t open_existing(const char* name, uint32_t mode, HANDLE& handle, Links links = Links::followed);
 // Creates (or empties) a file; attribute code & 3: 0 normal, 1 read-only,
 // 2 hidden, 3 system. The file is noted for the next open of its name.
-uint32_t create(const char* name, uint32_t attribute, HANDLE& handle);
+uint32_t create(const char* name, uint32_t attribute, HANDLE& handle, Links links = Links::followed);
 uint32_t read(HANDLE handle, void* buffer, uint32_t n, uint32_t& count);
 uint32_t write(HANDLE handle, const void* bytes, uint32_t n, uint32_t& count);
 uint32_t seek(HANDLE handle, uint32_t offset, Origin origin = Origin::start);

@@ -31,6 +31,9 @@ constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD FILE_FLAG_RANDOM_ACCESS = 0x10000000u;
 constexpr DWORD FILE_FLAG_SEQUENTIAL_SCAN = 0x08000000u;
 constexpr DWORD FILE_FLAG_WRITE_THROUGH = 0x80000000u;
+// A symbolic link at the name is not followed: Windows opens the link itself,
+// and here the open fails (1921), so nothing is read or written through it.
+constexpr DWORD FILE_FLAG_OPEN_REPARSE_POINT = 0x00200000u;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFFu;
 constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;

@@ -58,8 +58,9 @@ void write_to_log_file(const char* text, std::size_t length) {
   DebugLog& log = debug_log();
   if (!log.file_tried) {
     log.file_tried = true;
+    // Never through a link, which would have it write over what the link names.
     log.file = plat::CreateFileA(log_name, plat::GENERIC_WRITE, 0, nullptr, plat::CREATE_ALWAYS,
-                                 plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+                                 plat::FILE_ATTRIBUTE_NORMAL | plat::FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   }
   if (log.file == plat::INVALID_HANDLE_VALUE) return;
   plat::DWORD written = 0;

@@ -115,3 +115,19 @@ TEST(special_files_test, a_message_file_held_by_another_process_is_left_alone) {
   EXPECT_EQ(run.err, "msgmake: cannot write message 'm.eml': Access Denied\n");
   EXPECT_EQ(read_bytes(dir / "m.eml"), "being written");
 }
+
+// Trace logs that are links in the current folder are not written through:
+// what they name keeps its bytes, and the run goes on without its traces.
+TEST(special_files_test, trace_logs_that_are_links_are_never_written_through) {
+  TempFolder dir;
+  write_bytes(dir / "outside.txt", "not to be touched");
+  write_bytes(dir / "a.txt", "ab");
+  fs::create_symlink("outside.txt", dir / "ASCII.LOG");
+  fs::create_symlink("outside.txt", dir / "DOS.LOG");
+  const RunResult run = run_msgmake_args(dir.path(), {argument_text(Call{}, {}, {"a.txt"})}, {},
+                                         "[BWASCII]\nProfile=1\n[BWDOS]\nProfile=1\n");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(read_bytes(dir / "outside.txt"), "not to be touched");
+  EXPECT_TRUE(fs::is_symlink(dir / "ASCII.LOG"));
+  EXPECT_TRUE(fs::is_symlink(dir / "DOS.LOG"));
+}

@@ -70,6 +70,15 @@ TEST_F(debug_log_test, first_line_of_a_run_replaces_any_older_log) {
             "Warning: DeferWindowPos failed - low system resources.\n");
 }
 
+TEST_F(debug_log_test, a_log_that_is_a_link_is_not_written_through) {
+  std::ofstream(folder_ / "outside.txt") << "not to be touched\n";
+  fs::create_symlink("outside.txt", folder_ / "B5LOG.TXT");
+  svc::trace("a line\n");
+  svc::reset_debug_log();
+  EXPECT_EQ(read_file(folder_ / "outside.txt"), "not to be touched\n");
+  EXPECT_TRUE(fs::is_symlink(folder_ / "B5LOG.TXT"));
+}
+
 TEST_F(debug_log_test, a_run_without_lines_leaves_no_log) {
   svc::reset_debug_log();
   EXPECT_FALSE(fs::exists(folder_ / "B5LOG.TXT"));
