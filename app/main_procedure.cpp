@@ -4,6 +4,7 @@
 
 #include "app/call_checks.h"
 #include "app/composer.h"
+#include "app/path_limits.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/runtime_seams.h"
@@ -144,7 +145,7 @@ int32_t MakeEMLAttachmentFileSW() {
   args.priority = view(12);
   RunOutcome& outcome = run_outcome();
   outcome.composer_called = true;
-  if (call_may_run(args, seam::arguments_given())) outcome.composer_result = MakeEMLAttachmentFile(args);
+  if (call_may_run(args, seam::arguments_given()) && paths_fit(args)) outcome.composer_result = MakeEMLAttachmentFile(args);
   for (rt::HeapString& s : text) rt::release_heap_string(s);
   return outcome.composer_result;
 }

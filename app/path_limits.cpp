@@ -1,0 +1,81 @@
+#include "app/path_limits.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "app/composer.h"
+#include "app/html_body.h"
+#include "app/program_data.h"
+#include "app/run_outcome.h"
+#include "app/work_copies.h"
+#include "drivers/full_path.h"
+
+namespace app {
+
+namespace {
+
+// The longest path that reaches the system (without its NUL).
+constexpr uint32_t kLongestFullPath = drv::kFullPathSize - 1;
+
+bool refuse(std::string text) {
+  run_outcome().refuse(kExitDataError, std::move(text) + "; nothing was written");
+  return false;
+}
+
+// The length of `name`'s full path as the drivers make it (a name without an
+// extension gains a period), or 0 when it is longer than they take.
+size_t full_path_length(std::string_view name) {
+  char given[drv::kFullPathSize];
+  char full[drv::kFullPathSize];
+  if (name.size() >= sizeof given) return 0;
+  std::memcpy(given, name.data(), name.size());
+  given[name.size()] = '\0';
+  if (drv::expand_full_path(given, ".", full) != 0) return 0;
+  return std::strlen(full);
+}
+
+// A file the run opens by `name` through a driver: the name must fit its
+// field and its full path the system's limit.
+bool opened_path_fits(const char* what, std::string_view name) {
+  name = clipped(name);
+  if (name.size() > kFileNameSize)
+    return refuse(std::string("the ") + what + " '" + std::string(name) +
+                  "' has a name longer than " + std::to_string(kFileNameSize) + " bytes");
+  if (full_path_length(name) == 0)
+    return refuse(std::string("the ") + what + " '" + std::string(name) +
+                  "' has a path longer than " + std::to_string(kLongestFullPath) +
+                  " bytes from the current folder");
+  return true;
+}
+
+// An attachment is read from its copy in the work directory.
+bool work_copy_fits(std::string_view file) {
+  char copy[kWorkPathSize];
+  const std::string_view path = work_path(base_name(file, true), copy);
+  if (path.size() <= kFileNameSize && full_path_length(path) != 0) return true;
+  return refuse("the attachment '" + std::string(file) + "' would be read from the work copy '" +
+                std::string(path) + "', a path longer than " + std::to_string(kFileNameSize) +
+                " bytes");
+}
+
+}  // namespace
+
+bool paths_fit(const MessageArguments& args) {
+  if (!opened_path_fits("message file", args.message_file)) return false;
+  ProgramData& data = program_data();
+  ProgramQueue& files = data.file_names;
+  for (uint32_t i = 1; i <= files.records(); ++i) {
+    files.get(i);
+    if (!work_copy_fits(clipped(files.field(), files.field_size()))) return false;
+  }
+  ProgramQueue& body = data.body_lines;
+  for (uint32_t i = 1; i <= body.records(); ++i) {
+    body.get(i);
+    const ImageReference ref = find_image_reference(body.field(), body.field_size());
+    if (ref.found() && !opened_path_fits("picture", ref.name(body.field()))) return false;
+  }
+  return is_blank(args.sound_file) || opened_path_fits("sound file", args.sound_file);
+}
+
+}  // namespace app
