@@ -68,7 +68,8 @@ TEST(work_folder_safety_test, a_run_waits_for_the_run_holding_the_work_folder_an
       plat::hold_folder((dir / "WRK" / kWorkFolderHoldFile).string().c_str(), plat::hold_wait{}),
       plat::hold_result::held);
   write_bytes(dir / ".wininit", "");
-  const std::string command = "cd " + shell_quote(dir.path().string()) + " && WININI=.wininit " +
+  const std::string command = "cd " + shell_quote(dir.path().string()) +
+                              " && WININI=.wininit SOURCE_DATE_EPOCH=" + kFixedEpoch + " " +
                               shell_quote(MSGMAKE_BINARY) + " " +
                               shell_quote(argument_text(Call{})) + " 2>&1 >/dev/null";
   FILE* output = popen(command.c_str(), "r");
@@ -179,7 +180,7 @@ TEST(work_folder_safety_test, a_fifo_at_a_copys_name_is_replaced) {
   const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {}, {"a.txt"}));
   EXPECT_EQ(run.exit_code, 0) << run.err;
   Expected e;
-  e.parts = attachment_part("a.txt", "the attachment");
+  e.parts = attachment_part("a.txt", "the attachment", "text/plain");
   EXPECT_EQ(read_bytes(dir / "m.eml"), expected_message(e));
   EXPECT_TRUE(folder_is_empty(dir / "WRK"));
 }

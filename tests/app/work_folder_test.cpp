@@ -153,7 +153,7 @@ TEST(work_folder_test, files_in_the_work_folder_are_used_in_place_and_kept) {
   const std::string picture = "<IMG src=3D\"WRK/p.gif\">";
   const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {picture}, {"WRK/keep.txt"}));
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(mime_check(dir / "m.eml", {attachment_entry("keep.txt", "WRK/keep.txt"), image_entry(1, "1.gif", "WRK/p.gif")}),
+  EXPECT_EQ(mime_check(dir / "m.eml", {attachment_entry("keep.txt", "WRK/keep.txt"), image_entry(1, "p.gif", "WRK/p.gif")}),
             "ok\n");
   EXPECT_EQ(read_bytes(dir / "WRK" / "keep.txt"), "kept bytes");
   EXPECT_EQ(read_bytes(dir / "WRK" / "p.gif"), "GIF89a kept picture");
@@ -187,7 +187,7 @@ TEST(work_folder_test, what_stands_at_a_copys_name_is_replaced_unless_it_holds_s
     const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {}, {"a.txt"}));
     EXPECT_EQ(run.exit_code, exit_code) << run.err;
     if (exit_code == 0) {
-      EXPECT_EQ(read_bytes(dir / "m.eml"), message_attaching("a.txt", "the attachment"));
+      EXPECT_EQ(read_bytes(dir / "m.eml"), message_attaching("a.txt", "the attachment", "text/plain"));
       EXPECT_TRUE(folder_is_empty(dir / "WRK"));
       continue;
     }
