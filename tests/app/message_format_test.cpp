@@ -186,15 +186,30 @@ TEST(message_format_test, blank_sound_file_writes_no_sound_lines) {
   EXPECT_EQ(compose(dir, argument_text(call)), expected_message(Expected{}));
 }
 
+// A sound file that is not there, or whose folder is not, leaves its part
+// without data, and the run goes on.
 TEST(message_format_test, missing_sound_file_leaves_its_part_without_data) {
+  for (const char* sound : {"nowhere.wav", "no/such/folder/nowhere.wav"}) {
+    SCOPED_TRACE(sound);
+    TempFolder dir;
+    Call call;
+    call.sound_file = sound;
+    call.sound_loop = "Once";
+    Expected e;
+    e.sound_loop = "1";
+    e.parts = sound_part("nowhere.wav", "audio/wav", nullptr);
+    EXPECT_EQ(compose(dir, argument_text(call), {sound_entry("nowhere.wav", "-")}), expected_message(e));
+  }
+}
+
+// A picture in a folder that is not there is missing as a picture that is
+// not there: its reference stays as written, and the run goes on.
+TEST(message_format_test, a_picture_in_a_missing_folder_stays_a_reference) {
   TempFolder dir;
-  Call call;
-  call.sound_file = "nowhere.wav";
-  call.sound_loop = "Once";
-  Expected e;
-  e.sound_loop = "1";
-  e.parts = sound_part("nowhere.wav", "audio/wav", nullptr);
-  EXPECT_EQ(compose(dir, argument_text(call), {sound_entry("nowhere.wav", "-")}), expected_message(e));
+  const std::string line = "<img src=3D\"no/such/folder/p.gif\">";
+  const std::string message = compose(dir, argument_text(Call{}, {line}));
+  EXPECT_NE(message.find("\r\n" + line + "<br>\r\n"), std::string::npos) << message;
+  EXPECT_EQ(message.find("Content-ID:"), std::string::npos) << message;
 }
 
 TEST(message_format_test, body_lines_are_written_clipped_with_a_break) {

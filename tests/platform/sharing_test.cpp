@@ -154,6 +154,18 @@ TEST_F(sharing_test, lock_file_fails_at_once_with_33_when_held_by_another_handle
   CloseHandle(b);
 }
 
+// Ranges of one handle may touch: the bytes right before and right after a
+// range it holds are its to lock, only a byte of the range itself is not.
+TEST_F(sharing_test, a_range_right_next_to_one_the_same_handle_holds_is_granted) {
+  HANDLE a = open_shared(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_TRUE(LockFile(a, 4, 0, 4, 0));  // bytes 4 to 7
+  EXPECT_TRUE(LockFile(a, 8, 0, 2, 0));  // 8 and 9, right after
+  EXPECT_TRUE(LockFile(a, 2, 0, 2, 0));  // 2 and 3, right before
+  EXPECT_FALSE(LockFile(a, 9, 0, 2, 0));
+  EXPECT_EQ(GetLastError(), ERROR_LOCK_VIOLATION);
+  CloseHandle(a);
+}
+
 TEST_F(sharing_test, unlocking_part_of_a_locked_range_fails_with_158) {
   HANDLE a = open_shared(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_TRUE(LockFile(a, 2, 0, 4, 0));
