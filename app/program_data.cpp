@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/run_outcome.h"
 #include "app/runtime_seams.h"
 #include "evaluator/builtins.h"
 #include "runtime/date_time.h"
@@ -9,6 +10,7 @@
 #include "runtime/record_descriptor.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_value.h"
+#include "services/runtime_error.h"
 
 namespace app {
 
@@ -72,6 +74,7 @@ void ProgramData::release() {
 void program_module_routine(int32_t stage) {
   if (stage == 0) {
     eval::seed_random(static_cast<uint64_t>(rt::CLOCK()));  // the time of day
+    svc::set_runtime_error_notice(&announce_runtime_error);
     rt::locale().initialise();
     the_data.initialise();
   } else {

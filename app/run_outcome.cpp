@@ -74,6 +74,13 @@ std::terminate_handler previous_terminate = nullptr;
 
 void end_runs_out_of_memory_cleanly() { previous_terminate = std::set_terminate(&end_on_terminate); }
 
+void announce_runtime_error(const char* text) {
+  std::fputs("msgmake: runtime error: ", stderr);
+  for (const char* c = text; *c != '\0'; ++c) std::fputc(*c == '\n' || *c == '\r' ? ' ' : *c, stderr);
+  std::fputs("\n", stderr);
+  std::fflush(stderr);
+}
+
 bool is_unreadable_input(int32_t code, uint32_t system_error) {
   switch (system_error != 0 ? static_cast<int32_t>(system_error) : code) {
     case plat::ERROR_FILE_NOT_FOUND:

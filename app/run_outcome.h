@@ -90,6 +90,11 @@ RunOutcome& run_outcome();
 // it was. Called first thing in main.
 void end_runs_out_of_memory_cleanly();
 
+// The line on standard error that a runtime error (exit code 2) begins with,
+// before its box: "msgmake: runtime error: " and the box's text on one line.
+// Told by the runtime as the box is about to show.
+void announce_runtime_error(const char* text);
+
 // A readable text for an error code: the runtime's message, or for a system
 // error number that the runtime's table does not name, the system's own text
 // and the number.

@@ -87,9 +87,14 @@ std::optional<Refusal> check_names(const Options& o) {
   std::vector<const std::string*> names = {&o.output, &o.sound};
   for (const std::string& a : o.attachments) names.push_back(&a);
   for (const std::string& p : o.pictures) names.push_back(&p);
-  for (const std::string* name : names)
+  for (const std::string* name : names) {
     if (name->size() > app::kQueueTextSize)
       return data_error("the file name '" + *name + "' is longer than 255 bytes");
+    // The program's name fields are padded with spaces: a name's own spaces
+    // at its end would be lost, and another file named.
+    if (!name->empty() && name->back() == ' ')
+      return data_error("the file name '" + *name + "' ends in a space, which the program cannot keep");
+  }
   for (const std::string& p : o.pictures)
     if (p.find('"') != std::string::npos) return data_error("the picture name '" + p + "' holds a double quote");
   return std::nullopt;

@@ -61,6 +61,7 @@ constexpr std::array<Diagnostic, 31> diagnostics = {{
 static_assert(diagnostics.back().code == -1, "the table must end with the row for unknown codes");
 
 constexpr std::string_view question = "\nDo you want to GPF?";
+RuntimeErrorNotice the_notice = nullptr;
 constexpr std::size_t message_limit = 79;  // of the error's message text
 constexpr char separator[] = " : ";
 
@@ -106,10 +107,19 @@ std::size_t runtime_error_text(std::int32_t number, const char* extra,
   return length;
 }
 
+void set_runtime_error_notice(RuntimeErrorNotice notice) { the_notice = notice; }
+
 void raise_runtime_error(std::int32_t number, const char* extra) {
   if (number != 0) svc::error_state().post(number);
   char text[runtime_error_text_size];
-  runtime_error_text(number, extra, text);
+  const std::size_t length = runtime_error_text(number, extra, text);
+  if (the_notice != nullptr) {
+    char told[runtime_error_text_size];
+    const std::size_t told_length = length - question.size();  // the question always fits
+    std::memcpy(told, text, told_length);
+    told[told_length] = '\0';
+    the_notice(told);
+  }
   int answer = plat::MessageBoxA(nullptr, text, "Runtime error",
                                  plat::MB_YESNO | plat::MB_ICONHAND | plat::MB_DEFBUTTON2);
   // Yes asks for the process to stop where it is, so that a debugger (or a

@@ -32,6 +32,12 @@ inline constexpr int pure_virtual_call = 80;
 // when the running flag is already cleared (or a test replaced the exit).
 void raise_runtime_error(std::int32_t number, const char* extra = nullptr);
 
+// Told of each runtime error just before its box shows, with the box's text
+// without its question: the program says there, in its own words, what ended
+// the run. None by default.
+using RuntimeErrorNotice = void (*)(const char* text);
+void set_runtime_error_notice(RuntimeErrorNotice notice);
+
 // Formats diagnostic `code` from the diagnostic table with the arguments
 // (wvsprintfA conventions), writes it to the debug log with a stack trace and
 // raises it. Returns as raise_runtime_error does.

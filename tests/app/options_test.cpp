@@ -205,6 +205,8 @@ TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
       {"address without a domain", {"-t", "ann@example.com, not an address"}, 65, "'not an address' of --to"},
       {"a field msgmake writes", {"--header", "Content-Type: text/plain"}, 64, "'Content-Type' header"},
       {"a body that is a folder", {"--text", "."}, 66, "cannot read body file '.': Access Denied"},
+      // The name fields would lose the space, and body.txt would be attached.
+      {"a name ending in a space", {"body.txt "}, 65, "the file name 'body.txt ' ends in a space"},
   };
   for (const auto& c : cases) {
     TempFolder dir;

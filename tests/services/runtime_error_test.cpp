@@ -28,6 +28,23 @@ TEST(runtime_error_test, number_alone_shows_its_message_and_the_question) {
   EXPECT_EQ(svc::error_state().code(), svc::err::accept_needs_window);
 }
 
+std::string told;
+size_t boxes_when_told = 0;
+void tell(const char* text) {
+  told = text;
+  boxes_when_told = RuntimeErrorCapture::boxes().size();
+}
+
+TEST(runtime_error_test, the_notice_is_told_the_box_text_without_its_question_first) {
+  RuntimeErrorCapture capture;
+  svc::set_runtime_error_notice(&tell);
+  svc::raise_runtime_error(501, "Out of memory in BRIARRAY!");
+  svc::set_runtime_error_notice(nullptr);
+  EXPECT_EQ(told, "Internal error 01 : Out of memory in BRIARRAY!");
+  EXPECT_EQ(boxes_when_told, 0u);
+  EXPECT_EQ(capture.boxes().size(), 1u);
+}
+
 TEST(runtime_error_test, number_zero_shows_only_the_extra_text) {
   RuntimeErrorCapture capture;
   svc::error_state().post(svc::err::record_not_available);
