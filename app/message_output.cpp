@@ -146,7 +146,7 @@ bool stage_draft(std::string_view name) {
   char given[kFileNameSize + 1];
   std::memcpy(given, name.data(), name.size());
   given[name.size()] = '\0';
-  const uint32_t error = drv::expand_full_path(given, ".", draft.path);
+  const uint32_t error = drv::expand_full_path(given, "", draft.path);
   if (error != 0) {
     run_outcome().note_failure(FailedFile::message, name, drv::code_of_system_error(error));
     return false;

@@ -23,15 +23,15 @@ bool refuse(std::string text) {
   return false;
 }
 
-// The length of `name`'s full path as the drivers make it (a name without an
-// extension gains a period), or 0 when it is longer than they take.
+// The length of `name`'s full path as the drivers make it, or 0 when it is
+// longer than they take.
 size_t full_path_length(std::string_view name) {
   char given[drv::kFullPathSize];
   char full[drv::kFullPathSize];
   if (name.size() >= sizeof given) return 0;
   std::memcpy(given, name.data(), name.size());
   given[name.size()] = '\0';
-  if (drv::expand_full_path(given, ".", full) != 0) return 0;
+  if (drv::expand_full_path(given, "", full) != 0) return 0;
   return std::strlen(full);
 }
 

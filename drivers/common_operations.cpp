@@ -24,7 +24,8 @@ namespace {
 int32_t expand_name(FileInstance& f) {
   if (!f.name || !f.name[0]) return svc::err::invalid_filename;
   char full[kFullPathSize];
-  uint32_t error = expand_full_path(f.name, ".", full);
+  // No default extension: a name is the file the caller named, exactly.
+  uint32_t error = expand_full_path(f.name, "", full);
   if (error != 0) return code_of_system_error(error);
   uint32_t length = uint32_t(std::strlen(full));
   auto* copy = static_cast<char*>(svc::allocate(length + 1));

@@ -2,8 +2,8 @@
 //
 // On Windows these are the system's own calls, and its rules stand. The
 // conventions of the Linux half: a backslash and a slash both separate
-// components (the system receives slashes); a final component ending in a
-// single period loses that period; a path is absolute when it begins with a
+// components (the system receives slashes); a name is kept as given, a final
+// period or space included; a path is absolute when it begins with a
 // separator, and there are no drive letters. The bytes of a name reach the
 // system unchanged: no code-page conversion applies to paths here.
 //

@@ -64,8 +64,8 @@ DWORD error_from_errno(int error);
 // Sets the last error from errno and returns FALSE, for `return fail_errno();`.
 BOOL fail_errno();
 
-// The name as the system takes it: backslashes become slashes and a final
-// component ending in a single period loses the period.
+// The name as the system takes it: backslashes become slashes; nothing else
+// changes, a final period or space included.
 std::string system_path(LPCSTR name);
 
 // Why a name that the system did not find is missing: 2 when its folder

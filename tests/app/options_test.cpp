@@ -243,6 +243,18 @@ TEST(options_test, standard_input_that_cannot_be_read_fails_the_run) {
   EXPECT_FALSE(fs::exists(dir / "m.eml"));
 }
 
+// A name is the file it names: a final period is part of it, so the message
+// and the attachment are those files, and the files without it are left be.
+TEST(options_test, a_name_with_a_final_period_names_that_file) {
+  TempFolder dir;
+  write_bytes(dir / "out.eml", "the message of another run");
+  write_bytes(dir / "a", "not the attachment");
+  write_bytes(dir / "a.", "the attachment");
+  expect_written(run_msgmake_args(dir.path(), {"-o", "out.eml.", "a."}));
+  EXPECT_EQ(read_bytes(dir / "out.eml"), "the message of another run");
+  EXPECT_EQ(mime_check(dir / "out.eml.", {attachment_entry("a.", "a.")}), "ok\n");
+}
+
 TEST(options_test, help_shows_both_forms) {
   TempFolder dir;
   const RunResult run = run_msgmake_args(dir.path(), {"--help"});

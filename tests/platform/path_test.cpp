@@ -28,7 +28,7 @@ TEST_F(path_test, full_path_resolves_dots_and_both_separators_without_touching_t
   EXPECT_EQ(full("/x//y/./z"), "/x/y/z");
   EXPECT_EQ(full("\\x\\y\\"), "/x/y/");  // a final separator stays
   EXPECT_EQ(full("/../.."), "/");
-  EXPECT_EQ(full("name."), here() + "/name");  // the final single period goes
+  EXPECT_EQ(full("name."), here() + "/name.");  // a final period stays
   EXPECT_EQ(full("."), here());
   EXPECT_EQ(GetFullPathNameA("", 10, nullptr, nullptr), 0u);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_NAME);
