@@ -18,9 +18,21 @@ namespace {
 // The longest path that reaches the system (without its NUL).
 constexpr uint32_t kLongestFullPath = drv::kFullPathSize - 1;
 
-bool refuse(std::string text) {
-  run_outcome().refuse(kExitDataError, std::move(text) + "; nothing was written");
+bool refuse(std::string text, int exit_code = kExitDataError) {
+  run_outcome().refuse(exit_code, std::move(text) + "; nothing was written");
   return false;
+}
+
+// The full path of `name` with slashes, as the system resolves it; empty
+// when it cannot be had.
+std::string resolved(std::string_view name) {
+  const std::string given(name);
+  char full[drv::kFullPathSize];
+  const plat::DWORD n = plat::GetFullPathNameA(given.c_str(), sizeof full, full, nullptr);
+  if (n == 0 || n >= sizeof full) return "";
+  for (plat::DWORD i = 0; i < n; ++i)
+    if (plat::is_path_separator(full[i])) full[i] = '/';
+  return std::string(full, n);
 }
 
 // The length of `name`'s full path as the drivers make it, or 0 when it is
@@ -49,14 +61,22 @@ bool opened_path_fits(const char* what, std::string_view name) {
   return true;
 }
 
-// An attachment is read from its copy in the work directory.
-bool work_copy_fits(std::string_view file) {
+// An attachment is read from its copy in the work directory, which must fit
+// the name field and must not be the message file: the message being written
+// would be read in the copy's place.
+bool work_copy_fits(std::string_view file, std::string_view message_file) {
   char copy[kWorkPathSize];
   const std::string_view path = work_path(base_name(file, true), copy);
-  if (path.size() <= kFileNameSize && full_path_length(path) != 0) return true;
-  return refuse("the attachment '" + std::string(file) + "' would be read from the work copy '" +
-                std::string(path) + "', a path longer than " + std::to_string(kFileNameSize) +
-                " bytes");
+  if (path.size() > kFileNameSize || full_path_length(path) == 0)
+    return refuse("the attachment '" + std::string(file) + "' would be read from the work copy '" +
+                  std::string(path) + "', a path longer than " + std::to_string(kFileNameSize) +
+                  " bytes");
+  const std::string copy_path = resolved(path);
+  if (!copy_path.empty() && copy_path == resolved(message_file))
+    return refuse("the message file '" + std::string(message_file) +
+                      "' is the work copy of the attachment '" + std::string(file) + "'",
+                  kExitUsage);
+  return true;
 }
 
 }  // namespace
@@ -67,7 +87,8 @@ bool paths_fit(const MessageArguments& args) {
   ProgramQueue& files = data.file_names;
   for (uint32_t i = 1; i <= files.records(); ++i) {
     files.get(i);
-    if (!work_copy_fits(clipped(files.field(), files.field_size()))) return false;
+    if (!work_copy_fits(clipped(files.field(), files.field_size()), clipped(args.message_file)))
+      return false;
   }
   ProgramQueue& body = data.body_lines;
   for (uint32_t i = 1; i <= body.records(); ++i) {

@@ -4,6 +4,7 @@
 // current folder that is gone, a full work folder.
 #include <sys/wait.h>
 
+#include <csignal>
 #include <cstdio>
 
 #include "platform/private_folder.h"
@@ -203,4 +204,39 @@ TEST(work_folder_safety_test, a_full_work_folder_names_the_work_copy_and_the_ful
                          "': There is not enough space on the disk (system error 112)\n");
   EXPECT_EQ(run.out, "") << "left in the work folder";
   EXPECT_FALSE(fs::exists(dir / "m.eml"));
+}
+
+// A run killed while its work copy is in the work folder leaves that copy,
+// made for the user alone. The next run, attaching another file, removes it,
+// and nothing else of the folder. The run is killed at each of its writes in
+// turn (the fault runner's plan), so the copy is left at every stage.
+TEST(work_folder_safety_test, the_next_run_removes_the_copy_a_killed_run_left_and_nothing_else) {
+  TempFolder dir;
+  write_bytes(dir / "big.bin", random_bytes(300000, 6));
+  write_bytes(dir / "other.txt", "another attachment");
+  const std::string killed_text = argument_text(Call{}, {}, {"big.bin"});
+  const std::string next_text = argument_text(Call{}, {}, {"other.txt"});
+  const RunResult counted = run_fault_runner(dir.path(), killed_text, "", dir / ".counts");
+  ASSERT_EQ(counted.exit_code, 0) << counted.err;
+  const uint64_t writes = read_call_counts(dir / ".counts").at("write");
+  fs::remove(dir / ".counts");
+  int copies_left = 0;
+  for (uint64_t n = 1; n <= writes; ++n) {
+    SCOPED_TRACE("killed at write " + std::to_string(n));
+    write_bytes(dir / "WRK" / "keep.txt", "the user's");
+    const RunResult killed =
+        run_fault_runner(dir.path(), killed_text, "write " + std::to_string(n) + " kill");
+    ASSERT_EQ(killed.exit_code, 128 + SIGKILL) << killed.err;
+    if (!fs::exists(dir / "WRK" / "big.bin")) continue;
+    ++copies_left;
+    EXPECT_EQ(fs::status(dir / "WRK" / "big.bin").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    const RunResult next = run_fault_runner(dir.path(), next_text);
+    ASSERT_EQ(next.exit_code, 0) << next.err;
+    EXPECT_FALSE(fs::exists(dir / "WRK" / "big.bin"));
+    EXPECT_EQ(read_bytes(dir / "WRK" / "keep.txt"), "the user's");
+    fs::remove(dir / "WRK" / "keep.txt");
+    EXPECT_TRUE(folder_is_empty(dir / "WRK")) << "the lock file stays";
+  }
+  EXPECT_GT(copies_left, 0);
 }

@@ -2,11 +2,12 @@
 // each other's copies, a run gives up when another holds it too long, files
 // in it are used in place, and entries planted in it are replaced, never
 // followed.
+#include "app/work_folder.h"
+
 #include <cstring>
 
 #include "app/program_data.h"
 #include "app/run_outcome.h"
-#include "app/work_folder.h"
 #include "platform/private_folder.h"
 #include "platform/process.h"
 #include "tests/app/draft_harness.h"
@@ -34,9 +35,10 @@ int hold_without_waiting(void* folder) {
   data.work_directory[name.size()] = '/';
   app::run_outcome().reset();
   if (app::HoldWorkDirectory(0)) return 1;
-  const std::string expected =
-      "msgmake: the work folder '" + name + "' is still held by another run after 0 seconds; try again later\n";
-  return app::run_outcome().exit_code() == 75 && app::run_outcome().error_line() == expected ? 0 : 2;
+  const std::string expected = "msgmake: the work folder '" + name +
+                               "' is still held by another run after 0 seconds; try again later\n";
+  return app::run_outcome().exit_code() == 75 && app::run_outcome().error_line() == expected ? 0
+                                                                                             : 2;
 }
 
 }  // namespace
@@ -60,8 +62,9 @@ TEST(work_folder_test, runs_sharing_the_work_folder_each_encode_their_own_file) 
       Call call;
       call.message_file = "m" + n + ".eml";
       const std::string args = argument_text(call, {}, {"from" + n + "/data.bin"});
-      command += " (SOURCE_DATE_EPOCH=" + std::string(kFixedEpoch) + " WININI=.wininit " + shell_quote(MSGMAKE_BINARY) + " " + shell_quote(args) +
-                 " 2>err" + n + "; echo $? >exit" + n + ") &";
+      command += " (SOURCE_DATE_EPOCH=" + std::string(kFixedEpoch) + " WININI=.wininit " +
+                 shell_quote(MSGMAKE_BINARY) + " " + shell_quote(args) + " 2>err" + n +
+                 "; echo $? >exit" + n + ") &";
     }
     ASSERT_EQ(std::system((command + " wait").c_str()), 0);
     for (int run = 0; run < kRuns; ++run) {
@@ -99,7 +102,8 @@ TEST(work_folder_test, links_planted_in_the_work_folder_are_replaced_not_followe
     write_bytes(dir / "a.txt", "the attachment");
     const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {}, {"a.txt"}));
     EXPECT_EQ(run.exit_code, 0) << run.err;
-    EXPECT_EQ(read_bytes(dir / "m.eml"), message_attaching("a.txt", "the attachment", "text/plain"));
+    EXPECT_EQ(read_bytes(dir / "m.eml"),
+              message_attaching("a.txt", "the attachment", "text/plain"));
     EXPECT_EQ(read_bytes(dir / "outside.txt"), "not to be touched");
     EXPECT_TRUE(fs::is_empty(dir / "outside"));
     EXPECT_FALSE(fs::exists(dir / "nowhere.txt"));
@@ -115,14 +119,13 @@ TEST(work_folder_test, a_link_planted_under_a_picture_name_is_replaced) {
   write_bytes(dir / "outside.gif", "not to be touched");
   fs::create_symlink("../outside.gif", dir / "WRK" / "p.gif");
   write_bytes(dir / "p.gif", "GIF89a picture");
-  const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {"<IMG src=3D\"p.gif\">"}, {}));
+  const RunResult run =
+      run_msgmake(dir.path(), argument_text(Call{}, {"<IMG src=3D\"p.gif\">"}, {}));
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(read_bytes(dir / "outside.gif"), "not to be touched");
   EXPECT_EQ(mime_check(dir / "m.eml", {image_entry(1, "p.gif", "p.gif")}), "ok\n");
   EXPECT_TRUE(folder_is_empty(dir / "WRK"));
 }
-
-
 
 // A run gives up when the folder stays held for all of its wait (exit 75).
 TEST(work_folder_test, a_run_gives_up_when_the_work_folder_stays_held) {
@@ -132,15 +135,13 @@ TEST(work_folder_test, a_run_gives_up_when_the_work_folder_stays_held) {
   char folder[256] = {};
   ASSERT_LT((dir / "WRK").string().size(), sizeof folder - 1);
   std::strcpy(folder, (dir / "WRK").string().c_str());
-  ASSERT_EQ(plat::hold_folder((dir / "WRK" / kWorkFolderHoldFile).string().c_str(), plat::hold_wait{}),
-            plat::hold_result::held);
+  ASSERT_EQ(
+      plat::hold_folder((dir / "WRK" / kWorkFolderHoldFile).string().c_str(), plat::hold_wait{}),
+      plat::hold_result::held);
   EXPECT_EQ(plat::run_in_child_process(&hold_without_waiting, folder), 0);
   plat::release_folder();
   EXPECT_EQ(plat::run_in_child_process(&hold_without_waiting, folder), 1);
 }
-
-
-
 
 // An attachment and a picture that are in the work folder already are read
 // where they are, and stay.
@@ -153,7 +154,8 @@ TEST(work_folder_test, files_in_the_work_folder_are_used_in_place_and_kept) {
   const std::string picture = "<IMG src=3D\"WRK/p.gif\">";
   const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {picture}, {"WRK/keep.txt"}));
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(mime_check(dir / "m.eml", {attachment_entry("keep.txt", "WRK/keep.txt"), image_entry(1, "p.gif", "WRK/p.gif")}),
+  EXPECT_EQ(mime_check(dir / "m.eml", {attachment_entry("keep.txt", "WRK/keep.txt"),
+                                       image_entry(1, "p.gif", "WRK/p.gif")}),
             "ok\n");
   EXPECT_EQ(read_bytes(dir / "WRK" / "keep.txt"), "kept bytes");
   EXPECT_EQ(read_bytes(dir / "WRK" / "p.gif"), "GIF89a kept picture");
@@ -187,7 +189,8 @@ TEST(work_folder_test, what_stands_at_a_copys_name_is_replaced_unless_it_holds_s
     const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {}, {"a.txt"}));
     EXPECT_EQ(run.exit_code, exit_code) << run.err;
     if (exit_code == 0) {
-      EXPECT_EQ(read_bytes(dir / "m.eml"), message_attaching("a.txt", "the attachment", "text/plain"));
+      EXPECT_EQ(read_bytes(dir / "m.eml"),
+                message_attaching("a.txt", "the attachment", "text/plain"));
       EXPECT_TRUE(folder_is_empty(dir / "WRK"));
       continue;
     }
@@ -212,8 +215,28 @@ TEST(work_folder_test, a_file_named_as_the_work_folders_hold_file_is_refused_for
   const std::string name = std::string("sub/") + kWorkFolderHoldFile;
   const RunResult run = run_msgmake(dir.path(), argument_text(Call{}, {}, {name}));
   EXPECT_EQ(run.exit_code, 65);
-  EXPECT_EQ(run.err, "msgmake: cannot copy '" + name + "' into the work folder, which keeps the name '" +
-                         kWorkFolderHoldFile + "' for the file that holds it\n");
+  EXPECT_EQ(run.err, "msgmake: cannot copy '" + name +
+                         "' into the work folder, which keeps the name '" + kWorkFolderHoldFile +
+                         "' for the file that holds it\n");
   EXPECT_FALSE(fs::exists(dir / "m.eml"));
   EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+}
+
+// A message file in the work folder under an attachment's name would be read
+// in place of the attachment's copy: refused as a usage error (64), with the
+// real cause named.
+TEST(work_folder_test, a_message_file_that_is_an_attachments_work_copy_is_refused) {
+  TempFolder dir;
+  write_bytes(dir / "a.txt", "the attachment");
+  Call call;
+  call.message_file = "WRK/a.txt";
+  const RunResult run = run_msgmake(dir.path(), argument_text(call, {}, {"a.txt"}));
+  EXPECT_EQ(run.exit_code, 64);
+  EXPECT_EQ(run.err,
+            "msgmake: the message file 'WRK/a.txt' is the work copy of the attachment 'a.txt'; "
+            "nothing was written\n");
+  EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+  call.message_file = "WRK/m.eml";
+  EXPECT_EQ(run_msgmake(dir.path(), argument_text(call, {}, {"a.txt"})).exit_code, 0)
+      << "another name in it is fine";
 }
