@@ -42,9 +42,11 @@ const char* const kUsageText =
     "  msgmake \"MakeEMLAttachmentFileSW('out.eml','0','ann@example.com','Report','0','Arial','0','10',"
     "'','','','','High')\"$'\\xdc'\"Hello<b>Ann</b>\"$'\\xdc\\xdd'report.pdf$'\\xdd'\n"
     "\n"
-    "exit codes: 0 written; 64 a usage error, or no usable call; 65 text that cannot be\n"
-    "carried (not UTF-8, a header too long); 66 a file to read could not be read;\n"
-    "73 the message file could not be written; 2 runtime error. See msgmake(1).\n";
+    "exit codes: 0 written; 64 a usage error, or no usable call; 65 text or a name that\n"
+    "cannot be carried (not UTF-8, a header or path too long); 66 a file to read could\n"
+    "not be read; 71 out of memory; 73 the message file or the work folder could not be\n"
+    "made; 74 an I/O error; 75 the work folder is busy, try again later; 2 runtime\n"
+    "error; 128+n ended by signal n. See msgmake(1).\n";
 
 const char* const kVersionText = "msgmake " MSGMAKE_VERSION "\n";
 

@@ -8,7 +8,9 @@ Checks:
   listed in the README's option table and offered by the bash completion; every
   option the completion offers is explained in the manual page;
 - every test that the README's table of claims names exists: a GoogleTest test
-  (suite.name) in tests/, or a test that tests/CMakeLists.txt adds by name.
+  (suite.name) in tests/, or a test that tests/CMakeLists.txt adds by name;
+- every exit code of the README's table is listed by `msgmake --help` and in the
+  manual page's EXIT STATUS.
 Prints "docs test passed", or each problem, and exits 1 on a problem.
 """
 import pathlib
@@ -58,6 +60,27 @@ def claimed_tests(readme):
     return names
 
 
+def readme_exit_codes(readme):
+    """The codes of the table under the exit codes heading, without spaces ("128+n")."""
+    section = re.split(r"^#+ Exit codes.*$", readme, maxsplit=1, flags=re.M)
+    if len(section) < 2:
+        return []
+    table = re.split(r"^#", section[1], maxsplit=1, flags=re.M)[0]
+    return [code.replace(" ", "") for code in re.findall(r"^\| (\d+(?: \+ n)?) \|", table, flags=re.M)]
+
+
+def help_exit_codes(program):
+    text = subprocess.run([program, "--help"], capture_output=True, text=True, check=True).stdout
+    listed = text.split("exit codes:", 1)[1] if "exit codes:" in text else ""
+    return set(re.findall(r"(?<![\w+])(\d+(?:\+n)?)(?!\w)", listed))
+
+
+def man_exit_codes(source):
+    page = (source / "doc" / "msgmake.1").read_text(encoding="utf-8")
+    section = page.split(".SH EXIT STATUS", 1)[-1].split(".SH ", 1)[0]
+    return {m.replace(" ", "") for m in re.findall(r"^\.TP\n\.BR? ([^\n]+)$", section, flags=re.M)}
+
+
 def known_tests(source):
     known = set()
     for path in (source / "tests").rglob("*.cpp"):
@@ -90,6 +113,11 @@ def main(program, source):
         problems.append("the README has no table of claims and the tests that prove them")
     known = known_tests(source)
     problems += [f"the README names the test {name}, which does not exist" for name in claimed or [] if name not in known]
+    for code in readme_exit_codes(readme):
+        if code not in help_exit_codes(program):
+            problems.append(f"--help does not list the exit code {code}")
+        if code not in man_exit_codes(source):
+            problems.append(f"the manual page does not list the exit code {code}")
     for problem in problems:
         print(problem)
     print("docs test passed" if not problems else "")
