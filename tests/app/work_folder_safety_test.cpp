@@ -240,3 +240,44 @@ TEST(work_folder_safety_test, the_next_run_removes_the_copy_a_killed_run_left_an
   }
   EXPECT_GT(copies_left, 0);
 }
+
+// A run of another user (setpriv plays one): a lock file it may not write, in
+// a work folder of its own, is no lock it can take (75), and a shared work
+// folder is not its own (73). Either way the run does not go on unlocked.
+TEST(work_folder_safety_test,
+     a_lock_file_or_work_folder_of_another_user_never_lets_a_run_go_on_unlocked) {
+  if (geteuid() != 0 || std::system("setpriv --help >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "playing another user needs root and setpriv";
+  const struct {
+    const char* folder;
+    const char* folder_mode;
+    const char* folder_owner;
+    int exit_code;
+    const char* said;
+  } cases[] = {
+      {"the user's own, with root's lock file", "700", "65534", 75, "cannot lock the work folder"},
+      {"shared by all, with root's lock file", "1777", "0", 73, "belongs to another user"},
+  };
+  for (const auto& [folder, folder_mode, folder_owner, exit_code, said] : cases) {
+    SCOPED_TRACE(folder);
+    TempFolder dir;
+    write_bytes(dir / "a.txt", "the attachment");
+    fs::create_directory(dir / "WRK");
+    write_bytes(dir / "WRK" / kWorkFolderHoldFile, "");
+    const std::string wrk = shell_quote((dir / "WRK").string());
+    ASSERT_EQ(std::system(("chmod 644 " + wrk + "/" + kWorkFolderHoldFile + " && chmod " +
+                           folder_mode + " " + wrk + " && chown " + folder_owner + " " + wrk)
+                              .c_str()),
+              0);
+    const RunResult run =
+        run_msgmake_args(dir.path(), {argument_text(Call{}, {}, {"a.txt"})}, {}, "",
+                         "setpriv --reuid=65534 --regid=65534 --clear-groups");
+    EXPECT_EQ(run.exit_code, exit_code) << run.err;
+    EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "WRK" / "a.txt"));
+    EXPECT_EQ(fs::status(dir / "WRK" / kWorkFolderHoldFile).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
+  }
+}
