@@ -23,6 +23,14 @@ constexpr LeadByte kLeadBytes[] = {
 
 bool is_continuation(uint8_t b) { return (b & 0xC0) == 0x80; }
 
+// The bytes of the sequence a lead byte begins; 0 for a byte that begins no
+// sequence of two bytes or more.
+size_t sequence_length(uint8_t lead) {
+  for (const LeadByte& shape : kLeadBytes)
+    if (lead >= shape.first && lead <= shape.last) return shape.length;
+  return 0;
+}
+
 }  // namespace
 
 Utf8Char decode_utf8(std::string_view text, size_t at) {
@@ -51,6 +59,47 @@ size_t first_invalid_utf8(std::string_view text) {
     at += c.length;
   }
   return std::string_view::npos;
+}
+
+bool Utf8Check::malformed() {
+  malformed_ = true;
+  held_.clear();
+  return false;
+}
+
+bool Utf8Check::feed(std::string_view piece) {
+  if (malformed_) return false;
+  size_t at = 0;
+  if (!held_.empty()) {
+    const size_t wanted = sequence_length(static_cast<uint8_t>(held_[0]));
+    while (held_.size() < wanted && at < piece.size()) held_ += piece[at++];
+    if (held_.size() < wanted) return true;
+    if (!decode_utf8(held_, 0).valid()) return malformed();
+    held_.clear();
+  }
+  while (at < piece.size()) {
+    const auto b = static_cast<uint8_t>(piece[at]);
+    if (b < 0x80) {
+      line_ += b == '\n';
+      ++at;
+      continue;
+    }
+    // A character cut by the end of the piece is judged whole, with the
+    // bytes the next piece brings.
+    if (const size_t length = sequence_length(b); length != 0 && piece.size() - at < length) {
+      held_.assign(piece.substr(at));
+      return true;
+    }
+    const Utf8Char c = decode_utf8(piece, at);
+    if (!c.valid()) return malformed();
+    at += c.length;
+  }
+  return true;
+}
+
+bool Utf8Check::finish() {
+  if (!held_.empty()) return malformed();
+  return !malformed_;
 }
 
 void append_utf8(std::string& out, char32_t code_point) {

@@ -23,6 +23,27 @@ Utf8Char decode_utf8(std::string_view text, size_t at);
 // npos when the whole text is UTF-8.
 size_t first_invalid_utf8(std::string_view text);
 
+// Checks a text that arrives in pieces, cut anywhere, and counts its lines
+// (LF ends one), so that a refusal can name the line of the first malformed
+// sequence. Holds at most the three bytes of a character cut by a piece.
+class Utf8Check {
+ public:
+  // False from the first malformed sequence on.
+  bool feed(std::string_view piece);
+  // False when the text was malformed or ends inside a character.
+  bool finish();
+  // The line (from 1) of the first malformed sequence; until one comes, the
+  // line being read.
+  size_t line() const { return line_; }
+
+ private:
+  bool malformed();
+
+  std::string held_;  // the start of a character cut off by the end of a piece
+  size_t line_ = 1;
+  bool malformed_ = false;
+};
+
 // Appends the UTF-8 bytes of a code point (at most U+10FFFF, no surrogate).
 void append_utf8(std::string& out, char32_t code_point);
 
