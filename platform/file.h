@@ -28,6 +28,7 @@ constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x04;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_FLAG_DELETE_ON_CLOSE = 0x04000000u;
 constexpr DWORD FILE_FLAG_RANDOM_ACCESS = 0x10000000u;
 constexpr DWORD FILE_FLAG_SEQUENTIAL_SCAN = 0x08000000u;
 constexpr DWORD FILE_FLAG_WRITE_THROUGH = 0x80000000u;
@@ -51,6 +52,9 @@ constexpr DWORD FILE_END = 2;
 // link included), 87; an empty name is 3. CREATE_ALWAYS and OPEN_ALWAYS that find
 // the file leave 183 as last error on success, else 0. The read-only attribute
 // makes a created file read-only; hidden and system are accepted and ignored.
+// FILE_FLAG_DELETE_ON_CLOSE makes a file that goes when its handle closes,
+// or when the process ends; on Linux it is created for the user alone and
+// its name goes at once (Windows keeps the name until the close).
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
                    DWORD creation, DWORD flags_and_attributes, HANDLE template_file);
 
