@@ -199,12 +199,8 @@ bool write_attachment_parts() {
 bool write_image_parts(const EmbeddedPictures& pictures) {
   ProgramData& data = program_data();
   svc::ErrorState& errors = svc::error_state();
-  ProgramQueue& body = data.body_lines;
   int32_t image_number = 0;
-  for (const uint32_t line : pictures) {
-    body.get(line);
-    const ImageReference ref = find_image_reference(body.field(), body.field_size());
-    const std::string_view name = ref.name(body.field());
+  for (const std::string& name : pictures.files) {
     rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
     const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
     char copy_buffer[kWorkPathSize];

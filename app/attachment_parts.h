@@ -25,10 +25,11 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
 // line it could not write: the failure is noted for the caller and the work
 // copy removed; the caller gives up the message.
 // Attachments open each part with the mixed container's delimiter; the
-// pictures (those `pictures` names, see html_body.h) and the sound open theirs
-// with the related container's.
+// pictures (see html_body.h) and the sound open theirs with the related
+// container's.
+struct EmbeddedPictures;
 bool write_attachment_parts();
-bool write_image_parts(const std::vector<uint32_t>& pictures);
+bool write_image_parts(const EmbeddedPictures& pictures);
 bool write_sound_part(std::string_view sound_file);
 
 }  // namespace app

@@ -7,6 +7,8 @@
 #include "app/attachment_parts.h"
 #include "app/message_output.h"
 #include "app/message_structure.h"
+#include "app/options_body.h"
+#include "app/options_parts.h"
 #include "app/plain_text.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
@@ -109,8 +111,7 @@ namespace {
 
 void write_font_lines(const MessageArguments& args) {
   char page[6], font[6], size[rt::kNumberTextCapacity], face[kFontFaceValueSize];
-  ColorToHtml(args.back_color > 0 ? args.back_color : kWhite, page);
-  ColorToHtml(args.font_color > 0 ? args.font_color : kBlack, font);
+  argument_colors(args, page, font);
   write_line({"<STYLE></STYLE></HEAD><BODY bgColor=3D#", std::string_view(page, 6), ">"});
   write_line({"<DIV><FONT face=3D", font_face_value(clipped(args.font_face), face), " size=3D",
               decimal_text(args.font_size, size), " color=3D#", std::string_view(font, 6), ">"});
@@ -138,22 +139,40 @@ void write_html_part(const MessageArguments& args, const EmbeddedPictures& pictu
   write_font_lines(args);
   ProgramQueue& body = program_data().body_lines;
   int32_t image_number = 0;
-  auto next_picture = pictures.begin();
+  auto next_picture = pictures.lines.begin();
   const uint32_t count = body.records();
   for (uint32_t i = 1; i <= count; ++i) {
     body.get(i);
-    const bool embedded = next_picture != pictures.end() && *next_picture == i;
+    const bool embedded = next_picture != pictures.lines.end() && *next_picture == i;
     if (embedded) ++next_picture;
     write_body_line(body.field(), body.field_size(), embedded, image_number);
   }
   for (std::string_view line : kHtmlTail) write_line(line);
 }
 
+constexpr std::string_view kOptionsHtmlHead[] = {
+    "Content-Type: text/html;",
+    "    charset=\"utf-8\"",
+    "Content-Transfer-Encoding: quoted-printable",
+    "",
+};
+
 // The text of the HTML for readers that show plain text.
-void write_plain_part() {
+bool write_plain_part() {
   for (std::string_view line : kPlainHead) write_line(line);
+  if (prepared_body().kind != BodyKind::none) return write_options_plain_text();
   write_plain_text();
   write_empty_line();
+  return true;
+}
+
+bool write_rich_part(const MessageArguments& args, const EmbeddedPictures& pictures) {
+  if (prepared_body().kind == BodyKind::none) {
+    write_html_part(args, pictures);
+    return true;
+  }
+  for (std::string_view line : kOptionsHtmlHead) write_line(line);
+  return write_options_html_text(args);
 }
 
 }  // namespace
@@ -182,6 +201,11 @@ ImageReference find_image_reference(const char* line, uint32_t size) {
   return ref;
 }
 
+void argument_colors(const MessageArguments& args, char (&page)[6], char (&font)[6]) {
+  ColorToHtml(args.back_color > 0 ? args.back_color : kWhite, page);
+  ColorToHtml(args.font_color > 0 ? args.font_color : kBlack, font);
+}
+
 void ColorToHtml(int32_t value, char (&out)[6]) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   const uint32_t rgb = static_cast<uint32_t>(value) & 0xFFFFFF;
@@ -201,6 +225,10 @@ int32_t sound_loop_count(std::string_view choice) {
 
 EmbeddedPictures find_embedded_pictures() {
   EmbeddedPictures pictures;
+  if (prepared_body().kind != BodyKind::none) {
+    pictures.files = prepared_body().pictures;
+    return pictures;
+  }
   ProgramQueue& body = program_data().body_lines;
   ProgramData& data = program_data();
   const uint32_t count = body.records();
@@ -216,7 +244,8 @@ EmbeddedPictures find_embedded_pictures() {
       // again, so none is left lying in the work directory meanwhile.
       char copy[kWorkPathSize];
       remove_work_copy(work_path(base_name(scratch, true), copy));
-      pictures.push_back(i);
+      pictures.files.emplace_back(scratch);
+      pictures.lines.push_back(i);
       continue;
     }
     // A picture that is not there stays a reference; a system that fails to
@@ -232,14 +261,14 @@ EmbeddedPictures find_embedded_pictures() {
 
 bool write_body(const MessageArguments& args, const MessageShape& shape, const EmbeddedPictures& pictures) {
   write_line(kAlternative.delimiter);
-  write_plain_part();
+  if (!write_plain_part()) return false;
   write_line(kAlternative.delimiter);
   if (shape.related) {
     write_container_type(kRelated);
     write_empty_line();
     write_line(kRelated.delimiter);
   }
-  write_html_part(args, pictures);
+  if (!write_rich_part(args, pictures)) return false;
   if (shape.related) {
     if (!write_image_parts(pictures)) return false;
     if (!is_blank(args.sound_file) && !write_sound_part(args.sound_file)) return false;

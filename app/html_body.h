@@ -1,11 +1,13 @@
 // The body of the message: a plain-text part with the HTML's text and the
 // HTML part made from a fixed template, the font and colour arguments, the
 // background-sound tag and the body lines, with their image references
-// rewritten to the embedded parts.
+// rewritten to the embedded parts; or, for a body that the options give,
+// the parts that options_parts.h writes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -46,12 +48,23 @@ std::string_view line_break(size_t length);
 // Only the low 24 bits count.
 void ColorToHtml(int32_t value, char (&out)[6]);
 
+// The page and font colours of the arguments as ColorToHtml writes them: a
+// value of 0 or below gives a white page and black text.
+void argument_colors(const MessageArguments& args, char (&page)[6], char (&font)[6]);
+
 // The loop count of a background-sound choice ("Once" 1 ... "Forever" -1).
 int32_t sound_loop_count(std::string_view choice);
 
-// The positions in GBQ (from 1, rising) of the body lines whose picture is
-// embedded: its reference was found and the file can be read.
-using EmbeddedPictures = std::vector<uint32_t>;
+// The pictures the HTML part shows, in the order of their content ids (the
+// first is 1). For the call text, also the positions in GBQ (from 1,
+// rising) of the body lines whose reference names them, one a picture.
+struct EmbeddedPictures {
+  std::vector<std::string> files;
+  std::vector<uint32_t> lines;
+  bool empty() const { return files.empty(); }
+};
+// The call text's: the body lines whose reference was found and whose file
+// can be read. The options' body: the pictures it was prepared with.
 EmbeddedPictures find_embedded_pictures();
 
 // Writes the body, the parts of the alternative container: the plain text,

@@ -26,7 +26,7 @@ void RunPreparedCall(const PreparedCall& call) {
   ProgramData& data = program_data();
   set_argument_charset(ArgumentCharset::utf8);
   if (!PrepareWorkDirectory()) return;
-  append_all(data.body_lines, call.body_lines);
+  if (!prepare_body(call.body)) return;
   append_all(data.file_names, call.file_names);
   // The first argument ends on top, as when the evaluator calls the procedure.
   rt::StringStack& stack = rt::string_stack();
@@ -36,6 +36,7 @@ void RunPreparedCall(const PreparedCall& call) {
   write_message_to_standard_output(call.to_standard_output);
   set_header_fields(call.header_fields);
   MakeEMLAttachmentFileSW();
+  release_body();
 }
 
 }  // namespace app

@@ -1,7 +1,8 @@
 // The message procedure called with arguments prepared by the program itself
 // rather than by evaluating a call text: the same program data (the thirteen
-// arguments, the body-line queue GBQ, the file queue GLQ) and the same
-// composer, so every message is written by one code path.
+// arguments, the file queue GLQ) and the same composer, so every message is
+// written by one code path; the body is a file taken as it is written
+// (options_body.h) rather than the body lines of GBQ.
 #pragma once
 
 #include <array>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "app/composer.h"
+#include "app/options_body.h"
 
 namespace app {
 
@@ -34,7 +36,7 @@ enum class Argument : size_t {
 struct PreparedCall {
   // Texts as the call text would carry them (numbers in decimal).
   std::array<std::string, static_cast<size_t>(Argument::count)> arguments;
-  std::vector<std::string> body_lines;  // GBQ entries, at most 255 bytes each
+  BodyRequest body;                     // the body, instead of GBQ
   std::vector<std::string> file_names;  // GLQ entries, at most 255 bytes each
   bool to_standard_output = false;      // the message goes to standard output
   std::vector<HeaderField> header_fields;  // after the Subject, in order
@@ -42,9 +44,9 @@ struct PreparedCall {
   std::string& operator[](Argument a) { return arguments[static_cast<size_t>(a)]; }
 };
 
-// Prepares the work directory, fills GBQ and GLQ, and calls the message
-// procedure with the arguments on the string stack, as the evaluator does.
-// Its outcome is in run_outcome().
+// Prepares the work directory and the body, fills GLQ, and calls the
+// message procedure with the arguments on the string stack, as the
+// evaluator does. Its outcome is in run_outcome().
 void RunPreparedCall(const PreparedCall& call);
 
 }  // namespace app

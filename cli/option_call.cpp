@@ -7,11 +7,8 @@
 #include "app/html_body.h"
 #include "app/output_checks.h"
 #include "app/program_data.h"
-#include "cli/body_lines.h"
-#include "cli/body_text.h"
 #include "cli/input_file.h"
 #include "mime/header_policy.h"
-#include "platform/last_error.h"
 #include "services/error_state.h"
 
 namespace cli {
@@ -21,7 +18,6 @@ namespace {
 using app::Argument;
 
 constexpr std::string_view kContinuation = "    ";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 Refusal data_error(std::string message) { return {kExitDataError, std::move(message)}; }
 
@@ -81,8 +77,7 @@ std::optional<Refusal> headers(const Options& o, app::PreparedCall& call) {
   return header_fields(o, call.header_fields);
 }
 
-// Every name must fit the program's name fields, and a picture's name must be
-// quotable in its image tag.
+// Every name must fit the program's name fields.
 std::optional<Refusal> check_names(const Options& o) {
   std::vector<const std::string*> names = {&o.output, &o.sound};
   for (const std::string& a : o.attachments) names.push_back(&a);
@@ -95,8 +90,6 @@ std::optional<Refusal> check_names(const Options& o) {
     if (!name->empty() && name->back() == ' ')
       return data_error("the file name '" + *name + "' ends in a space, which the program cannot keep");
   }
-  for (const std::string& p : o.pictures)
-    if (p.find('"') != std::string::npos) return data_error("the picture name '" + p + "' holds a double quote");
   return std::nullopt;
 }
 
@@ -123,29 +116,14 @@ std::optional<Refusal> check_inputs(const Options& o) {
   return std::nullopt;
 }
 
-std::optional<Refusal> body(const Options& o, std::vector<std::string>& lines) {
-  BodyLines out;
-  if (!o.body_file.empty()) {
-    const std::string name = o.body_file == kStandardInput ? "standard input" : "'" + o.body_file + "'";
-    std::string bytes;
-    if (o.body_file == kStandardInput) {
-      if (const uint32_t error = read_standard_input(bytes))
-        return Refusal{app::kExitNoInput, "cannot read the body from standard input: " +
-                                              (error == plat::ERROR_INVALID_HANDLE ? std::string("it is closed")
-                                                                                   : app::system_error_description(error))};
-    } else if (const int32_t code = read_input(o.body_file, bytes)) {
-      return unreadable("body file", o.body_file, code);
-    }
-    // A byte-order mark at the start is no part of the text.
-    if (bytes.starts_with(kByteOrderMark)) bytes.erase(0, kByteOrderMark.size());
-    const BodyFault fault = o.html ? add_html_body(bytes, out) : add_text_body(bytes, out);
-    if (fault.found())
-      return data_error("line " + std::to_string(fault.line) + " of " + name + " " + std::string(fault.reason));
-  }
-  for (const std::string& p : o.pictures)
-    if (!add_picture_line(p, out)) return data_error("the picture name '" + p + "' is too long for a body line");
-  lines = out.lines();
-  return std::nullopt;
+// The body file is read and checked when the run has its work directory,
+// which keeps a body that cannot be read twice.
+app::BodyRequest body_request(const Options& o) {
+  app::BodyRequest body;
+  body.kind = o.html ? app::BodyKind::html : app::BodyKind::text;
+  body.file = o.body_file;
+  body.pictures = o.pictures;
+  return body;
 }
 
 }  // namespace
@@ -153,20 +131,19 @@ std::optional<Refusal> body(const Options& o, std::vector<std::string>& lines) {
 std::optional<Refusal> build_call(const Options& o, app::PreparedCall& call) {
   if (auto refusal = check_names(o)) return refusal;
   if (auto refusal = headers(o, call)) return refusal;
-  const std::string face = code_page_text(o.font);
-  // Measured as the FONT tag will carry it: quotes and other bytes written
-  // out take more room than they do here.
+  // Measured as the call's checks measure it (the FONT tag of the call
+  // text's page).
   char tag_value[app::kFontFaceValueSize];
-  if (app::font_face_value(face, tag_value).size() > app::kFontFaceRoom)
+  if (app::font_face_value(o.font, tag_value).size() > app::kFontFaceRoom)
     return data_error("the font face is longer than its line can carry");
   if (auto refusal = check_output_is_no_input(o)) return refusal;
   if (auto refusal = check_inputs(o)) return refusal;
-  if (auto refusal = body(o, call.body_lines)) return refusal;
+  call.body = body_request(o);
   call[Argument::message_file] = o.output;
   call.to_standard_output = o.output == kStandardOutput;
   call[Argument::unused] = std::to_string(0);  // read as a number, never used
   call[Argument::back_color] = std::to_string(o.background == 0 ? kBlackPage : o.background);
-  call[Argument::font_face] = face;
+  call[Argument::font_face] = o.font;
   call[Argument::font_color] = std::to_string(o.font_color);
   call[Argument::font_size] = std::to_string(o.font_size);
   call[Argument::sound_file] = o.sound;

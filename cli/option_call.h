@@ -1,7 +1,7 @@
 // From checked options to the message procedure's call: the headers encoded
-// and measured, the body file read and made into body lines, the pictures
-// added, and every file to embed or attach checked for reading, all before
-// anything is written.
+// and measured, the body file and pictures named for the run to read, and
+// every file to embed or attach checked for reading, all before anything is
+// written.
 #pragma once
 
 #include <optional>

@@ -23,7 +23,7 @@ struct Options {
   std::string from;                          // the sender: one address
   std::vector<std::string> reply_to;         // where replies go
   std::vector<app::HeaderField> headers;     // --header fields, in order
-  std::string body_file;  // empty: no body lines; "-": standard input
+  std::string body_file;  // empty: no text; "-": standard input
   bool html = false;      // the body file is HTML, not plain text
   std::vector<std::string> attachments;  // -a in order, then the files after the options
   std::vector<std::string> pictures;
@@ -31,7 +31,7 @@ struct Options {
   std::string loop = "Once";        // the composer's loop choice
   std::string priority = "Normal";  // the composer's priority
   int32_t background = 0xFFFFFF;    // red + 256 x green + 65536 x blue
-  std::string font = "Arial";
+  std::string font;                 // empty: the body's own (see app/options_parts.h)
   int32_t font_color = 0;
   int32_t font_size = 3;
 };

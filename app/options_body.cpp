@@ -1,0 +1,344 @@
+#include "app/options_body.h"
+
+#include <set>
+#include <tuple>
+
+#include "app/program_data.h"
+#include "app/run_outcome.h"
+#include "drivers/common_operations.h"
+#include "drivers/low_level_io.h"
+#include "mime/html_pictures.h"
+#include "mime/html_tokenizer.h"
+#include "mime/utf8.h"
+#include "platform/file.h"
+#include "platform/last_error.h"
+
+namespace app {
+
+namespace {
+
+constexpr size_t kPieceSize = 64 * 1024;
+// The body is only read, and nobody changes it between the readings; a
+// picture is only looked at.
+constexpr uint32_t kBodyOpenMode = 0x20;     // read access, others denied writing
+constexpr uint32_t kPictureOpenMode = 0x40;  // read access, others denied nothing
+// The work directory's file that keeps a body which cannot be read again.
+constexpr std::string_view kKeptBodyName = ".msgmake.body";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+using FileIdentity = std::tuple<uint32_t, uint32_t, uint32_t>;  // volume, index high, index low
+
+struct Body {
+  PreparedBody prepared;
+  plat::HANDLE file = nullptr;  // read from its start for each reading
+  bool owned = false;           // `file` is closed when the body goes
+  std::string shown_name;       // "'news.html'" or "standard input"
+  std::vector<FileIdentity> identities;  // of prepared.pictures, in order
+};
+
+Body the_body;
+
+// Passes a text on without the byte-order mark that may begin it.
+class WithoutMark {
+ public:
+  explicit WithoutMark(const std::function<void(std::string_view)>& out) : out_(out) {}
+  void feed(std::string_view piece) {
+    if (head_.size() < kByteOrderMark.size()) {
+      const size_t take = std::min(kByteOrderMark.size() - head_.size(), piece.size());
+      head_.append(piece.substr(0, take));
+      piece.remove_prefix(take);
+      if (head_.size() < kByteOrderMark.size()) return;
+      if (head_ != kByteOrderMark) out_(head_);
+    }
+    if (!piece.empty()) out_(piece);
+  }
+  void finish() {
+    if (head_.size() < kByteOrderMark.size() && !head_.empty()) out_(head_);
+    head_.assign(kByteOrderMark.size(), '\0');  // decided
+  }
+
+ private:
+  const std::function<void(std::string_view)>& out_;
+  std::string head_;
+};
+
+// What the first reading learns of HTML: whether it is a whole document,
+// and its picture sources, each once, in the order they first appear.
+class HtmlScan {
+ public:
+  HtmlScan()
+      : finder_([this](std::string_view src) { return note_source(src); }, [](std::string_view) {}),
+        start_([this](const mime::HtmlToken& token) { on_start(token); }) {}
+
+  void feed(std::string_view piece) {
+    finder_.feed(piece);
+    if (!decided_) start_.feed(piece);
+  }
+  void finish() {
+    finder_.finish();
+    if (!decided_) start_.finish();
+  }
+  bool document() const { return document_; }
+  const std::vector<std::string>& sources() const { return sources_; }
+
+ private:
+  std::optional<std::string> note_source(std::string_view src) {
+    if (seen_.emplace(src).second) sources_.emplace_back(src);
+    return std::nullopt;
+  }
+  // The first token that is neither white space nor a comment tells.
+  void on_start(const mime::HtmlToken& token) {
+    if (decided_) return;
+    using mime::HtmlTokenKind;
+    if (token.kind == HtmlTokenKind::comment) return;
+    if (token.kind == HtmlTokenKind::text && mime::trim_html_space(token.text).empty()) return;
+    document_ = token.kind == HtmlTokenKind::doctype || (token.kind == HtmlTokenKind::start_tag && token.name == "html");
+    decided_ = true;
+  }
+
+  mime::PictureRewriter finder_;
+  mime::HtmlTokenizer start_;
+  bool decided_ = false;
+  bool document_ = false;
+  std::vector<std::string> sources_;
+  std::set<std::string, std::less<>> seen_;
+};
+
+bool refuse(int exit_code, std::string text) {
+  run_outcome().refuse(exit_code, std::move(text));
+  return false;
+}
+
+// The exit code of a file that could not be had: the caller's fault (66)
+// or the system's (74).
+int input_exit(uint32_t system_error) {
+  return is_unreadable_input(0, system_error) ? kExitNoInput : kExitIoError;
+}
+
+std::string open_error_text(uint32_t system_error) {
+  return error_description(drv::code_of_system_error(system_error));
+}
+
+// The folder part of a path, its last separator included; empty for none.
+std::string_view folder_of(std::string_view path) {
+  for (size_t i = path.size(); i > 0; --i)
+    if (is_path_separator(path[i - 1])) return path.substr(0, i);
+  return {};
+}
+
+// A source names a file from the HTML's folder unless it is absolute: it
+// begins with a separator, or with a drive ("C:\").
+std::string picture_file(std::string_view folder, std::string_view src) {
+  const bool drive = src.size() > 2 && src[1] == ':' && is_path_separator(src[2]) &&
+                     ((src[0] >= 'A' && src[0] <= 'Z') || (src[0] >= 'a' && src[0] <= 'z'));
+  if (drive || is_path_separator(src[0])) return std::string(src);
+  return std::string(folder) + std::string(src);
+}
+
+// The content id of a picture file, the file added when it is new (by
+// what the file is, not by its name). `shown_by` names the HTML that shows
+// it, for the refusal; empty for a picture of -i.
+std::optional<uint32_t> add_picture(const std::string& file, std::string_view shown_by) {
+  Body& body = the_body;
+  const std::string named = "'" + file + "'" + (shown_by.empty() ? "" : " (shown by " + std::string(shown_by) + ")");
+  if (file.size() > kScratchNameSize) {
+    refuse(kExitDataError, "the image " + named + " has a name longer than " + std::to_string(kScratchNameSize) + " bytes");
+    return std::nullopt;
+  }
+  drv::sys::HANDLE handle = nullptr;
+  if (const uint32_t error = drv::sys::open_existing(file.c_str(), kPictureOpenMode, handle)) {
+    refuse(input_exit(error), "cannot read image " + named + ": " + open_error_text(error));
+    return std::nullopt;
+  }
+  plat::BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = plat::GetFileInformationByHandle(handle, &info);
+  drv::sys::close(handle);
+  plat::SetLastError(0);
+  const FileIdentity identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  for (size_t i = 0; known && i < body.identities.size(); ++i)
+    if (body.identities[i] == identity) return static_cast<uint32_t>(i + 1);
+  body.prepared.pictures.push_back(file);
+  body.identities.push_back(known ? identity : FileIdentity{});
+  return static_cast<uint32_t>(body.prepared.pictures.size());
+}
+
+// The source of the first reading. Standard input, or a file that cannot be
+// positioned (a pipe), is kept for the later readings in a file of its own.
+struct Source {
+  plat::HANDLE handle = nullptr;
+  bool named = false;  // opened here by its name (not standard input)
+  bool keep = false;
+};
+
+bool open_source(const std::string& file, Source& source) {
+  Body& body = the_body;
+  if (file == kStandardInput) {
+    body.shown_name = "standard input";
+    source.handle = plat::GetStdHandle(plat::STD_INPUT_HANDLE);
+    source.keep = true;
+    if (source.handle != nullptr) return true;
+    return refuse(kExitNoInput, "cannot read the body from standard input: " +
+                                    system_error_description(plat::GetLastError()));
+  }
+  body.shown_name = "'" + file + "'";
+  if (const uint32_t error = drv::sys::open_existing(file.c_str(), kBodyOpenMode, source.handle))
+    return refuse(input_exit(error), "cannot read body file " + body.shown_name + ": " + open_error_text(error));
+  source.named = true;
+  plat::SetLastError(0);
+  source.keep = plat::SetFilePointer(source.handle, 0, nullptr, plat::FILE_CURRENT) == plat::INVALID_SET_FILE_POINTER &&
+                plat::GetLastError() != 0;
+  plat::SetLastError(0);
+  return true;
+}
+
+// The file that is read again: the source itself, or a file of the work
+// directory that keeps what the source gave, for the run alone: nobody else
+// can open it, and it goes when the run ends.
+bool open_body_file(const Source& source) {
+  Body& body = the_body;
+  body.owned = true;
+  if (!source.keep) {
+    body.file = source.handle;
+    return true;
+  }
+  std::string name(clipped(program_data().work_directory, kWorkDirectorySize));
+  name += kKeptBodyName;
+  plat::DeleteFileA(name.c_str());  // what a run before left there; a link itself, never what it names
+  const plat::HANDLE kept = plat::CreateFileA(name.c_str(), plat::GENERIC_READ | plat::GENERIC_WRITE, 0, nullptr,
+                                              plat::CREATE_NEW, plat::FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (kept == plat::INVALID_HANDLE_VALUE) {
+    body.owned = false;
+    return refuse(kExitIoError, "cannot keep the body of " + body.shown_name + " in the work folder: " +
+                                    system_error_description(plat::GetLastError()));
+  }
+  plat::SetLastError(0);
+  body.file = kept;
+  return true;
+}
+
+void close_source(const Source& source) {
+  if (source.handle != nullptr && source.keep) plat::CloseHandle(source.handle);
+  plat::SetLastError(0);
+}
+
+bool read_error(uint32_t error) {
+  const Body& body = the_body;
+  if (body.shown_name == "standard input")
+    return refuse(kExitNoInput, "cannot read the body from standard input: " +
+                                    (error == plat::ERROR_INVALID_HANDLE ? std::string("it is closed")
+                                                                         : system_error_description(error)));
+  return refuse(input_exit(error), "cannot read body file " + body.shown_name + ": " + system_error_description(error));
+}
+
+// The first reading: every piece of the source to `piece`, and to the kept
+// file when there is one.
+bool read_source(plat::HANDLE source, bool keep, const std::function<void(std::string_view)>& piece) {
+  std::string buffer(kPieceSize, '\0');
+  WithoutMark text(piece);
+  for (;;) {
+    plat::DWORD got = 0;
+    if (!plat::ReadFile(source, buffer.data(), kPieceSize, &got, nullptr)) return read_error(plat::GetLastError());
+    if (got == 0) break;
+    plat::DWORD put = 0;
+    if (keep && (!plat::WriteFile(the_body.file, buffer.data(), got, &put, nullptr) || put != got))
+      return refuse(kExitIoError, "cannot keep the body of " + the_body.shown_name + " in the work folder: " +
+                                      system_error_description(plat::GetLastError()));
+    text.feed(std::string_view(buffer.data(), got));
+  }
+  text.finish();
+  plat::SetLastError(0);
+  return true;
+}
+
+// The local pictures of the HTML, each readable, with their content ids.
+bool add_html_pictures(const std::string& file, const std::vector<std::string>& sources) {
+  PreparedBody& prepared = the_body.prepared;
+  const std::string_view folder = file == kStandardInput ? std::string_view() : folder_of(file);
+  for (const std::string& src : sources) {
+    if (mime::is_remote_or_inline(src)) continue;
+    const std::optional<uint32_t> id = add_picture(picture_file(folder, src), the_body.shown_name);
+    if (!id) return false;
+    prepared.sources.emplace(src, *id);
+  }
+  return true;
+}
+
+// Reads the body through once: UTF-8 throughout, and for HTML what the
+// document is and which pictures it shows.
+bool check_text(const BodyRequest& request) {
+  Body& body = the_body;
+  Source source;
+  if (!open_source(request.file, source)) return false;
+  if (!open_body_file(source)) {
+    close_source(source);
+    return false;
+  }
+  mime::Utf8Check utf8;
+  HtmlScan html;
+  const bool is_html = request.kind == BodyKind::html;
+  const bool read = read_source(source.handle, source.keep, [&](std::string_view piece) {
+    if (!utf8.feed(piece)) return;
+    if (is_html) html.feed(piece);
+  });
+  close_source(source);
+  if (!read) return false;
+  if (!utf8.finish())
+    return refuse(kExitDataError, "line " + std::to_string(utf8.line()) + " of " + body.shown_name + " is not valid UTF-8");
+  if (!is_html) return true;
+  html.finish();
+  body.prepared.document = html.document();
+  return add_html_pictures(request.file, html.sources());
+}
+
+}  // namespace
+
+std::optional<uint32_t> PreparedBody::content_id(std::string_view src) const {
+  const auto found = sources.find(src);
+  if (found == sources.end()) return std::nullopt;
+  return found->second;
+}
+
+bool prepare_body(const BodyRequest& request) {
+  release_body();
+  Body& body = the_body;
+  body.prepared.kind = request.kind;
+  if (request.kind == BodyKind::none) return true;
+  if (!request.file.empty() && !check_text(request)) return false;
+  for (const std::string& picture : request.pictures) {
+    const std::optional<uint32_t> id = add_picture(picture, {});
+    if (!id) return false;
+    body.prepared.end_pictures.push_back(*id);
+  }
+  return true;
+}
+
+const PreparedBody& prepared_body() { return the_body.prepared; }
+
+bool read_body(const std::function<void(std::string_view)>& piece) {
+  const Body& body = the_body;
+  if (body.file == nullptr) return true;  // no text
+  plat::SetFilePointer(body.file, 0, nullptr, plat::FILE_BEGIN);
+  std::string buffer(kPieceSize, '\0');
+  WithoutMark text(piece);
+  for (;;) {
+    plat::DWORD got = 0;
+    if (!plat::ReadFile(body.file, buffer.data(), kPieceSize, &got, nullptr)) {
+      const uint32_t error = plat::GetLastError();
+      run_outcome().refuse(input_exit(error), "cannot read body file " + body.shown_name + " again: " +
+                                                  system_error_description(error));
+      return false;
+    }
+    if (got == 0) break;
+    text.feed(std::string_view(buffer.data(), got));
+  }
+  text.finish();
+  return true;
+}
+
+void release_body() {
+  Body& body = the_body;
+  if (body.owned) drv::sys::close(body.file);
+  body = Body{};
+}
+
+}  // namespace app

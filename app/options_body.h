@@ -1,0 +1,71 @@
+// The body that the options interface gives: a plain-text or HTML file, or
+// standard input, taken as it is written rather than as body lines.
+//
+// It is read once before anything is written, to be checked (UTF-8 through
+// and through; for HTML, whether it is a whole document and which local
+// pictures it shows, each of which must be readable), then once for each
+// part that shows it. A source that cannot be read again (standard input, a
+// pipe) is kept meanwhile in a file of the work directory that is the run's
+// alone and goes with it. Memory stays bounded whatever the body's size.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace app {
+
+enum class BodyKind : uint8_t {
+  none,  // the call text's body lines (GBQ)
+  text,  // plain text, shown as typed
+  html,  // HTML, shown as written
+};
+
+// The name that stands for standard input.
+inline constexpr std::string_view kStandardInput = "-";
+
+// What the options ask for.
+struct BodyRequest {
+  BodyKind kind = BodyKind::none;
+  std::string file;                   // empty: no text; "-": standard input
+  std::vector<std::string> pictures;  // shown at the end of the body, in order
+};
+
+// The body as checked.
+struct PreparedBody {
+  BodyKind kind = BodyKind::none;
+  bool document = false;  // HTML that is a whole document (<!DOCTYPE> or <html> first)
+  // Every file to embed, once each; the content id of the first is 1.
+  std::vector<std::string> pictures;
+  // The content ids of the pictures shown at the end of the body.
+  std::vector<uint32_t> end_pictures;
+  // The content id of each local picture source of the HTML, as the
+  // document's <img src> gives it (references decoded).
+  std::map<std::string, uint32_t, std::less<>> sources;
+
+  std::optional<uint32_t> content_id(std::string_view src) const;
+};
+
+// Reads and checks the body that `request` names, keeping it for the parts.
+// False, with the refusal noted in run_outcome(), when the body or one of its
+// pictures cannot be read (66, or 74 when the system failed), the body is not
+// UTF-8 (65, naming its line) or a picture's name is too long to hold (65).
+// Needs the work directory.
+bool prepare_body(const BodyRequest& request);
+
+// The body of this run; kind none when none was prepared.
+const PreparedBody& prepared_body();
+
+// Reads the whole body once more, from its start, without a byte-order mark
+// that begins it, and hands it to `piece` in pieces. False, with the failure
+// noted in run_outcome(), when a read fails.
+bool read_body(const std::function<void(std::string_view)>& piece);
+
+// Forgets the body and lets go of its file.
+void release_body();
+
+}  // namespace app
