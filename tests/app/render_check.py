@@ -7,12 +7,18 @@ EXPECTED holds UTF-8 lines, the fields separated by tabs:
     subject <text>
     to|cc|bcc|from|reply-to <display name> <address>   (one per address, in order)
     header <name> <text>                   (every field of that name, in order)
-    line <text>                            (every rendered body line, in order)
+    plain <file>      the plain part is the file's text
+    shown <file>      the HTML part shows the file's text as typed
+    html <file>       the HTML part holds the file's bytes as they are
+    document <file>   the HTML part is the file
+    style <text>      the style of the page's body holds the text
+    nostyle           the HTML part has no page of msgmake's around it
 
-Checks: the header block is 7-bit and the parser finds no defect; the subject,
-the address headers and the named fields decode to the texts given; the HTML part, read as
-Windows-1252 (as clients read iso-8859-1), shows exactly the lines given:
-comments dropped, the text split at <br>, tags removed, references decoded.
+Texts are compared with line ends as LF and without a byte-order mark that
+begins the file. Checks also: the header block is 7-bit, the parser finds
+no defect, no line of the message is longer than 78 bytes, both text parts
+are UTF-8; the subject, the address headers and the named fields decode to
+the texts given.
 Prints "ok" and exits 0, or prints each problem and exits 1.
 """
 import email
@@ -21,7 +27,7 @@ import html
 import re
 import sys
 
-
+BOM = "\ufeff"
 ADDRESS_FIELDS = ("to", "cc", "bcc", "from", "reply-to")
 SPLIT_KINDS = ADDRESS_FIELDS + ("header",)
 
@@ -36,16 +42,53 @@ def expected_entries(path):
         return entries
 
 
-def rendered_lines(msg):
-    part = next(p for p in msg.walk() if p.get_content_type() == "text/html")
-    text = part.get_payload(decode=True).decode("cp1252", errors="replace")
-    start = re.search(r"<FONT [^>]*>\r\n", text).end()
-    body = text[start:text.index("</FONT></DIV></BODY></HTML>")]
-    body = re.sub(r"<!--.*?-->", "", body, flags=re.S)
-    pieces = body.split("<br>")
-    if pieces[-1] in ("", "\r\n"):
-        pieces.pop()
-    return [html.unescape(re.sub(r"<[^>]*>", "", piece.removeprefix("\r\n"))) for piece in pieces]
+def file_text(path):
+    with open(path, "rb") as f:
+        return lf(f.read().decode("utf-8").removeprefix(BOM))
+
+
+def lf(text):
+    return text.replace("\r\n", "\n")
+
+
+def part_text(msg, kind, problems):
+    part = next((p for p in msg.walk() if p.get_content_type() == kind), None)
+    if part is None:
+        problems.append(f"no {kind} part")
+        return ""
+    if part.get_content_charset() != "utf-8":
+        problems.append(f"{kind} is {part.get_content_charset()}, not utf-8")
+    return lf(part.get_payload(decode=True).decode("utf-8"))
+
+
+def shown_text(page, problems):
+    """The text of the element that keeps white space, references decoded."""
+    found = re.search(r'<div style="white-space: pre-wrap;[^"]*">(.*?)</div>', page, re.S)
+    if found is None:
+        problems.append("no text kept as typed in the HTML part")
+        return ""
+    if re.search(r"<[a-zA-Z/!]", found.group(1)):
+        problems.append("markup inside the text")
+    return html.unescape(found.group(1))
+
+
+def check_body(msg, want, problems):
+    plain = part_text(msg, "text/plain", problems)
+    page = part_text(msg, "text/html", problems)
+    body_style = re.search(r'<body style="([^"]*)">', page)
+    for kind, arg in ((e[0], e[1] if len(e) > 1 else "") for e in want):
+        if kind == "plain" and plain != file_text(arg):
+            problems.append(f"plain part differs from {arg}:\n got {plain[:300]!r}\nwant {file_text(arg)[:300]!r}")
+        elif kind == "shown" and shown_text(page, problems) != file_text(arg):
+            problems.append(f"HTML part does not show {arg} as typed:\n got {shown_text(page, [])[:300]!r}")
+        elif kind == "html" and file_text(arg) not in page:
+            problems.append(f"HTML part does not hold {arg}:\n{page[:600]!r}")
+        elif kind == "document" and page != file_text(arg):
+            problems.append(f"HTML part is not {arg}:\n got {page[:600]!r}")
+        elif kind == "style" and (body_style is None or arg not in body_style.group(1)):
+            problems.append(f"page style {body_style and body_style.group(1)!r} lacks {arg!r}")
+        elif kind == "nostyle" and body_style is not None:
+            problems.append("a page of msgmake's around the HTML")
 
 
 def main(message, expected_path):
@@ -55,6 +98,9 @@ def main(message, expected_path):
     head = raw[: raw.index(b"\r\n\r\n")]
     if any(b >= 0x80 for b in head):
         problems.append("the header block is not 7-bit")
+    long_lines = [line for line in raw.split(b"\r\n") if len(line) > 78]
+    if long_lines:
+        problems.append(f"{len(long_lines)} lines longer than 78 bytes, the first {long_lines[0][:100]!r}")
     msg = email.message_from_bytes(raw, policy=email.policy.default)
     for part in msg.walk():
         problems.extend(f"defect: {type(d).__name__}" for d in part.defects)
@@ -74,10 +120,7 @@ def main(message, expected_path):
         got = [(a.display_name, a.addr_spec) for a in msg[field].addresses] if msg[field] else []
         if got != wanted:
             problems.append(f"{field}: {got!r}, want {wanted!r}")
-    lines = [e[1] for e in want if e[0] == "line"]
-    got_lines = rendered_lines(msg)
-    if got_lines != lines:
-        problems.append(f"body lines differ:\n got {got_lines!r}\nwant {lines!r}")
+    check_body(msg, want, problems)
     for p in problems:
         print(p)
     print("ok" if not problems else "")

@@ -37,7 +37,7 @@ TEST(options_test, defaults_match_the_help_text) {
   EXPECT_EQ(o.loop, "Once");
   EXPECT_EQ(o.priority, "Normal");
   EXPECT_EQ(o.background, 0xFFFFFF);
-  EXPECT_EQ(o.font, "Arial");
+  EXPECT_EQ(o.font, "");  // the body's own: monospace for a text, Arial for HTML
   EXPECT_EQ(o.font_color, 0);
   EXPECT_EQ(o.font_size, 3);
   EXPECT_TRUE(o.body_file.empty());

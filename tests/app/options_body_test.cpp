@@ -1,0 +1,238 @@
+// The body of the options end to end: a text or HTML file given with --text
+// or --html arrives as it was written, in both parts of the draft, and the
+// pictures that HTML shows are found by parsing it and embedded once each.
+// Every draft is read back by Python's e-mail parser and by reformime.
+#include "tests/app/draft_harness.h"
+
+using namespace draft_harness;
+
+namespace {
+
+std::string render_check(const fs::path& message, const Lines& entries) {
+  return python_check("render_check.py", message, entries);
+}
+
+// Runs msgmake in `dir`; checks that it wrote the draft quietly and left
+// nothing in the work folder.
+void expect_written(const TempFolder& dir, const Lines& args, const fs::path& input = {}) {
+  const RunResult run = run_msgmake_args(dir.path(), args, input);
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(folder_is_empty(dir / "WRK"));
+}
+
+std::string repeat(const std::string& text, size_t times) {
+  std::string out;
+  for (size_t i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+// Characters from every stretch of Unicode, controls included, in lines.
+std::string unicode_sample() {
+  std::string text;
+  int column = 0;
+  for (uint32_t c = 1; c <= 0x10FFFF; c += c < 0x800 ? 7 : 331) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    if (c < 0x80) {
+      text += static_cast<char>(c);
+    } else if (c < 0x800) {
+      text += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+    } else if (c < 0x10000) {
+      text += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
+               static_cast<char>(0x80 | (c & 0x3F))};
+    } else {
+      text += {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
+               static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+    }
+    if (++column % 40 == 0) text += '\n';
+  }
+  return text;
+}
+
+TEST(options_body_test, a_text_comes_back_exactly_in_both_parts) {
+  const struct {
+    const char* name;
+    std::string text;
+  } cases[] = {
+      {"columns", "Filesystem      Size  Used\n/dev/sda1        40G   12G\n\tindented\ttabs\t\n  two  spaces  \n"},
+      {"markup stays text", "<b>not bold</b> & &amp; <!-- shown --> <img src=\"x.png\"> </div>\n"},
+      {"long line, no end", repeat("caf\xC3\xA9 <&> \xE4\xB8\xAD=\t", 500)},
+      {"blank lines", "\n\n\nx\n\n"},
+      {"CR LF line ends", "one\r\ntwo\r\n"},
+      {"byte-order mark", "\xEF\xBB\xBFmarked\n"},
+      {"Unicode", unicode_sample()},
+      {"empty", ""},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    write_bytes(dir / "body.txt", c.text);
+    expect_written(dir, {"-o", "m.eml", "--text", "body.txt"});
+    EXPECT_EQ(render_check(dir / "m.eml", {"plain\tbody.txt", "shown\tbody.txt", "style\tfont-family: monospace;"}),
+              "ok\n")
+        << c.name;
+    EXPECT_EQ(mime_check(dir / "m.eml", {}), "ok\n") << c.name;
+  }
+}
+
+TEST(options_body_test, html_without_pictures_comes_back_byte_for_byte) {
+  const struct {
+    const char* name;
+    std::string html;
+    bool document;
+  } cases[] = {
+      {"style of several lines", "<style>\n.c6 { color: red;\n  font-weight: bold }\n</style>\n<p class=\"c6\">x</p>\n",
+       false},
+      {"pre", "<pre>\n  one\n    two\n</pre>\n", false},
+      {"textarea with a long line", "<textarea>" + repeat("word ", 80) + "</textarea>\n", false},
+      {"long link", "<a href=\"https://example.com/" + repeat("p", 250) + "?a=1&amp;b=2\">link</a>\n", false},
+      {"long line, no end", repeat("<b>caf\xC3\xA9</b> \xF0\x9F\x98\x80 ", 300), false},
+      {"whole document", "<!DOCTYPE html>\n<html><head><title>T</title></head><body>x</body></html>\n", true},
+      {"html element first", "  <HTML lang=\"de\"><body>Gr\xC3\xBC\xC3\x9F" "e</body></html>", true},
+      {"comment before the doctype", "<!-- made by hand -->\n<!DOCTYPE html><html><body>y</body></html>\n", true},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    write_bytes(dir / "body.html", c.html);
+    expect_written(dir, {"-o", "m.eml", "--html", "body.html"});
+    const Lines entries = c.document ? Lines{"document\tbody.html", "nostyle"}
+                                     : Lines{"html\tbody.html", "style\tfont-family: Arial;"};
+    EXPECT_EQ(render_check(dir / "m.eml", entries), "ok\n") << c.name;
+    EXPECT_EQ(mime_check(dir / "m.eml", {}), "ok\n") << c.name;
+  }
+}
+
+TEST(options_body_test, the_plain_part_is_the_htmls_text) {
+  TempFolder dir;
+  write_bytes(dir / "body.html", "<p>Hello <b>Ann</b> &amp; caf&eacute;</p>");
+  write_bytes(dir / "plain.txt", "Hello Ann & caf\xC3\xA9\n");
+  expect_written(dir, {"-o", "m.eml", "--html", "body.html"});
+  EXPECT_EQ(render_check(dir / "m.eml", {"plain\tplain.txt", "html\tbody.html"}), "ok\n");
+}
+
+// Only the src of <img> counts, however it is written; a source names a file
+// from the HTML's folder; a file is embedded once, however often and by
+// whatever name it is shown; remote and inline sources stay as they are.
+TEST(options_body_test, pictures_are_found_by_parsing_and_resolved_from_the_htmls_folder) {
+  TempFolder dir;
+  fs::create_directories(dir / "news" / "img");
+  write_bytes(dir / "news" / "pic.png", random_bytes(400, 1));
+  write_bytes(dir / "news" / "img" / "b.gif", random_bytes(300, 2));
+  write_bytes(dir / "news" / "a&b.jpg", random_bytes(200, 3));
+  write_bytes(dir / "news" / "secret.txt", "secret");
+  write_bytes(dir / "pic.png", random_bytes(50, 4));  // the current folder's is not the HTML's
+  const std::string html =
+      "<p>img src=\"secret.txt\" and <iframe src=\"secret.txt\"></iframe></p>\n"
+      "<img src='pic.png' alt=\"secret.txt\">\n"
+      "<IMG ALT=x\nSRC = \"img/b.gif\"><img src=\"./pic.png\"><img src=pic.png>\n"
+      "<img src=\"a&amp;b.jpg\"><!-- <img src=\"secret.txt\"> -->\n"
+      "<img src=\"http://example.com/x.png\"><img src=\"https://example.com/y.png\">"
+      "<img src=\"data:image/gif;base64,R0lGOD==\"><img src=\"cid:other\">\n"
+      "<script>var s = '<img src=\"secret.txt\">';</script>\n";
+  write_bytes(dir / "news" / "index.html", html);
+  expect_written(dir, {"-o", "m.eml", "--html", "news/index.html"});
+  EXPECT_EQ(mime_check(dir / "m.eml", {image_entry(1, "pic.png", "news/pic.png"), image_entry(2, "b.gif", "news/img/b.gif"),
+                                        image_entry(3, "a&b.jpg", "news/a&b.jpg")}),
+            "ok\n");
+  // What stays of the HTML, with the embedded sources made cid: references.
+  std::string kept = html;
+  const std::pair<std::string, std::string> rewritten[] = {
+      {"src='pic.png'", "src=\"cid:1\""}, {"SRC = \"img/b.gif\"", "SRC = \"cid:2\""},
+      {"src=\"./pic.png\"", "src=\"cid:1\""}, {"src=pic.png", "src=\"cid:1\""}, {"src=\"a&amp;b.jpg\"", "src=\"cid:3\""}};
+  for (const auto& [from, to] : rewritten) kept.replace(kept.find(from), from.size(), to);
+  write_bytes(dir / "kept.html", kept);
+  EXPECT_EQ(render_check(dir / "m.eml", {"html\tkept.html"}), "ok\n");
+}
+
+TEST(options_body_test, pictures_of_standard_input_resolve_from_the_current_folder) {
+  TempFolder dir;
+  fs::create_directories(dir / "elsewhere");
+  write_bytes(dir / "logo.gif", random_bytes(500, 3));
+  write_bytes(dir / "elsewhere" / "page.html", "<p>Hello</p>\n<img\n src=\"logo.gif\" alt=\"logo\"> below\n");
+  expect_written(dir, {"-o", "m.eml", "--html", "-", "-i", "logo.gif"}, dir / "elsewhere" / "page.html");
+  // The picture of -i is the HTML's own: one part, shown twice.
+  EXPECT_EQ(mime_check(dir / "m.eml", {image_entry(1, "logo.gif", "logo.gif")}), "ok\n");
+}
+
+// Standard input is read once to be checked and kept for the two parts.
+TEST(options_body_test, a_text_from_standard_input_is_kept_for_both_parts) {
+  TempFolder dir;
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i) + "\t\xE2\x80\x94 " + repeat("x", i % 90) + "\n";
+  write_bytes(dir / "body.txt", text);
+  expect_written(dir, {"-o", "m.eml", "--text", "-"}, dir / "body.txt");
+  EXPECT_EQ(render_check(dir / "m.eml", {"plain\tbody.txt", "shown\tbody.txt"}), "ok\n");
+}
+
+// The page, font and colours apply to a text and to a fragment, and leave a
+// whole document as it is: the pictures of -i and the background sound
+// follow it.
+TEST(options_body_test, the_options_style_a_page_but_not_a_document) {
+  TempFolder dir;
+  write_bytes(dir / "body.txt", "text\n");
+  write_bytes(dir / "fragment.html", "<p>fragment</p>\n");
+  write_bytes(dir / "document.html", "<!DOCTYPE html><html><body><p>document</p></body></html>\n");
+  write_bytes(dir / "chart.png", random_bytes(120, 5));
+  write_bytes(dir / "chime.wav", random_bytes(90, 6));
+  const Lines style = {"--background", "#FFFFF0", "--font-color", "#102030", "--font-size", "5", "--font",
+                       "Caf\xC3\xA9 'Sans'", "-i", "chart.png", "--sound", "chime.wav"};
+  const Lines styled = {"style\tbackground-color: #FFFFF0; color: #102030; font-family: 'Caf\xC3\xA9 \\'Sans\\'';"
+                        " font-size: x-large;"};
+  const struct {
+    const char* option;
+    const char* file;
+    Lines entries;
+  } cases[] = {
+      {"--text", "body.txt", {"shown\tbody.txt", styled[0]}},
+      {"--html", "fragment.html", {"html\tfragment.html", styled[0]}},
+      {"--html", "document.html", {"html\tdocument.html", "nostyle"}},
+  };
+  for (const auto& c : cases) {
+    Lines args = {"-o", "m.eml", c.option, c.file};
+    append(args, style);
+    expect_written(dir, args);
+    EXPECT_EQ(render_check(dir / "m.eml", c.entries), "ok\n") << c.file;
+    EXPECT_EQ(mime_check(dir / "m.eml", {image_entry(1, "chart.png", "chart.png"), sound_entry("chime.wav", "chime.wav")}),
+              "ok\n")
+        << c.file;
+    const std::string page = read_bytes(dir / "m.eml");
+    EXPECT_NE(page.find("<img src=3D\"cid:1\""), std::string::npos) << c.file;
+    EXPECT_NE(page.find("<bgsound src=3D\"cid:sf\" loop=3D\"1\">"), std::string::npos) << c.file;
+  }
+}
+
+TEST(options_body_test, a_body_or_picture_that_cannot_be_had_is_refused_before_anything_is_written) {
+  const struct {
+    const char* name;
+    Lines args;
+    const char* input;  // standard input, from a file of the folder
+    int exit_code;
+    std::string says;
+  } cases[] = {
+      {"dead picture", {"--html", "news/dead.html"}, nullptr, 66,
+       "cannot read image 'news/gone.png' (shown by 'news/dead.html'): File Not Found"},
+      {"picture that is a folder", {"--html", "news/folder.html"}, nullptr, 66, "cannot read image 'news/.' (shown by 'news/folder.html'): Access Denied"},
+      {"HTML not UTF-8", {"--html", "news/latin1.html"}, nullptr, 65, "line 3 of 'news/latin1.html' is not valid UTF-8"},
+      {"input not UTF-8", {"--text", "-"}, "news/latin1.html", 65, "line 3 of standard input is not valid UTF-8"},
+      {"cut character at the end", {"--text", "cut.txt"}, nullptr, 65, "line 2 of 'cut.txt' is not valid UTF-8"},
+      {"body missing", {"--text", "none.txt"}, nullptr, 66, "cannot read body file 'none.txt': File Not Found"},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    fs::create_directories(dir / "news");
+    write_bytes(dir / "news" / "dead.html", "<p>fine</p>\n<img src=\"gone.png\">\n");
+    write_bytes(dir / "news" / "folder.html", "<img src=\"\">\n<img src=\".\">\n");
+    write_bytes(dir / "news" / "latin1.html", "<p>\n</p>\ncaf\xE9\n");
+    write_bytes(dir / "cut.txt", "one\ntwo \xE4\xB8");
+    Lines args = {"-o", "m.eml"};
+    append(args, c.args);
+    const RunResult run = run_msgmake_args(dir.path(), args, c.input ? dir / c.input : fs::path());
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.name;
+    EXPECT_EQ(run.err.rfind("msgmake: ", 0), 0u) << c.name << ": " << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << c.name << ": " << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << c.name << ": " << run.err;
+    EXPECT_FALSE(fs::exists(dir / "m.eml")) << c.name;
+    EXPECT_TRUE(folder_is_empty(dir / "WRK")) << c.name;
+  }
+}
+
+}  // namespace
