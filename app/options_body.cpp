@@ -221,33 +221,52 @@ void close_source(const Source& source) {
   plat::SetLastError(0);
 }
 
-bool read_error(uint32_t error) {
-  const Body& body = the_body;
-  if (body.shown_name == "standard input")
-    return refuse(kExitNoInput, "cannot read the body from standard input: " +
-                                    (error == plat::ERROR_INVALID_HANDLE ? std::string("it is closed")
-                                                                         : system_error_description(error)));
-  return refuse(input_exit(error), "cannot read body file " + body.shown_name + ": " + system_error_description(error));
-}
+enum class ReadEnd { whole, read_failed, keep_failed };
 
-// The first reading: every piece of the source to `piece`, and to the kept
-// file when there is one.
-bool read_source(plat::HANDLE source, bool keep, const std::function<void(std::string_view)>& piece) {
+// Reads `file` from where it stands to its end: each piece as read goes to
+// `keep` when it is given, and the text without a byte-order mark that
+// begins it to `piece`. A failure's system error in `error`.
+ReadEnd read_through(plat::HANDLE file, plat::HANDLE keep, const std::function<void(std::string_view)>& piece,
+                     uint32_t& error) {
   std::string buffer(kPieceSize, '\0');
   WithoutMark text(piece);
   for (;;) {
-    plat::DWORD got = 0;
-    if (!plat::ReadFile(source, buffer.data(), kPieceSize, &got, nullptr)) return read_error(plat::GetLastError());
+    plat::DWORD got = 0, put = 0;
+    if (!plat::ReadFile(file, buffer.data(), kPieceSize, &got, nullptr)) {
+      error = plat::GetLastError();
+      return ReadEnd::read_failed;
+    }
     if (got == 0) break;
-    plat::DWORD put = 0;
-    if (keep && (!plat::WriteFile(the_body.file, buffer.data(), got, &put, nullptr) || put != got))
-      return refuse(kExitIoError, "cannot keep the body of " + the_body.shown_name + " in the work folder: " +
-                                      system_error_description(plat::GetLastError()));
+    if (keep != nullptr && !plat::WriteFile(keep, buffer.data(), got, &put, nullptr)) {
+      error = plat::GetLastError();
+      return ReadEnd::keep_failed;
+    }
     text.feed(std::string_view(buffer.data(), got));
   }
   text.finish();
   plat::SetLastError(0);
-  return true;
+  return ReadEnd::whole;
+}
+
+// The first reading: every piece of the source to `piece`, and to the kept
+// file when there is one.
+bool read_source(const Source& source, const std::function<void(std::string_view)>& piece) {
+  const Body& body = the_body;
+  uint32_t error = 0;
+  switch (read_through(source.handle, source.keep ? body.file : nullptr, piece, error)) {
+    case ReadEnd::whole:
+      return true;
+    case ReadEnd::keep_failed:
+      return refuse(kExitIoError, "cannot keep the body of " + body.shown_name + " in the work folder: " +
+                                      system_error_description(error));
+    case ReadEnd::read_failed:
+      break;
+  }
+  if (source.named) return refuse(input_exit(error), "cannot read body file " + body.shown_name + ": " +
+                                                         system_error_description(error));
+  return refuse(kExitNoInput, "cannot read the body from standard input: " +
+                                  (error == plat::ERROR_INVALID_HANDLE ? std::string("it is closed")
+                                                                       : system_error_description(error)));
 }
 
 // The local pictures of the HTML, each readable, with their content ids.
@@ -276,7 +295,7 @@ bool check_text(const BodyRequest& request) {
   mime::Utf8Check utf8;
   HtmlScan html;
   const bool is_html = request.kind == BodyKind::html;
-  const bool read = read_source(source.handle, source.keep, [&](std::string_view piece) {
+  const bool read = read_source(source, [&](std::string_view piece) {
     if (!utf8.feed(piece)) return;
     if (is_html) html.feed(piece);
   });
@@ -317,22 +336,13 @@ const PreparedBody& prepared_body() { return the_body.prepared; }
 bool read_body(const std::function<void(std::string_view)>& piece) {
   const Body& body = the_body;
   if (body.file == nullptr) return true;  // no text
-  plat::SetFilePointer(body.file, 0, nullptr, plat::FILE_BEGIN);
-  std::string buffer(kPieceSize, '\0');
-  WithoutMark text(piece);
-  for (;;) {
-    plat::DWORD got = 0;
-    if (!plat::ReadFile(body.file, buffer.data(), kPieceSize, &got, nullptr)) {
-      const uint32_t error = plat::GetLastError();
-      run_outcome().refuse(input_exit(error), "cannot read body file " + body.shown_name + " again: " +
-                                                  system_error_description(error));
-      return false;
-    }
-    if (got == 0) break;
-    text.feed(std::string_view(buffer.data(), got));
-  }
-  text.finish();
-  return true;
+  uint32_t error = 0;
+  if (plat::SetFilePointer(body.file, 0, nullptr, plat::FILE_BEGIN) == 0 &&
+      read_through(body.file, nullptr, piece, error) == ReadEnd::whole)
+    return true;
+  if (error == 0) error = plat::GetLastError();
+  return refuse(input_exit(error), "cannot read the body again from " + body.shown_name + ": " +
+                                       system_error_description(error));
 }
 
 void release_body() {

@@ -2,6 +2,12 @@
 // or --html arrives as it was written, in both parts of the draft, and the
 // pictures that HTML shows are found by parsing it and embedded once each.
 // Every draft is read back by Python's e-mail parser and by reformime.
+#include "app/options_body.h"
+
+#include <system_error>
+
+#include "app/run_outcome.h"
+#include "platform/syscalls.h"
 #include "tests/app/draft_harness.h"
 
 using namespace draft_harness;
@@ -232,6 +238,38 @@ TEST(options_body_test, a_body_or_picture_that_cannot_be_had_is_refused_before_a
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << c.name << ": " << run.err;
     EXPECT_FALSE(fs::exists(dir / "m.eml")) << c.name;
     EXPECT_TRUE(folder_is_empty(dir / "WRK")) << c.name;
+  }
+}
+
+// In-process: a read that fails, at the first reading or a later one, ends
+// the run with the system's cause and the body's name.
+TEST(options_body_test, a_read_that_fails_is_refused_with_its_cause) {
+  TempFolder dir;
+  const std::string file = (dir / "body.txt").string();
+  write_bytes(file, std::string(100000, 'x'));
+  const struct {
+    const char* name;
+    bool at_first_reading;
+    std::string says;
+  } cases[] = {
+      {"first", true, "cannot read body file '" + file + "': "},
+      {"again", false, "cannot read the body again from '" + file + "': "},
+  };
+  for (const auto& c : cases) {
+    plat::syscall_guard guard;
+    app::RunOutcome& outcome = app::run_outcome();
+    outcome.reset();
+    if (c.at_first_reading) plat::fail_syscall(plat::syscall_id::read, 1, std::errc::io_error, 0);
+    const bool prepared = app::prepare_body({app::BodyKind::text, file, {}});
+    EXPECT_EQ(prepared, !c.at_first_reading) << c.name;
+    if (prepared) {
+      plat::fail_syscall(plat::syscall_id::read, 1, std::errc::io_error, 0);
+      EXPECT_FALSE(app::read_body([](std::string_view) {})) << c.name;
+    }
+    EXPECT_EQ(outcome.exit_code(), app::kExitIoError) << c.name;
+    EXPECT_EQ(outcome.refused_text.rfind(c.says, 0), 0u) << c.name << ": " << outcome.refused_text;
+    app::release_body();
+    outcome.reset();
   }
 }
 
