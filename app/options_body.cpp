@@ -1,6 +1,7 @@
 #include "app/options_body.h"
 
 #include <set>
+#include <utility>
 #include <tuple>
 
 #include "app/program_data.h"
@@ -28,12 +29,21 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 using FileIdentity = std::tuple<uint32_t, uint32_t, uint32_t>;  // volume, index high, index low
 
+// The source of the first reading. Standard input, or a file that cannot be
+// positioned (a pipe), is kept for the later readings in a file of its own.
+struct Source {
+  plat::HANDLE handle = nullptr;
+  bool named = false;  // opened here by its name (not standard input)
+  bool keep = false;
+};
+
 struct Body {
   PreparedBody prepared;
   plat::HANDLE file = nullptr;  // read from its start for each reading
   bool owned = false;           // `file` is closed when the body goes
   std::string shown_name;       // "'news.html'" or "standard input"
   std::vector<FileIdentity> identities;  // of prepared.pictures, in order
+  Source source;                          // until the first reading is done
 };
 
 Body the_body;
@@ -162,13 +172,40 @@ std::optional<uint32_t> add_picture(const std::string& file, std::string_view sh
   return static_cast<uint32_t>(body.prepared.pictures.size());
 }
 
-// The source of the first reading. Standard input, or a file that cannot be
-// positioned (a pipe), is kept for the later readings in a file of its own.
-struct Source {
-  plat::HANDLE handle = nullptr;
-  bool named = false;  // opened here by its name (not standard input)
-  bool keep = false;
-};
+// Whether a handle can be positioned: a regular file can, a pipe cannot.
+bool positionable(plat::HANDLE handle) {
+  plat::SetLastError(0);
+  const bool can = plat::SetFilePointer(handle, 0, nullptr, plat::FILE_CURRENT) != plat::INVALID_SET_FILE_POINTER ||
+                   plat::GetLastError() == 0;
+  plat::SetLastError(0);
+  return can;
+}
+
+// Whether a standard handle is closed. Told before the run opens a file of
+// its own, which could otherwise take the closed one's place.
+bool closed(plat::HANDLE handle) {
+  plat::SetLastError(0);
+  const bool failed = plat::SetFilePointer(handle, 0, nullptr, plat::FILE_CURRENT) == plat::INVALID_SET_FILE_POINTER &&
+                      plat::GetLastError() == plat::ERROR_INVALID_HANDLE;
+  plat::SetLastError(0);
+  return failed;
+}
+
+// Opens a named body: what is no regular file (a pipe, a FIFO, a device) as
+// a stream, opened once (a FIFO's writer meets its one reader), to be kept;
+// a regular file again so that nobody changes it between the readings.
+uint32_t open_named_source(const std::string& file, Source& source) {
+  source.handle = plat::OpenInputStreamA(file.c_str());
+  if (source.handle == plat::INVALID_HANDLE_VALUE) {
+    source.handle = nullptr;
+    return plat::GetLastError();
+  }
+  source.keep = !positionable(source.handle);
+  if (source.keep) return 0;
+  plat::CloseHandle(source.handle);
+  source.handle = nullptr;
+  return drv::sys::open_existing(file.c_str(), kBodyOpenMode, source.handle);
+}
 
 bool open_source(const std::string& file, Source& source) {
   Body& body = the_body;
@@ -176,18 +213,16 @@ bool open_source(const std::string& file, Source& source) {
     body.shown_name = "standard input";
     source.handle = plat::GetStdHandle(plat::STD_INPUT_HANDLE);
     source.keep = true;
-    if (source.handle != nullptr) return true;
-    return refuse(kExitNoInput, "cannot read the body from standard input: " +
-                                    system_error_description(plat::GetLastError()));
+    if (source.handle == nullptr)
+      return refuse(kExitNoInput, "cannot read the body from standard input: " +
+                                      system_error_description(plat::GetLastError()));
+    if (closed(source.handle)) return refuse(kExitNoInput, "cannot read the body from standard input: it is closed");
+    return true;
   }
   body.shown_name = "'" + file + "'";
-  if (const uint32_t error = drv::sys::open_existing(file.c_str(), kBodyOpenMode, source.handle))
-    return refuse(input_exit(error), "cannot read body file " + body.shown_name + ": " + open_error_text(error));
   source.named = true;
-  plat::SetLastError(0);
-  source.keep = plat::SetFilePointer(source.handle, 0, nullptr, plat::FILE_CURRENT) == plat::INVALID_SET_FILE_POINTER &&
-                plat::GetLastError() != 0;
-  plat::SetLastError(0);
+  if (const uint32_t error = open_named_source(file, source))
+    return refuse(input_exit(error), "cannot read body file " + body.shown_name + ": " + open_error_text(error));
   return true;
 }
 
@@ -216,8 +251,13 @@ bool open_body_file(const Source& source) {
   return true;
 }
 
+// Lets go of a source that is not the body's file.
 void close_source(const Source& source) {
-  if (source.handle != nullptr && source.keep) plat::CloseHandle(source.handle);
+  if (source.handle == nullptr) return;
+  if (source.keep)
+    plat::CloseHandle(source.handle);  // a stream, or standard input (which stays open)
+  else
+    drv::sys::close(source.handle);
   plat::SetLastError(0);
 }
 
@@ -286,8 +326,7 @@ bool add_html_pictures(const std::string& file, const std::vector<std::string>& 
 // document is and which pictures it shows.
 bool check_text(const BodyRequest& request) {
   Body& body = the_body;
-  Source source;
-  if (!open_source(request.file, source)) return false;
+  const Source source = std::exchange(body.source, Source{});
   if (!open_body_file(source)) {
     close_source(source);
     return false;
@@ -299,7 +338,7 @@ bool check_text(const BodyRequest& request) {
     if (!utf8.feed(piece)) return;
     if (is_html) html.feed(piece);
   });
-  close_source(source);
+  if (source.keep) close_source(source);
   if (!read) return false;
   if (!utf8.finish())
     return refuse(kExitDataError, "line " + std::to_string(utf8.line()) + " of " + body.shown_name + " is not valid UTF-8");
@@ -317,12 +356,18 @@ std::optional<uint32_t> PreparedBody::content_id(std::string_view src) const {
   return found->second;
 }
 
-bool prepare_body(const BodyRequest& request) {
+bool open_body(const BodyRequest& request) {
   release_body();
   Body& body = the_body;
   body.prepared.kind = request.kind;
+  if (request.kind == BodyKind::none || request.file.empty()) return true;
+  return open_source(request.file, body.source);
+}
+
+bool prepare_body(const BodyRequest& request) {
+  Body& body = the_body;
   if (request.kind == BodyKind::none) return true;
-  if (!request.file.empty() && !check_text(request)) return false;
+  if (body.source.handle != nullptr && !check_text(request)) return false;
   for (const std::string& picture : request.pictures) {
     const std::optional<uint32_t> id = add_picture(picture, {});
     if (!id) return false;
@@ -347,6 +392,7 @@ bool read_body(const std::function<void(std::string_view)>& piece) {
 
 void release_body() {
   Body& body = the_body;
+  close_source(body.source);
   if (body.owned) drv::sys::close(body.file);
   body = Body{};
 }

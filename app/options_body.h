@@ -50,7 +50,13 @@ struct PreparedBody {
   std::optional<uint32_t> content_id(std::string_view src) const;
 };
 
-// Reads and checks the body that `request` names, keeping it for the parts.
+// Opens the body that `request` names, first thing in the run: standard
+// input found closed is told as such (66), never mistaken for a file that the
+// run opened since. False, with the refusal noted in run_outcome(), when the
+// body cannot be opened.
+bool open_body(const BodyRequest& request);
+
+// Reads and checks the body that open_body opened, keeping it for the parts.
 // False, with the refusal noted in run_outcome(), when the body or one of its
 // pictures cannot be read (66, or 74 when the system failed), the body is not
 // UTF-8 (65, naming its line) or a picture's name is too long to hold (65).

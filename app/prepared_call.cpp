@@ -25,6 +25,7 @@ void append_all(ProgramQueue& queue, const std::vector<std::string>& entries) {
 void RunPreparedCall(const PreparedCall& call) {
   ProgramData& data = program_data();
   set_argument_charset(ArgumentCharset::utf8);
+  if (!open_body(call.body)) return;
   if (!PrepareWorkDirectory()) return;
   if (!prepare_body(call.body)) return;
   append_all(data.file_names, call.file_names);

@@ -237,7 +237,7 @@ TEST(options_body_test, a_body_or_picture_that_cannot_be_had_is_refused_before_a
     EXPECT_NE(run.err.find(c.says), std::string::npos) << c.name << ": " << run.err;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << c.name << ": " << run.err;
     EXPECT_FALSE(fs::exists(dir / "m.eml")) << c.name;
-    EXPECT_TRUE(folder_is_empty(dir / "WRK")) << c.name;
+    EXPECT_TRUE(!fs::exists(dir / "WRK") || folder_is_empty(dir / "WRK")) << c.name;
   }
 }
 
@@ -260,7 +260,8 @@ TEST(options_body_test, a_read_that_fails_is_refused_with_its_cause) {
     app::RunOutcome& outcome = app::run_outcome();
     outcome.reset();
     if (c.at_first_reading) plat::fail_syscall(plat::syscall_id::read, 1, std::errc::io_error, 0);
-    const bool prepared = app::prepare_body({app::BodyKind::text, file, {}});
+    const app::BodyRequest request{app::BodyKind::text, file, {}};
+    const bool prepared = app::open_body(request) && app::prepare_body(request);
     EXPECT_EQ(prepared, !c.at_first_reading) << c.name;
     if (prepared) {
       plat::fail_syscall(plat::syscall_id::read, 1, std::errc::io_error, 0);
