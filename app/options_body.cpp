@@ -390,6 +390,15 @@ bool read_body(const std::function<void(std::string_view)>& piece) {
                                        system_error_description(error));
 }
 
+uint64_t body_size() {
+  const Body& body = the_body;
+  if (body.file == nullptr) return 0;
+  plat::DWORD high = 0;
+  const plat::DWORD low = plat::GetFileSize(body.file, &high);
+  plat::SetLastError(0);
+  return low == plat::INVALID_FILE_SIZE && high == 0 ? 0 : uint64_t{high} << 32 | low;
+}
+
 void release_body() {
   Body& body = the_body;
   close_source(body.source);

@@ -71,6 +71,9 @@ const PreparedBody& prepared_body();
 // noted in run_outcome(), when a read fails.
 bool read_body(const std::function<void(std::string_view)>& piece);
 
+// The bytes of the body as read; 0 when there is none.
+uint64_t body_size();
+
 // Forgets the body and lets go of its file.
 void release_body();
 

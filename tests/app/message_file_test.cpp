@@ -105,6 +105,7 @@ TEST(message_file_test, the_message_file_is_never_a_file_to_read) {
       {"--sound", {"-o", "in.wav", "--sound", "in.wav"}, "in.wav", "sound file"},
       {"--text", {"-o", "in.txt", "--text", "hard.txt"}, "in.txt", "body file"},
       {"--html", {"-o", "in.txt", "--html", "in.txt"}, "in.txt", "body file"},
+      {"a picture the HTML shows", {"-o", "in.gif", "--html", "page.html"}, "in.gif", "picture"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -112,6 +113,7 @@ TEST(message_file_test, the_message_file_is_never_a_file_to_read) {
     for (const char* name : {"in.txt", "in.gif", "in.wav"}) write_bytes(dir / name, std::string("bytes of ") + name);
     fs::create_symlink("in.txt", dir / "link.txt");
     fs::create_hard_link(dir / "in.txt", dir / "hard.txt");
+    write_bytes(dir / "page.html", "<img src=\"in.gif\">\n");
     const RunResult run = run_msgmake_args(dir.path(), c.args);
     EXPECT_EQ(run.exit_code, 64);
     expect_one_line(run, c.says);
