@@ -241,6 +241,37 @@ TEST(options_body_test, a_body_or_picture_that_cannot_be_had_is_refused_before_a
   }
 }
 
+// A body passes through in bounded memory, however long its lines and
+// however many: the program's whole address space is held to 16 MiB, a
+// few times what it takes to start, for bodies larger than that.
+TEST(options_body_test, a_body_of_any_size_passes_in_bounded_memory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit here";
+#endif
+  const std::string limit = "prlimit --as=" + std::to_string(16 << 20);
+  const struct {
+    const char* name;
+    std::string text;
+  } cases[] = {
+      {"one long line", repeat("0123456789abcdef", 1 << 20) + "\n"},
+      {"a million blank lines", std::string(1 << 20, '\n')},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    write_bytes(dir / "body", c.text);
+    const struct {
+      Lines args;
+      fs::path input;
+    } runs[] = {{{"-o", "m.eml", "--text", "body"}, {}}, {{"-o", "m.eml", "--html", "-"}, dir / "body"}};
+    for (const auto& run : runs) {
+      const RunResult result = run_msgmake_args(dir.path(), run.args, run.input, "", limit);
+      EXPECT_EQ(result.exit_code, 0) << c.name << " " << run.args[2] << ": " << result.err;
+      EXPECT_GT(fs::file_size(dir / "m.eml"), c.text.size()) << c.name;
+      EXPECT_TRUE(folder_is_empty(dir / "WRK")) << c.name;
+    }
+  }
+}
+
 // In-process: a read that fails, at the first reading or a later one, ends
 // the run with the system's cause and the body's name.
 TEST(options_body_test, a_read_that_fails_is_refused_with_its_cause) {
