@@ -21,9 +21,9 @@ struct KillPoints {
   uint64_t every;
 };
 constexpr KillPoints kKillPoints[] = {
-    {"write", 1}, {"fsync", 1},    {"renameat", 1}, {"unlink", 1}, {"mkdir", 1},  {"lstat", 1},
-    {"futimens", 1}, {"open", 2},  {"close", 2},    {"read", 4},   {"lseek", 5},  {"stat", 6},
-    {"fstat", 8}, {"readdir", 11}, {"fcntl", 16},
+    {"write", 1}, {"fsync", 1},    {"renameat", 1}, {"unlink", 1}, {"mkdir", 1},  {"futimens", 1},
+    {"lstat", 2}, {"open", 3},     {"close", 3},    {"read", 6},   {"lseek", 8},  {"stat", 8},
+    {"fstat", 12}, {"readdir", 11}, {"fcntl", 24},
 };
 
 // Any entry of the folder left by a killed run: a temporary draft.
