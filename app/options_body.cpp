@@ -1,8 +1,9 @@
 #include "app/options_body.h"
 
+#include <algorithm>
 #include <set>
-#include <utility>
 #include <tuple>
+#include <utility>
 
 #include "app/program_data.h"
 #include "app/run_outcome.h"
@@ -39,8 +40,7 @@ struct Source {
 
 struct Body {
   PreparedBody prepared;
-  plat::HANDLE file = nullptr;  // read from its start for each reading
-  bool owned = false;           // `file` is closed when the body goes
+  plat::HANDLE file = nullptr;  // read from its start for each reading; closed when the body goes
   std::string shown_name;       // "'news.html'" or "standard input"
   std::vector<FileIdentity> identities;  // of prepared.pictures, in order
   Source source;                          // until the first reading is done
@@ -231,7 +231,6 @@ bool open_source(const std::string& file, Source& source) {
 // can open it, and it goes when the run ends.
 bool open_body_file(const Source& source) {
   Body& body = the_body;
-  body.owned = true;
   if (!source.keep) {
     body.file = source.handle;
     return true;
@@ -241,11 +240,9 @@ bool open_body_file(const Source& source) {
   plat::DeleteFileA(name.c_str());  // what a run before left there; a link itself, never what it names
   const plat::HANDLE kept = plat::CreateFileA(name.c_str(), plat::GENERIC_READ | plat::GENERIC_WRITE, 0, nullptr,
                                               plat::CREATE_NEW, plat::FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (kept == plat::INVALID_HANDLE_VALUE) {
-    body.owned = false;
+  if (kept == plat::INVALID_HANDLE_VALUE)
     return refuse(kExitIoError, "cannot keep the body of " + body.shown_name + " in the work folder: " +
                                     system_error_description(plat::GetLastError()));
-  }
   plat::SetLastError(0);
   body.file = kept;
   return true;
@@ -402,7 +399,7 @@ uint64_t body_size() {
 void release_body() {
   Body& body = the_body;
   close_source(body.source);
-  if (body.owned) drv::sys::close(body.file);
+  if (body.file != nullptr) drv::sys::close(body.file);
   body = Body{};
 }
 
