@@ -6,8 +6,10 @@
 
 #include <system_error>
 
+#include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "platform/syscalls.h"
+#include "runtime/string_value.h"
 #include "tests/app/draft_harness.h"
 
 using namespace draft_harness;
@@ -303,6 +305,40 @@ TEST(options_body_test, a_read_that_fails_is_refused_with_its_cause) {
     app::release_body();
     outcome.reset();
   }
+}
+
+// In-process: a body from a pipe that the work folder cannot keep (the disk
+// is full) ends the run with 74, before or at the second reading.
+TEST(options_body_test, a_pipe_that_cannot_be_kept_fails_the_run) {
+  TempFolder dir;
+  const std::string folder = dir.path().string() + "/";
+  rt::assign_string(app::program_data().work_directory, app::kWorkDirectorySize, folder.data(),
+                    static_cast<uint32_t>(folder.size()));
+  // More than the platform gathers before it writes; a writer of its own.
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  const pid_t writer = fork();
+  if (writer == 0) {
+    close(ends[0]);
+    const std::string text(300000, 'x');
+    _exit(write(ends[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1);
+  }
+  close(ends[1]);
+  const std::string name = "/dev/fd/" + std::to_string(ends[0]);
+  plat::syscall_guard guard;
+  app::RunOutcome& outcome = app::run_outcome();
+  outcome.reset();
+  const app::BodyRequest request{app::BodyKind::text, name, {}};
+  ASSERT_TRUE(app::open_body(request));
+  plat::fail_syscall(plat::syscall_id::write, 1, std::errc::no_space_on_device, 0);
+  const bool kept = app::prepare_body(request) && app::read_body([](std::string_view) {});
+  EXPECT_FALSE(kept);
+  EXPECT_EQ(outcome.exit_code(), app::kExitIoError);
+  EXPECT_NE(outcome.refused_text.find("'" + name + "'"), std::string::npos) << outcome.refused_text;
+  app::release_body();
+  close(ends[0]);
+  waitpid(writer, nullptr, 0);
+  outcome.reset();
 }
 
 }  // namespace
