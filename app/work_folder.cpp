@@ -110,14 +110,14 @@ bool PrepareWorkDirectory() {
 }
 
 bool HoldWorkDirectory(uint32_t wait_ms) {
-  const std::string folder = folder_text();
+  std::string folder = folder_text();
   const std::string lock = std::string(clipped(program_data().work_directory, kWorkDirectorySize)) +
                            kWorkDirectoryHoldFile;
   plat::hold_wait wait;
   wait.give_up_ms = wait_ms;
   wait.tell_after_ms = kHoldNoticeMs;
   wait.tell = &say_waiting;
-  wait.context = const_cast<std::string*>(&folder);
+  wait.context = &folder;
   plat::SetLastError(0);
   switch (plat::hold_folder(lock.c_str(), wait)) {
     case plat::hold_result::held:
