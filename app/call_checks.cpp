@@ -17,7 +17,6 @@ namespace app {
 
 namespace {
 
-constexpr int32_t kCallArguments = 13;
 // A line of the message with its CR LF.
 constexpr uint64_t kLineBound = kMessageLineSize + 2;
 // A body line in the HTML part and again, as text that quoted-printable may
@@ -142,11 +141,9 @@ uint64_t message_size_bound(const MessageArguments& args) {
   return bound;
 }
 
-bool call_may_run(const MessageArguments& args, int32_t arguments_given) {
-  if (arguments_given >= 0 && arguments_given != kCallArguments)
-    return refuse(kExitUsage, "the call text gives " + std::to_string(arguments_given) + " of the " +
-                                  std::to_string(kCallArguments) + " arguments of MakeEMLAttachmentFileSW");
-  if (is_blank(args.message_file)) return refuse(kExitUsage, "the message file name is blank");
+bool call_may_run(const MessageArguments& args) {
+  if (is_blank(args.message_file))
+    return refuse(kExitCannotCreate, "cannot write message: the message file name is blank");
   if (!arguments_fit(args)) return false;
   if (!message_to_standard_output() && !message_file_is_no_input(args.message_file, args.sound_file)) return false;
   if (const uint64_t bound = message_size_bound(args); bound > kLargestMessage)

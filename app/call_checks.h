@@ -13,13 +13,13 @@ struct MessageArguments;
 // The most bytes a message can have: the file layer's positions are 32-bit.
 inline constexpr uint64_t kLargestMessage = 0x7FFFFFFF;
 
-// In this order: a call text that left out some of the thirteen arguments
-// (`arguments_given` is how many it gave, -1 when the call came from no call
-// text) or named no message file (64); an argument that its field or line
-// would cut (65); a message file that is also a file to read (64); inputs
-// that would make the message larger than kLargestMessage (65). True when
-// the call may go on; otherwise the refusal is noted in the run's outcome.
-bool call_may_run(const MessageArguments& args, int32_t arguments_given);
+// In this order: a blank message file name, which no file can be opened by
+// (73); an argument that its field or line would cut (65); a message file
+// that is also a file to read (64); inputs that would make the message
+// larger than kLargestMessage (65). True when the call may go on; otherwise
+// the refusal is noted in the run's outcome. A call text that leaves out
+// trailing arguments is no fault: they arrive empty.
+bool call_may_run(const MessageArguments& args);
 
 // An upper bound of the size of the message the call would write, from the
 // sizes of the files it names (a file that cannot be read counts 0).

@@ -28,6 +28,19 @@ int32_t find_delimiter(const char* command_text, char delimiter, int32_t start) 
   return rt::instring_text(&delimiter, 1, command_text, kCommandTextSize, 1, start);
 }
 
+// Whether the text names the procedure at all, in any letter case: one
+// that does not cannot call it, whatever else it holds.
+bool names_procedure(std::string_view text) {
+  const std::string_view name = kProcedureName;
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (size_t at = 0; at + name.size() <= text.size(); ++at) {
+    size_t i = 0;
+    while (i < name.size() && lower(text[at + i]) == lower(name[i])) ++i;
+    if (i == name.size()) return true;
+  }
+  return false;
+}
+
 // Which arguments (from 0) the procedure converts to numbers.
 constexpr bool kNumericArgument[kProcedureArguments] = {false, true,  false, false, true,  false, true,
                                                         true,  false, false, false, false, false};
@@ -92,6 +105,7 @@ void ProcessCommandLine(char* command_text, MainLocals& locals) {
   stack.pop_into_string(command_text, kCommandTextSize);
   const std::string_view call = clipped(command_text, kCommandTextSize);
   outcome.call_text_blank = call.empty();
+  outcome.call_text_names_procedure = names_procedure(call);
   svc::error_state().clear();
   seam::evaluate(call.data(), static_cast<uint32_t>(call.size()));
   stack.pop_into_string(locals.result, sizeof locals.result);
@@ -145,7 +159,7 @@ int32_t MakeEMLAttachmentFileSW() {
   args.priority = view(12);
   RunOutcome& outcome = run_outcome();
   outcome.composer_called = true;
-  if (call_may_run(args, seam::arguments_given()) && paths_fit(args)) outcome.composer_result = MakeEMLAttachmentFile(args);
+  if (call_may_run(args) && paths_fit(args)) outcome.composer_result = MakeEMLAttachmentFile(args);
   for (rt::HeapString& s : text) rt::release_heap_string(s);
   return outcome.composer_result;
 }

@@ -125,8 +125,8 @@ int input_exit(uint32_t system_error) {
   return is_unreadable_input(0, system_error) ? kExitNoInput : kExitIoError;
 }
 
-std::string open_error_text(uint32_t system_error) {
-  return error_description(drv::code_of_system_error(system_error));
+std::string open_error_text(std::string_view file, uint32_t system_error) {
+  return is_folder(file) ? kFolderText : error_description(drv::code_of_system_error(system_error));
 }
 
 // The folder part of a path, its last separator included; empty for none.
@@ -157,7 +157,7 @@ std::optional<uint32_t> add_picture(const std::string& file, std::string_view sh
   }
   drv::sys::HANDLE handle = nullptr;
   if (const uint32_t error = drv::sys::open_existing(file.c_str(), kPictureOpenMode, handle)) {
-    refuse(input_exit(error), "cannot read image " + named + ": " + open_error_text(error));
+    refuse(input_exit(error), "cannot read image " + named + ": " + open_error_text(file, error));
     return std::nullopt;
   }
   plat::BY_HANDLE_FILE_INFORMATION info{};
@@ -191,6 +191,13 @@ bool closed(plat::HANDLE handle) {
   return failed;
 }
 
+bool is_regular_file(const std::string& file) {
+  plat::name_entry entry;
+  const bool regular = plat::GetNameEntry(file.c_str(), &entry) && entry.kind == plat::entry_kind::file;
+  plat::SetLastError(0);
+  return regular;
+}
+
 // Opens a named body: what is no regular file (a pipe, a FIFO, a device) as
 // a stream, opened once (a FIFO's writer meets its one reader), to be kept;
 // a regular file again so that nobody changes it between the readings.
@@ -200,7 +207,9 @@ uint32_t open_named_source(const std::string& file, Source& source) {
     source.handle = nullptr;
     return plat::GetLastError();
   }
-  source.keep = !positionable(source.handle);
+  // A device can be positioned and still not be opened again as a file:
+  // only a regular file is.
+  source.keep = !positionable(source.handle) || !is_regular_file(file);
   if (source.keep) return 0;
   plat::CloseHandle(source.handle);
   source.handle = nullptr;
@@ -222,7 +231,7 @@ bool open_source(const std::string& file, Source& source) {
   body.shown_name = "'" + file + "'";
   source.named = true;
   if (const uint32_t error = open_named_source(file, source))
-    return refuse(input_exit(error), "cannot read body file " + body.shown_name + ": " + open_error_text(error));
+    return refuse(input_exit(error), "cannot read body file " + body.shown_name + ": " + open_error_text(file, error));
   return true;
 }
 
@@ -319,6 +328,32 @@ bool add_html_pictures(const std::string& file, const std::vector<std::string>& 
   return true;
 }
 
+// The byte-order marks of the encodings other than UTF-8, each with the
+// name iconv knows it by. UTF-32's little-endian mark begins with UTF-16's,
+// so it is looked at first.
+struct MarkedEncoding {
+  std::string_view mark, shown, iconv_name;
+};
+constexpr MarkedEncoding kMarkedEncodings[] = {
+    {std::string_view("\xFF\xFE\0\0", 4), "UTF-32 (little-endian)", "UTF-32"},
+    {std::string_view("\0\0\xFE\xFF", 4), "UTF-32 (big-endian)", "UTF-32"},
+    {"\xFF\xFE", "UTF-16 (little-endian)", "UTF-16"},
+    {"\xFE\xFF", "UTF-16 (big-endian)", "UTF-16"},
+};
+
+// The refusal of a body that is not UTF-8: where, what it is when its mark
+// tells, and how to make it UTF-8.
+std::string not_utf8_text(std::string_view head, uint32_t line) {
+  const std::string& shown = the_body.shown_name;
+  for (const MarkedEncoding& e : kMarkedEncodings)
+    if (head.substr(0, e.mark.size()) == e.mark)
+      return shown + " is " + std::string(e.shown) + " by its byte-order mark, not UTF-8; convert it first (iconv -f " +
+             std::string(e.iconv_name) + " -t UTF-8)";
+  return "line " + std::to_string(line) + " of " + shown +
+         " is not valid UTF-8; a body in another character set must be converted first (for example: "
+         "iconv -f WINDOWS-1252 -t UTF-8)";
+}
+
 // Reads the body through once: UTF-8 throughout, and for HTML what the
 // document is and which pictures it shows.
 bool check_text(const BodyRequest& request) {
@@ -330,15 +365,16 @@ bool check_text(const BodyRequest& request) {
   }
   mime::Utf8Check utf8;
   HtmlScan html;
+  std::string head;  // the text's first bytes, for the mark of another encoding
   const bool is_html = request.kind == BodyKind::html;
   const bool read = read_source(source, [&](std::string_view piece) {
+    if (head.size() < 4) head.append(piece.substr(0, 4 - head.size()));
     if (!utf8.feed(piece)) return;
     if (is_html) html.feed(piece);
   });
   if (source.keep) close_source(source);
   if (!read) return false;
-  if (!utf8.finish())
-    return refuse(kExitDataError, "line " + std::to_string(utf8.line()) + " of " + body.shown_name + " is not valid UTF-8");
+  if (!utf8.finish()) return refuse(kExitDataError, not_utf8_text(head, utf8.line()));
   if (!is_html) return true;
   html.finish();
   body.prepared.document = html.document();

@@ -8,6 +8,7 @@
 #include "app/composer.h"
 #include "app/main_procedure.h"
 #include "app/program_data.h"
+#include "platform/file.h"
 #include "platform/last_error.h"
 #include "platform/unfinished_files.h"
 #include "services/error_state.h"
@@ -37,9 +38,15 @@ std::string call_text_failure(const RunOutcome& outcome) {
     return "the command line is " + std::to_string(outcome.command_line_length) + " bytes; at most " +
            std::to_string(kCommandTextSize) + " are read";
   if (outcome.call_text_blank) return "no call text given ('msgmake --help' shows the command-line form)";
+  // A text that never names the procedure was most likely meant as options
+  // or file names, which the options form takes.
+  const bool no_call = !outcome.call_text_names_procedure;
+  const std::string options_hint =
+      no_call ? " (to give options, begin with one: msgmake -o FILE ...; 'msgmake --help' shows both forms)" : "";
   if (outcome.evaluation_error != 0)
-    return "the call text cannot be run: " + message_of(outcome.evaluation_error);
-  return "the call text does not call MakeEMLAttachmentFileSW; nothing was written";
+    return "the call text cannot be run: " + message_of(outcome.evaluation_error) +
+           (no_call ? "; it holds no call of MakeEMLAttachmentFileSW" : "") + options_hint;
+  return "the call text does not call MakeEMLAttachmentFileSW; nothing was written" + options_hint;
 }
 
 }  // namespace
@@ -79,6 +86,14 @@ void announce_runtime_error(const char* text) {
   for (const char* c = text; *c != '\0'; ++c) std::fputc(*c == '\n' || *c == '\r' ? ' ' : *c, stderr);
   std::fputs("\n", stderr);
   std::fflush(stderr);
+}
+
+bool is_folder(std::string_view name) {
+  const uint32_t last_error = plat::GetLastError();
+  plat::name_entry entry;
+  const bool folder = plat::GetNameEntry(std::string(name).c_str(), &entry) && entry.kind == plat::entry_kind::folder;
+  plat::SetLastError(last_error);
+  return folder;
 }
 
 bool is_unreadable_input(int32_t code, uint32_t system_error) {
@@ -138,6 +153,8 @@ void RunOutcome::reset() {
 }
 
 std::string RunOutcome::failure_text() const {
+  const bool input = failed == FailedFile::attachment || failed == FailedFile::image || failed == FailedFile::sound;
+  if (input && is_unreadable_input(failed_code, failed_system_error) && is_folder(failed_name)) return kFolderText;
   // The platform's word for a file that changed while it was read.
   if (failed_system_error == plat::ERROR_FILE_INVALID || failed_code == plat::ERROR_FILE_INVALID ||
       failed_code == svc::err::system_base + static_cast<int32_t>(plat::ERROR_FILE_INVALID))

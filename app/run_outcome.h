@@ -40,6 +40,12 @@ inline constexpr char kOutOfMemoryText[] = "out of memory";
 // ORDER: kFailureVerbs in run_outcome.cpp.
 enum class FailedFile : uint8_t { none, attachment, image, sound, message, message_write, work_copy, work_copy_made };
 
+// What a file to read is told to be when it is a folder: no part can hold
+// one, and the system's "Access Denied" would not say why.
+inline constexpr char kFolderText[] = "it is a folder, not a file";
+// True when the name leads to a folder; the last error stays as it was.
+bool is_folder(std::string_view name);
+
 // An error that says a file is not there or may not be read (missing, a
 // folder, no right, held by another program): the caller's input is at
 // fault. Any other error (an I/O error, a full disk) is the system's.
@@ -49,6 +55,7 @@ bool is_unreadable_input(int32_t code, uint32_t system_error);
 struct RunOutcome {
   uint32_t command_line_length = 0;  // set only when over the limit
   bool call_text_blank = false;
+  bool call_text_names_procedure = false;
   bool composer_called = false;
   uint8_t composer_result = 0;
   int32_t evaluation_error = 0;  // the error code that EVALUATE left

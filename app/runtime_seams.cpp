@@ -35,8 +35,6 @@ void bind_procedure(const char* name, BoundProcedure procedure, int32_t argument
   eval::BIND(procedure, argument_count, result_type);
 }
 
-int32_t arguments_given() { return eval::bound_call_arguments(); }
-
 void evaluate(const char* text, uint32_t length) {
   rt::string_stack().push_borrowed(text, length);
   eval::EVALUATE();

@@ -32,9 +32,6 @@ void push_scope(bool keep_outer_names);
 void pop_scope();
 void bind_procedure(const char* name, BoundProcedure procedure, int32_t argument_count,
                     int32_t result_type);
-// The number of arguments the call text gave the bound procedure that is
-// running, or -1 when it was not called by an evaluation.
-int32_t arguments_given();
 // Compiles and runs the expression; its value is left on the string stack.
 void evaluate(const char* text, uint32_t length);
 

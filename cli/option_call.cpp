@@ -23,8 +23,8 @@ Refusal data_error(std::string message) { return {kExitDataError, std::move(mess
 
 Refusal unreadable(std::string_view what, std::string_view name, int32_t code) {
   const svc::MessageText text = svc::error_state().message_of(code);
-  return {app::kExitNoInput, "cannot read " + std::string(what) + " '" + std::string(name) +
-                                 "': " + std::string(app::clipped(text.view()))};
+  const std::string reason = app::is_folder(name) ? app::kFolderText : std::string(app::clipped(text.view()));
+  return {app::kExitNoInput, "cannot read " + std::string(what) + " '" + std::string(name) + "': " + reason};
 }
 
 // An address header's value: the addresses of every occurrence, joined by

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include <algorithm>
+
 #include "cli/cli11.h"
 #include "cli/header_options.h"
 #include "mime/header_policy.h"
@@ -176,6 +178,51 @@ std::optional<Refusal> check_utf8(const CLI::App& app) {
   return std::nullopt;
 }
 
+// The edit distance of two words: insertions, deletions, changes and
+// swaps of two neighbours count one each.
+size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    for (size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// For a long option that the parser did not know, the nearest one it
+// knows, when it is near enough to be the one meant: a third of the typed
+// name may be wrong (one letter at least). The first of equals wins.
+std::optional<std::string> nearest_option(const CLI::App& app, std::string_view typed) {
+  std::optional<std::string> nearest;
+  size_t best = std::max<size_t>(1, typed.size() / 3) + 1;
+  for (const CLI::Option* option : app.get_options()) {
+    for (const std::string& name : option->get_lnames()) {
+      const size_t distance = edit_distance(typed, name);
+      if (distance < best) {
+        best = distance;
+        nearest = "--" + name;
+      }
+    }
+  }
+  return nearest;
+}
+
+// An unknown long option named with the one it was most likely meant to be.
+std::optional<Refusal> suggest_option(const CLI::App& app) {
+  for (const std::string& word : app.remaining()) {
+    if (word.size() < 3 || word.compare(0, 2, "--") != 0) continue;
+    const std::string_view typed = std::string_view(word).substr(2, word.find('=') - 2);
+    if (const auto nearest = nearest_option(app, typed))
+      return usage("unknown option '--" + std::string(typed) + "' (did you mean '" + *nearest + "'?)");
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<int32_t> parse_color(std::string_view text) {
@@ -199,6 +246,8 @@ std::optional<Refusal> parse_options(int argc, const char* const* argv, Options&
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr)
+      if (auto suggestion = suggest_option(app)) return suggestion;
     std::string message = e.what();
     for (char& c : message)
       if (c == '\n') c = ' ';

@@ -125,8 +125,6 @@ void push_slice(const node& n) {
 // the empty string) so that the first argument ends on top, and calls the
 // procedure. Entries the procedure leaves behind are dropped, so a careless
 // procedure cannot shift the value of the expression.
-std::int32_t running_call_arguments = -1;
-
 std::int32_t call_procedure(const node& n) {
   std::uint32_t base = stack().depth();
   if (base + n.arg_slots > rt::kStackCapacity) {
@@ -139,10 +137,7 @@ std::int32_t call_procedure(const node& n) {
     else
       stack().push_empty();
   }
-  const std::int32_t outer = running_call_arguments;
-  running_call_arguments = static_cast<std::int32_t>(n.arg_count);
   std::int32_t result = n.procedure();
-  running_call_arguments = outer;
   while (stack().depth() > base) stack().discard();
   return result;
 }
@@ -342,8 +337,6 @@ bool truth_value(const node& n) {
 }
 
 // --- the statements ---
-
-std::int32_t bound_call_arguments() { return running_call_arguments; }
 
 void BIND(bound_procedure procedure, std::int32_t argument_count, std::int32_t return_type) {
   if (stack().empty()) return;

@@ -29,11 +29,6 @@ void POPSCOPE();
 // carried out, pushes the empty string and sets error 800; nothing is called.
 void EVALUATE();
 
-// The number of arguments that the text gave the bound procedure now
-// running (its absent trailing arguments arrive as empty strings), or -1
-// while none runs.
-std::int32_t bound_call_arguments();
-
 // Tree evaluation in the three modes (used by EVALUATE and the built-ins).
 void push_string(const node& n);
 std::int32_t integer_value(const node& n);

@@ -57,11 +57,52 @@ TEST(exit_status_test, empty_or_unusable_call_text_is_a_usage_error) {
   }
 }
 
+// A call that leaves out trailing arguments runs with them empty: its draft
+// is, byte for byte, the draft of the whole call with those arguments empty.
+TEST(exit_status_test, absent_trailing_arguments_arrive_empty) {
+  const Call none = {"m.eml", "", "", "", "", "", "", "", "", "", "", "", ""};
+  Call two = none, twelve = {"m.eml", "0", "ann@example.com", "Report", "0", "Arial", "0", "3", "", "", "", "", ""};
+  two.unused = "0";
+  const struct {
+    const char* text;
+    Call whole;
+  } cases[] = {
+      {"MakeEMLAttachmentFileSW('m.eml')", none},
+      {"MakeEMLAttachmentFileSW('m.eml','0')", two},
+      {"makeemlattachmentfilesw('m.eml','0')", two},
+      {"MakeEMLAttachmentFileSW('m.eml','0','ann@example.com','Report','0','Arial','0','3','','','','')", twelve},
+  };
+  for (const auto& c : cases) {
+    TempFolder short_call, whole_call;
+    const RunResult run = run_msgmake(short_call.path(), c.text);
+    ASSERT_EQ(run.exit_code, 0) << c.text << ": " << run.err;
+    EXPECT_EQ(run.err, "") << c.text;
+    ASSERT_EQ(run_msgmake(whole_call.path(), call_text(c.whole)).exit_code, 0) << c.text;
+    EXPECT_EQ(read_bytes(short_call / "m.eml"), read_bytes(whole_call / "m.eml")) << c.text;
+  }
+}
+
+// The line names the evaluator's error; a text that holds no call at all,
+// most likely meant as options or file names, is also pointed to the help.
 TEST(exit_status_test, invalid_expression_names_the_evaluator_error) {
-  TempFolder dir;
-  const RunResult run = run_msgmake(dir.path(), "MakeEMLAttachmentFileSW('m.eml");
-  EXPECT_EQ(run.exit_code, 64);
-  EXPECT_NE(run.err.find("Invalid expression for EVALUATE"), std::string::npos) << run.err;
+  const struct {
+    const char* text;
+    const char* says;
+    bool points_to_help;
+  } cases[] = {
+      {"MakeEMLAttachmentFileSW('m.eml", "the call text cannot be run: Invalid expression for EVALUATE", false},
+      {"report.pdf", "Invalid expression for EVALUATE; it holds no call of MakeEMLAttachmentFileSW", true},
+      {"1+1", "the call text does not call MakeEMLAttachmentFileSW; nothing was written", true},
+      {"makeemlattachmentfilesw(", "Invalid expression for EVALUATE", false},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    const RunResult run = run_msgmake(dir.path(), c.text);
+    EXPECT_EQ(run.exit_code, 64) << c.text;
+    expect_one_error_line(run);
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << c.text << ": " << run.err;
+    EXPECT_EQ(run.err.find("'msgmake --help'") != std::string::npos, c.points_to_help) << c.text << ": " << run.err;
+  }
 }
 
 // A missing attachment must leave no half-written draft for a client to open,

@@ -161,6 +161,15 @@ TEST(options_body_test, pictures_of_standard_input_resolve_from_the_current_fold
   EXPECT_EQ(mime_check(dir / "m.eml", {image_entry(1, "logo.gif", "logo.gif")}), "ok\n");
 }
 
+// A device is read as a pipe is, to its end: /dev/null is an empty body.
+TEST(options_body_test, a_device_is_read_like_a_pipe) {
+  TempFolder dir;
+  write_bytes(dir / "empty.txt", "");
+  expect_written(dir, {"-o", "file.eml", "--text", "empty.txt"});
+  expect_written(dir, {"-o", "device.eml", "--text", "/dev/null"});
+  EXPECT_EQ(read_bytes(dir / "device.eml"), read_bytes(dir / "file.eml"));
+}
+
 // Standard input is read once to be checked and kept for the two parts.
 TEST(options_body_test, a_text_from_standard_input_is_kept_for_both_parts) {
   TempFolder dir;
@@ -218,8 +227,14 @@ TEST(options_body_test, a_body_or_picture_that_cannot_be_had_is_refused_before_a
   } cases[] = {
       {"dead picture", {"--html", "news/dead.html"}, nullptr, 66,
        "cannot read image 'news/gone.png' (shown by 'news/dead.html'): File Not Found"},
-      {"picture that is a folder", {"--html", "news/folder.html"}, nullptr, 66, "cannot read image 'news/.' (shown by 'news/folder.html'): Access Denied"},
-      {"HTML not UTF-8", {"--html", "news/latin1.html"}, nullptr, 65, "line 3 of 'news/latin1.html' is not valid UTF-8"},
+      {"picture that is a folder", {"--html", "news/folder.html"}, nullptr, 66,
+       "cannot read image 'news/.' (shown by 'news/folder.html'): it is a folder, not a file"},
+      {"HTML not UTF-8", {"--html", "news/latin1.html"}, nullptr, 65,
+       "line 3 of 'news/latin1.html' is not valid UTF-8; a body in another character set must be converted first"},
+      {"UTF-16 by its mark", {"--text", "utf16.txt"}, nullptr, 65,
+       "'utf16.txt' is UTF-16 (little-endian) by its byte-order mark, not UTF-8; convert it first (iconv -f UTF-16"},
+      {"UTF-32 by its mark", {"--html", "-"}, "utf32.html", 65,
+       "standard input is UTF-32 (big-endian) by its byte-order mark"},
       {"input not UTF-8", {"--text", "-"}, "news/latin1.html", 65, "line 3 of standard input is not valid UTF-8"},
       {"cut character at the end", {"--text", "cut.txt"}, nullptr, 65, "line 2 of 'cut.txt' is not valid UTF-8"},
       {"body missing", {"--text", "none.txt"}, nullptr, 66, "cannot read body file 'none.txt': File Not Found"},
@@ -231,6 +246,8 @@ TEST(options_body_test, a_body_or_picture_that_cannot_be_had_is_refused_before_a
     write_bytes(dir / "news" / "folder.html", "<img src=\"\">\n<img src=\".\">\n");
     write_bytes(dir / "news" / "latin1.html", "<p>\n</p>\ncaf\xE9\n");
     write_bytes(dir / "cut.txt", "one\ntwo \xE4\xB8");
+    write_bytes(dir / "utf16.txt", std::string("\xFF\xFEh\0i\0\n\0", 8));
+    write_bytes(dir / "utf32.html", std::string("\0\0\xFE\xFF\0\0\0<", 8));
     Lines args = {"-o", "m.eml"};
     append(args, c.args);
     const RunResult run = run_msgmake_args(dir.path(), args, c.input ? dir / c.input : fs::path());

@@ -183,6 +183,7 @@ TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
     std::string says;
   } cases[] = {
       {"unknown option", {"--bogus"}, 64, "--bogus"},
+      {"unknown option near one", {"--txt", "body.txt"}, 64, "unknown option '--txt' (did you mean '--text'?)"},
       {"missing value", {"-s"}, 64, "--subject"},
       {"bad loop", {"--loop", "often"}, 64, "--loop"},
       {"bad priority", {"-p", "urgent"}, 64, "--priority"},
@@ -198,7 +199,9 @@ TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
       {"draft unwritable", {"-o", "no/m.eml"}, 73, "cannot write message 'no/m.eml'"},
       {"address without a domain", {"-t", "ann@example.com, not an address"}, 65, "'not an address' of --to"},
       {"a field msgmake writes", {"--header", "Content-Type: text/plain"}, 64, "'Content-Type' header"},
-      {"a body that is a folder", {"--text", "."}, 66, "cannot read body file '.': Access Denied"},
+      {"a body that is a folder", {"--text", "."}, 66, "cannot read body file '.': it is a folder, not a file"},
+      {"an attachment that is a folder", {"-a", "folder"}, 66, "cannot read attachment 'folder': it is a folder"},
+      {"a picture that is a folder", {"-i", "folder"}, 66, "cannot read image 'folder': it is a folder"},
       // The name fields would lose the space, and body.txt would be attached.
       {"a name ending in a space", {"body.txt "}, 65, "the file name 'body.txt ' ends in a space"},
   };
@@ -206,6 +209,7 @@ TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
     TempFolder dir;
     write_bytes(dir / "body.txt", "text\n");
     write_bytes(dir / "latin1.txt", "fine\ncaf\xE9\n");
+    fs::create_directory(dir / "folder");
     Lines args = {"-o", "m.eml"};
     append(args, c.args);
     const RunResult run = run_msgmake_args(dir.path(), args);

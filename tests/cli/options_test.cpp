@@ -71,6 +71,31 @@ TEST(options_test, refusals_carry_their_exit_code) {
   }
 }
 
+// An unknown long option is named with the nearest known one when a few
+// letters would make it that one; a word far from all of them is only named.
+TEST(options_test, an_unknown_option_suggests_the_nearest) {
+  const struct {
+    const char* typed;
+    const char* suggested;  // nullptr: no suggestion
+  } cases[] = {
+      {"--txt", "--text"},       {"--atach", "--attach"},   {"--subjet=Hi", "--subject"},
+      {"--form", "--from"},      {"--font-colr", "--font-color"}, {"--Html", "--html"},
+      {"--prio", nullptr},       {"--bogus", nullptr},      {"--colour", nullptr},
+  };
+  for (const auto& c : cases) {
+    cli::Options o;
+    const auto refusal = parse({"-o", "m.eml", c.typed, "x"}, o);
+    ASSERT_TRUE(refusal) << c.typed;
+    EXPECT_EQ(refusal->exit_code, 64) << c.typed;
+    const std::string& said = refusal->message;
+    if (c.suggested != nullptr)
+      EXPECT_NE(said.find(std::string("(did you mean '") + c.suggested + "'?)"), std::string::npos) << said;
+    else
+      EXPECT_EQ(said.find("did you mean"), std::string::npos) << said;
+    EXPECT_NE(said.find(std::string(c.typed).substr(0, std::string(c.typed).find('='))), std::string::npos) << said;
+  }
+}
+
 TEST(options_test, sender_and_fields_of_ones_own_are_taken_in_order) {
   using Fields = std::vector<app::HeaderField>;
   const struct {

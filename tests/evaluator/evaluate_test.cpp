@@ -64,23 +64,6 @@ TEST(evaluate_test, thirteen_argument_call_with_two_arguments_fills_the_rest_emp
   EXPECT_EQ(rt::string_stack().depth(), 0u);
 }
 
-// The procedure can tell how many arguments the text gave it (its absent
-// ones arrive as empty strings all the same); outside a call there is none.
-TEST(evaluate_test, a_bound_procedure_learns_how_many_arguments_the_text_gave) {
-  static std::vector<std::int32_t> given;
-  given.clear();
-  evaluate_fixture f;
-  eval_test::bind("COUNTED", +[]() -> std::int32_t {
-    given.push_back(eval::bound_call_arguments());
-    for (int i = 0; i < 3; ++i) rt::string_stack().discard();
-    return 0;
-  }, 3, 6);
-  for (const char* text : {"COUNTED()", "COUNTED('a')", "COUNTED('a','')", "COUNTED('a','b','c')"})
-    EXPECT_EQ(evaluate(text), "0") << text;
-  EXPECT_EQ(given, (std::vector<std::int32_t>{0, 1, 2, 3}));
-  EXPECT_EQ(eval::bound_call_arguments(), -1);
-}
-
 TEST(evaluate_test, thirteen_quoted_arguments_arrive_exactly_first_on_top) {
   evaluate_fixture f;
   std::string text = "MakeEMLAttachmentFileSW(";
