@@ -15,6 +15,7 @@
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
 #include "drivers/record_statements.h"
+#include "mime/content_scan.h"
 #include "mime/media_types.h"
 #include "platform/last_error.h"
 #include "runtime/string_stack.h"
@@ -30,6 +31,7 @@ namespace {
 constexpr int32_t kInputOpenMode = 0x20;
 constexpr int32_t kOutputOpenMode = 0x22;
 constexpr uint32_t kBase64LineLength = 76;
+constexpr size_t kCopyBlock = 16 * 1024;
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 static_assert(sizeof(kAlphabet) == 65);
 
@@ -58,15 +60,62 @@ void write_group(char* at, uint32_t group) {
 }
 
 
-// The type of an attached file by its name, nothing when its copy cannot be
-// read. A text file with CR bytes goes as bytes: readers turn a text part's
-// line ends into their own.
-std::optional<std::string> attachment_type(std::string_view name, std::string_view copy) {
-  std::string type = mime::attachment_type(name);
-  if (!type.starts_with("text/")) return type;
-  const std::optional<bool> carriage_return = file_holds_carriage_return(copy);
-  if (!carriage_return) return std::nullopt;
-  return *carriage_return ? std::string(mime::kUnknownType) : type;
+// How an attached file goes, and what its content was found to be when that
+// decided it; nothing when its copy cannot be read.
+struct AttachmentLook {
+  mime::PartForm form;
+  mime::ContentVerdict content;
+};
+std::optional<AttachmentLook> look_at_attachment(std::string_view name, std::string_view copy) {
+  const std::string type = mime::attachment_type(name);
+  mime::ContentScan scan(kBoundaries);
+  if (mime::content_decides_form(type) && !scan_file(copy, scan)) return std::nullopt;
+  const mime::ContentVerdict content = scan.verdict();
+  return AttachmentLook{mime::attachment_form(type, content), content};
+}
+
+// Copies `input`, which the look found to be `looked`, into the message file
+// as it stands, each LF without a CR before it written CR LF. It is read
+// through INED as the encoder reads, and judged again on the way: a file
+// that is no longer what the look found changed in between (kInputChanged),
+// and what was written of it is no part a reader could trust.
+uint8_t copy_unencoded(std::string_view input, const mime::ContentVerdict& looked) {
+  ProgramData& data = program_data();
+  svc::ErrorState& errors = svc::error_state();
+  set_name(data.input_name, input);
+  errors.clear();
+  drv::OPEN(&data.input_file, kInputOpenMode);
+  if (errors.code() != 0) return kInputNotOpened;
+  drv::SET(&data.input_file);
+  mime::ContentScan scan(kBoundaries);
+  char out[kCopyBlock + 1];  // a LF that fills the block may bring its CR
+  size_t used = 0;
+  unsigned char last = 0;
+  while (message_intact()) {
+    std::span<const unsigned char> bytes = drv::next_steady_bytes(&data.input_file, kCopyBlock);
+    if (bytes.empty()) {
+      drv::NEXT(&data.input_file);
+      if (errors.code() != 0) break;  // the end of the file, or a read error
+      bytes = {data.input_byte, 1};
+    }
+    scan.put(bytes);
+    for (const unsigned char b : bytes) {
+      if (b == '\n' && last != '\r') out[used++] = '\r';
+      out[used++] = static_cast<char>(last = b);
+      if (used >= kCopyBlock) write_bytes({out, std::exchange(used, 0)});
+    }
+  }
+  // A line that could not be written ends the copy too; the composer sees
+  // that for itself.
+  const bool read_whole = errors.code() == svc::err::record_not_available || !message_intact();
+  if (!read_whole) errors.save();  // the read error outlives the steps below
+  write_bytes({out, used});
+  drv::CLOSE(&data.input_file);
+  if (!read_whole) {
+    errors.restore();
+    return kInputNotRead;
+  }
+  return !message_intact() || scan.verdict() == looked ? kEncoded : kInputChanged;
 }
 
 }  // namespace
@@ -174,19 +223,30 @@ bool write_attachment_parts() {
     const svc::ErrorFields copy_error = errors.fields();
     const std::string name = utf8_argument(scratch);
     // A copy that failed fails the encoder below, which names the cause.
-    const std::optional<std::string> type =
-        copy_error.code == 0 ? attachment_type(name, copy) : std::string(mime::kUnknownType);
-    if (!type) {
+    const std::optional<AttachmentLook> look =
+        copy_error.code == 0 ? look_at_attachment(name, copy) : AttachmentLook{{std::string(mime::kUnknownType)}, {}};
+    if (!look) {
       svc::ErrorFields look_error{};
       look_error.code = svc::err::file_system_error;
       look_error.system_error = plat::GetLastError();
       give_up_part(FailedFile::attachment, file, look_error, copy);
       return false;
     }
+    const mime::PartForm& form = look->form;
     write_line(kMixed.delimiter);
-    write_part_headers({*type, name, {}, Disposition::attachment});
-    if (EncodeFileBase64(1, copy, clipped(data.message_name, kFileNameSize)) != kEncoded) {
-      give_up_part(FailedFile::attachment, file, copy_error.code != 0 ? copy_error : errors.fields(), copy);
+    write_part_headers(
+        {form.type, name, {}, Disposition::attachment, mime::transfer_encoding_name(form.encoding)});
+    const std::string_view message_name = clipped(data.message_name, kFileNameSize);
+    const uint8_t result = form.encoding == mime::TransferEncoding::base64 ? EncodeFileBase64(1, copy, message_name)
+                                                                           : copy_unencoded(copy, look->content);
+    if (result != kEncoded) {
+      svc::ErrorFields error = copy_error.code != 0 ? copy_error : errors.fields();
+      if (result == kInputChanged) {
+        error = {};
+        error.code = svc::err::file_system_error;
+        error.system_error = plat::ERROR_FILE_INVALID;
+      }
+      give_up_part(FailedFile::attachment, file, error, copy);
       return false;
     }
     write_empty_line();

@@ -1,5 +1,6 @@
-// The binary parts of the message: the attached files, the images that the
-// body references and the background sound, each in base64.
+// The parts of the message that carry files: the attached files, the images
+// that the body references and the background sound, in base64; an attached
+// message as it stands.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,7 @@ inline constexpr uint8_t kEncoded = 0;
 inline constexpr uint8_t kInputNotOpened = 1;
 inline constexpr uint8_t kOutputNotOpened = 2;
 inline constexpr uint8_t kInputNotRead = 3;  // a read failed before the end: the text stops short
+inline constexpr uint8_t kInputChanged = 4;  // the file changed after its look decided its part's form
 
 // Reads `input` byte by byte through INED and appends its base64 text to the
 // message file OUED in lines of 76 characters. With `append` 0 the encoder

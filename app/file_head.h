@@ -2,9 +2,12 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <span>
 #include <string_view>
+
+namespace mime {
+class ContentScan;
+}
 
 namespace app {
 
@@ -16,10 +19,9 @@ using FileHead = unsigned char[kFileHeadSize];
 // is left as it was.
 std::span<const unsigned char> read_file_head(std::string_view path, FileHead& head);
 
-// Whether the file holds a CR byte anywhere; nothing when it cannot be read
-// (the platform's last error tells why). Readers convert the line ends of a
-// text part to their own, so a text file with CR bytes is labelled as bytes
-// to keep them as they are.
-std::optional<bool> file_holds_carriage_return(std::string_view path);
+// Puts the whole file through `scan`, others denied writing; false when it
+// cannot be read, or changed all the same while it was read (the platform's
+// last error tells why).
+bool scan_file(std::string_view path, mime::ContentScan& scan);
 
 }  // namespace app

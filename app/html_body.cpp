@@ -13,6 +13,7 @@
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
+#include "mime/content_scan.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
@@ -117,20 +118,45 @@ void write_font_lines(const MessageArguments& args) {
               decimal_text(args.font_size, size), " color=3D#", std::string_view(font, 6), ">"});
 }
 
+// A body line as it is written: as the caller gave it, followed by its break.
+// One that a parser could take for a delimiter of the draft's containers has
+// its first hyphen written "=2D", the same text once the part is decoded.
+// Where that no longer fits on the line, a soft line break follows the "=2D"
+// and the rest of the line goes on the next, so nothing more is cut.
+void write_body_text(std::string_view text) {
+  constexpr std::string_view kEscapedHyphen = "=2D";
+  const std::string_view brk = line_break(text.size());
+  while (mime::opens_with_delimiter(text, kBoundaries)) {
+    text.remove_prefix(1);
+    if (kEscapedHyphen.size() + text.size() + brk.size() <= kMessageLineSize) {
+      write_line({kEscapedHyphen, text, brk});
+      return;
+    }
+    write_line({kEscapedHyphen, "="});
+  }
+  write_line({text, brk});
+}
+
 // One body line: its image reference, when the picture is embedded, becomes
 // "cid:" and the next image number.
 void write_body_line(const char* line, uint32_t size, bool embedded, int32_t& image_number) {
   const std::string_view text = clipped(line, size);
   const ImageReference ref = embedded ? find_image_reference(line, size) : ImageReference();
-  if (!ref.found()) {
-    write_line({text, line_break(text.size())});
-    return;
-  }
+  if (!ref.found()) return write_body_text(text);
   char number[rt::kNumberTextCapacity];
   const std::string_view before(line, ref.open_quote - 1);
   const std::string_view after = ref.close_quote < text.size() ? text.substr(ref.close_quote) : std::string_view();
   const std::string_view n = decimal_text(++image_number, number);
-  write_line({before, "cid:", n, after, line_break(before.size() + 4 + n.size() + after.size())});
+  // The reference's quotes and name are gone, so "cid:" and the number fit
+  // where they stood with room to spare.
+  char rewritten[kQueueTextSize + rt::kNumberTextCapacity + 4];
+  size_t used = 0;
+  for (const std::string_view piece : {before, std::string_view("cid:"), n, after}) {
+    const size_t take = std::min(piece.size(), sizeof rewritten - used);
+    std::memcpy(rewritten + used, piece.data(), take);
+    used += take;
+  }
+  write_body_text({rewritten, used});
 }
 
 void write_html_part(const MessageArguments& args, const EmbeddedPictures& pictures) {

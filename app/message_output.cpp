@@ -1,5 +1,6 @@
 #include "app/message_output.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/draft_names.h"
@@ -198,6 +199,25 @@ void write_lines(const std::vector<std::string>& lines) {
 void append_message_record() {
   drv::ADD(&program_data().message_file);
   if (!svc::error_state().is_clear()) note_write_failure();
+}
+
+void write_bytes(std::string_view bytes) {
+  drv::FileDeclaration* file = &program_data().message_file;
+  // The driver stores each record as it is, without a line end of its own,
+  // until the lines of the message are written again.
+  drv::SEND(file, "CLIP=OFF");
+  drv::SEND(file, "ENDOFRECORD=0");
+  // Never a record of length 0, which would cut the file.
+  while (!bytes.empty() && message_intact()) {
+    const size_t n = std::min<size_t>(bytes.size(), kMessageLineSize);
+    std::memcpy(program_data().message_line, bytes.data(), n);
+    drv::ADD(file, static_cast<int32_t>(n));
+    if (!svc::error_state().is_clear()) note_write_failure();
+    bytes.remove_prefix(n);
+  }
+  drv::SEND(file, "ENDOFRECORD=2,13,10");
+  drv::SEND(file, "CLIP=ON");
+  rt::fill_spaces(reinterpret_cast<char*>(program_data().message_line), kMessageLineSize);
 }
 
 bool message_intact() { return !run_outcome().message_write_failed(); }

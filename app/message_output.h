@@ -40,6 +40,11 @@ class LineCheck {
 // be incomplete.
 void append_message_record();
 
+// Appends `bytes` exactly as they are, line ends included: nothing is cut,
+// clipped or added (the lines of a part written unencoded). A write that
+// fails is noted as append_message_record notes it.
+void write_bytes(std::string_view bytes);
+
 // No line of the message has failed to reach the file so far.
 bool message_intact();
 

@@ -7,8 +7,7 @@ namespace app {
 void write_container_type(const Container& container) {
   write_line({"Content-Type: ", container.type, ";"});
   if (!container.root_type.empty()) write_line({"    type=\"", container.root_type, "\";"});
-  // The boundary is the delimiter line without the two hyphens that open it.
-  write_line({"    boundary=\"", container.delimiter.substr(2), "\""});
+  write_line({"    boundary=\"", container.boundary(), "\""});
 }
 
 }  // namespace app

@@ -23,11 +23,19 @@ struct Container {
   std::string_view root_type;  // the type parameter of a related container; empty for others
   std::string_view delimiter;  // the line that opens each of its parts
   std::string_view close;      // the line that ends it
+  // The delimiter line without the two hyphens that open it.
+  constexpr std::string_view boundary() const { return delimiter.substr(2); }
 };
 
 inline constexpr Container kMixed = {"multipart/mixed", {}, "------=_1_", "------=_1_--"};
 inline constexpr Container kAlternative = {"multipart/alternative", {}, "------=_2_", "------=_2_--"};
 inline constexpr Container kRelated = {"multipart/related", "text/html", "------=_3_", "------=_3_--"};
+
+// The boundaries are fixed, so a line written as it stands (a body line of
+// the call text, a message attached unencoded) must not open with the
+// delimiter of any of them. Text in quoted-printable or base64 never does:
+// neither writes "=_" as such.
+inline constexpr std::string_view kBoundaries[] = {kMixed.boundary(), kAlternative.boundary(), kRelated.boundary()};
 
 struct MessageShape {
   bool mixed = false;    // files are attached

@@ -17,7 +17,7 @@ void write_part_headers(const PartHeader& part) {
   const bool named = !part.name.empty();
   write_line({"Content-Type: ", part.type, named ? ";" : ""});
   if (named) write_lines(mime::name_parameter(part.name));
-  write_line("Content-Transfer-Encoding: base64");
+  write_line({"Content-Transfer-Encoding: ", part.encoding});
   if (!part.content_id.empty()) write_line({"Content-ID: <", part.content_id, ">"});
   if (part.disposition != Disposition::none) {
     write_line({"Content-Disposition: ", kDispositionTypes[static_cast<int>(part.disposition)], named ? ";" : ""});

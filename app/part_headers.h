@@ -1,5 +1,6 @@
-// The header block of a part that carries a file in base64: its type, its
-// file's name, the content id it is referenced by and how it is shown.
+// The header block of a part that carries a file: its type, its file's name,
+// the content id it is referenced by, how it is shown and how its bytes are
+// carried.
 #pragma once
 
 #include <string_view>
@@ -13,6 +14,7 @@ struct PartHeader {
   std::string_view name;        // the file's base name, UTF-8; empty for none
   std::string_view content_id;  // without its angle brackets; empty for none
   Disposition disposition = Disposition::none;
+  std::string_view encoding = "base64";
 };
 
 // Writes the header lines and the empty line that ends them. Every line is

@@ -58,6 +58,12 @@ FileDeclaration* SET(FileDeclaration* file) { return statement(file, OP_SETfile)
 FileDeclaration* COMMIT(FileDeclaration* file) { return statement(file, OP_COMMIT); }
 FileDeclaration* ROLLBACK(FileDeclaration* file) { return statement(file, OP_ROLLBACK); }
 FileDeclaration* UNLOCK(FileDeclaration* file) { return statement(file, OP_UNLOCK); }
+FileDeclaration* SEND(FileDeclaration* file, std::string_view option) {
+  rt::string_stack().push_borrowed(option.data(), static_cast<uint32_t>(option.size()));
+  statement(file, OP_SEND);
+  rt::string_stack().discard();
+  return file;
+}
 FileDeclaration* BUILDevent(FileDeclaration* file) { return statement(file, OP_BUILDevent); }
 FileDeclaration* SET_PROPERTY(FileDeclaration* file) { return statement(file, OP_SET_PROPERTY); }
 FileDeclaration* GET_PROPERTY(FileDeclaration* file) { return statement(file, OP_GET_PROPERTY); }

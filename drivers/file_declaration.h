@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "drivers/operation_codes.h"
 
@@ -122,6 +123,9 @@ FileDeclaration* BUILDevent(FileDeclaration* file);
 FileDeclaration* SET_PROPERTY(FileDeclaration* file);
 FileDeclaration* GET_PROPERTY(FileDeclaration* file);
 FileDeclaration* COUNTRECORDS(FileDeclaration* file);
+// SEND(file, option): the driver's option ("CLIP=OFF"); its answer, the
+// option's former value, is dropped.
+FileDeclaration* SEND(FileDeclaration* file, std::string_view option);
 // The record statements NEXT and ADD are in drivers/record_statements.h.
 
 // Statements on file names, which call no driver: REMOVE(name) pops the name

@@ -68,4 +68,12 @@ inline FileDeclaration* ADD(FileDeclaration* file) {
   return file;
 }
 
+// ADD(file, length): the record's first `length` bytes. A length of 0 cuts
+// the file where the record would go.
+inline FileDeclaration* ADD(FileDeclaration* file, int32_t length) {
+  const DriverArg arg{length};
+  file->driver(OP_ADDfilelen, file, &arg);
+  return file;
+}
+
 }  // namespace drv

@@ -13,6 +13,11 @@ namespace {
 
 constexpr char kSystemTable[] = "/etc/mime.types";
 constexpr std::string_view kWhiteSpace = " \t\r";
+constexpr size_t kMaxTypeSize = 100;
+constexpr std::string_view kRfc822 = "message/rfc822";
+
+constexpr std::string_view kTransferEncodingNames[] = {"base64", "7bit", "8bit"};  // ORDER: TransferEncoding
+static_assert(std::size(kTransferEncodingNames) == static_cast<size_t>(TransferEncoding::eight_bit) + 1);
 
 // For where the system has no table: the common types, as the system's table
 // of Debian's media-types package names them.
@@ -80,6 +85,21 @@ std::optional<std::string> read_system_table() {
   return text;
 }
 
+// A byte of a type's or subtype's name: printable, no blank, none of the
+// bytes that delimit a header's parameters.
+bool is_token_byte(char c) {
+  return c > ' ' && c < 0x7F && std::string_view("()<>@,;:\\\"/[]?=").find(c) == std::string_view::npos;
+}
+
+// A type and subtype that can stand in a Content-Type line as they are.
+bool is_media_type(std::string_view type) {
+  const size_t slash = type.find('/');
+  if (type.size() > kMaxTypeSize || slash == 0 || slash == std::string_view::npos || slash + 1 == type.size())
+    return false;
+  return std::all_of(type.begin(), type.begin() + static_cast<std::ptrdiff_t>(slash), is_token_byte) &&
+         std::all_of(type.begin() + static_cast<std::ptrdiff_t>(slash) + 1, type.end(), is_token_byte);
+}
+
 const MediaTypeTable& attachment_table() {
   static const MediaTypeTable table = [] {
     const std::optional<std::string> text = read_system_table();
@@ -103,6 +123,7 @@ MediaTypeTable MediaTypeTable::parse(std::string_view text) {
       const size_t word_end = std::min(line.find_first_of(kWhiteSpace, at), line.size());
       const std::string_view word = line.substr(at, word_end - at);
       if (type.empty()) {
+        if (!is_media_type(word)) break;
         type = word;
       } else {
         table.by_extension_.emplace(lower_ascii(word), type);
@@ -123,6 +144,25 @@ std::string_view MediaTypeTable::type_of(std::string_view file_name) const {
 std::string attachment_type(std::string_view file_name) {
   const std::string_view type = attachment_table().type_of(file_name);
   return std::string(type.empty() ? kUnknownType : type);
+}
+
+std::string_view transfer_encoding_name(TransferEncoding encoding) {
+  return kTransferEncodingNames[static_cast<size_t>(encoding)];
+}
+
+bool content_decides_form(std::string_view type) {
+  const std::string lower = lower_ascii(type);
+  return lower.starts_with("text/") || lower == kRfc822;
+}
+
+PartForm attachment_form(std::string_view type, const ContentVerdict& content) {
+  const std::string lower = lower_ascii(type);
+  const bool bytes_are_text = !content.nul && !content.lone_cr;
+  if (lower == kRfc822 && bytes_are_text && content.message_shape && !content.long_line && !content.delimiter_line)
+    return {std::string(kRfc822), content.eight_bit ? TransferEncoding::eight_bit : TransferEncoding::seven_bit};
+  if (lower.starts_with("message/") || lower.starts_with("multipart/") || (lower.starts_with("text/") && !bytes_are_text))
+    return {std::string(kUnknownType), TransferEncoding::base64};
+  return {std::string(type), TransferEncoding::base64};
 }
 
 }  // namespace mime

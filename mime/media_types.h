@@ -8,6 +8,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "mime/content_scan.h"
+
 namespace mime {
 
 inline constexpr std::string_view kUnknownType = "application/octet-stream";
@@ -30,12 +32,39 @@ std::string_view sound_type(std::span<const unsigned char> head, std::string_vie
 // small built-in table where that file cannot be read; else kUnknownType.
 std::string attachment_type(std::string_view file_name);
 
+// How the bytes of a part are carried. ORDER: kTransferEncodingNames.
+enum class TransferEncoding { base64, seven_bit, eight_bit };
+std::string_view transfer_encoding_name(TransferEncoding encoding);
+
+struct PartForm {
+  std::string type;
+  TransferEncoding encoding = TransferEncoding::base64;
+};
+
+// Whether attachment_form needs a verdict on the file's whole content: for a
+// text type, and for a message.
+bool content_decides_form(std::string_view type);
+
+// The type and encoding of an attached file whose attachment_type is `type`:
+// that type, carried in base64, except that
+// - a message (header fields, then an empty line; no NUL, no lone CR, no line
+//   over 998 bytes, no line that could close a container of the draft) goes
+//   as message/rfc822 unencoded, 7bit or 8bit as its bytes are, the way
+//   clients attach one;
+// - any other message, and a container type, go as kUnknownType: a message
+//   may not be encoded, and a container needs a boundary of its own;
+// - a text file with NUL or lone CR bytes goes as kUnknownType, since its
+//   bytes are no text that a reader would keep.
+// `content` counts only where content_decides_form.
+PartForm attachment_form(std::string_view type, const ContentVerdict& content);
+
 // A table of media types: each extension (lower case) and its type.
 class MediaTypeTable {
  public:
   // Reads the text of a table: a type and its extensions on each line,
   // separated by white space; "#" begins a comment. The first type given for
-  // an extension holds.
+  // an extension holds. A line whose type is no type and subtype of at most
+  // 100 bytes of token characters is ignored: it would not make a header.
   static MediaTypeTable parse(std::string_view text);
   // The small table used where the system has none.
   static MediaTypeTable built_in();

@@ -96,17 +96,45 @@ TEST(attachment_encoding_test, part_names_are_the_base_names_of_the_paths) {
             expected_message(e));
 }
 
-// An attached file is labelled by its extension, any letter case; a text file
-// with CR bytes goes as bytes, since readers change a text part's line ends.
-TEST(attachment_encoding_test, attachments_are_typed_by_extension_and_text_keeps_its_bytes) {
+// An attached file is labelled by its extension, any letter case. A text
+// keeps its type whatever its line ends; one with NUL or lone CR bytes is no
+// text a reader would keep and goes as bytes, and so does a container type
+// (vpm is multipart/voice-message in the system's table). A message goes
+// unencoded, as clients attach one: its line ends CR LF, its lines as they
+// are, up to 998 bytes and with their trailing blanks. One that is no
+// message, or could not stand unencoded in the draft, goes as bytes.
+TEST(attachment_encoding_test, attachments_are_typed_by_extension_and_content) {
+  const std::string longest = "X-Long: " + std::string(985, 'l') + "   \t ";  // 998 bytes
+  const std::string inner =
+      "Subject: inner\r\nMIME-Version: 1.0\r\nContent-Type: multipart/mixed; boundary=\"in\"\r\n\r\n"
+      "--in\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\ncaf\xC3\xA9 \r\n"
+      "--in\r\nContent-Type: application/pdf; name=\"p.pdf\"\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+      "JVBERi0xLjQ=\r\n--in--\r\n";
+  const std::string bytes = "application/octet-stream", message = "message/rfc822";
   const struct {
     const char* name;
-    const char* bytes;
-    const char* type;
+    std::string bytes;
+    std::string type;
   } cases[] = {
-      {"report.PDF", "%PDF", "application/pdf"},        {"notes.txt", "one\ntwo\n", "text/plain"},
-      {"dos.txt", "one\r\ntwo\r\n", "application/octet-stream"}, {"table.csv", "a,b\n", "text/csv"},
-      {"README", "no extension", "application/octet-stream"},       {"x.unknownext", "?", "application/octet-stream"},
+      {"report.PDF", "%PDF", "application/pdf"},
+      {"notes.txt", "one\ntwo\n", "text/plain"},
+      {"dos.txt", "one\r\ntwo\r\n", "text/plain"},
+      {"sales.csv", "region,amount\r\nNorth,1200.50\r\n", "text/csv"},
+      {"old-mac.txt", "one\rtwo\r", bytes},
+      {"nul.txt", std::string("a\0b\n", 4), bytes},
+      {"voice.vpm", "x", bytes},
+      {"README", "no extension", bytes},
+      {"x.unknownext", "?", bytes},
+      {"lf.eml", "From: a@example.com\nSubject: hi\n\nflowed \nbody\n", message},
+      {"nested.eml", inner, message},
+      {"no-end.eml", "Subject: x\n\nlast line", message},
+      {"longest.eml", longest + "\n\nbody\n", message},
+      {"too-long.eml", "Subject: x\n\n" + longest + "x\n", bytes},
+      {"closes.eml", "Subject: x\n\n------=_1_--\n", bytes},
+      {"opens.eml", "Subject: x\n\n------=_2_ within\n", bytes},
+      {"not-a-message.eml", "just text\n", bytes},
+      {"lone-cr.eml", "Subject: x\r\n\r\na\rb\r\n", bytes},
+      {"draft.u8msg", "Subject: x\n\nbody\n", bytes},
   };
   TempFolder dir;
   Lines files, manifest;
@@ -115,7 +143,7 @@ TEST(attachment_encoding_test, attachments_are_typed_by_extension_and_text_keeps
     write_bytes(dir / c.name, c.bytes);
     files.push_back(c.name);
     manifest.push_back(attachment_entry(c.name, c.name) + "\t" + c.type);
-    append(e.parts, attachment_part(c.name, c.bytes, c.type));
+    append(e.parts, c.type == message ? message_part(c.name, c.bytes) : attachment_part(c.name, c.bytes, c.type));
   }
   EXPECT_EQ(compose(dir, argument_text(Call{}, {}, files), manifest), expected_message(e));
 }

@@ -16,6 +16,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -444,6 +445,27 @@ inline Lines attachment_part(const std::string& name, const std::string& bytes,
                  ""};
   append(lines, base64_lines(bytes));
   lines.push_back("");
+  return lines;
+}
+
+// An attached message as it goes unencoded: its lines end in CR LF, and it
+// is 8bit when it holds a byte from 0x80 up.
+inline Lines message_part(const std::string& name, const std::string& bytes) {
+  std::string text;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) text += '\r';
+    text += bytes[i];
+  }
+  const bool eight_bit = std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; });
+  Lines lines = {kMixedDelimiter,
+                 "Content-Type: message/rfc822;",
+                 "    name=\"" + name + "\"",
+                 std::string("Content-Transfer-Encoding: ") + (eight_bit ? "8bit" : "7bit"),
+                 "Content-Disposition: attachment;",
+                 "    filename=\"" + name + "\"",
+                 ""};
+  // The CR LF that ends the text, or that follows it, opens the next delimiter.
+  append(lines, split_lines(text + "\r\n"));
   return lines;
 }
 

@@ -229,6 +229,38 @@ TEST(message_format_test, body_lines_are_written_clipped_with_a_break) {
             expected_message(e));
 }
 
+// A body line that a parser could take for a delimiter of one of the draft's
+// containers, whatever follows it, has its first hyphen written =2D (the
+// same text, decoded), so no body line closes a container and loses the
+// parts after it. One too long for that goes on over a soft line break.
+// Such a line holds "=_", which is no quoted-printable: readers decode it
+// each their own way.
+TEST(message_format_test, body_lines_that_read_as_delimiters_keep_the_parts) {
+  TempFolder dir;
+  write_bytes(dir / "a.bin", "abc");
+  write_bytes(dir / "pic.gif", "GIF89a");
+  const std::string tabs(236, '\t'), xs(240, 'x');
+  const struct {
+    std::string line;
+    Lines written;
+  } cases[] = {
+      {"------=_1_--" + tabs, {"=2D-----=_1_--" + tabs}},  // 248 bytes: no break
+      {"------=_2_", {"=2D-----=_2_<br>"}},
+      {"------=_3_ note", {"=2D-----=_3_ note<br>"}},
+      {"------=_1_" + xs, {"=2D=", "-----=_1_" + xs}},
+      {"------=_3_<img src=3D\"pic.gif\">", {"=2D-----=_3_<img src=3Dcid:1><br>"}},
+      {"-----=_1_", {"-----=_1_<br>"}},
+      {"  ------=_1_", {"  ------=_1_<br>"}},
+  };
+  Lines body;
+  for (const auto& c : cases) body.push_back(c.line);
+  const std::string got = compose(dir, argument_text(Call{}, body, {"a.bin"}),
+                                  {attachment_entry("a.bin", "a.bin"), image_entry(1, "pic.gif", "pic.gif"),
+                                   "malformed\ttext"});
+  for (const auto& c : cases)
+    EXPECT_NE(got.find("\r\n" + crlf(c.written)), std::string::npos) << c.line.substr(0, 20);
+}
+
 TEST(message_format_test, image_references_become_content_ids_with_parts) {
   TempFolder dir;
   const std::string gif = random_bytes(300, 1);

@@ -196,7 +196,9 @@ TEST(run_failure_test, memory_that_runs_out_ends_the_run_with_71_and_no_draft) {
 
 // A file that another program changes while msgmake reads it (cut to half
 // its size here, just before its second read) is no file to send: the run
-// fails with 74 and says so, and the message file keeps what it held.
+// fails with 74 and says so, and the message file keeps what it held. So is
+// the work copy of a text or a message, which is read once to choose its
+// type and again to be written.
 TEST(run_failure_test, a_file_that_changes_while_it_is_read_fails_the_run) {
   Call with_sound;
   with_sound.sound_file = "in.bin";
@@ -205,17 +207,24 @@ TEST(run_failure_test, a_file_that_changes_while_it_is_read_fails_the_run) {
     const char* name;
     std::string text;
     const char* says;
+    const char* changed;
   } cases[] = {
-      {"an attachment", argument_text(Call{}, {}, {"in.bin"}), "cannot read attachment 'in.bin'"},
-      {"a picture", argument_text(Call{}, {"<img src=3D\"in.bin\">"}), "cannot read image 'in.bin'"},
-      {"the sound", argument_text(with_sound), "cannot read sound file 'in.bin'"},
+      {"an attachment", argument_text(Call{}, {}, {"in.bin"}), "cannot read attachment 'in.bin'", "in.bin"},
+      {"a picture", argument_text(Call{}, {"<img src=3D\"in.bin\">"}), "cannot read image 'in.bin'", "in.bin"},
+      {"the sound", argument_text(with_sound), "cannot read sound file 'in.bin'", "in.bin"},
+      {"a text's copy", argument_text(Call{}, {}, {"in.txt"}), "cannot read attachment 'in.txt'", "WRK/in.txt"},
+      {"a message's copy", argument_text(Call{}, {}, {"in.eml"}), "cannot read attachment 'in.eml'", "WRK/in.eml"},
   };
+  std::string text = "Subject: lines\n\n";
+  while (text.size() < 300000) text += "a line of text\n";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TempFolder dir;
     write_bytes(dir / "in.bin", random_bytes(300000, 9));
+    write_bytes(dir / "in.txt", text);
+    write_bytes(dir / "in.eml", text);
     write_bytes(dir / "m.eml", "the message of an earlier run");
-    const RunResult run = run_fault_runner(dir.path(), c.text, "", {}, "", "in.bin");
+    const RunResult run = run_fault_runner(dir.path(), c.text, "", {}, "", c.changed);
     EXPECT_EQ(run.exit_code, 74);
     expect_error_line(run, std::string(c.says) + ": it changed while being read");
     EXPECT_EQ(read_bytes(dir / "m.eml"), "the message of an earlier run");

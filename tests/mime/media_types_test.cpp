@@ -120,3 +120,60 @@ TEST(media_types_test, built_in_table_agrees_with_the_system_table) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(media_types_test, table_lines_whose_type_would_not_make_a_header_are_ignored) {
+  const std::string long_type = "application/" + std::string(89, 'x');  // 101 bytes
+  const mime::MediaTypeTable table = mime::MediaTypeTable::parse("application/" + std::string(88, 'x') + " fits\n" +
+                                                                 long_type + " long\n"
+                                                                 "text/pl\x01in ctl\n"
+                                                                 "noslash none\n"
+                                                                 "text/ empty\n"
+                                                                 "/plain nothing\n"
+                                                                 "text/a/b twice\n"
+                                                                 "text/plain;charset=x param\n"
+                                                                 "text/caf\xC3\xA9 high\n"
+                                                                 "text/csv long ctl none empty nothing twice param high\n");
+  EXPECT_EQ(table.type_of("a.fits").size(), 100u);
+  for (const char* name : {"a.long", "a.ctl", "a.none", "a.empty", "a.nothing", "a.twice", "a.param", "a.high"})
+    EXPECT_EQ(table.type_of(name), "text/csv") << name;
+}
+
+TEST(media_types_test, attachment_form_by_type_and_content) {
+  using V = mime::ContentVerdict;
+  using E = mime::TransferEncoding;
+  const V message{.message_shape = true};
+  const struct {
+    const char* table_type;
+    V content;
+    const char* type;
+    E encoding;
+  } cases[] = {
+      {"message/rfc822", message, "message/rfc822", E::seven_bit},
+      {"Message/RFC822", {.eight_bit = true, .message_shape = true}, "message/rfc822", E::eight_bit},
+      {"message/rfc822", {}, "application/octet-stream", E::base64},
+      {"message/rfc822", {.nul = true, .message_shape = true}, "application/octet-stream", E::base64},
+      {"message/rfc822", {.lone_cr = true, .message_shape = true}, "application/octet-stream", E::base64},
+      {"message/rfc822", {.long_line = true, .message_shape = true}, "application/octet-stream", E::base64},
+      {"message/rfc822", {.delimiter_line = true, .message_shape = true}, "application/octet-stream", E::base64},
+      {"message/global", message, "application/octet-stream", E::base64},
+      {"multipart/voice-message", message, "application/octet-stream", E::base64},
+      {"text/csv", {.long_line = true, .delimiter_line = true}, "text/csv", E::base64},
+      {"text/plain", {.eight_bit = true}, "text/plain", E::base64},
+      {"text/plain", {.nul = true}, "application/octet-stream", E::base64},
+      {"Text/Plain", {.lone_cr = true}, "application/octet-stream", E::base64},
+      {"application/pdf", {.nul = true}, "application/pdf", E::base64},
+  };
+  for (const auto& c : cases) {
+    const mime::PartForm form = mime::attachment_form(c.table_type, c.content);
+    EXPECT_EQ(form.type, c.type) << c.table_type;
+    EXPECT_EQ(form.encoding, c.encoding) << c.table_type;
+  }
+  for (const char* type : {"message/rfc822", "text/plain", "TEXT/csv"})
+    EXPECT_TRUE(mime::content_decides_form(type)) << type;
+  for (const char* type : {"application/pdf", "multipart/voice-message", "message/global", "textual/x"})
+    EXPECT_FALSE(mime::content_decides_form(type)) << type;
+}
+
+}  // namespace
