@@ -5,12 +5,13 @@
 # library dependencies; media-types is the system's table of media types
 # (/etc/mime.types) that attachments are labelled from; maildrop's reformime
 # is the tests' second MIME parser; zsh loads the zsh completion in its
-# test. With the argument "windows", also those of the Windows build and its
+# test; w3m's text of a page is what the plain part's test compares with.
+# With the argument "windows", also those of the Windows build and its
 # tests: the mingw-w64 cross compiler, Wine to run the programs, ccache for
 # the cross build (CLI11 is header only, and the cross build reads the same
 # headers).
 set -e
-packages="cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev groff-base dpkg-dev file media-types maildrop zsh"
+packages="cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev groff-base dpkg-dev file media-types maildrop zsh w3m"
 [ "$1" = windows ] && packages="$packages g++-mingw-w64-x86-64-posix wine wine64 ccache"
 missing=""
 for p in $packages; do

@@ -220,8 +220,8 @@ TEST(message_format_test, body_lines_are_written_clipped_with_a_break) {
   const std::string fits(246, 'f'), line_247(247, 'y'), line_249(249, 'z');
   Expected e;
   // The text shows the lines as the HTML does: a line without its break runs
-  // on into the next.
-  e.plain = plain_lines({"Hello = world", "", "indented", std::string(250, 'x') + " " + fits, line_247 + " " + line_249 + " next"});
+  // on into the next, and the text wraps between words.
+  e.plain = plain_lines({"Hello = world", "", "indented", std::string(250, 'x'), fits, line_247, line_249, "next"});
   e.body = {"Hello =3D world<br>", "<br>", "  indented<br>", std::string(250, 'x'), fits + "<br>", line_247, line_249,
             "next<br>"};
   EXPECT_EQ(compose(dir, argument_text(Call{}, {"Hello =3D world   ", "", "  indented", long_line, fits, line_247,
