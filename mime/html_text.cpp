@@ -373,7 +373,7 @@ void HtmlText::set_prefix(std::string marker) {
 
 void HtmlText::open_table() {
   block(kLineBreaks);
-  if (holding_table_ || tables_.size() >= kTablesMax) {
+  if (tables_.size() >= kTablesMax) {
     ++unmarked_tables_;
     return;
   }

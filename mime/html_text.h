@@ -10,8 +10,8 @@
 // line of a <blockquote> starts with "> ". A table is set in aligned columns
 // (figures to the right, a first row of headers underlined) when it fits the
 // width; a table that is wider, holds another table, a list, quote, heading
-// or preformatted text, or more text than a few screens, shows one row a line
-// with " | " between its cells. The content of <head>, <script>, <style> and
+// or preformatted text, or more text or cells than TextTable holds, shows one
+// row a line with " | " between its cells. The content of <head>, <script>, <style> and
 // <title> is left out.
 //
 // The text streams: memory stays bounded whatever the size of the HTML,

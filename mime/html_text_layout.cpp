@@ -283,11 +283,10 @@ bool TextTable::open_cell(unsigned span, bool header, Align align) {
   return true;
 }
 
-bool TextTable::open_caption() {
+void TextTable::open_caption() {
   open_ = in_caption_ = true;
   pending_ = caption_.empty() ? 0 : 1;
   space_ = false;
-  return true;
 }
 
 bool TextTable::text(std::string_view run) {

@@ -106,7 +106,7 @@ class TextTable {
   void clear();
   void open_row();
   bool open_cell(unsigned span, bool header, Align align);
-  bool open_caption();
+  void open_caption();
   void close_cell() { open_ = false; }
 
   // What the cell being filled gets; a text outside any cell opens one.
