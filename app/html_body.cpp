@@ -147,8 +147,7 @@ void write_body_line(const char* line, uint32_t size, bool embedded, int32_t& im
   const std::string_view before(line, ref.open_quote - 1);
   const std::string_view after = ref.close_quote < text.size() ? text.substr(ref.close_quote) : std::string_view();
   const std::string_view n = decimal_text(++image_number, number);
-  // The reference's quotes and name are gone, so "cid:" and the number fit
-  // where they stood with room to spare.
+  // The text around the reference is part of one queue text: the line fits.
   char rewritten[kQueueTextSize + rt::kNumberTextCapacity + 4];
   size_t used = 0;
   for (const std::string_view piece : {before, std::string_view("cid:"), n, after}) {

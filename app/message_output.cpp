@@ -202,6 +202,7 @@ void append_message_record() {
 }
 
 void write_bytes(std::string_view bytes) {
+  if (bytes.empty()) return;
   drv::FileDeclaration* file = &program_data().message_file;
   // The driver stores each record as it is, without a line end of its own,
   // until the lines of the message are written again.

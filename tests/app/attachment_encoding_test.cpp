@@ -148,6 +148,21 @@ TEST(attachment_encoding_test, attachments_are_typed_by_extension_and_content) {
   EXPECT_EQ(compose(dir, argument_text(Call{}, {}, files), manifest), expected_message(e));
 }
 
+// The options attach files through the same writer: the bundled example's
+// CSV (CR LF line ends) as text/csv, and a message unencoded.
+TEST(attachment_encoding_test, options_attach_a_message_and_a_csv_as_they_are) {
+  TempFolder dir;
+  write_bytes(dir / "body.txt", "The figures.\n");
+  write_bytes(dir / "note.eml", "Subject: earlier\r\n\r\ncaf\xC3\xA9\r\n");
+  std::filesystem::copy_file(std::filesystem::path(MSGMAKE_SOURCE_DIR) / "examples" / "sales.csv", dir / "sales.csv");
+  const RunResult run =
+      run_msgmake_args(dir.path(), {"-o", "m.eml", "-t", "a@example.com", "--text", "body.txt", "note.eml", "sales.csv"});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(mime_check(dir / "m.eml", {attachment_entry("note.eml", "note.eml") + "\tmessage/rfc822",
+                                       attachment_entry("sales.csv", "sales.csv") + "\ttext/csv"}),
+            "ok\n");
+}
+
 // Attachments are only read, so a file without write permission is encoded.
 TEST(attachment_encoding_test, read_only_file_is_encoded) {
   TempFolder dir;
