@@ -29,11 +29,11 @@ void ContentScan::put(std::span<const unsigned char> bytes) {
 
 ContentVerdict ContentScan::verdict() const {
   ContentScan rest = *this;
-  if (rest.cr_pending_) {
+  if (rest.cr_pending_) {  // a CR that ends the file is a byte of its last line
     rest.found_.lone_cr = true;
-  } else if (rest.line_length_ != 0) {
-    rest.end_line();  // the last line, which has no line end
+    rest.line_byte('\r');
   }
+  if (rest.line_length_ != 0) rest.end_line();  // the last line, which has no line end
   rest.found_.message_shape = rest.header_ == Header::body;
   return rest.found_;
 }
