@@ -11,7 +11,8 @@ class ContentScan;
 
 namespace app {
 
-inline constexpr size_t kFileHeadSize = 32;
+// Enough for an SVG picture's XML declaration and doctype before its <svg>.
+inline constexpr size_t kFileHeadSize = 256;
 using FileHead = unsigned char[kFileHeadSize];
 
 // Reads up to kFileHeadSize bytes from the start of `path` into `head`; the

@@ -2,18 +2,22 @@
 
 #include <algorithm>
 #include <set>
+#include <span>
 #include <tuple>
 #include <utility>
 
+#include "app/file_head.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "drivers/common_operations.h"
 #include "drivers/low_level_io.h"
 #include "mime/html_pictures.h"
 #include "mime/html_tokenizer.h"
+#include "mime/media_types.h"
 #include "mime/utf8.h"
 #include "platform/file.h"
 #include "platform/last_error.h"
+#include "platform/path.h"
 
 namespace app {
 
@@ -136,21 +140,30 @@ std::string_view folder_of(std::string_view path) {
   return {};
 }
 
-// A source names a file from the HTML's folder unless it is absolute: it
-// begins with a separator, or with a drive ("C:\").
-std::string picture_file(std::string_view folder, std::string_view src) {
-  const bool drive = src.size() > 2 && src[1] == ':' && is_path_separator(src[2]) &&
-                     ((src[0] >= 'A' && src[0] <= 'Z') || (src[0] >= 'a' && src[0] <= 'z'));
-  if (drive || is_path_separator(src[0])) return std::string(src);
-  return std::string(folder) + std::string(src);
+// A picture's file as a refusal names it: "'pic.png'", and the HTML that
+// shows it, "'pic.png' (shown by 'news.html')"; `shown_by` is empty for a
+// picture of -i.
+std::string picture_named(std::string_view file, std::string_view shown_by) {
+  std::string named = "'";
+  named.append(file).append("'");
+  if (!shown_by.empty()) named.append(" (shown by ").append(shown_by).append(")");
+  return named;
+}
+
+// Why the first bytes of a file are no picture's, for a refusal.
+std::string_view what_no_picture_is(std::span<const unsigned char> head) {
+  if (head.empty()) return "is empty, not a picture";
+  const bool text = std::all_of(head.begin(), head.end(), [](unsigned char c) {
+    return c >= 0x20 ? c != 0x7F : mime::is_html_space(static_cast<char>(c));
+  });
+  return text ? "is text, not a picture" : "is not a picture (PNG, JPEG, GIF, BMP, WebP, ICO, TIFF or SVG)";
 }
 
 // The content id of a picture file, the file added when it is new (by
-// what the file is, not by its name). `shown_by` names the HTML that shows
-// it, for the refusal; empty for a picture of -i.
+// what the file is, not by its name). It must be a picture by its content.
 std::optional<uint32_t> add_picture(const std::string& file, std::string_view shown_by) {
   Body& body = the_body;
-  const std::string named = "'" + file + "'" + (shown_by.empty() ? "" : " (shown by " + std::string(shown_by) + ")");
+  const std::string named = picture_named(file, shown_by);
   if (file.size() > kScratchNameSize) {
     refuse(kExitDataError, "the image " + named + " has a name longer than " + std::to_string(kScratchNameSize) + " bytes");
     return std::nullopt;
@@ -160,10 +173,23 @@ std::optional<uint32_t> add_picture(const std::string& file, std::string_view sh
     refuse(input_exit(error), "cannot read image " + named + ": " + open_error_text(file, error));
     return std::nullopt;
   }
+  FileHead head{};
+  plat::DWORD got = 0;
+  const bool read = plat::ReadFile(handle, head, kFileHeadSize, &got, nullptr);
+  const uint32_t read_error = read ? 0 : plat::GetLastError();
   plat::BY_HANDLE_FILE_INFORMATION info{};
   const bool known = plat::GetFileInformationByHandle(handle, &info);
   drv::sys::close(handle);
   plat::SetLastError(0);
+  if (!read) {
+    refuse(input_exit(read_error), "cannot read image " + named + ": " + system_error_description(read_error));
+    return std::nullopt;
+  }
+  const std::span<const unsigned char> bytes(head, got);
+  if (mime::picture_content_type(bytes).empty()) {
+    refuse(kExitDataError, "the image " + named + " " + std::string(what_no_picture_is(bytes)));
+    return std::nullopt;
+  }
   const FileIdentity identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
   for (size_t i = 0; known && i < body.identities.size(); ++i)
     if (body.identities[i] == identity) return static_cast<uint32_t>(i + 1);
@@ -315,13 +341,86 @@ bool read_source(const Source& source, const std::function<void(std::string_view
                                                                        : system_error_description(error)));
 }
 
-// The local pictures of the HTML, each readable, with their content ids.
-bool add_html_pictures(const std::string& file, const std::vector<std::string>& sources) {
+// Where `name` leads, links followed; nothing, with the system's error in
+// `error`, when it cannot be had.
+std::optional<std::string> final_path(const std::string& name, uint32_t& error) {
+  const char* const given = name.empty() ? "." : name.c_str();
+  std::string path(plat::MAX_PATH, '\0');
+  for (;;) {
+    const plat::DWORD length = plat::GetFinalPathNameA(given, path.data(), static_cast<plat::DWORD>(path.size()));
+    error = length == 0 ? plat::GetLastError() : 0;
+    plat::SetLastError(0);
+    if (length == 0) return std::nullopt;
+    if (length < path.size()) return path.substr(0, length);
+    path.assign(length, '\0');
+  }
+}
+
+// The folders whose files an HTML body may show: its own (the current one
+// for standard input), then those the user named for pictures, each as the
+// system resolves it.
+bool resolve_picture_folders(const BodyRequest& request, std::vector<std::string>& folders) {
+  const std::string own(request.file == kStandardInput ? std::string_view() : folder_of(request.file));
+  uint32_t error = 0;
+  std::optional<std::string> path = final_path(own, error);
+  if (!path)
+    return refuse(input_exit(error), "cannot read the folder of " + the_body.shown_name + ": " + open_error_text(own, error));
+  folders.push_back(std::move(*path));
+  for (const std::string& folder : request.picture_folders) {
+    path = final_path(folder, error);
+    const std::string named = "cannot read the picture folder '" + folder + "': ";
+    if (!path) return refuse(input_exit(error), named + open_error_text(folder, error));
+    const plat::DWORD attributes = plat::GetFileAttributesA(path->c_str());
+    plat::SetLastError(0);
+    if (attributes == plat::INVALID_FILE_ATTRIBUTES || (attributes & plat::FILE_ATTRIBUTE_DIRECTORY) == 0)
+      return refuse(kExitNoInput, named + "it is not a folder");
+    folders.push_back(std::move(*path));
+  }
+  return true;
+}
+
+// The source with its NUL bytes shown as "\0".
+std::string shown_source(std::string_view src) {
+  std::string shown;
+  for (const char c : src) {
+    if (c == '\0') shown += "\\0";
+    else shown += c;
+  }
+  return shown;
+}
+
+// Whether `file` lies in one of `folders`, links followed: a link that
+// leads out is out.
+bool in_picture_folders(const std::string& file, std::string_view shown_by, const std::vector<std::string>& folders) {
+  const std::string named = picture_named(file, shown_by);
+  uint32_t error = 0;
+  const std::optional<std::string> path = final_path(file, error);
+  if (!path) return refuse(input_exit(error), "cannot read image " + named + ": " + open_error_text(file, error));
+  if (std::any_of(folders.begin(), folders.end(), [&path](const std::string& f) { return mime::path_within(f, *path); }))
+    return true;
+  return refuse(kExitDataError, "the image " + named +
+                                    " is outside the HTML's folder; to show it, name a folder that holds it"
+                                    " with --pictures-from");
+}
+
+// The local pictures of the HTML, each a picture in a folder it may show
+// files of, with their content ids. A source that names no local file stays
+// as it is written and is never read.
+bool add_html_pictures(const BodyRequest& request, const std::vector<std::string>& sources) {
   PreparedBody& prepared = the_body.prepared;
-  const std::string_view folder = file == kStandardInput ? std::string_view() : folder_of(file);
+  const std::string_view shown_by = the_body.shown_name;
+  const std::string_view folder = request.file == kStandardInput ? std::string_view() : folder_of(request.file);
+  std::vector<std::string> folders;  // resolved when a source needs them
   for (const std::string& src : sources) {
-    if (mime::is_remote_or_inline(src)) continue;
-    const std::optional<uint32_t> id = add_picture(picture_file(folder, src), the_body.shown_name);
+    const mime::PictureSource source = mime::classify_picture_source(src);
+    if (source.kind == mime::SourceKind::elsewhere) continue;
+    if (source.kind == mime::SourceKind::refused)
+      return refuse(kExitDataError, "the image source '" + shown_source(src) + "' (shown by " + std::string(shown_by) +
+                                        ") holds a NUL byte");
+    if (folders.empty() && !resolve_picture_folders(request, folders)) return false;
+    const std::string file = mime::picture_file(folder, source);
+    if (!in_picture_folders(file, shown_by, folders)) return false;
+    const std::optional<uint32_t> id = add_picture(file, shown_by);
     if (!id) return false;
     prepared.sources.emplace(src, *id);
   }
@@ -378,7 +477,7 @@ bool check_text(const BodyRequest& request) {
   if (!is_html) return true;
   html.finish();
   body.prepared.document = html.document();
-  return add_html_pictures(request.file, html.sources());
+  return add_html_pictures(request, html.sources());
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 //
 // It is read once before anything is written, to be checked (UTF-8 through
 // and through; for HTML, whether it is a whole document and which local
-// pictures it shows, each of which must be readable), then once for each
+// pictures it shows, each of which must be a picture, in the HTML's folder or
+// a folder the user named for pictures), then once for each
 // part that shows it. A source that cannot be read again (standard input, a
 // pipe) is kept meanwhile in a file of the work directory that is the run's
 // alone and goes with it. Memory stays bounded whatever the body's size.
@@ -33,6 +34,8 @@ struct BodyRequest {
   BodyKind kind = BodyKind::none;
   std::string file;                   // empty: no text; "-": standard input
   std::vector<std::string> pictures;  // shown at the end of the body, in order
+  // Folders beside the HTML's own whose files the HTML may show.
+  std::vector<std::string> picture_folders;
 };
 
 // The body as checked.
@@ -57,10 +60,12 @@ struct PreparedBody {
 bool open_body(const BodyRequest& request);
 
 // Reads and checks the body that open_body opened, keeping it for the parts.
-// False, with the refusal noted in run_outcome(), when the body or one of its
-// pictures cannot be read (66, or 74 when the system failed), the body is not
-// UTF-8 (65, naming its line) or a picture's name is too long to hold (65).
-// Needs the work directory.
+// False, with the refusal noted in run_outcome(), when the body, one of its
+// pictures or a picture folder cannot be read (66, or 74 when the system
+// failed), the body is not UTF-8 (65, naming its line), a picture's name is
+// too long to hold (65), a picture is not one by its content (65), or the
+// HTML shows a file outside its folder and the picture folders (65) or
+// names one with a NUL byte (65). Needs the work directory.
 bool prepare_body(const BodyRequest& request);
 
 // The body of this run; kind none when none was prepared.

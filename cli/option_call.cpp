@@ -123,6 +123,7 @@ app::BodyRequest body_request(const Options& o) {
   body.kind = o.html ? app::BodyKind::html : app::BodyKind::text;
   body.file = o.body_file;
   body.pictures = o.pictures;
+  body.picture_folders = o.picture_folders;
   return body;
 }
 

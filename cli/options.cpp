@@ -79,6 +79,7 @@ void declare(CLI::App& app, Options& o, Given& g) {
   app.get_option("--text")->excludes(app.get_option("--html"));
   each("-a,--attach", o.attachments);
   each("-i,--image", o.pictures);
+  each("--pictures-from", o.picture_folders);
   one("--sound", o.sound);
   one("--loop", g.loop);
   one("-p,--priority", g.priority);

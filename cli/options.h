@@ -27,6 +27,7 @@ struct Options {
   bool html = false;      // the body file is HTML, not plain text
   std::vector<std::string> attachments;  // -a in order, then the files after the options
   std::vector<std::string> pictures;
+  std::vector<std::string> picture_folders;  // --pictures-from: folders the HTML may show files of
   std::string sound;
   std::string loop = "Once";        // the composer's loop choice
   std::string priority = "Normal";  // the composer's priority

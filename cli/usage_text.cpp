@@ -21,6 +21,7 @@ const char* const kUsageText =
     "      --html FILE           an HTML body, as written; - as above\n"
     "  -a, --attach FILE         attach a file; repeat it\n"
     "  -i, --image FILE          embed a picture at the end of the body; repeat it\n"
+    "      --pictures-from DIR   a folder whose pictures the HTML may show too; repeat it\n"
     "      --sound FILE          the background sound\n"
     "      --loop N              once, twice, 3, 4, 5 or forever (once)\n"
     "  -p, --priority LEVEL      high, normal or low (normal)\n"

@@ -1,12 +1,19 @@
 # Bash completion of msgmake's options: the options themselves, the words of
 # --loop, --priority and --font-size, and file names where a file is asked
-# for (standard input or output as "-" where it may stand). Works with or
+# for (standard input or output as "-" where it may stand), folders where a
+# folder is. Works with or
 # without the bash-completion package.
 
 _msgmake_files() {
     local IFS=$'\n'
     compopt -o filenames 2>/dev/null
     COMPREPLY+=($(compgen -f -- "$1"))
+}
+
+_msgmake_folders() {
+    local IFS=$'\n'
+    compopt -o filenames 2>/dev/null
+    COMPREPLY+=($(compgen -d -- "$1"))
 }
 
 _msgmake() {
@@ -35,6 +42,9 @@ _msgmake() {
         -a | --attach | -i | --image | --sound)
             _msgmake_files "$cur"
             return ;;
+        --pictures-from)
+            _msgmake_folders "$cur"
+            return ;;
         --loop)
             COMPREPLY=($(compgen -W "once twice 3 4 5 forever" -- "$cur"))
             return ;;
@@ -50,7 +60,7 @@ _msgmake() {
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "--output --to --cc --bcc --subject --from --reply-to --header --text --html
-            --attach --image --sound --loop --priority --background --font --font-color --font-colour --font-size
+            --attach --image --pictures-from --sound --loop --priority --background --font --font-color --font-colour --font-size
             --help --version -o -t -c -b -s -a -i -p -h --" -- "$cur"))
     else
         _msgmake_files "$cur"  # a file to attach

@@ -8,8 +8,6 @@ namespace {
 // Elements whose `src` is a picture: <image> is read as <img> by browsers.
 constexpr std::string_view kPictureElements[] = {"img", "image"};
 
-constexpr std::string_view kRemoteOrInline[] = {"http:", "https:", "data:", "cid:"};
-
 // The picture source of a token, or nullptr.
 const HtmlAttribute* picture_source(const HtmlToken& token) {
   if (token.kind != HtmlTokenKind::start_tag) return nullptr;
@@ -17,6 +15,60 @@ const HtmlAttribute* picture_source(const HtmlToken& token) {
     return nullptr;
   const HtmlAttribute* src = token.attribute("src");
   return src != nullptr && !trim_html_space(src->value).empty() ? src : nullptr;
+}
+
+bool is_separator(char c) { return c == '/' || c == '\\'; }
+
+bool starts_with_two_separators(std::string_view path) {
+  return path.size() >= 2 && is_separator(path[0]) && is_separator(path[1]);
+}
+
+bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// A drive: a letter and a colon ("C:", "C:\x", "c:/x").
+bool is_drive(std::string_view path) { return path.size() >= 2 && is_ascii_letter(path[0]) && path[1] == ':'; }
+
+// The length of the scheme that begins `text` (without its colon), 0 when
+// none does: scheme -> letter (letter | digit | "+" | "-" | ".")* ":".
+size_t scheme_length(std::string_view text) {
+  if (text.empty() || !is_ascii_letter(text[0])) return 0;
+  for (size_t i = 1; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == ':') return i;
+    if (!is_ascii_letter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return 0;
+  }
+  return 0;
+}
+
+// Paths compared byte for byte, a slash and a backslash alike.
+bool same_path_text(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return x == y || (is_separator(x) && is_separator(y)); });
+}
+
+int hex_digit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// "%" and two hexadecimal digits as the byte they give; a "%" without them
+// stays as written.
+std::string percent_decoded(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const int high = text[i] == '%' && i + 2 < text.size() ? hex_digit(text[i + 1]) : -1;
+    const int low = high >= 0 ? hex_digit(text[i + 2]) : -1;
+    if (low < 0) {
+      out += text[i];
+      continue;
+    }
+    out += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return out;
 }
 
 void append_quoted(std::string& out, std::string_view value) {
@@ -44,9 +96,42 @@ std::vector<std::string> picture_sources(std::string_view html) {
   return sources;
 }
 
-bool is_remote_or_inline(std::string_view src) {
-  return std::any_of(std::begin(kRemoteOrInline), std::end(kRemoteOrInline),
-                     [src](std::string_view scheme) { return starts_with_any_case(src, scheme); });
+PictureSource classify_picture_source(std::string_view src) {
+  PictureSource source;
+  if (src.find('\0') != std::string_view::npos) {
+    source.kind = SourceKind::refused;
+    return source;
+  }
+  std::string_view path = src.substr(0, src.find_first_of("?#"));
+  if (starts_with_two_separators(path)) return source;
+  const size_t scheme = scheme_length(path);
+  if (scheme > 1) {  // one letter is a drive
+    if (!starts_with_any_case(path, "file:")) return source;
+    path.remove_prefix(scheme + 1);
+    if (starts_with_two_separators(path)) {
+      const size_t end = std::min(path.find_first_of("/\\", 2), path.size());
+      const std::string_view host = path.substr(2, end - 2);
+      if (!host.empty() && !(host.size() == 9 && starts_with_any_case(host, "localhost"))) return source;
+      path.remove_prefix(end);
+    }
+    // "file:///C:/x": the drive's path.
+    if (path.size() >= 3 && is_separator(path[0]) && is_drive(path.substr(1))) path.remove_prefix(1);
+  }
+  if (path.empty()) return source;
+  source.file = percent_decoded(path);
+  source.kind = source.file.find('\0') == std::string::npos ? SourceKind::file : SourceKind::refused;
+  source.absolute = is_separator(source.file[0]) || is_drive(source.file);
+  return source;
+}
+
+std::string picture_file(std::string_view folder, const PictureSource& source) {
+  return source.absolute ? source.file : std::string(folder) + source.file;
+}
+
+bool path_within(std::string_view folder, std::string_view path) {
+  while (!folder.empty() && is_separator(folder.back())) folder.remove_suffix(1);
+  if (path.size() < folder.size() || !same_path_text(path.substr(0, folder.size()), folder)) return false;
+  return path.size() == folder.size() || is_separator(path[folder.size()]);
 }
 
 PictureRewriter::PictureRewriter(std::function<std::optional<std::string>(std::string_view)> replace,

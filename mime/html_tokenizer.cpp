@@ -52,6 +52,7 @@ struct RawTextElement {
 };
 
 // Elements whose content is text up to their own end tag, never tags.
+// No name is longer than kRawTextNameMax.
 constexpr RawTextElement kRawTextElements[] = {
     {"script", false},  {"style", false},    {"xmp", false},
     {"iframe", false},  {"noembed", false},  {"noframes", false},
@@ -61,6 +62,13 @@ constexpr RawTextElement kRawTextElements[] = {
 bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_reference_byte(char c) { return is_alpha(c) || (c >= '0' && c <= '9') || c == '#'; }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The raw-text element of that name, letter case ignored; nullptr for none.
+const RawTextElement* raw_text_element(std::string_view name) {
+  for (const RawTextElement& element : kRawTextElements)
+    if (name.size() == element.name.size() && starts_with_any_case(name, element.name)) return &element;
+  return nullptr;
+}
 
 void assign_lower(std::string& out, std::string_view text) {
   out.assign(text);
@@ -352,6 +360,7 @@ bool HtmlTokenizer::tag_step(size_t i) {
     case State::tag_name:
       if (!delimiter) return true;
       name_end_ = offset(i);
+      note_raw_text_start();
       state_ = State::before_attribute_name;
       return false;
     case State::before_attribute_name:
@@ -452,6 +461,7 @@ void HtmlTokenizer::begin_construct(size_t i, State state) {
 void HtmlTokenizer::begin_tag(size_t name_begin, bool end_tag) {
   name_begin_ = name_begin;
   end_tag_ = end_tag;
+  raw_start_ = {};
   self_closing_ = false;
   spans_.clear();
 }
@@ -511,7 +521,32 @@ void HtmlTokenizer::end_tag(size_t i) {
   if (oversized_ || raw.size() > kHtmlConstructMax) emit_error(raw);
   else emit_tag(raw);
   if (ends_raw_text) raw_element_ = {};
+  if (!raw_start_.empty()) {
+    raw_element_ = raw_start_;
+    raw_references_ = raw_start_references_;
+  }
   finish_construct(i + 1);
+}
+
+// Whether the start tag whose name has just ended begins raw text. Told from
+// the name alone, so that a tag too large to hold (thousands of attributes)
+// still begins it, as it does in a browser: its text must not be read as
+// markup.
+void HtmlTokenizer::note_raw_text_start() {
+  static_assert(std::all_of(std::begin(kRawTextElements), std::end(kRawTextElements),
+                            [](const RawTextElement& e) { return e.name.size() <= kRawTextNameMax; }));
+  raw_start_ = {};
+  const size_t length = name_end_ - name_begin_;
+  if (end_tag_ || oversized_ || length > kRawTextNameMax) return;
+  char name[kRawTextNameMax];
+  for (size_t k = 0; k < length; ++k) {
+    const size_t at = name_begin_ + k;
+    name[k] = at < held_.size() ? held_[at] : chunk_[mark_ + at - held_.size()];
+  }
+  if (const RawTextElement* element = raw_text_element({name, length})) {
+    raw_start_ = element->name;
+    raw_start_references_ = element->references;
+  }
 }
 
 void HtmlTokenizer::finish_construct(size_t end) {
@@ -531,13 +566,6 @@ void HtmlTokenizer::emit_tag(std::string_view raw) {
   token.attributes = {attributes_.data(), count};
   token.self_closing = !end_tag_ && self_closing_;
   sink_(token);
-  if (end_tag_) return;
-  for (const RawTextElement& element : kRawTextElements) {
-    if (name_ == element.name) {
-      raw_element_ = element.name;
-      raw_references_ = element.references;
-    }
-  }
 }
 
 // The attributes of the tag in `raw` from their spans: the first of each

@@ -119,6 +119,7 @@ class HtmlTokenizer {
   void end_as_text(size_t end);
   void end_construct(HtmlTokenKind kind, size_t end, size_t content_begin, size_t content_end);
   void end_tag(size_t i);
+  void note_raw_text_start();
   void finish_construct(size_t end);
 
   // Tokens to the sink.
@@ -141,6 +142,10 @@ class HtmlTokenizer {
   std::string_view raw_element_;
   bool raw_references_ = false;
   size_t raw_end_matched_ = 0;  // letters of "</name" matched so far
+  // The raw-text element that the start tag being read begins, if any.
+  static constexpr size_t kRawTextNameMax = 8;  // "noframes"
+  std::string_view raw_start_;
+  bool raw_start_references_ = false;
 
   size_t reference_length_ = 0;  // bytes of a possible reference so far
   size_t markup_matched_ = 0;    // bytes after "<!" matched against "--" or "doctype"

@@ -26,6 +26,8 @@ constexpr Signature kPictureSignatures[] = {
     {"RIFF", "WEBP", "image/webp"},
     {std::string_view("\0\0\1\0", 4), {}, "image/vnd.microsoft.icon"},
     {"BM", {}, "image/bmp"},
+    {std::string_view("II*\0", 4), {}, "image/tiff"},
+    {std::string_view("MM\0*", 4), {}, "image/tiff"},
 };
 
 constexpr Signature kSoundSignatures[] = {
@@ -107,9 +109,13 @@ std::string lower_extension(std::string_view file_name) {
   return lower_ascii(base.substr(dot + 1));
 }
 
-std::string_view picture_type(Head head, std::string_view file_name) {
+std::string_view picture_content_type(Head head) {
   if (const std::string_view type = by_signature(head, kPictureSignatures); !type.empty()) return type;
-  if (is_svg(head)) return "image/svg+xml";
+  return is_svg(head) ? "image/svg+xml" : std::string_view();
+}
+
+std::string_view picture_type(Head head, std::string_view file_name) {
+  if (const std::string_view type = picture_content_type(head); !type.empty()) return type;
   return by_extension(file_name, kPictureExtensions);
 }
 

@@ -17,9 +17,13 @@ inline constexpr std::string_view kUnknownType = "application/octet-stream";
 // How many first bytes of a file the signatures need.
 inline constexpr size_t kSignatureBytes = 16;
 
-// PNG, JPEG, GIF, BMP, WebP, ICO and SVG (text that begins, after a byte-order
-// mark and white space, with "<svg", or with "<?xml" and holds "<svg" within
-// `head`); else by the extension; else kUnknownType.
+// The type of a picture by its content alone: PNG, JPEG, GIF, BMP, WebP, ICO,
+// TIFF and SVG (text that begins, after a byte-order mark and white space,
+// with "<svg", or with "<?xml" and holds "<svg" within `head`); empty for
+// bytes that are no picture's.
+std::string_view picture_content_type(std::span<const unsigned char> head);
+
+// picture_content_type; else by the extension; else kUnknownType.
 std::string_view picture_type(std::span<const unsigned char> head, std::string_view file_name);
 
 // RIFF WAVE audio/wav, MP3 (an ID3 tag or an MPEG audio frame) audio/mpeg,

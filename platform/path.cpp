@@ -1,6 +1,7 @@
 // Path names and the current directory.
 #include "platform/path.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -82,6 +83,16 @@ DWORD GetShortPathNameA(LPCSTR name, LPSTR buffer, DWORD size) {
 
 DWORD GetLongPathNameA(LPCSTR name, LPSTR buffer, DWORD size) {
   return existing_path_as_given(name, buffer, size);
+}
+
+DWORD GetFinalPathNameA(LPCSTR name, LPSTR buffer, DWORD size) {
+  if (name == nullptr || *name == '\0') return detail::fail(ERROR_INVALID_NAME);
+  const std::string path = detail::system_path(name);
+  char* const resolved = sys::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return detail::fail(detail::path_error(errno, path));
+  const std::string full = resolved;
+  std::free(resolved);
+  return copy_out(full, buffer, size);
 }
 
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {

@@ -32,6 +32,14 @@ DWORD GetFullPathNameA(LPCSTR name, DWORD size, LPSTR buffer, LPSTR* file_part);
 DWORD GetShortPathNameA(LPCSTR name, LPSTR buffer, DWORD size);
 DWORD GetLongPathNameA(LPCSTR name, LPSTR buffer, DWORD size);
 
+// The whole path of the existing file or folder that `name` leads to, as the
+// system resolves it: every link on the way followed, "." and ".." taken,
+// from the current directory where `name` is relative. Where the name leads
+// is judged by this, not by its text. On Windows the path has its drive
+// ("C:\dir\file") or its share ("\\host\share\file"); on Linux it begins
+// with a slash.
+DWORD GetFinalPathNameA(LPCSTR name, LPSTR buffer, DWORD size);
+
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 BOOL SetCurrentDirectoryA(LPCSTR name);
 

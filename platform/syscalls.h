@@ -41,6 +41,7 @@ enum class syscall_id : uint8_t {
   malloc,
   readlink,
   process_vm_readv,
+  realpath,
   count
 };
 constexpr unsigned syscall_count = static_cast<unsigned>(syscall_id::count);

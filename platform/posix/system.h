@@ -52,6 +52,8 @@ void* malloc(size_t bytes);  // released with std::free
 ssize_t readlink(const char* path, char* buffer, size_t size);
 ssize_t process_vm_readv(const struct iovec* local, unsigned long local_count,
                          const struct iovec* remote, unsigned long remote_count);
+// `resolved` null: the result is allocated, released with std::free.
+char* realpath(const char* path, char* resolved);
 
 }  // namespace plat::sys
 

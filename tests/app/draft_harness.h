@@ -83,6 +83,9 @@ inline std::string random_bytes(size_t size, uint64_t seed) {
   return bytes;
 }
 
+// A picture by its content: the signature of a GIF, then random bytes.
+inline std::string picture_bytes(size_t size, uint64_t seed) { return "GIF89a" + random_bytes(size, seed); }
+
 // Wraps a text in single quotes for /bin/sh; every byte passes unchanged.
 inline std::string shell_quote(const std::string& text) {
   std::string quoted = "'";

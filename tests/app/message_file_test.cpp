@@ -113,13 +113,14 @@ TEST(message_file_test, the_message_file_is_never_a_file_to_read) {
     SCOPED_TRACE(c.name);
     TempFolder dir;
     for (const char* name : {"in.txt", "in.gif", "in.wav"}) write_bytes(dir / name, std::string("bytes of ") + name);
+    write_bytes(dir / "in.gif", "GIF89a bytes of in.gif");  // a picture by its content
     fs::create_symlink("in.txt", dir / "link.txt");
     fs::create_hard_link(dir / "in.txt", dir / "hard.txt");
     write_bytes(dir / "page.html", "<img src=\"in.gif\">\n");
     const RunResult run = run_msgmake_args(dir.path(), c.args);
     EXPECT_EQ(run.exit_code, 64);
     expect_one_line(run, c.says);
-    EXPECT_EQ(read_bytes(dir / c.input), std::string("bytes of ") + c.input);
+    EXPECT_NE(read_bytes(dir / c.input).find(std::string("bytes of ") + c.input), std::string::npos);
     EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
     EXPECT_EQ(temporary_drafts(dir.path()), "");
   }

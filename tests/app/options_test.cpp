@@ -29,7 +29,7 @@ TEST(options_test, text_body_and_headers_read_back_as_typed) {
                       "\xE4\xB8\xAD\xE6\x96\x87 and \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", "",
                       "\tno picture: <img src=\"logo.gif\">"};
   write_bytes(dir / "body.txt", "\xEF\xBB\xBF" + text_file(body));  // a byte-order mark first
-  write_bytes(dir / "logo.gif", random_bytes(300, 1));
+  write_bytes(dir / "logo.gif", picture_bytes(300, 1));
   write_bytes(dir / "a.csv", "x,y\n1,2\n");
   write_bytes(dir / "b.pdf", random_bytes(1000, 2));
   const std::string subject = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x94 \xE4\xB8\xAD\xE6\x96\x87 report";

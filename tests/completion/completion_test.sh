@@ -56,6 +56,7 @@ msgmake|-o|	- body.html pictures read me.txt report.pdf
 msgmake|--html|b	body.html 
 msgmake|-a|r	read me.txt report.pdf 
 msgmake|-i|pic	pictures 
+msgmake|--pictures-from|	pictures 
 msgmake|-o|m.eml|r	read me.txt report.pdf 
 msgmake|-o|m.eml|--|--	
 msgmake|--to|	

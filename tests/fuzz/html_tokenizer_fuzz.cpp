@@ -3,7 +3,8 @@
 // give the input back; every value span must lie inside its tag; and the
 // tags seen must not depend on the cut. The same bytes through the picture
 // rewriter, replacing every source, must keep everything outside the tags
-// it rewrites; and through the text converter, must give lines with no
+// it rewrites, and each source must name a file with a name and without a
+// NUL byte, or no file; and through the text converter, must give lines with no
 // more than one blank line in a row and none at the start or the end.
 #include <cstddef>
 #include <cstdint>
@@ -54,7 +55,11 @@ void check_rewrite(std::string_view input) {
   std::string rest;
   bool in_tag = false;
   mime::PictureRewriter rewriter(
-      [&in_tag](std::string_view) {
+      [&in_tag](std::string_view src) {
+        const mime::PictureSource source = mime::classify_picture_source(src);
+        if (source.kind == mime::SourceKind::file &&
+            (source.file.empty() || source.file.find('\0') != std::string::npos))
+          std::abort();
         in_tag = true;
         return std::optional<std::string>("cid:");
       },

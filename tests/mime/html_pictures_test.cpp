@@ -17,8 +17,10 @@ std::string sources_of(std::string_view html) {
 }
 
 TEST(html_pictures_test, only_the_src_of_img_elements_counts) {
+  std::string many_attributes;
+  for (int i = 0; i < 300; ++i) many_attributes += " a";
   const struct {
-    const char* html;
+    std::string html;
     const char* sources;  // each followed by "|"
   } cases[] = {
       {"img tag with src=\"secret.txt\" in text", ""},
@@ -35,23 +37,68 @@ TEST(html_pictures_test, only_the_src_of_img_elements_counts) {
       {"<image src=i.png>", "i.png|"},
       {"<!-- <img src=\"c.png\"> -->", ""},
       {"<script>x = '<img src=\"s.png\">';</script><textarea><img src=t.png></textarea>", ""},
+      {"<script" + many_attributes + "><img src=s.png></script>", ""},
       {"<img data-src=\"d.png\" srcset=\"e.png 2x\"><input type=image src=f.png>", ""},
       {"<p>a</p><img\nsrc=\"n.png\"\n/>", "n.png|"},
   };
   for (const auto& c : cases) EXPECT_EQ(sources_of(c.html), c.sources) << c.html;
 }
 
-TEST(html_pictures_test, remote_and_inline_sources_are_told_by_their_scheme) {
+// What each source names: "E" elsewhere (never read), "R" refused, "F"
+// a file from the HTML's folder and "A" an absolute one, with its name.
+std::string classified(std::string_view src) {
+  const mime::PictureSource source = mime::classify_picture_source(src);
+  switch (source.kind) {
+    case mime::SourceKind::elsewhere:
+      return "E";
+    case mime::SourceKind::refused:
+      return "R";
+    case mime::SourceKind::file:
+      break;
+  }
+  return (source.absolute ? "A " : "F ") + source.file;
+}
+
+TEST(html_pictures_test, a_source_names_a_local_file_or_is_left_alone) {
+  using namespace std::string_literals;
   const struct {
-    const char* src;
-    bool remote_or_inline;
+    std::string src;
+    const char* is;
   } cases[] = {
-      {"http://x/y.png", true}, {"HTTPS://x/y.png", true}, {"data:image/png;base64,AA", true},
-      {"cid:1", true},          {"Cid:1", true},           {"pic.png", false},
-      {"httpx.png", false},     {"http", false},           {"dir/http:x", false},
-      {"file:///x.png", false}, {"", false},
+      // Not local files: left as written.
+      {"http://x/y.png", "E"}, {"HTTPS://x/y.png", "E"}, {"data:image/png;base64,AA", "E"}, {"cid:1", "E"},
+      {"Cid:1", "E"}, {"about:blank", "E"}, {"javascript:x()", "E"}, {"ftp+x.1-2:y", "E"},
+      {"//cdn.example.com/l.png", "E"}, {"\\\\host\\share\\x.png", "E"}, {"/\\host/x", "E"},
+      {"file://host/x.png", "E"}, {"?v=1", "E"}, {"#top", "E"},
+      // Files, relative to the HTML's folder.
+      {"pic.png", "F pic.png"}, {"img/b.gif", "F img/b.gif"}, {"../k/id_rsa", "F ../k/id_rsa"},
+      {"pic.png?v=1", "F pic.png"}, {"pic.png#x?y", "F pic.png"}, {"my%20photo.png", "F my photo.png"},
+      {"%41%2f%2E%2e", "F A/.."}, {"100%.png", "F 100%.png"}, {"%4g%4", "F %4g%4"}, {"%C3%A9.png", "F \xC3\xA9.png"},
+      {"httpx.png", "F httpx.png"}, {"http", "F http"}, {"dir/http:x", "F dir/http:x"}, {"1a:b", "F 1a:b"},
+      {"file:pic.png", "F pic.png"},
+      // Absolute, on every system.
+      {"/etc/passwd", "A /etc/passwd"}, {"\\etc\\x", "A \\etc\\x"}, {"C:\\x.png", "A C:\\x.png"},
+      {"c:/x.png", "A c:/x.png"}, {"C:x.png", "A C:x.png"}, {"file:///x/my%20y.png?1", "A /x/my y.png"},
+      {"FILE://localhost/x", "A /x"}, {"file:///C:/x.png", "A C:/x.png"}, {"file:/x", "A /x"},
+      {"%2Fetc%2Fpasswd", "A /etc/passwd"},
+      // A NUL byte, as written or encoded.
+      {"a\0b.png"s, "R"}, {"a%00b.png", "R"}, {"http://x/\0"s, "R"},
   };
-  for (const auto& c : cases) EXPECT_EQ(mime::is_remote_or_inline(c.src), c.remote_or_inline) << c.src;
+  for (const auto& c : cases) EXPECT_EQ(classified(c.src), c.is) << c.src;
+}
+
+TEST(html_pictures_test, a_path_is_within_a_folder_only_below_it) {
+  const struct {
+    const char* folder;
+    const char* path;
+    bool within;
+  } cases[] = {
+      {"/a/b", "/a/b/c.png", true},  {"/a/b/", "/a/b/c.png", true}, {"/a/b", "/a/b", true},
+      {"/a/b", "/a/bc/d.png", false}, {"/a/b", "/a/c.png", false},  {"/a/b/c", "/a/b", false},
+      {"/", "/etc/passwd", true},     {"C:\\a", "C:\\a\\x.png", true}, {"C:\\a", "C:/a/x.png", true},
+      {"C:\\a", "D:\\a\\x.png", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(mime::path_within(c.folder, c.path), c.within) << c.folder << " " << c.path;
 }
 
 const std::map<std::string, std::string, std::less<>> kNewSources = {

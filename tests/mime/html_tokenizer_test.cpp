@@ -192,6 +192,33 @@ TEST(html_tokenizer_test, a_construct_too_large_to_hold_streams_out_as_errors) {
   }
 }
 
+// A start tag too large to hold still begins the raw text of its element, as
+// in a browser: what follows it up to its end tag is never markup.
+TEST(html_tokenizer_test, an_oversized_raw_text_tag_still_begins_raw_text) {
+  std::string many_attributes;
+  for (size_t i = 0; i <= mime::kHtmlAttributesMax; ++i) many_attributes += " a" + std::to_string(i);
+  const std::string big_value(mime::kHtmlConstructMax, 'v');
+  const struct {
+    std::string start;
+    const char* element;
+  } cases[] = {
+      {"<script" + many_attributes + ">", "script"},
+      {"<STYLE title=\"" + big_value + "\">", "style"},
+      {"<TextArea" + many_attributes + ">", "textarea"},
+  };
+  for (const auto& c : cases) {
+    const std::string input = c.start + "s <img src=x.png> &amp;</" + c.element + "><b>";
+    for (const size_t chunk : {size_t{3}, size_t{4096}, input.size()}) {
+      std::vector<std::string_view> chunks;
+      for (size_t at = 0; at < input.size(); at += chunk) chunks.push_back(std::string_view(input).substr(at, chunk));
+      const Tokens got = tokenize(chunks);
+      EXPECT_EQ(joined(got.lines), "X | R:" + std::string(c.element) + "(s <img src=x.png> &amp;) | </" + c.element +
+                                       "> | <b> | ")
+          << c.element << " in chunks of " << chunk;
+    }
+  }
+}
+
 TEST(html_tokenizer_test, an_oversized_tag_is_passed_on_before_it_ends) {
   size_t errors = 0;
   mime::HtmlTokenizer tokenizer([&](const HtmlToken& t) { errors += t.kind == HtmlTokenKind::error; });

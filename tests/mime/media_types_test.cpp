@@ -32,6 +32,8 @@ TEST(media_types_test, pictures_by_content_then_extension) {
       {"webp", "RIFF\x24\0\0\0WEBPVP8 "s, "x", "image/webp"},
       {"riff wave is no picture", "RIFF\x24\0\0\0WAVEfmt "s, "p.png", "image/png"},
       {"ico", "\0\0\1\0\1\0\x10\x10"s, "x", "image/vnd.microsoft.icon"},
+      {"tiff, little-endian", "II*\0\x08\0\0\0"s, "x", "image/tiff"},
+      {"tiff, big-endian", "MM\0*\0\0\0\x08"s, "x.png", "image/tiff"},
       {"svg", "<svg xmlns=\"http", "x", "image/svg+xml"},
       {"svg after mark and space", "\xEF\xBB\xBF \n<svg>", "x", "image/svg+xml"},
       {"svg after declaration", "<?xml version=\"1.0\"?>\n<svg>", "x", "image/svg+xml"},
@@ -42,7 +44,13 @@ TEST(media_types_test, pictures_by_content_then_extension) {
       {"empty file by extension", "", "a.webp", "image/webp"},
       {"short head", "\x89P", "x", "application/octet-stream"},
   };
-  for (const TypeCase& c : cases) EXPECT_EQ(mime::picture_type(bytes(c.head), c.file_name), c.type) << c.label;
+  for (const TypeCase& c : cases) {
+    EXPECT_EQ(mime::picture_type(bytes(c.head), c.file_name), c.type) << c.label;
+    // By content alone, only what the bytes tell: never the name's guess.
+    const std::string_view by_content = mime::picture_content_type(bytes(c.head));
+    EXPECT_TRUE(by_content.empty() || by_content == c.type) << c.label;
+    EXPECT_EQ(by_content.empty(), mime::picture_type(bytes(c.head), "x") == mime::kUnknownType) << c.label;
+  }
 }
 
 TEST(media_types_test, sounds_by_content_then_extension) {

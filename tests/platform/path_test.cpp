@@ -118,3 +118,34 @@ TEST_F(path_test, the_long_form_of_the_short_form_is_the_long_form) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(GetLongPathNameA("No Folder\\none", long_name, sizeof long_name), 0u);
 }
+
+// Where a name leads is judged by the system: the same file by any way of
+// writing it, links followed; a folder holds its files.
+TEST_F(path_test, final_path_is_where_a_name_leads) {
+  std::filesystem::create_directories("d/sub");
+  write_text("d/sub/f.txt", "x");
+  const auto final = [](const char* name) {
+    char buffer[1024];
+    const DWORD n = GetFinalPathNameA(name, buffer, sizeof buffer);
+    return n > 0 && n < sizeof buffer ? std::string(buffer, n) : "<failed>";
+  };
+  const std::string file = final("d/sub/f.txt");
+  EXPECT_TRUE(std::filesystem::equivalent(file, "d/sub/f.txt")) << file;
+  EXPECT_TRUE(std::filesystem::path(file).is_absolute()) << file;
+  EXPECT_EQ(final("d\\.\\sub\\..\\sub\\f.txt"), file);
+  EXPECT_EQ(final(at("d/sub/f.txt").c_str()), file);
+  const std::string folder = final("d");
+  EXPECT_EQ(file.substr(0, folder.size()), folder);
+  EXPECT_EQ(file.size(), folder.size() + std::strlen("/sub/f.txt")) << file;
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink("d/sub", "link");
+  EXPECT_EQ(final("link/f.txt"), file);
+#endif
+  char small[4] = "old";
+  EXPECT_EQ(GetFinalPathNameA("d/sub/f.txt", small, sizeof small), file.size() + 1);
+  EXPECT_STREQ(small, "old");
+  EXPECT_EQ(GetFinalPathNameA("d/none", small, sizeof small), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(GetFinalPathNameA("none/f.txt", small, sizeof small), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
