@@ -1,5 +1,6 @@
 #include "app/draft_names.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/file.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr size_t kKeptNameBytes = 200;
 constexpr std::string_view kLead = ".";
 constexpr std::string_view kMiddle = ".msgmake-";
+constexpr std::string_view kRandomPart = "-XXXXXXXX";
 constexpr std::string_view kEnd = ".tmp";
 
 // Where the file name of a full path begins.
@@ -48,12 +50,21 @@ size_t draft_prefix(std::string_view full, char (&out)[kDraftPathSize]) {
 }
 
 // The process id of a temporary draft's file name that begins with `lead`
-// (".NAME.msgmake-"), or 0 when the name is not one of them.
+// (".NAME.msgmake-"), or 0 when the name is not one of them: digits, then
+// '-' and the random letters and digits, or nothing (an earlier version's).
 uint32_t process_of(std::string_view found, std::string_view lead) {
   if (found.size() <= lead.size() + kEnd.size() || found.substr(0, lead.size()) != lead ||
       found.substr(found.size() - kEnd.size()) != kEnd)
     return 0;
-  const std::string_view digits = found.substr(lead.size(), found.size() - lead.size() - kEnd.size());
+  std::string_view digits = found.substr(lead.size(), found.size() - lead.size() - kEnd.size());
+  if (const size_t dash = digits.find('-'); dash != std::string_view::npos) {
+    const std::string_view random = digits.substr(dash + 1);
+    if (random.empty() || !std::all_of(random.begin(), random.end(), [](char c) {
+          return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        }))
+      return 0;
+    digits = digits.substr(0, dash);
+  }
   uint64_t id = 0;
   for (char c : digits) {
     if (c < '0' || c > '9' || id > UINT32_MAX / 10) return 0;
@@ -64,7 +75,7 @@ uint32_t process_of(std::string_view found, std::string_view lead) {
 
 }  // namespace
 
-void temporary_draft_path(std::string_view full, uint32_t process_id, char (&out)[kDraftPathSize]) {
+void temporary_draft_pattern(std::string_view full, uint32_t process_id, char (&out)[kDraftPathSize]) {
   size_t used = draft_prefix(full, out);
   char number[16];
   size_t n = 0;
@@ -73,6 +84,7 @@ void temporary_draft_path(std::string_view full, uint32_t process_id, char (&out
     process_id /= 10;
   } while (process_id != 0);
   put(out, used, {number + sizeof number - n, n});
+  put(out, used, kRandomPart);
   put(out, used, kEnd);
 }
 

@@ -39,7 +39,7 @@ struct Draft {
   bool open = false;  // from its creation until it is moved or removed
   bool to_standard_output = false;
   char path[drv::kFullPathSize] = {};
-  char temporary[kDraftPathSize] = {};
+  char temporary[kDraftPathSize] = {};  // empty until CREATE makes it
 };
 Draft draft;
 
@@ -85,15 +85,15 @@ void forget_draft() {
 // Removes the temporary draft, trying twice. One that will not go stays
 // marked unfinished, so the end of the process removes it at last.
 void remove_draft() {
-  svc::ErrorState& errors = svc::error_state();
   for (int attempt = 0; attempt < 2; ++attempt) {
-    errors.clear();
-    drv::REMOVE(&program_data().message_file);
-    if (errors.code() == 0 || errors.code() == svc::err::file_not_found) {
+    if (draft.temporary[0] == '\0' || plat::DeleteFileA(draft.temporary) ||
+        plat::GetLastError() == plat::ERROR_FILE_NOT_FOUND) {
+      plat::SetLastError(0);
       forget_draft();
       return;
     }
   }
+  plat::SetLastError(0);
   drv::sys::unstage();
   draft.open = false;
 }
@@ -140,9 +140,9 @@ bool put_draft_in_place() {
   return true;
 }
 
-// Names the temporary draft of the message file and stands it in for the
-// message file in the drivers' file calls. False, with the failure noted,
-// when the name cannot be.
+// Stands the temporary draft in for the message file in the drivers' file
+// calls; the draft itself is made by the CREATE that follows. False, with
+// the failure noted, when the names cannot be.
 bool stage_draft(std::string_view name) {
   char given[kFileNameSize + 1];
   std::memcpy(given, name.data(), name.size());
@@ -152,15 +152,25 @@ bool stage_draft(std::string_view name) {
     run_outcome().note_failure(FailedFile::message, name, drv::code_of_system_error(error));
     return false;
   }
-  temporary_draft_path(draft.path, plat::GetCurrentProcessId(), draft.temporary);
+  char pattern[kDraftPathSize];
+  temporary_draft_pattern(draft.path, plat::GetCurrentProcessId(), pattern);
   remove_abandoned_drafts(draft.path);
-  if (!drv::sys::stage(draft.path, draft.temporary)) {
+  draft.temporary[0] = '\0';
+  if (!drv::sys::stage(draft.path, pattern)) {
     run_outcome().note_failure(FailedFile::message, name, plat::ERROR_FILENAME_EXCED_RANGE);
     return false;
   }
-  plat::mark_unfinished(plat::unfinished_file::draft, draft.temporary);
   draft.open = true;
   return true;
+}
+
+// The draft that CREATE made, if it made one (even when it then failed to
+// close it), marked unfinished from here on.
+void note_draft_made() {
+  if (drv::sys::staged_temporary()[0] == '\0') return;
+  std::strncpy(draft.temporary, drv::sys::staged_temporary(), kDraftPathSize - 1);
+  draft.temporary[kDraftPathSize - 1] = '\0';
+  plat::mark_unfinished(plat::unfinished_file::draft, draft.temporary);
 }
 
 }  // namespace
@@ -229,14 +239,19 @@ bool open_message_file(std::string_view name) {
   name = clipped(data.message_name, kFileNameSize);
   if (!draft.to_standard_output && !message_path_replaceable(name)) return false;
   if (!stage_draft(name)) return false;
-  // A draft this process left under the same name (an earlier message of a
-  // test) goes first: the draft is only ever created afresh.
+  // The removal of the message file reports what it would; the file itself
+  // stays until the whole draft takes its place.
   drv::REMOVE(&data.message_file);
   svc::error_state().clear();
   drv::CREATE(&data.message_file);
-  svc::error_state().clear();
-  drv::OPEN(&data.message_file, kMessageOpenMode);
-  const int32_t code = svc::error_state().code();
+  note_draft_made();
+  // The first failure is the cause: an OPEN after a CREATE that failed
+  // would only find no file.
+  int32_t code = svc::error_state().code();
+  if (code == 0) {
+    drv::OPEN(&data.message_file, kMessageOpenMode);
+    code = svc::error_state().code();
+  }
   if (code == 0) return true;
   run_outcome().note_failure(FailedFile::message, name, code);
   remove_draft();

@@ -49,7 +49,9 @@ void write_bytes(std::string_view bytes);
 bool message_intact();
 
 // Opens the message file to be written: the message goes to a temporary
-// draft beside it (see draft_names.h), created afresh, opened to write with
+// draft beside it (see draft_names.h), made under a name nobody could take
+// first, with the permissions (and, as far as they can be given, the owner
+// and group) of the message file it will replace, opened to write with
 // others denied writing and marked unfinished, while the record statements
 // on OUED, and their traces, go on naming the message file itself. Whatever
 // stands at the message file's path stays untouched until the draft is

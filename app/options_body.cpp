@@ -28,8 +28,9 @@ constexpr size_t kPieceSize = 64 * 1024;
 // picture is only looked at.
 constexpr uint32_t kBodyOpenMode = 0x20;     // read access, others denied writing
 constexpr uint32_t kPictureOpenMode = 0x40;  // read access, others denied nothing
-// The work directory's file that keeps a body which cannot be read again.
-constexpr std::string_view kKeptBodyName = ".msgmake.body";
+// The name, in the temporary folder, of the file that keeps a body which
+// cannot be read again; its 'X's are made random.
+constexpr std::string_view kKeptBodyName = "msgmake-body-XXXXXXXX";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 using FileIdentity = std::tuple<uint32_t, uint32_t, uint32_t>;  // volume, index high, index low
@@ -261,23 +262,32 @@ bool open_source(const std::string& file, Source& source) {
   return true;
 }
 
-// The file that is read again: the source itself, or a file of the work
-// directory that keeps what the source gave, for the run alone: nobody else
-// can open it, and it goes when the run ends.
+// The system's folder for short-lived files, with its final separator.
+std::string temporary_folder() {
+  std::string folder(plat::GetTempPathA(0, nullptr), '\0');
+  const plat::DWORD length = plat::GetTempPathA(static_cast<plat::DWORD>(folder.size()), folder.data());
+  folder.resize(length < folder.size() ? length : 0);
+  return folder;
+}
+
+// The file that is read again: the source itself, or a file of the system's
+// temporary folder that keeps what the source gave, for the run alone:
+// nobody else can open it, and it goes when the run ends. It is not in the
+// work directory: a pipe is read before the run holds that, so that a slow
+// writer holds back no other run.
 bool open_body_file(const Source& source) {
   Body& body = the_body;
   if (!source.keep) {
     body.file = source.handle;
     return true;
   }
-  std::string name(clipped(program_data().work_directory, kWorkDirectorySize));
-  name += kKeptBodyName;
-  plat::DeleteFileA(name.c_str());  // what a run before left there; a link itself, never what it names
-  const plat::HANDLE kept = plat::CreateFileA(name.c_str(), plat::GENERIC_READ | plat::GENERIC_WRITE, 0, nullptr,
-                                              plat::CREATE_NEW, plat::FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  const std::string folder = temporary_folder();
+  std::string name = folder + std::string(kKeptBodyName);
+  const plat::HANDLE kept = plat::CreateUniqueFileA(name.data(), plat::GENERIC_READ | plat::GENERIC_WRITE, 0,
+                                                    plat::FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (kept == plat::INVALID_HANDLE_VALUE)
-    return refuse(kExitIoError, "cannot keep the body of " + body.shown_name + " in the work folder: " +
-                                    system_error_description(plat::GetLastError()));
+    return refuse(kExitIoError, "cannot keep the body of " + body.shown_name + " in the temporary folder '" +
+                                    folder + "': " + system_error_description(plat::GetLastError()));
   plat::SetLastError(0);
   body.file = kept;
   return true;
@@ -329,7 +339,7 @@ bool read_source(const Source& source, const std::function<void(std::string_view
     case ReadEnd::whole:
       return true;
     case ReadEnd::keep_failed:
-      return refuse(kExitIoError, "cannot keep the body of " + body.shown_name + " in the work folder: " +
+      return refuse(kExitIoError, "cannot keep the body of " + body.shown_name + ": " +
                                       system_error_description(error));
     case ReadEnd::read_failed:
       break;

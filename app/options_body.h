@@ -6,8 +6,9 @@
 // pictures it shows, each of which must be a picture, in the HTML's folder or
 // a folder the user named for pictures), then once for each
 // part that shows it. A source that cannot be read again (standard input, a
-// pipe) is kept meanwhile in a file of the work directory that is the run's
-// alone and goes with it. Memory stays bounded whatever the body's size.
+// pipe) is kept meanwhile in a file of the system's temporary folder that is
+// the run's alone and goes with it. Memory stays bounded whatever the body's
+// size.
 #pragma once
 
 #include <cstdint>
@@ -65,7 +66,8 @@ bool open_body(const BodyRequest& request);
 // failed), the body is not UTF-8 (65, naming its line), a picture's name is
 // too long to hold (65), a picture is not one by its content (65), or the
 // HTML shows a file outside its folder and the picture folders (65) or
-// names one with a NUL byte (65). Needs the work directory.
+// names one with a NUL byte (65). Needs no work directory: a run reads its
+// body before it holds that.
 bool prepare_body(const BodyRequest& request);
 
 // The body of this run; kind none when none was prepared.

@@ -25,9 +25,11 @@ void append_all(ProgramQueue& queue, const std::vector<std::string>& entries) {
 void RunPreparedCall(const PreparedCall& call) {
   ProgramData& data = program_data();
   set_argument_charset(ArgumentCharset::utf8);
+  // The body is read through before the work directory is held: a pipe
+  // whose writer is slow must not keep other runs out of the folder.
   if (!open_body(call.body)) return;
-  if (!PrepareWorkDirectory()) return;
   if (!prepare_body(call.body)) return;
+  if (!PrepareWorkDirectory()) return;
   append_all(data.file_names, call.file_names);
   // The first argument ends on top, as when the evaluator calls the procedure.
   rt::StringStack& stack = rt::string_stack();

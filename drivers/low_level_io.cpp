@@ -85,34 +85,51 @@ struct CreatedFile {
 
 thread_local CreatedFile last_created;
 
-// The staged name and its temporary file; both empty when none is staged.
+// The staged name, the pattern of its temporary file's name, and the
+// temporary file made; all empty when none is staged.
 struct StagedFile {
   static constexpr size_t kNameCapacity = 4096;
   char name[kNameCapacity] = {};
+  char pattern[kNameCapacity] = {};
   char temporary[kNameCapacity] = {};
 
   bool staged(const char* wanted) const { return name[0] != 0 && std::strcmp(wanted, name) == 0; }
-  // The name the system is given for `wanted`.
-  const char* path_of(const char* wanted) const { return staged(wanted) ? temporary : wanted; }
 };
 
 StagedFile staged_file;
 
+// What removing `name` would report, found without removing it: 0 when an
+// entry stands there, else why there is none.
+uint32_t removal_outcome(const char* name) {
+  plat::SetLastError(0);
+  plat::name_entry entry;
+  if (!plat::GetNameEntry(name, &entry)) return outcome(false);
+  return entry.kind == plat::entry_kind::nothing && !entry.link ? plat::ERROR_FILE_NOT_FOUND : 0;
+}
+
 }  // namespace
 
-bool stage(const char* name, const char* temporary) {
+bool stage(const char* name, const char* pattern) {
   unstage();
-  if (std::strlen(name) >= StagedFile::kNameCapacity || std::strlen(temporary) >= StagedFile::kNameCapacity)
+  if (std::strlen(name) >= StagedFile::kNameCapacity || std::strlen(pattern) >= StagedFile::kNameCapacity)
     return false;
-  std::strcpy(staged_file.temporary, temporary);
+  std::strcpy(staged_file.pattern, pattern);
   std::strcpy(staged_file.name, name);
   return true;
 }
 
-void unstage() { staged_file.name[0] = staged_file.temporary[0] = 0; }
+void unstage() { staged_file.name[0] = staged_file.pattern[0] = staged_file.temporary[0] = 0; }
+
+const char* staged_temporary() { return staged_file.temporary; }
 
 uint32_t open_existing(const char* name, uint32_t mode, HANDLE& handle, Links links) {
-  name = staged_file.path_of(name);
+  if (staged_file.staged(name)) {
+    name = staged_file.temporary;
+    if (name[0] == 0) {
+      handle = nullptr;
+      return plat::ERROR_FILE_NOT_FOUND;
+    }
+  }
   plat::SetLastError(0);
   handle = plat::CreateFileA(name, access_of(mode), sharing_of(mode), nullptr, plat::OPEN_EXISTING,
                              plat::FILE_FLAG_RANDOM_ACCESS | link_flag(links), nullptr);
@@ -134,11 +151,17 @@ uint32_t create(const char* name, uint32_t attribute, HANDLE& handle, Links link
       plat::FILE_ATTRIBUTE_SYSTEM};
   uint32_t code = attribute & 3;
   plat::DWORD access = code == 1 ? plat::GENERIC_READ : plat::GENERIC_READ | plat::GENERIC_WRITE;
-  const plat::DWORD creation = staged_file.staged(name) ? plat::CREATE_NEW : plat::CREATE_ALWAYS;
-  name = staged_file.path_of(name);
+  const plat::DWORD flags = kAttributes[code] | plat::FILE_FLAG_RANDOM_ACCESS | link_flag(links);
   plat::SetLastError(0);
-  handle = plat::CreateFileA(name, access, 0, nullptr, creation,
-                             kAttributes[code] | plat::FILE_FLAG_RANDOM_ACCESS | link_flag(links), nullptr);
+  if (staged_file.staged(name)) {
+    char made[StagedFile::kNameCapacity];
+    std::strcpy(made, staged_file.pattern);
+    handle = plat::CreateUniqueFileA(made, access, 0, flags, name);
+    if (handle != plat::INVALID_HANDLE_VALUE) std::strcpy(staged_file.temporary, made);
+    name = staged_file.temporary;
+  } else {
+    handle = plat::CreateFileA(name, access, 0, nullptr, plat::CREATE_ALWAYS, flags, nullptr);
+  }
   bool ok = handle != plat::INVALID_HANDLE_VALUE;
   if (!ok) handle = nullptr;
   uint32_t error = remap_open_error(outcome(ok));
@@ -215,7 +238,7 @@ uint32_t close(HANDLE handle) {
 }
 
 uint32_t remove(const char* name) {
-  name = staged_file.path_of(name);
+  if (staged_file.staged(name)) return removal_outcome(name);
   plat::SetLastError(0);
   return outcome(plat::DeleteFileA(name));
 }

@@ -47,15 +47,20 @@ uint32_t move(const char* old_name, const char* new_name);
 uint32_t copy(const char* source, const char* target);
 uint32_t cut(HANDLE handle);
 // A file written under a temporary name and put in its place only when whole.
-// While `name` (a full path as the drivers expand names) is staged, create,
-// open_existing and remove of that name reach `temporary` instead, so the
-// statements on the file, and their traces, go on naming the file itself.
-// The temporary file is created afresh only (an entry already at its name
-// fails the create with 80), so nothing planted there is ever written
-// through. One name is staged at a time; false, with nothing staged, when a
-// name is too long to keep.
-bool stage(const char* name, const char* temporary);
+// While `name` (a full path as the drivers expand names) is staged, create
+// makes a new temporary file instead, named after `pattern` with its run of
+// 'X's made random (see plat::CreateUniqueFileA), never an entry already
+// there, and with the permissions, owner and group of the file at `name` as
+// far as they can be given; open_existing of the name reaches that
+// temporary file (a missing file until it is made). remove of the name
+// removes nothing: it reports what removing the file itself would (0 when
+// anything stands at its name). So the statements on the file, and their
+// traces, go on naming the file itself. One name is staged at a time and
+// created once; false, with nothing staged, when a name is too long to keep.
+bool stage(const char* name, const char* pattern);
 void unstage();
+// The temporary file made for the staged name; empty until it is made.
+const char* staged_temporary();
 
 // Packed value: date in the high 16 bits, time in the low 16 bits, local time.
 uint32_t set_time(HANDLE handle, uint32_t packed);

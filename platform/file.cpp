@@ -75,6 +75,62 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRI
   return file;
 }
 
+namespace {
+
+constexpr size_t kRandomRunMin = 6;
+constexpr unsigned kUniqueNameTries = 100;
+constexpr char kNameLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+
+// Where the last run of 'X's of `name` begins, and its length.
+struct random_run {
+  size_t start = 0, length = 0;
+};
+
+random_run last_run_of_x(const char* name) {
+  size_t end = std::strlen(name);
+  while (end > 0 && name[end - 1] != 'X') --end;
+  size_t start = end;
+  while (start > 0 && name[start - 1] == 'X') --start;
+  return {start, end - start};
+}
+
+// Fills the run with random letters and digits.
+bool fill_random(char* run, size_t length) {
+  std::vector<unsigned char> bytes(length);
+  if (!detail::random_fill(bytes.data(), length)) return false;
+  for (size_t i = 0; i < length; ++i) run[i] = kNameLetters[bytes[i] % (sizeof kNameLetters - 1)];
+  return true;
+}
+
+}  // namespace
+
+HANDLE CreateUniqueFileA(LPSTR name, DWORD access, DWORD share_mode, DWORD flags_and_attributes, LPCSTR like) {
+  const random_run run = name != nullptr ? last_run_of_x(name) : random_run{};
+  if (run.length < kRandomRunMin) {
+    fail(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  for (unsigned attempt = 0; attempt < kUniqueNameTries; ++attempt) {
+    if (!fill_random(name + run.start, run.length)) return INVALID_HANDLE_VALUE;
+    const HANDLE file = CreateFileA(name, access, share_mode, nullptr, CREATE_NEW, flags_and_attributes, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_FILE_EXISTS) continue;
+      return file;
+    }
+    if (like == nullptr || detail::take_access(file, detail::system_path(like))) {
+      SetLastError(ERROR_SUCCESS);
+      return file;
+    }
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    DeleteFileA(name);
+    fail(error);
+    return INVALID_HANDLE_VALUE;
+  }
+  fail(ERROR_FILE_EXISTS);
+  return INVALID_HANDLE_VALUE;
+}
+
 HANDLE OpenInputStreamA(LPCSTR name) {
   if (name == nullptr) {
     fail(ERROR_INVALID_PARAMETER);

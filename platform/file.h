@@ -58,6 +58,19 @@ constexpr DWORD FILE_END = 2;
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share_mode, LPSECURITY_ATTRIBUTES security,
                    DWORD creation, DWORD flags_and_attributes, HANDLE template_file);
 
+// Creates a file at a name that nobody could foresee, as CreateFileA with
+// CREATE_NEW does: the last run of at least six 'X's in `name` is replaced
+// with random lower-case letters and digits, again while the name made is
+// taken by any entry (a link included), so nothing planted in the folder is
+// ever opened or blocks the call. The name made is left in `name`. Fails as
+// CreateFileA does, with 87 for a name without its 'X's, and with 80 when
+// 100 names in a row are taken. When `like` names a regular file (or a link
+// to one), the new file takes its permissions, and its owner and group as
+// far as this process may give them, before it is handed out; a file that
+// cannot take the permissions is removed again and the call fails. Windows
+// keeps the new file's own security.
+HANDLE CreateUniqueFileA(LPSTR name, DWORD access, DWORD share_mode, DWORD flags_and_attributes, LPCSTR like);
+
 // Opens what a name leads to for reading once from start to end, as a
 // program reads its input: a regular file as CreateFileA opens it for reading
 // with others free to read and write it, or a pipe, FIFO or character device

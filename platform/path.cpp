@@ -106,6 +106,13 @@ BOOL SetCurrentDirectoryA(LPCSTR name) {
   return detail::change_directory(detail::system_path(name));
 }
 
+DWORD GetTempPathA(DWORD size, LPSTR buffer) {
+  const char* set = std::getenv("TMPDIR");
+  std::string folder = set != nullptr && *set != '\0' ? set : "/tmp";
+  if (folder.back() != '/') folder += '/';
+  return copy_out(folder, buffer, size);
+}
+
 }  // namespace plat
 
 #endif  // _WIN32

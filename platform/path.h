@@ -43,4 +43,9 @@ DWORD GetFinalPathNameA(LPCSTR name, LPSTR buffer, DWORD size);
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 BOOL SetCurrentDirectoryA(LPCSTR name);
 
+// The folder for a process's short-lived files, with a final separator. On
+// Linux it is $TMPDIR when that is set and not empty, else "/tmp/"; the
+// folder need not exist.
+DWORD GetTempPathA(DWORD size, LPSTR buffer);
+
 }  // namespace plat

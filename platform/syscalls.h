@@ -42,6 +42,9 @@ enum class syscall_id : uint8_t {
   readlink,
   process_vm_readv,
   realpath,
+  fchmod,
+  fchown,
+  getrandom,
   count
 };
 constexpr unsigned syscall_count = static_cast<unsigned>(syscall_id::count);

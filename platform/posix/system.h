@@ -54,6 +54,11 @@ ssize_t process_vm_readv(const struct iovec* local, unsigned long local_count,
                          const struct iovec* remote, unsigned long remote_count);
 // `resolved` null: the result is allocated, released with std::free.
 char* realpath(const char* path, char* resolved);
+int fchmod(int fd, mode_t mode);
+int fchown(int fd, uid_t owner, gid_t group);
+// Random bytes from the system's source, as many as it gives at once (up to
+// 256 at least); retried when interrupted.
+ssize_t getrandom(void* buffer, size_t bytes);
 
 }  // namespace plat::sys
 

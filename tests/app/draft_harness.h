@@ -213,6 +213,25 @@ inline RunResult run_fault_runner(const fs::path& folder, const std::string& arg
   return result;
 }
 
+// Starts msgmake in `folder` with `args` and does not wait for it. Its
+// standard input is `input` when that is not -1; with a `gate` (not -1) it
+// begins only once a byte can be read from that, so that a test can prepare
+// for a run whose process id it knows.
+inline pid_t start_msgmake_args(const fs::path& folder, const Lines& args, int input = -1, int gate = -1) {
+  const pid_t child = fork();
+  if (child != 0) return child;
+  char byte = 0;
+  if ((gate >= 0 && read(gate, &byte, 1) != 1) || (input >= 0 && dup2(input, 0) != 0) || chdir(folder.c_str()) != 0)
+    _exit(127);
+  setenv("SOURCE_DATE_EPOCH", kFixedEpoch, 1);
+  setenv("WININI", "/dev/null", 1);
+  std::vector<char*> argv = {const_cast<char*>(MSGMAKE_BINARY)};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  execv(MSGMAKE_BINARY, argv.data());
+  _exit(127);
+}
+
 // The system calls of a run, by name, as the fault runner counted them.
 inline std::map<std::string, uint64_t> read_call_counts(const fs::path& path) {
   std::map<std::string, uint64_t> counts;

@@ -2,6 +2,7 @@
 // one step, and never when it is one of the files the message is made from;
 // the temporary drafts of ended runs are cleared away; standard output can
 // take the draft instead.
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -133,10 +134,11 @@ TEST(message_file_test, temporary_drafts_of_ended_runs_are_removed_and_nothing_e
   TempFolder dir;
   const std::string ended = std::to_string(ended_process());
   const std::string running = std::to_string(getpid());
-  const Lines removed = {".m.eml.msgmake-" + ended + ".tmp"};
-  const Lines kept = {".m.eml.msgmake-" + running + ".tmp", ".n.eml.msgmake-" + ended + ".tmp",
-                      ".m.eml.msgmake-" + ended + "x.tmp", ".M.EML.msgmake-" + ended + ".tmp",
-                      "m.eml.msgmake-" + ended + ".tmp"};
+  const Lines removed = {".m.eml.msgmake-" + ended + ".tmp", ".m.eml.msgmake-" + ended + "-k3v9a0zq.tmp"};
+  const Lines kept = {".m.eml.msgmake-" + running + ".tmp", ".m.eml.msgmake-" + running + "-k3v9a0zq.tmp",
+                      ".n.eml.msgmake-" + ended + ".tmp",   ".m.eml.msgmake-" + ended + "x.tmp",
+                      ".m.eml.msgmake-" + ended + "-.tmp",  ".m.eml.msgmake-" + ended + "-K3V9.tmp",
+                      ".M.EML.msgmake-" + ended + ".tmp",   "m.eml.msgmake-" + ended + ".tmp"};
   for (const std::string& name : removed) write_bytes(dir / name, "left by a killed run");
   for (const std::string& name : kept) write_bytes(dir / name, "not this run's");
   const RunResult run = run_msgmake(dir.path(), argument_text(Call{}));
@@ -146,15 +148,115 @@ TEST(message_file_test, temporary_drafts_of_ended_runs_are_removed_and_nothing_e
   for (const std::string& name : kept) EXPECT_EQ(read_bytes(dir / name), "not this run's") << name;
 }
 
-// The driver trace names the message file itself, never its temporary draft.
+// The driver trace names the message file itself, never its temporary
+// draft, and its removal tells what removing the message file would: done
+// when there is one, "File Not Found" when there is none.
 TEST(message_file_test, the_trace_names_the_message_file_itself) {
+  for (const bool existing : {true, false}) {
+    SCOPED_TRACE(existing ? "over an earlier message" : "a new message");
+    TempFolder dir;
+    if (existing) write_bytes(dir / "m.eml", kOldMessage);
+    const RunResult run = run_msgmake_args(dir.path(), {argument_text(Call{})}, {}, "[BWASCII]\nProfile=1\n");
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    const std::string trace = read_bytes(dir / "ASCII.LOG");
+    const std::string file = (dir / "m.eml").string();
+    EXPECT_NE(trace.find("CREATE(" + file), std::string::npos) << trace.substr(0, 200);
+    EXPECT_NE(trace.find("CLOSE(" + file), std::string::npos);
+    EXPECT_EQ(trace.find(".m.eml.msgmake-"), std::string::npos);
+    const size_t removal = trace.find("REMOVE(" + file);
+    ASSERT_NE(removal, std::string::npos) << trace.substr(0, 200);
+    const std::string line = trace.substr(removal, trace.find('\n', removal) - removal);
+    EXPECT_EQ(line.find("Error"), existing ? std::string::npos : line.find("Error: File Not Found")) << line;
+  }
+}
+
+// A draft keeps what the file it replaces was to its users: its
+// permissions, and (when the run may give them: as root) its owner and
+// group. A new draft gets the permissions the user's umask leaves, no more.
+TEST(message_file_test, a_replaced_draft_keeps_its_permissions_and_owner) {
+  const bool root = geteuid() == 0;
+  const struct {
+    const char* name;
+    mode_t umask;
+    int old_mode;  // -1: no earlier message
+    bool given_away;
+    int mode;
+  } cases[] = {
+      {"a new draft, umask 022", 022, -1, false, 0644},
+      {"a new draft, umask 077", 077, -1, false, 0600},
+      {"a new draft, umask 002", 002, -1, false, 0664},
+      {"a private draft replaced", 022, 0600, false, 0600},
+      {"a draft for the group replaced", 077, 0640, false, 0640},
+      {"a draft of another user replaced", 022, 0604, true, 0604},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.given_away && !root) continue;  // only root may give a file away
+    TempFolder dir;
+    if (c.old_mode >= 0) {
+      write_bytes(dir / "m.eml", kOldMessage);
+      ASSERT_EQ(chmod((dir / "m.eml").c_str(), static_cast<mode_t>(c.old_mode)), 0);
+      if (c.given_away) {
+        ASSERT_EQ(chown((dir / "m.eml").c_str(), 4321, 4322), 0);
+      }
+    }
+    const mode_t previous = umask(c.umask);
+    const RunResult run = run_msgmake(dir.path(), argument_text(Call{}));
+    umask(previous);
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    struct stat draft {};
+    ASSERT_EQ(stat((dir / "m.eml").c_str(), &draft), 0);
+    EXPECT_EQ(read_bytes(dir / "m.eml"), expected_message(Expected{}));
+    EXPECT_EQ(draft.st_mode & 07777, static_cast<mode_t>(c.mode));
+    EXPECT_EQ(draft.st_uid, c.given_away ? 4321 : geteuid());
+    EXPECT_EQ(draft.st_gid, c.given_away ? 4322 : getegid());
+  }
+}
+
+// The temporary draft's name cannot be foreseen: entries planted at the
+// names a run once used (its process id known before it starts) are
+// neither written through nor in its way.
+TEST(message_file_test, names_planted_for_the_temporary_draft_are_no_obstacle) {
   TempFolder dir;
-  const RunResult run = run_msgmake_args(dir.path(), {argument_text(Call{})}, {}, "[BWASCII]\nProfile=1\n");
-  ASSERT_EQ(run.exit_code, 0) << run.err;
-  const std::string trace = read_bytes(dir / "ASCII.LOG");
-  EXPECT_NE(trace.find("CREATE(" + (dir / "m.eml").string()), std::string::npos) << trace.substr(0, 200);
-  EXPECT_NE(trace.find("CLOSE(" + (dir / "m.eml").string()), std::string::npos);
-  EXPECT_EQ(trace.find(".m.eml.msgmake-"), std::string::npos);
+  write_bytes(dir / "victim.txt", "not to be written");
+  int go[2];
+  ASSERT_EQ(pipe2(go, O_CLOEXEC), 0);  // the run keeps no end of it
+  const pid_t child = start_msgmake_args(dir.path(), {argument_text(Call{})}, -1, go[0]);
+  close(go[0]);
+  const std::string lead = ".m.eml.msgmake-" + std::to_string(child);
+  fs::create_symlink("victim.txt", dir / (lead + ".tmp"));
+  fs::create_directory(dir / (lead + "-XXXXXXXX.tmp"));
+  ASSERT_EQ(write(go[1], "g", 1), 1);
+  close(go[1]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(read_bytes(dir / "m.eml"), expected_message(Expected{}));
+  EXPECT_EQ(read_bytes(dir / "victim.txt"), "not to be written");
+  EXPECT_TRUE(fs::is_symlink(dir / (lead + ".tmp")));
+  EXPECT_TRUE(fs::is_directory(dir / (lead + "-XXXXXXXX.tmp")));
+  EXPECT_EQ(temporary_drafts(dir.path()).size(), (lead + ".tmp " + lead + "-XXXXXXXX.tmp ").size());
+}
+
+// A folder the user may not write to is no place for the draft: 73, with
+// the system's cause, not a missing file found afterwards.
+TEST(message_file_test, a_folder_without_write_permission_gives_its_cause) {
+  const bool root = geteuid() == 0;
+  if (root && std::system("setpriv --help >/dev/null 2>&1") != 0) GTEST_SKIP() << "playing another user needs setpriv";
+  TempFolder dir;
+  fs::create_directory(dir / "shut");
+  for (const fs::path& folder : {dir.path(), dir / "shut"}) {
+    if (root) {
+      ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+    }
+  }
+  ASSERT_EQ(chmod((dir / "shut").c_str(), 0555), 0);
+  const RunResult run = run_msgmake_args(dir.path(), {argument_text(call_with(&Call::message_file, "shut/m.eml"))},
+                                         {}, "", root ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "");
+  EXPECT_EQ(run.exit_code, 73);
+  EXPECT_EQ(run.err, "msgmake: cannot write message 'shut/m.eml': Access Denied\n");
+  EXPECT_TRUE(fs::is_empty(dir / "shut"));
 }
 
 // "-o -" writes the draft to standard output, the same bytes as to a file,

@@ -597,3 +597,34 @@ TEST_F(file_test, standard_handles_leave_their_streams_open) {
     EXPECT_TRUE(CloseHandle(error));
   }
 }
+
+// A unique file's run of 'X's becomes random letters and digits, drawn again
+// while the name made is taken; the file is new, and a pattern without six
+// 'X's is refused.
+TEST_F(file_test, a_unique_file_gets_a_name_nobody_took) {
+  char first[] = "draft-XXXXXXXX.tmp";
+  char second[] = "draft-XXXXXXXX.tmp";
+  syscall_guard guard;
+  fail_syscall(syscall_id::open, 1, std::errc::file_exists, 3);  // three names taken
+  HANDLE a = CreateUniqueFileA(first, GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(a, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  HANDLE b = CreateUniqueFileA(second, GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(b, INVALID_HANDLE_VALUE);
+  EXPECT_NE(std::string(first), std::string(second));
+  for (const char* name : {first, second}) {
+    const std::string random = std::string(name).substr(6, 8);
+    EXPECT_EQ(random.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789"), std::string::npos) << name;
+    EXPECT_EQ(std::string(name).substr(14), ".tmp");
+    EXPECT_NE(GetFileAttributesA(name), INVALID_FILE_ATTRIBUTES) << name;
+  }
+  CloseHandle(a);
+  CloseHandle(b);
+  char short_run[] = "draft-XXXXX.tmp";
+  EXPECT_EQ(CreateUniqueFileA(short_run, GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  fail_syscall(syscall_id::open, 1, std::errc::file_exists, 0);  // every name taken
+  char crowded[] = "draft-XXXXXXXX.tmp";
+  EXPECT_EQ(CreateUniqueFileA(crowded, GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+}
