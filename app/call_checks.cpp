@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/composer.h"
+#include "app/draft_date.h"
 #include "app/html_body.h"
 #include "app/message_output.h"
 #include "app/options_body.h"
@@ -144,6 +145,7 @@ uint64_t message_size_bound(const MessageArguments& args) {
 bool call_may_run(const MessageArguments& args) {
   if (is_blank(args.message_file))
     return refuse(kExitCannotCreate, "cannot write message: the message file name is blank");
+  if (const std::optional<std::string> fault = source_date_epoch_fault()) return refuse(kExitUsage, *fault);
   if (!arguments_fit(args)) return false;
   if (!message_to_standard_output() && !message_file_is_no_input(args.message_file, args.sound_file)) return false;
   if (const uint64_t bound = message_size_bound(args); bound > kLargestMessage)

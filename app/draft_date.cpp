@@ -46,6 +46,20 @@ int64_t unix_seconds(const plat::FILETIME& time) {
   return ticks / kFileTimeTicksPerSecond - kSecondsFrom1601To1970;
 }
 
+// 9999-12-31T23:59:59Z: a Date header's year has four digits.
+constexpr int64_t kLastSecondOfYear9999 = 253'402'300'799;
+
+// The variable's text; empty when it is not set.
+std::string source_date_epoch_text() {
+  const char* const name = "SOURCE_DATE_EPOCH";
+  const plat::DWORD needed = plat::GetEnvironmentVariableA(name, nullptr, 0);
+  if (needed == 0) return {};
+  std::string text(needed, '\0');
+  const plat::DWORD length = plat::GetEnvironmentVariableA(name, text.data(), needed);
+  text.resize(length < needed ? length : 0);
+  return text;
+}
+
 }  // namespace
 
 std::string mail_date(int64_t seconds, int32_t offset_minutes) {
@@ -64,20 +78,26 @@ std::string mail_date(int64_t seconds, int32_t offset_minutes) {
 }
 
 std::optional<int64_t> source_date_epoch(std::string_view text) {
-  if (text.empty() || text.size() > 15) return std::nullopt;  // beyond any real date
+  if (text.empty()) return std::nullopt;
   int64_t value = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return std::nullopt;
     value = value * 10 + (c - '0');
+    if (value > kLastSecondOfYear9999) return std::nullopt;  // checked at every digit: no overflow
   }
   return value;
 }
 
+std::optional<std::string> source_date_epoch_fault() {
+  const std::string text = source_date_epoch_text();
+  if (text.empty() || source_date_epoch(text)) return std::nullopt;
+  return "SOURCE_DATE_EPOCH is '" + text + "', not a whole number of seconds from 0 to " +
+         std::to_string(kLastSecondOfYear9999);
+}
+
 std::string draft_date() {
-  char epoch[32];
-  const plat::DWORD length = plat::GetEnvironmentVariableA("SOURCE_DATE_EPOCH", epoch, sizeof epoch);
-  if (length > 0 && length < sizeof epoch)
-    if (const std::optional<int64_t> fixed = source_date_epoch({epoch, length})) return mail_date(*fixed, 0);
+  const std::string epoch = source_date_epoch_text();
+  if (const std::optional<int64_t> fixed = source_date_epoch(epoch)) return mail_date(*fixed, 0);
   plat::SYSTEMTIME now;
   plat::GetSystemTime(&now);
   plat::FILETIME utc, local;

@@ -32,9 +32,8 @@ std::optional<Refusal> header_field(std::string_view given, app::HeaderField& fi
 std::optional<Refusal> check_addresses(std::string_view option, const std::vector<std::string>& lists) {
   for (const std::string& list : lists)
     for (const std::string& address : mime::split_addresses(list))
-      if (!mime::has_mail_domain(address))
-        return Refusal{kExitDataError, "the address '" + address + "' of " + std::string(option) +
-                                           " has no domain: an address is name@domain"};
+      if (const std::optional<std::string> fault = mime::address_fault(address))
+        return Refusal{kExitDataError, "the address '" + address + "' of " + std::string(option) + " " + *fault};
   return std::nullopt;
 }
 

@@ -22,9 +22,9 @@ inline constexpr size_t kLongestFieldName = 77;
 // or it is a field that msgmake writes itself (or from another option).
 std::optional<Refusal> header_field(std::string_view given, app::HeaderField& field);
 
-// A data error (65) naming the first address of the lists that has no domain
-// (no "@" once its display name is taken off); `option` names the option in
-// the message.
+// A data error (65) naming the first address of the lists that cannot be
+// sent to, and what is wrong with it; `option` names the option in the
+// message.
 std::optional<Refusal> check_addresses(std::string_view option, const std::vector<std::string>& lists);
 
 }  // namespace cli

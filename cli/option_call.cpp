@@ -1,6 +1,5 @@
 #include "cli/option_call.h"
 
-#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -17,8 +16,6 @@ namespace {
 
 using app::Argument;
 
-constexpr std::string_view kContinuation = "    ";
-
 Refusal data_error(std::string message) { return {kExitDataError, std::move(message)}; }
 
 Refusal unreadable(std::string_view what, std::string_view name, int32_t code) {
@@ -28,15 +25,16 @@ Refusal unreadable(std::string_view what, std::string_view name, int32_t code) {
 }
 
 // An address header's value: the addresses of every occurrence, joined by
-// commas; the composer writes each on a line of its own, after the prefix or
-// four spaces and with its comma, so each must fit such a line.
-std::optional<Refusal> address_list(std::string_view prefix, const std::vector<std::string>& given,
+// commas. The composer writes each on lines of its own, the first after the
+// field's name, each but the last with its comma; each line must fit the
+// message's line. A display name beyond ASCII folds over as many as it needs.
+std::optional<Refusal> address_list(std::string_view name, const std::vector<std::string>& given,
                                     std::string& list) {
-  const size_t lead = std::max(prefix.size(), kContinuation.size());
   for (const std::string& one : given) {
     for (const std::string& address : mime::split_addresses(one)) {
-      if (lead + address.size() + 1 > app::kMessageLineSize)
-        return data_error("the address '" + address + "' does not fit on a header line");
+      for (const std::string& line : mime::address_header(name, address))
+        if (line.size() + 1 > app::kMessageLineSize)
+          return data_error("the address '" + address + "' does not fit on a header line");
       if (!list.empty()) list += ", ";
       list += address;
     }
@@ -45,14 +43,14 @@ std::optional<Refusal> address_list(std::string_view prefix, const std::vector<s
 }
 
 struct AddressHeader {
-  std::string_view prefix;
+  std::string_view name;
   std::vector<std::string> Options::*given;
   Argument argument;
 };
 constexpr AddressHeader kAddressHeaders[] = {
-    {"To: ", &Options::to, Argument::to_list},
-    {"Cc: ", &Options::cc, Argument::cc_list},
-    {"Bcc: ", &Options::bcc, Argument::bcc_list},
+    {"To", &Options::to, Argument::to_list},
+    {"Cc", &Options::cc, Argument::cc_list},
+    {"Bcc", &Options::bcc, Argument::bcc_list},
 };
 
 // The sender's fields, then the user's own, all written after the Subject.
@@ -63,7 +61,7 @@ std::optional<Refusal> header_fields(const Options& o, std::vector<app::HeaderFi
   } senders[] = {{"From", {o.from}}, {"Reply-To", o.reply_to}};
   for (const auto& sender : senders) {
     std::string list;
-    if (auto refusal = address_list(std::string(sender.name) + ": ", sender.given, list)) return refusal;
+    if (auto refusal = address_list(sender.name, sender.given, list)) return refusal;
     if (!list.empty()) fields.push_back({std::string(sender.name), std::move(list)});
   }
   fields.insert(fields.end(), o.headers.begin(), o.headers.end());
@@ -72,7 +70,7 @@ std::optional<Refusal> header_fields(const Options& o, std::vector<app::HeaderFi
 
 std::optional<Refusal> headers(const Options& o, app::PreparedCall& call) {
   for (const AddressHeader& h : kAddressHeaders)
-    if (auto refusal = address_list(h.prefix, o.*h.given, call[h.argument])) return refusal;
+    if (auto refusal = address_list(h.name, o.*h.given, call[h.argument])) return refusal;
   call[Argument::subject] = o.subject;
   return header_fields(o, call.header_fields);
 }

@@ -22,4 +22,17 @@ AddressParts address_parts(std::string_view address);
 
 std::string_view trimmed(std::string_view text);
 
+// Where the parts of an address stand, as a reader finds them: the local
+// part and the domain of its address proper (what its angle brackets hold,
+// else the address without its comments), split at its '@'. Views into the
+// address given; `fault` names what keeps a reader from finding them (a
+// quote, comment or bracket left open, text after the angle address, no
+// '@' or more than one), and is empty when nothing does.
+struct AddressLayout {
+  std::string_view fault;
+  std::string_view local;
+  std::string_view domain;
+};
+AddressLayout address_layout(std::string_view address);
+
 }  // namespace mime

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "mime/folded_lines.h"
+#include "mime/encoded_words.h"
 #include "mime/header_policy.h"
 #include "mime/utf8.h"
 
@@ -65,23 +65,38 @@ std::vector<std::string> encoded_characters(std::string_view utf8) {
   return pieces;
 }
 
-// `    filename*0*=UTF-8''...;`, `    filename*1*=...;` and so on, each line
-// filled to 78 bytes, the last without its semicolon.
-HeaderLines numbered_sections(std::string_view utf8) {
+bool is_encoded_blank(std::string_view piece) { return piece == "%20" || piece == "%09"; }
+
+// Where the section that begins with piece `at` ends, filled to 78 bytes
+// from `used` on (at least one piece). Some readers drop the blanks at the
+// end of a section, so none ends in one: it ends before its last blanks, or,
+// when it holds blanks only, after the next piece that is none.
+size_t section_end(const std::vector<std::string>& pieces, size_t at, size_t used) {
+  size_t end = at;
+  while (end < pieces.size() && (end == at || used + pieces[end].size() + 1 <= kHeaderLineLimit))
+    used += pieces[end++].size();
+  if (end == pieces.size()) return end;
+  size_t cut = end;
+  while (cut > at && is_encoded_blank(pieces[cut - 1])) --cut;
+  if (cut > at) return cut;
+  while (end < pieces.size() && is_encoded_blank(pieces[end])) ++end;
+  return end < pieces.size() ? end + 1 : end;
+}
+
+// `    attribute*0*=UTF-8''...;`, `    attribute*1*=...;` and so on, each
+// line filled to 78 bytes where its end allows, the last without its
+// semicolon.
+HeaderLines numbered_sections(std::string_view attribute, std::string_view utf8) {
+  const std::vector<std::string> pieces = encoded_characters(utf8);
   HeaderLines lines;
-  std::string line;
-  for (const std::string& piece : encoded_characters(utf8)) {
-    if (!line.empty() && line.size() + piece.size() + 1 > kHeaderLineLimit) {
-      lines.push_back(line + ";");
-      line.clear();
-    }
-    if (line.empty()) {
-      line = std::string(kContinuationIndent) + "filename*" + std::to_string(lines.size()) + "*=";
-      if (lines.empty()) line += kCharsetStart;
-    }
-    line += piece;
+  for (size_t at = 0; at < pieces.size();) {
+    std::string line =
+        std::string(kContinuationIndent) + std::string(attribute) + "*" + std::to_string(lines.size()) + "*=";
+    if (lines.empty()) line += kCharsetStart;
+    const size_t end = section_end(pieces, at, line.size());
+    for (; at < end; ++at) line += pieces[at];
+    lines.push_back(at < pieces.size() ? line + ";" : line);
   }
-  lines.push_back(line);
   return lines;
 }
 
@@ -89,10 +104,19 @@ HeaderLines numbered_sections(std::string_view utf8) {
 
 HeaderLines name_parameter(std::string_view utf8_name) {
   if (std::optional<std::string> line = quoted_parameter("name", utf8_name)) return {*line};
-  FoldedLines lines(std::string(kContinuationIndent) + "name=\"");
-  append_encoded_words(lines, utf8_name, "", 1);  // room for the closing quote
-  lines.append("\"");
-  return lines.take();
+  // A quoted string is never folded (a reader would keep the break in the
+  // name): the words stand on one line, or the name is in sections.
+  std::string line = std::string(kContinuationIndent) + "name=\"";
+  const WordEncoding encoding = word_encoding_for(utf8_name);
+  for (size_t at = 0; at < utf8_name.size();) {
+    const size_t size = word_text_size(utf8_name, at, kEncodedWordLimit, encoding);
+    if (at > 0) line += ' ';
+    line += encoded_word(utf8_name.substr(at, size), encoding);
+    at += size;
+  }
+  line += '"';
+  if (line.size() <= kHeaderLineLimit) return {line};
+  return numbered_sections("name", utf8_name);
 }
 
 HeaderLines filename_parameter(std::string_view utf8_name) {
@@ -100,7 +124,7 @@ HeaderLines filename_parameter(std::string_view utf8_name) {
   const std::string whole =
       std::string(kContinuationIndent) + "filename*=" + std::string(kCharsetStart) + percent_encoded(utf8_name);
   if (whole.size() <= kHeaderLineLimit) return {whole};
-  return numbered_sections(utf8_name);
+  return numbered_sections("filename", utf8_name);
 }
 
 }  // namespace mime

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "mime/address_syntax.h"
+#include "mime/domain_names.h"
 #include "mime/folded_lines.h"
 
 namespace mime {
@@ -15,6 +16,15 @@ constexpr std::string_view kWhiteSpace = " \t";
 // Bytes that a display name cannot hold outside its quoted strings and
 // comments.
 constexpr std::string_view kPhraseSpecials = "<>[]:;@\\,";
+
+// Bytes that a local part holds only inside quotes, and a domain not at all
+// (nor a quote); an '@' but the one before the domain, a ';' and brackets
+// left open are faults of their own.
+constexpr std::string_view kAddressSpecials = " \t()<>[]:\\,";
+
+bool is_ascii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<uint8_t>(c) < 0x80; });
+}
 
 // Text that a header carries as it is: printable ASCII and tabs, and no "=?"
 // that a reader could take for the start of an encoded-word.
@@ -92,9 +102,42 @@ std::string quoted(std::string_view text) {
   return out + "\"";
 }
 
+// The address with its domain in ASCII (A-labels); as given when it has no
+// domain that can be.
+std::string with_ascii_domain(std::string_view address) {
+  const AddressLayout layout = address_layout(address);
+  if (!layout.fault.empty() || is_ascii(layout.domain)) return std::string(address);
+  const std::optional<std::string> domain = ascii_domain(layout.domain);
+  if (!domain) return std::string(address);
+  const auto start = static_cast<size_t>(layout.domain.data() - address.data());
+  return std::string(address.substr(0, start)) + *domain + std::string(address.substr(start + layout.domain.size()));
+}
+
+// What is wrong with the domain of an address proper, if anything.
+std::optional<std::string> domain_fault(std::string_view domain) {
+  if (domain.empty()) return "has no domain after its '@'";
+  if (domain.front() == '[') {
+    const std::string_view inside = domain.substr(1, domain.size() - 2);
+    if (domain.back() != ']' || inside.find_first_of("[]\\") != std::string_view::npos || !is_ascii(inside))
+      return "has a domain in brackets that is not one";
+    return std::nullopt;
+  }
+  for (size_t start = 0; start <= domain.size();) {
+    const size_t dot = std::min(domain.find('.', start), domain.size());
+    const std::string_view label = domain.substr(start, dot - start);
+    if (label.empty()) return "has an empty label (two dots, or a dot at an end) in its domain";
+    if (label.find_first_of(kAddressSpecials) != std::string_view::npos || label.find('"') != std::string_view::npos)
+      return "has a blank or a special character in its domain";
+    start = dot + 1;
+  }
+  if (!is_ascii(domain) && !ascii_domain(domain)) return "has a domain that is no valid internationalised domain name";
+  return std::nullopt;
+}
+
 // One address of a list, after `separator` and followed by `comma`.
-void append_address(FoldedLines& lines, std::string_view address, std::string_view separator,
+void append_address(FoldedLines& lines, std::string_view given, std::string_view separator,
                     std::string_view comma) {
+  const std::string address = with_ascii_domain(given);
   const AddressParts parts = address_parts(address);
   const std::optional<std::string> inside = unquoted(parts.display);
   const std::string_view text = inside ? std::string_view(*inside) : parts.display;
@@ -120,8 +163,12 @@ void append_address(FoldedLines& lines, std::string_view address, std::string_vi
 
 }  // namespace
 
-HeaderLines unstructured_header(std::string_view name, std::string_view utf8, size_t longest_line) {
-  if (utf8.empty()) return {std::string(name) + ":"};
+HeaderLines unstructured_header(std::string_view name, std::string_view given, size_t longest_line) {
+  if (given.empty()) return {std::string(name) + ":"};
+  // A line end would come back from a reader as one in the value: it is a
+  // space, as in the text of every other header.
+  std::string utf8(given);
+  std::replace_if(utf8.begin(), utf8.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   if (is_plain_text(utf8)) {
     HeaderLines lines = folded_plain(name, utf8);
     if (within_limit(lines, longest_line)) return lines;
@@ -154,12 +201,22 @@ std::vector<std::string> split_addresses(std::string_view utf8_list) {
   return addresses;
 }
 
-bool has_mail_domain(std::string_view address) {
-  const AddressParts parts = address_parts(address);
-  // The angle address without its brackets: '@' inside them is not at the top level.
-  const std::string_view proper =
-      parts.angle.empty() ? trimmed(address) : parts.angle.substr(1, parts.angle.size() - 2);
-  return !top_level_positions(proper, '@').empty();
+std::optional<std::string> address_fault(std::string_view given) {
+  const std::string address = without_controls(given);
+  const AddressLayout layout = address_layout(address);
+  if (!layout.fault.empty()) return std::string(layout.fault);
+  if (layout.local.empty()) return "has nothing before its '@'";
+  if (!is_ascii(layout.local)) return "has characters beyond ASCII before its '@', which mail cannot carry there";
+  for (const char special : kAddressSpecials)
+    if (!top_level_positions(layout.local, special).empty())
+      return "has a blank or a special character before its '@' (a display name goes before <name@domain>)";
+  if (std::optional<std::string> fault = domain_fault(layout.domain)) return fault;
+  // All but the display name is written as it stands, so it must be ASCII.
+  const std::string written = with_ascii_domain(address);
+  const AddressParts parts = address_parts(written);
+  if (!is_ascii(parts.angle.empty() ? std::string_view(written) : parts.angle))
+    return "has characters beyond ASCII outside its display name and domain";
+  return std::nullopt;
 }
 
 bool is_field_name(std::string_view name) {

@@ -5,6 +5,7 @@
 // printable ASCII travels as encoded-words (UTF-8), so every line is 7-bit.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,8 @@ inline constexpr std::string_view kContinuationIndent = "    ";
 // which then begins the continuation line, so the value reads back exactly.
 // Anything else, and ASCII that cannot be folded into lines of at most
 // `longest_line` bytes (998 unless a writer keeps shorter lines), becomes
-// encoded-words on lines indented by four spaces; control characters are
-// encoded, never written raw.
+// encoded-words on lines indented by four spaces. A CR or LF is a space;
+// other control characters are encoded, never written raw.
 HeaderLines unstructured_header(std::string_view name, std::string_view utf8,
                                 size_t longest_line = kHeaderLineHardLimit);
 
@@ -38,7 +39,9 @@ HeaderLines unstructured_header(std::string_view name, std::string_view utf8,
 // display name holding specials unquoted is quoted. A quoted string or an
 // angle address is never split, so an address that holds more than 998
 // bytes on its own passes that limit: callers refuse such addresses. Control
-// characters (line ends among them) become spaces.
+// characters (line ends among them) become spaces. A domain beyond ASCII is
+// written as A-labels. An address that address_fault finds fault with is
+// written as given, beyond ASCII too: the lines are 7-bit when it finds none.
 HeaderLines address_header(std::string_view name, std::string_view utf8_list);
 
 // The addresses of a list: split at the commas that stand outside double
@@ -46,11 +49,15 @@ HeaderLines address_header(std::string_view name, std::string_view utf8_list);
 // each trimmed, empty ones dropped.
 std::vector<std::string> split_addresses(std::string_view utf8_list);
 
-// True when an address can be sent to: its address proper (what its angle
-// brackets hold, or the whole address when it has none) holds an "@" outside
-// quoted strings and comments. "Ann <ann@example.com>" can; "Ann", "Ann <>"
-// and "\"ann@home\"" cannot.
-bool has_mail_domain(std::string_view address);
+// What keeps an address of a list from being sent to, as the end of a
+// sentence that names it ("has no domain: ..."); nothing when it can be. Its
+// address proper (what its angle brackets hold, or the address without its
+// comments) must be local@domain: one '@' outside quotes, a local part of
+// ASCII without blanks or specials outside quotes, a domain of labels (an
+// internationalised one that has an ASCII form) or in brackets; quotes,
+// comments and brackets closed, no ';', nothing after the angle address but
+// comments, nothing beyond ASCII but in the display name and the domain.
+std::optional<std::string> address_fault(std::string_view address);
 
 // True for a header field name: one or more printable ASCII characters
 // (33 to 126) other than ":".
@@ -61,8 +68,11 @@ bool is_field_name(std::string_view name);
 // the Content-Disposition line (filename=). A short name of printable ASCII
 // without a double quote or backslash is one quoted line. Any other name is
 // written 7-bit: name= as encoded-words inside the quotes, filename*= as
-// percent-encoded UTF-8, split into numbered sections when long; these lines
-// stay within 78 bytes.
+// percent-encoded UTF-8 (a '%' too). A quoted string is never folded: a name
+// whose words do not fit one line is written as filename is, name*0*= and so
+// on. A long filename*= is split into numbered sections, none ending in an
+// encoded blank, which some readers drop. These lines stay within 78 bytes
+// (but where a run of blanks does not fit one).
 HeaderLines name_parameter(std::string_view utf8_name);
 HeaderLines filename_parameter(std::string_view utf8_name);
 

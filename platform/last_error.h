@@ -61,6 +61,7 @@ constexpr DWORD ERROR_DIRECTORY = 267;
 constexpr DWORD ERROR_NOT_OWNER = 288;
 constexpr DWORD ERROR_TOO_MANY_POSTS = 298;
 constexpr DWORD ERROR_NOACCESS = 998;
+constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 constexpr DWORD ERROR_FILE_INVALID = 1006;  // the file was altered from outside while open
 constexpr DWORD ERROR_IO_DEVICE = 1117;
 constexpr DWORD ERROR_TIMEOUT = 1460;

@@ -19,6 +19,7 @@
 // A failing call leaves a Windows system error number (GetLastError).
 #pragma once
 
+#include "platform/last_error.h"
 #include "platform/types.h"
 
 namespace plat {
@@ -100,7 +101,6 @@ constexpr DWORD ERROR_WINDOW_OF_OTHER_THREAD = 1408;
 constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
 constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
 constexpr DWORD ERROR_INVALID_INDEX = 1413;
-constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 
 // Window messages.
 constexpr UINT WM_NULL = 0x0000;

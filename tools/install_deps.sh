@@ -1,6 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the example need,
-# skipping those already present. libcli11-dev parses the options; groff-base
+# skipping those already present. libcli11-dev parses the options;
+# libidn2-dev (with libunistring-dev, which its static library needs) writes
+# domain names beyond ASCII as A-labels; groff-base
 # checks the manual page; dpkg-dev and file let cpack find the package's
 # library dependencies; media-types is the system's table of media types
 # (/etc/mime.types) that attachments are labelled from; maildrop's reformime
@@ -11,7 +13,7 @@
 # the cross build (CLI11 is header only, and the cross build reads the same
 # headers).
 set -e
-packages="cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev groff-base dpkg-dev file media-types maildrop zsh w3m"
+packages="cmake g++ make libidn2-dev libunistring-dev libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev groff-base dpkg-dev file media-types maildrop zsh w3m"
 [ "$1" = windows ] && packages="$packages g++-mingw-w64-x86-64-posix wine wine64 ccache"
 missing=""
 for p in $packages; do

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/app/draft_harness.h"
+
 TEST(draft_date_test, mail_date_shows_the_instant_at_its_offset) {
   struct Case {
     int64_t seconds;
@@ -24,7 +26,33 @@ TEST(draft_date_test, source_date_epoch_takes_whole_seconds_only) {
   const std::pair<const char*, std::optional<int64_t>> cases[] = {
       {"1796126400", 1796126400}, {"0", 0}, {"", std::nullopt}, {"-5", std::nullopt},
       {"12a", std::nullopt},      {" 1", std::nullopt},         {"1.5", std::nullopt},
-      {"9999999999999999", std::nullopt},
+      {"9999999999999999", std::nullopt}, {"253402300799", 253402300799}, {"253402300800", std::nullopt},
+      {"0001", 1},
   };
   for (const auto& [text, want] : cases) EXPECT_EQ(app::source_date_epoch(text), want) << text;
 }
+
+#ifndef _WIN32
+// A SOURCE_DATE_EPOCH that names no time a Date header can show refuses the
+// run (64) before anything is written; an empty one counts as unset.
+TEST(draft_date_test, a_source_date_epoch_that_names_no_time_refuses_the_run) {
+  using namespace draft_harness;
+  const struct {
+    const char* value;
+    int exit_code;
+  } cases[] = {{"abc", 64}, {"-1", 64}, {"1.5", 64}, {"253402300800", 64}, {"253402300799", 0}, {"", 0}};
+  for (const auto& c : cases) {
+    TempFolder dir;
+    const RunResult run = run_msgmake_args(dir.path(), {argument_text(Call{})}, {}, "",
+                                           "env SOURCE_DATE_EPOCH=" + shell_quote(c.value));
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.value << ": " << run.err;
+    EXPECT_EQ(std::filesystem::exists(dir / "m.eml"), c.exit_code == 0) << c.value;
+    if (c.exit_code == 0) continue;
+    EXPECT_EQ(run.err, "msgmake: SOURCE_DATE_EPOCH is '" + std::string(c.value) +
+                           "', not a whole number of seconds from 0 to 253402300799; nothing was written\n");
+  }
+  TempFolder dir;
+  run_msgmake_args(dir.path(), {argument_text(Call{})}, {}, "", "env SOURCE_DATE_EPOCH=253402300799");
+  EXPECT_NE(read_bytes(dir / "m.eml").find("\r\nDate: Fri, 31 Dec 9999 23:59:59 +0000\r\n"), std::string::npos);
+}
+#endif

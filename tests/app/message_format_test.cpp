@@ -296,8 +296,8 @@ TEST(message_format_test, line_breaks_in_caller_text_add_no_header_or_part) {
   call.to = "a@x.org\r\nBcc: spy@x.org";
   call.subject = "Hi\r\nX-Evil: 1";
   call.font_face = "Arial\n";
-  const std::string got =
-      compose(dir, argument_text(call, {"one\rtwo"}, {"a\rb.bin"}), {attachment_entry("a\rb.bin", "a\rb.bin")});
+  const std::string got = compose(dir, argument_text(call, {"one\rtwo"}, {"a\rb.bin"}),
+                                  {"subject\tHi  X-Evil: 1", attachment_entry("a\rb.bin", "a\rb.bin")});
   EXPECT_EQ(got.find("\nBcc:"), std::string::npos);
   EXPECT_EQ(got.find("\nX-Evil"), std::string::npos);
   EXPECT_NE(got.find("\r\none two<br>\r\n"), std::string::npos);

@@ -1,5 +1,7 @@
 // msgmake driven by options, end to end: the built program run as a person or
 // a script would run it, each draft read back by Python's e-mail parser.
+#include <algorithm>
+
 #include "tests/app/draft_harness.h"
 
 using namespace draft_harness;
@@ -89,6 +91,30 @@ TEST(options_test, long_headers_are_folded_and_read_back_exactly) {
   expect_written(run_msgmake_args(dir.path(), {"-o", "m.eml", "-s", subject, "-t", "Zo\xC3\xAB <z@example.com>"}));
   EXPECT_EQ(render_check(dir / "m.eml", {"subject\t" + subject, "to\tZo\xC3\xAB\tz@example.com"}), "ok\n");
   for (const std::string& line : split_lines(read_bytes(dir / "m.eml"))) EXPECT_LE(line.size(), 78u) << line;
+}
+
+// A display name beyond ASCII of any length folds over encoded-words, a
+// domain beyond ASCII is written as A-labels, and a long file name beyond
+// ASCII keeps its blanks and quotes whole; both parsers read them back.
+TEST(options_test, long_names_and_domains_beyond_ascii_read_back) {
+  TempFolder dir;
+  std::string display;
+  for (int i = 0; i < 30; ++i) display += "J\xC3\xB6rg M\xC3\xBCller ";
+  display += "Jr";
+  std::string file;
+  for (int i = 0; i < 8; ++i) file += "\xC3\xA9";
+  file += "a ";
+  for (int i = 0; i < 20; ++i) file += "\xC3\xA9";
+  write_bytes(dir / file, "data");
+  expect_written(run_msgmake_args(dir.path(), {"-o", "m.eml", "-t", "\"" + display + "\" <j@m\xC3\xBCnchen.example>",
+                                               "-c", "ann@b\xC3\xBC" "cher.example", file}));
+  EXPECT_EQ(render_check(dir / "m.eml", {"to\t" + display + "\tj@xn--mnchen-3ya.example",
+                                         "cc\t\tann@xn--bcher-kva.example"}),
+            "ok\n");
+  EXPECT_EQ(mime_check(dir / "m.eml", {attachment_entry(file, file)}), "ok\n");
+  const std::string draft = read_bytes(dir / "m.eml");
+  EXPECT_TRUE(std::all_of(draft.begin(), draft.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+  for (const std::string& line : split_lines(draft)) EXPECT_LE(line.size(), 78u) << line;
 }
 
 // Runs a bash command line in the folder, with $MSGMAKE naming the program.

@@ -130,7 +130,7 @@ TEST(options_test, sender_and_fields_of_ones_own_are_taken_in_order) {
   }
 }
 
-TEST(options_test, fields_msgmake_writes_bad_names_and_addresses_without_a_domain_are_refused) {
+TEST(options_test, fields_msgmake_writes_bad_names_and_addresses_that_cannot_be_sent_to_are_refused) {
   // "Name:" must fit a header line of 78 bytes.
   const std::string longest_name = std::string(77, 'n') + ": v";
   const std::string too_long_name = std::string(78, 'n') + ": v";
@@ -165,6 +165,11 @@ TEST(options_test, fields_msgmake_writes_bad_names_and_addresses_without_a_domai
       {{"-b", "\"ann@home\""}, 65, "of --bcc"},
       {{"--from", "Ann"}, 65, "'Ann' of --from"},
       {{"--reply-to", "a@x", "--reply-to", "Ann@home <>"}, 65, "'Ann@home <>' of --reply-to"},
+      {{"-t", "ann@"}, 65, "'ann@' of --to has no domain after its '@'"},
+      {{"-t", "@example.com"}, 65, "'@example.com' of --to has nothing before its '@'"},
+      {{"-t", "ann@example.com;bob@example.com"}, 65, "holds a ';': addresses are separated by commas"},
+      {{"-c", "<ann@example.com"}, 65, "'<ann@example.com' of --cc has a '<' without its '>'"},
+      {{"-t", "j\xC3\xB6rg@example.com"}, 65, "has characters beyond ASCII before its '@'"},
   };
   for (const auto& c : cases) {
     cli::Options o;
