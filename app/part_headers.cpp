@@ -15,7 +15,7 @@ constexpr std::string_view kDispositionTypes[] = {{}, "inline", "attachment"};  
 
 void write_part_headers(const PartHeader& part) {
   const bool named = !part.name.empty();
-  write_line({"Content-Type: ", part.type, named ? ";" : ""});
+  write_lines(mime::token_header("Content-Type", std::string(part.type) + (named ? ";" : "")));
   if (named) write_lines(mime::name_parameter(part.name));
   write_line({"Content-Transfer-Encoding: ", part.encoding});
   if (!part.content_id.empty()) write_line({"Content-ID: <", part.content_id, ">"});

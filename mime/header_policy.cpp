@@ -178,6 +178,12 @@ HeaderLines unstructured_header(std::string_view name, std::string_view given, s
   return lines.take();
 }
 
+HeaderLines token_header(std::string_view name, std::string_view value) {
+  std::string line = std::string(name) + ": " + std::string(value);
+  if (line.size() <= kHeaderLineLimit || kContinuationIndent.size() + value.size() > kHeaderLineLimit) return {line};
+  return {std::string(name) + ":", std::string(kContinuationIndent) + std::string(value)};
+}
+
 HeaderLines address_header(std::string_view name, std::string_view utf8_list) {
   const std::vector<std::string> addresses = split_addresses(without_controls(utf8_list));
   FoldedLines lines(std::string(name) + ":");

@@ -32,6 +32,11 @@ inline constexpr std::string_view kContinuationIndent = "    ";
 HeaderLines unstructured_header(std::string_view name, std::string_view utf8,
                                 size_t longest_line = kHeaderLineHardLimit);
 
+// A structured field of one unbreakable value (a media type and what ends
+// it, such as "application/pdf;"): "Name: value", or the value alone on a
+// continuation line when only that keeps it within 78 bytes.
+HeaderLines token_header(std::string_view name, std::string_view value);
+
 // An address list in UTF-8, addresses separated by commas: "Name: first,",
 // then "    second," and so on, the last without its comma; no address gives
 // "Name:". A display name beyond ASCII, or holding "=?", becomes encoded-words

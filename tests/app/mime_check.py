@@ -28,6 +28,10 @@ Checks, with Python's email package:
   an attached message (message/rfc822) is carried unencoded, 7bit or 8bit as
   its bytes are, and stands in the draft as its source with every line ending
   in CR LF, which both parsers read as the source's own message.
+- no header line that the draft writes (of the message or of a part, not of
+  an attached message) is longer than 78 bytes where a break was allowed:
+  only a line whose longest word (a quoted string counting as one) would not
+  fit a continuation line of its own may pass it.
 Then with a second, independent parser (reformime, of Debian's maildrop): the same tree of types, the same file names, and every part's
 decoded bytes the same as Python's.
 Prints "ok" and exits 0, or prints each problem and exits 1.
@@ -155,6 +159,34 @@ def check_python(msg, manifest, raw, problems):
             check_part(part, entry, raw, problems)
 
 
+def words(line):
+    """The words of a header line: runs without blanks, a quoted string one word."""
+    return re.findall(r'(?:"(?:[^"\\]|\\.)*"?|[^\s"])+', line)
+
+
+def draft_boundaries(part):
+    """The delimiter lines of the draft's own containers, not of attached messages."""
+    if not part.is_multipart() or part.get_content_type() == "message/rfc822":
+        return set()
+    found = {"--" + part.get_boundary()}
+    for child in part.iter_parts():
+        found |= draft_boundaries(child)
+    return found
+
+
+def check_line_lengths(raw, msg, problems):
+    lines = raw.decode("utf-8", "surrogateescape").split("\r\n")
+    starts = draft_boundaries(msg)
+    in_headers = True
+    for line in lines:
+        if in_headers and line == "":
+            in_headers = False
+        elif in_headers and len(line) > 78 and 4 + max(map(len, words(line)), default=0) <= 78:
+            problems.append(f"a header line of {len(line)} bytes that could be folded: {line[:60]}...")
+        elif line in starts:
+            in_headers = True
+
+
 def python_tree(msg):
     """Each part as (section, type, file name, decoded bytes or None); an
     attached message is followed by its own parts from section .1 on."""
@@ -222,6 +254,7 @@ def main(argv):
     manifest = read_manifest(argv[2] if len(argv) > 2 else None)
     problems = all_defects(msg)
     check_python(msg, manifest, raw, problems)
+    check_line_lengths(raw, msg, problems)
     if not problems:
         check_second_parser(argv[1], msg, problems, ["malformed", "text"] not in manifest)
     for p in problems:

@@ -126,6 +126,20 @@ TEST(header_policy_test, long_and_odd_values_fold_within_the_limits) {
   }
 }
 
+TEST(header_policy_test, a_long_token_goes_on_a_line_of_its_own_where_that_keeps_it_within_78_bytes) {
+  const std::string xlsx = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet;";
+  const std::string x = "application/x-" + repeat("x", 74);
+  const struct {
+    std::string value;
+    HeaderLines lines;
+  } cases[] = {
+      {"application/pdf;", {"Content-Type: application/pdf;"}},
+      {xlsx, {"Content-Type:", "    " + xlsx}},
+      {x, {"Content-Type: " + x}},  // too long for any line
+  };
+  for (const auto& c : cases) EXPECT_EQ(mime::token_header("Content-Type", c.value), c.lines) << c.value;
+}
+
 TEST(header_policy_test, python_reads_back_unstructured_values) {
   const std::string texts[] = {kChinese500, repeat("Caf\xC3\xA9 au lait, ", 20), repeat("\xF0\x9F\x98\x80", 60),
                                "abcd" + repeat(" abcd", 40), repeat("x", 1200), "a =?b?= c", kGrusse};
