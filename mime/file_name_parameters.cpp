@@ -105,16 +105,9 @@ HeaderLines numbered_sections(std::string_view attribute, std::string_view utf8)
 HeaderLines name_parameter(std::string_view utf8_name) {
   if (std::optional<std::string> line = quoted_parameter("name", utf8_name)) return {*line};
   // A quoted string is never folded (a reader would keep the break in the
-  // name): the words stand on one line, or the name is in sections.
-  std::string line = std::string(kContinuationIndent) + "name=\"";
-  const WordEncoding encoding = word_encoding_for(utf8_name);
-  for (size_t at = 0; at < utf8_name.size();) {
-    const size_t size = word_text_size(utf8_name, at, kEncodedWordLimit, encoding);
-    if (at > 0) line += ' ';
-    line += encoded_word(utf8_name.substr(at, size), encoding);
-    at += size;
-  }
-  line += '"';
+  // name): one encoded-word on the line, or the name in sections.
+  const std::string line = std::string(kContinuationIndent) + "name=\"" +
+                           encoded_word(utf8_name, word_encoding_for(utf8_name)) + "\"";
   if (line.size() <= kHeaderLineLimit) return {line};
   return numbered_sections("name", utf8_name);
 }

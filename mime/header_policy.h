@@ -74,8 +74,8 @@ bool is_field_name(std::string_view name);
 // without a double quote or backslash is one quoted line. Any other name is
 // written 7-bit: name= as encoded-words inside the quotes, filename*= as
 // percent-encoded UTF-8 (a '%' too). A quoted string is never folded: a name
-// whose words do not fit one line is written as filename is, name*0*= and so
-// on. A long filename*= is split into numbered sections, none ending in an
+// whose encoded-word does not fit one line is written as filename is,
+// name*0*= and so on. A long filename*= is split into numbered sections, none ending in an
 // encoded blank, which some readers drop. These lines stay within 78 bytes
 // (but where a run of blanks does not fit one).
 HeaderLines name_parameter(std::string_view utf8_name);
