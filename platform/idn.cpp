@@ -70,12 +70,16 @@ bool each_label(std::string_view domain, Each each) {
   }
 }
 
-// The ASCII form of a UTF-8 domain, label by label: ASCII labels as they
-// are, the others as A-labels. False for a name no domain may be.
+// The ASCII form of a UTF-8 domain, label by label: the labels beyond ASCII
+// as A-labels. False for a name no domain may be.
 bool ascii_domain(std::string_view domain, DWORD flags, std::string& out) {
   constexpr size_t kLongestLabel = 63, kLongestName = 255;
+  // A domain beyond ASCII is mapped whole, its ASCII labels to lower case.
+  const bool mapped = !is_ascii(domain);
   const bool converted = each_label(domain, [&](std::string_view label, bool last) {
     std::string ascii(label);
+    if (mapped)
+      for (char& c : ascii) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     if (is_ascii(label) ? (flags & IDN_USE_STD3_ASCII_RULES) && !is_ldh(label)
                         : !detail::a_label(label, flags & IDN_ALLOW_UNASSIGNED, ascii))
       return false;

@@ -1,7 +1,8 @@
 // Internationalised domain names: a domain written in Unicode, turned into
 // the ASCII form that mail and the name service carry, as the Windows call
 // does. A label beyond ASCII becomes an A-label ("xn--" and the label's
-// punycode); a label of ASCII stays as it is, letter case included.
+// punycode); a domain all of ASCII stays as it is, and in one that is not,
+// the ASCII labels are in lower case.
 #pragma once
 
 #include "platform/types.h"
@@ -23,7 +24,8 @@ constexpr DWORD IDN_USE_STD3_ASCII_RULES = 0x02;
 // disallowed or, without IDN_ALLOW_UNASSIGNED, unassigned; a hyphen or mark
 // out of place; a label of more than 63 bytes or a name of more than 255; a
 // broken surrogate pair), ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_PARAMETER
-// (a null text, a length below -1 or of 0) or ERROR_INVALID_FLAGS.
+// (a null text, a length below -1 or of 0) or, for flags it does not know,
+// ERROR_INVALID_FLAGS (ERROR_INVALID_PARAMETER under Wine).
 // IDN_USE_STD3_ASCII_RULES also refuses ASCII other than letters, digits and
 // hyphens. The Linux half follows IDNA2008 without transitional mapping (a
 // "ß" stays a letter of its own, where a system of IDNA2003 writes "ss"), and
