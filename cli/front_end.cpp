@@ -7,6 +7,8 @@
 #include "cli/option_call.h"
 #include "cli/options.h"
 #include "cli/usage_text.h"
+#include "platform/last_error.h"
+#include "platform/process.h"
 #include "services/startup.h"
 
 namespace cli {
@@ -16,12 +18,35 @@ namespace {
 // The options of this run, for the first procedure, which takes no arguments.
 Options the_options;
 
+// What the shell's answer means, for a draft that it did not open.
+std::string open_failure(plat::DWORD answer) {
+  switch (answer) {
+    case plat::SE_ERR_NOASSOC:
+      return "no program that opens it was found (on Linux: xdg-open on PATH)";
+    case plat::SE_ERR_ASSOCINCOMPLETE:
+      return "the program that opens it ended in failure (exit code " + std::to_string(plat::GetLastError()) + ")";
+    case plat::SE_ERR_OOM:
+      return "there was no memory to start the program that opens it";
+    default:
+      return "the system answered " + std::to_string(answer);
+  }
+}
+
+// Opens the written draft in the user's mail client; kExitNotOpened with
+// its one line when that fails, the draft staying as written.
+int open_draft(const std::string& draft) {
+  const auto answer = plat::DWORD(reinterpret_cast<uintptr_t>(plat::ShellExecuteA(nullptr, "open", draft.c_str(), nullptr, nullptr, 1)));
+  if (answer > 32) return app::kExitWritten;
+  return report({kExitNotOpened, "the draft '" + draft + "' is written, but it could not be opened: " + open_failure(answer)});
+}
+
 int option_procedure() {
   svc::program_start_step();
   app::PreparedCall call;
   if (auto refusal = build_call(the_options, call)) return report(*refusal);
   app::RunPreparedCall(call);
-  return app::report_outcome();
+  const int code = app::report_outcome();
+  return code == app::kExitWritten && the_options.open ? open_draft(the_options.output) : code;
 }
 
 }  // namespace

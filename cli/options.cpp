@@ -3,8 +3,11 @@
 #include <algorithm>
 
 #include "cli/cli11.h"
+#include "cli/defaults_file.h"
 #include "cli/header_options.h"
+#include "cli/input_file.h"
 #include "mime/header_policy.h"
+#include "mime/media_types.h"
 #include "mime/utf8.h"
 
 namespace cli {
@@ -87,6 +90,8 @@ void declare(CLI::App& app, Options& o, Given& g) {
   one("--font", o.font);
   one("--font-color,--font-colour", g.font_color);
   one("--font-size", g.font_size);
+  app.add_flag("--open", o.open);
+  app.add_flag("--no-config", o.no_config);
   app.add_option("files", g.files);
 }
 
@@ -224,6 +229,73 @@ std::optional<Refusal> suggest_option(const CLI::App& app) {
   return std::nullopt;
 }
 
+// Parses `argv` into `options` and `given`, unchecked.
+std::optional<Refusal> parse_arguments(CLI::App& app, int argc, const char* const* argv, Options& options,
+                                       Given& given) {
+  declare(app, options, given);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr)
+      if (auto suggestion = suggest_option(app)) return suggestion;
+    std::string message = e.what();
+    for (char& c : message)
+      if (c == '\n') c = ' ';
+    return usage(message);
+  }
+  return std::nullopt;
+}
+
+// The checks and conversions of everything but the draft's name.
+std::optional<Refusal> take_checked(const Given& given, Options& options) {
+  if (auto refusal = take_header_options(given, options)) return refusal;
+  if (auto refusal = take_values(given, options)) return refusal;
+  return check_all_addresses(options);
+}
+
+// The options that the file of defaults may give.
+const std::vector<std::string_view> kDefaultOptions = {"from",       "reply-to",    "header",       "background",
+                                                       "font",       "font-color",  "font-colour",  "font-size"};
+
+// One option of the file, as the command line would give it, checked alone.
+std::optional<Refusal> check_default(const std::string& option) {
+  CLI::App app{"msgmake"};
+  Options options;
+  Given given;
+  const char* const argv[] = {"msgmake", option.c_str()};
+  if (auto refusal = parse_arguments(app, 2, argv, options, given)) return refusal;
+  if (auto refusal = check_utf8(app)) return refusal;
+  return take_checked(given, options);
+}
+
+// Whether a --header of the command line gives the field that `option`
+// (the file's) gives.
+bool header_given(const Given& given, const std::string& option) {
+  app::HeaderField field;
+  header_field(option, field);  // checked already
+  return std::any_of(given.headers.begin(), given.headers.end(), [&field](const std::string& other) {
+    app::HeaderField mine;
+    return !header_field(other, mine) && mime::lower_ascii(mine.name) == mime::lower_ascii(field.name);
+  });
+}
+
+// The file's options, each checked, as words of the command line: those
+// that the command line (parsed into `app` and `given`) does not give.
+std::optional<Refusal> take_defaults(const CLI::App& app, const Given& given, std::vector<std::string>& words) {
+  const std::string path = defaults_path();
+  if (path.empty()) return std::nullopt;
+  std::vector<DefaultOption> found;
+  if (auto refusal = read_defaults(path, kDefaultOptions, found)) return refusal;
+  for (const DefaultOption& option : found) {
+    if (auto refusal = check_default("--" + option.name + "=" + option.value))
+      return refuse_line(path, option.line, refusal->message);
+    const bool header = option.name == "header";
+    if (header ? header_given(given, option.value) : app.count("--" + option.name) > 0) continue;
+    words.push_back("--" + option.name + "=" + option.value);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<int32_t> parse_color(std::string_view text) {
@@ -241,27 +313,31 @@ std::optional<std::string> loop_choice(std::string_view word) { return choose(kL
 std::optional<std::string> priority_choice(std::string_view word) { return choose(kPriorityChoices, word); }
 
 std::optional<Refusal> parse_options(int argc, const char* const* argv, Options& options) {
+  std::vector<std::string> defaults;
+  {
+    CLI::App app{"msgmake"};
+    Given given;
+    if (auto refusal = parse_arguments(app, argc, argv, options, given)) return refusal;
+    if (options.help || options.version) return std::nullopt;
+    if (!options.no_config)
+      if (auto refusal = take_defaults(app, given, defaults)) return refusal;
+  }
+  // The file's options come first, so that the command line's follow them
+  // (and win where only one counts); none can end the options as "--" would.
+  std::vector<const char*> merged = {argv[0]};
+  for (const std::string& option : defaults) merged.push_back(option.c_str());
+  merged.insert(merged.end(), argv + 1, argv + argc);
+  options = Options{};
   CLI::App app{"msgmake"};
   Given given;
-  declare(app, options, given);
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr)
-      if (auto suggestion = suggest_option(app)) return suggestion;
-    std::string message = e.what();
-    for (char& c : message)
-      if (c == '\n') c = ' ';
-    return usage(message);
-  }
-  if (options.help || options.version) return std::nullopt;
+  if (auto refusal = parse_arguments(app, int(merged.size()), merged.data(), options, given)) return refusal;
   if (auto refusal = check_utf8(app)) return refusal;
   if (options.output.empty()) return usage("the draft to write is missing: give -o FILE");
   if (options.output.find_first_not_of(' ') == std::string::npos)
     return usage("the draft to write, -o '" + options.output + "', is a name of blanks only");
-  if (auto refusal = take_header_options(given, options)) return refusal;
-  if (auto refusal = take_values(given, options)) return refusal;
-  return check_all_addresses(options);
+  if (options.open && options.output == kStandardOutput)
+    return usage("--open needs a draft in a file: it cannot open one written to standard output (-o -)");
+  return take_checked(given, options);
 }
 
 }  // namespace cli

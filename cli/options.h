@@ -35,13 +35,19 @@ struct Options {
   std::string font;                 // empty: the body's own (see app/options_parts.h)
   int32_t font_color = 0;
   int32_t font_size = 3;
+  bool open = false;       // open the written draft in the mail client
+  bool no_config = false;  // the file of default options is not read
 };
 
-// Parses the whole argument vector (the program's name first). A usage error
-// (unknown option, missing value or -o, a bad word, colour or size, --text
-// with --html, a --header that cannot be given, more than one address for
-// --from) gives exit code 64; an option that is not UTF-8, or an address
-// without a domain, 65.
+// Parses the whole argument vector (the program's name first), with the
+// user's default options (cli/defaults_file.h) unless --no-config is given:
+// an option of the command line takes the place of the file's; of the file's
+// --header fields, those whose name a --header of the command line gives are
+// left out. A usage error (unknown option, missing value or -o, a bad word,
+// colour or size, --text with --html, a --header that cannot be given, more
+// than one address for --from, --open with -o -, a bad line of the file)
+// gives exit code 64; an option that is not UTF-8, or an address without a
+// domain, 65; a file of defaults that cannot be read, 66.
 std::optional<Refusal> parse_options(int argc, const char* const* argv, Options& options);
 
 // "#RRGGBB" (hexadecimal digits in either case) as red + 256 x green +

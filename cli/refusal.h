@@ -12,6 +12,9 @@ namespace cli {
 // on its line, a name that the program cannot hold.
 inline constexpr int kExitDataError = app::kExitDataError;
 
+// The draft is written, but --open could not open it.
+inline constexpr int kExitNotOpened = 69;
+
 struct Refusal {
   int exit_code = 0;
   std::string message;  // without "msgmake: " and the newline

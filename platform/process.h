@@ -32,6 +32,18 @@ HMODULE GetModuleHandleA(LPCSTR module_name);
 DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 
+// Opens `file` with the program the user's desktop keeps for its kind, as
+// the shell's "open" verb does (`operation` null or "open"; `parameters`
+// and `directory` must be null; `show` is not looked at). Returns a value
+// above 32 once the program has taken the file, or one of the SE_ERR_ codes.
+// On Linux the opener is `xdg-open`, looked for on PATH and waited for, its
+// standard streams on the null device: SE_ERR_NOASSOC when there is none,
+// SE_ERR_ASSOCINCOMPLETE (last error: the exit code) when it ends in failure.
+HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show);
+constexpr DWORD SE_ERR_OOM = 8;
+constexpr DWORD SE_ERR_ASSOCINCOMPLETE = 27;
+constexpr DWORD SE_ERR_NOASSOC = 31;
+
 // Ends the process with `exit_code` after flushing the standard streams.
 [[noreturn]] void ExitProcess(UINT exit_code);
 

@@ -119,6 +119,7 @@ inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args) {
   const fs::path previous = fs::current_path();
   fs::current_path(folder);
   _putenv_s("SOURCE_DATE_EPOCH", kFixedEpoch);
+  _putenv_s("XDG_CONFIG_HOME", (folder / ".config").string().c_str());
   std::fflush(nullptr);
   const int saved[2] = {_dup(1), _dup(2)};
   const char* names[2] = {".stdout", ".stderr"};
@@ -161,13 +162,16 @@ inline RunResult run_shell_command(const fs::path& folder, std::string command) 
 // Runs msgmake in `folder` with the given argument vector (none for an empty
 // list) and, when `input` names a file, that file as standard input. The
 // system profile is pointed at `profile` (empty by default) in the folder so
-// that the caller's own settings cannot switch tracing on. A `launcher` (a
+// that the caller's own settings cannot switch tracing on, and the default
+// options are those of the folder's .config/msgmake/config (none unless a
+// test writes it). A `launcher` (a
 // shell word list such as "prlimit --fsize=4096") runs the program under it.
 inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args, const fs::path& input = {},
                                   const std::string& profile = "", const std::string& launcher = "") {
   write_bytes(folder / ".wininit", profile);
   std::string command = "cd " + shell_quote(folder.string()) + " && SOURCE_DATE_EPOCH=" + kFixedEpoch + " WININI=" +
-                        shell_quote((folder / ".wininit").string()) + " exec " + launcher + " " +
+                        shell_quote((folder / ".wininit").string()) +
+                        " XDG_CONFIG_HOME=" + shell_quote((folder / ".config").string()) + " exec " + launcher + " " +
                         shell_quote(MSGMAKE_BINARY);
   for (const std::string& a : args) command += " " + shell_quote(a);
   if (!input.empty()) command += " <" + shell_quote(input.string());

@@ -130,7 +130,7 @@ TEST(options_test, long_names_and_domains_beyond_ascii_read_back) {
 // Runs a bash command line in the folder, with $MSGMAKE naming the program.
 RunResult run_bash(const fs::path& folder, const std::string& command_line) {
   return run_shell_command(folder, "cd " + shell_quote(folder.string()) + " && SOURCE_DATE_EPOCH=" + kFixedEpoch +
-                                       " WININI=none.ini MSGMAKE=" + shell_quote(MSGMAKE_BINARY) + " bash -c " +
+                                       " WININI=none.ini XDG_CONFIG_HOME=.config MSGMAKE=" + shell_quote(MSGMAKE_BINARY) + " bash -c " +
                                        shell_quote(command_line));
 }
 
@@ -287,6 +287,140 @@ TEST(options_test, a_name_with_a_final_period_names_that_file) {
   expect_written(run_msgmake_args(dir.path(), {"-o", "out.eml.", "a."}));
   EXPECT_EQ(read_bytes(dir / "out.eml"), "the message of another run");
   EXPECT_EQ(mime_check(dir / "out.eml.", {attachment_entry("a.", "a.")}), "ok\n");
+}
+
+// The default options are those of XDG_CONFIG_HOME/msgmake/config, which the
+// harness puts in the test's own folder.
+void write_defaults(const TempFolder& dir, const std::string& text) {
+  fs::create_directories(dir / ".config" / "msgmake");
+  write_bytes(dir / ".config" / "msgmake" / "config", text);
+}
+
+// The file gives what the command line leaves out; the command line wins,
+// a --header of the same field name replacing the file's.
+TEST(options_test, default_options_fill_what_the_command_line_leaves) {
+  const std::string defaults =
+      "# the sender\r\nfrom = Ann <ann@example.com>\r\n\r\n--reply-to team@example.com\r\n  header=X-Team: blue\r\n"
+      "--header X-Site: one\r\nbackground = #FFFFF0\r\nfont-colour = #000080\r\n";
+  const struct {
+    const char* name;
+    Lines args;
+    Lines expected;
+    std::string absent;  // a text the draft must not hold
+  } cases[] = {
+      {"the file's own",
+       {},
+       {"from\tAnn\tann@example.com", "reply-to\t\tteam@example.com", "header\tX-Team\tblue", "header\tX-Site\tone",
+        "style\tbackground-color: #FFFFF0; color: #000080;"},
+       "no such text"},
+      {"the command line wins",
+       {"--from", "Bob <bob@example.com>", "--reply-to", "bob@example.com", "--header", "x-site: two",
+        "--background", "#000000"},
+       {"from\tBob\tbob@example.com", "reply-to\t\tbob@example.com", "header\tX-Team\tblue", "header\tX-Site\ttwo",
+        "style\tbackground-color: #000000; color: #000080;"},
+       "team@example.com"},
+      {"--no-config", {"--no-config", "--from", "bob@example.com"}, {"from\t\tbob@example.com"}, "X-Team"},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    write_defaults(dir, defaults);
+    write_bytes(dir / "body.html", "<p>x</p>\n");
+    Lines args = {"-o", "m.eml", "--html", "body.html"};
+    append(args, c.args);
+    const RunResult run = run_msgmake_args(dir.path(), args);
+    EXPECT_EQ(run.exit_code, 0) << c.name << ": " << run.err;
+    EXPECT_EQ(run.err, "") << c.name;
+    EXPECT_EQ(render_check(dir / "m.eml", c.expected), "ok\n") << c.name;
+    EXPECT_EQ(mime_check(dir / "m.eml", {}), "ok\n") << c.name;
+    EXPECT_EQ(read_bytes(dir / "m.eml").find(c.absent), std::string::npos) << c.name;
+  }
+}
+
+TEST(options_test, a_bad_line_of_the_defaults_is_refused_naming_file_and_line) {
+  const struct {
+    const char* name;
+    std::string defaults;
+    int exit_code;
+    std::string says;
+  } cases[] = {
+      {"an option the file may not give", "priority = high\n", 64, " line 1: 'priority' is no option of this file"},
+      {"no such option", "\n# fine\ncolour = red\n", 64, " line 3: 'colour' is no option of this file"},
+      {"a bad value", "font = Arial\nfont-size = 9\n", 64, " line 2: --font-size takes a number from 1 to 7"},
+      {"no value", "from =\n", 64, " line 1: --from needs a value"},
+      {"no name", "= Ann\n", 64, " line 1: an option's name is missing"},
+      {"not UTF-8", "font = caf\xE9\n", 64, " line 1: the value of --font is not valid UTF-8"},
+      {"an address without a domain", "from = Ann\n", 64, " line 1: the address 'Ann' of --from has no domain"},
+      {"a field msgmake writes", "header = To: x@example.com\n", 64, " line 1: --header cannot give the 'To' header"},
+      {"a control character", "font = a\x01" "b\n", 64, " line 1: a control character"},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    write_defaults(dir, c.defaults);
+    const RunResult run = run_msgmake_args(dir.path(), {"-o", "m.eml"});
+    const std::string file = "'" + (dir / ".config" / "msgmake" / "config").string() + "'";
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.name;
+    EXPECT_EQ(run.err.rfind("msgmake: " + file + c.says, 0), 0u) << c.name << ": " << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << c.name << ": " << run.err;
+    EXPECT_FALSE(fs::exists(dir / "m.eml")) << c.name;
+    expect_written(run_msgmake_args(dir.path(), {"-o", "m.eml", "--no-config"}));
+  }
+  TempFolder dir;
+  fs::create_directories(dir / ".config" / "msgmake" / "config");
+  const RunResult folder = run_msgmake_args(dir.path(), {"-o", "m.eml"});
+  EXPECT_EQ(folder.exit_code, 66);
+  EXPECT_NE(folder.err.find("cannot read the default options"), std::string::npos) << folder.err;
+}
+
+// --open hands the finished draft to the opener found on PATH, here a
+// stand-in of shell built-ins that notes its argument and the draft's last
+// line; a draft it cannot open stays written, with 69 and one line.
+TEST(options_test, open_hands_the_written_draft_to_the_opener) {
+  const std::string opener =
+      "#!/bin/sh\nwhile IFS= read -r line; do last=$line; done <\"$1\"\n"
+      "printf '%s\\n%s\\n' \"$1\" \"$last\" >opened.txt\nexit \"${OPENER_EXIT:-0}\"\n";
+  const struct {
+    const char* name;
+    bool stand_in;
+    std::string exit;
+    std::string output;
+    int exit_code;
+    std::string says;
+    std::string noted;  // the name the stand-in was given
+  } cases[] = {
+      {"opened", true, "0", "m.eml", 0, "", "m.eml"},
+      {"a name like an option", true, "0", "-m.eml", 0, "", "./-m.eml"},
+      {"the opener fails", true, "4", "m.eml", 69,
+       "msgmake: the draft 'm.eml' is written, but it could not be opened: the program that opens it ended in "
+       "failure (exit code 4)\n",
+       "m.eml"},
+      {"no opener", false, "0", "m.eml", 69,
+       "msgmake: the draft 'm.eml' is written, but it could not be opened: no program that opens it was found (on "
+       "Linux: xdg-open on PATH)\n",
+       ""},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    fs::create_directory(dir / "bin");
+    if (c.stand_in) {
+      write_bytes(dir / "bin" / "xdg-open", opener);
+      fs::permissions(dir / "bin" / "xdg-open", fs::perms::owner_all);
+    }
+    const RunResult run = run_msgmake_args(dir.path(), {"-o", c.output, "--open", "-s", "Hi"}, {}, "",
+                                           "env OPENER_EXIT=" + c.exit + " PATH=" + shell_quote((dir / "bin").string()));
+    EXPECT_EQ(run.exit_code, c.exit_code) << c.name;
+    EXPECT_EQ(run.err, c.says) << c.name;
+    EXPECT_EQ(run.out, "") << c.name;
+    // The draft was complete when the opener read it: its last line was there.
+    const std::string draft = read_bytes(dir / c.output);
+    const size_t last = draft.rfind("\r\n", draft.size() - 3) + 2;
+    const std::string noted = c.noted.empty() ? "" : c.noted + "\n" + draft.substr(last, draft.size() - 1 - last) + "\n";
+    EXPECT_EQ(fs::exists(dir / "opened.txt") ? read_bytes(dir / "opened.txt") : "", noted) << c.name;
+    EXPECT_EQ(mime_check(dir / c.output, {}), "ok\n") << c.name;
+  }
+  TempFolder dir;
+  const RunResult to_standard_output = run_msgmake_args(dir.path(), {"-o", "-", "--open"});
+  EXPECT_EQ(to_standard_output.exit_code, 64);
+  EXPECT_NE(to_standard_output.err.find("--open needs a draft in a file"), std::string::npos) << to_standard_output.err;
 }
 
 TEST(options_test, help_shows_both_forms) {
