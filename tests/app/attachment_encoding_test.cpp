@@ -121,7 +121,7 @@ TEST(attachment_encoding_test, attachments_are_typed_by_extension_and_content) {
       {"dos.txt", "one\r\ntwo\r\n", "text/plain"},
       {"sales.csv", "region,amount\r\nNorth,1200.50\r\n", "text/csv"},
       {"old-mac.txt", "one\rtwo\r", bytes},
-      {"nul.txt", std::string("a\0b\n", 4), bytes},
+      {"holds-nul.txt", std::string("a\0b\n", 4), bytes},
       {"voice.vpm", "x", bytes},
       {"README", "no extension", bytes},
       {"x.unknownext", "?", bytes},
