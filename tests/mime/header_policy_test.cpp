@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace {
@@ -57,10 +58,11 @@ std::string python_reads(const HeaderLines& headers, const std::vector<std::stri
   (void)headers, (void)expectations;
   return "ok\n";  // no Python there; the Linux build checks these bytes
 #endif
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("msgmake_header_policy_" + std::string(info->name()));
-  std::filesystem::create_directories(folder);
+  // A folder of this call's own: two runs of the suite never share it.
+  std::random_device seed;
+  std::filesystem::path folder;
+  do folder = std::filesystem::temp_directory_path() / ("msgmake_header_policy_" + std::to_string(seed()));
+  while (!std::filesystem::create_directory(folder));
   {
     std::ofstream message(folder / "m.eml", std::ios::binary);
     for (const std::string& line : headers) message << line << "\r\n";

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "runtime/locale.h"
@@ -204,11 +205,16 @@ TEST_F(environment_file_test, file_is_read_across_buffer_boundaries) {
   text +=
       "\x1A"
       "BRIMSG999=after the end\r\n";
-  auto path = std::filesystem::temp_directory_path() / "msgmake_environment_file_test.ENV";
+  // A folder of the test's own: two runs of the suite never share it.
+  std::random_device seed;
+  std::filesystem::path folder;
+  do folder = std::filesystem::temp_directory_path() / ("msgmake_environment_" + std::to_string(seed()));
+  while (!std::filesystem::create_directory(folder));
+  const auto path = folder / "msgmake.ENV";
   std::ofstream(path, std::ios::binary) << text;
   svc::error_state().clear();
   read_environment_file(locale(), path.string().c_str());
-  std::filesystem::remove(path);
+  std::filesystem::remove_all(folder);
   EXPECT_EQ(svc::error_state().code(), 0);
   for (int i = 1; i <= 300; ++i) {
     const char* found = locale().message_override(i);
