@@ -1,5 +1,6 @@
 #include "app/attachment_parts.h"
 
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <span>
@@ -15,6 +16,7 @@
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
 #include "drivers/record_statements.h"
+#include "mime/base64.h"
 #include "mime/content_scan.h"
 #include "mime/media_types.h"
 #include "platform/last_error.h"
@@ -30,10 +32,7 @@ namespace {
 // read-only file is encoded too and nobody changes it meanwhile.
 constexpr int32_t kInputOpenMode = 0x20;
 constexpr int32_t kOutputOpenMode = 0x22;
-constexpr uint32_t kBase64LineLength = 76;
 constexpr size_t kCopyBlock = 16 * 1024;
-constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-static_assert(sizeof(kAlphabet) == 65);
 
 void set_name(char (&variable)[kFileNameSize], std::string_view name) {
   name = clipped(name);
@@ -50,15 +49,6 @@ void give_up_part(FailedFile kind, std::string_view name, const svc::ErrorFields
   run_outcome().note_failure(kind, name, error.code, error.system_error);
   remove_work_copy(work_copy);
 }
-
-// The four characters of a group of three bytes (the first in bits 16-23).
-void write_group(char* at, uint32_t group) {
-  at[0] = kAlphabet[(group >> 18) & 63];
-  at[1] = kAlphabet[(group >> 12) & 63];
-  at[2] = kAlphabet[(group >> 6) & 63];
-  at[3] = kAlphabet[group & 63];
-}
-
 
 // How an attached file goes, and what its content was found to be when that
 // decided it; nothing when its copy cannot be read.
@@ -144,55 +134,24 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
     }
   }
   drv::SET(&data.input_file);
-  char* line = reinterpret_cast<char*>(data.message_line);
-  // The bytes of the group of three being read (`held` of them, the first in
-  // the highest bits) and the column where its four characters go. A line
-  // of 76 characters is 19 whole groups.
-  static_assert(kBase64LineLength % 4 == 0);
-  uint32_t group = 0, held = 0, column = 0;
-  // A whole group encoded: false when it completed a line that could not be
-  // written (no point reading on).
-  auto encode_group = [&](uint32_t bytes) {
-    write_group(line + column, bytes);
-    column += 4;
-    if (column < kBase64LineLength) return true;
-    append_message_record();
-    clear_line();
-    column = 0;
-    return message_intact();
-  };
-  auto encode = [&](unsigned char byte) {
-    group = (group << 8) | byte;
-    if (++held < 3) return true;
-    held = 0;
-    return encode_group(std::exchange(group, 0));
-  };
-  for (bool going = true; going;) {
-    // The reads the line still needs are made at once where the file's
-    // steady run holds them; only the last of them can complete the line.
-    uint32_t wanted = (kBase64LineLength - column) / 4 * 3 - held;
-    std::span<const unsigned char> bytes = drv::next_steady_bytes(&data.input_file, wanted);
+  mime::Base64Encoder encoder([](std::string_view text) { write_line(text); });
+  // The reading ends at the end of the file, at a read error, or after a
+  // line that could not be written (no point reading on; the composer sees
+  // that for itself).
+  while (message_intact()) {
+    // The bytes that the file's steady run holds are taken at once.
+    const std::span<const unsigned char> bytes = drv::next_steady_bytes(&data.input_file, SIZE_MAX);
     if (!bytes.empty()) {
-      std::size_t i = 0, n = bytes.size();
-      for (; held != 0 && i < n; ++i) going = encode(bytes[i]);
-      for (; i + 3 <= n; i += 3) going = encode_group(bytes[i] << 16 | bytes[i + 1] << 8 | bytes[i + 2]);
-      for (; i < n; ++i) going = encode(bytes[i]);
+      encoder.put({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
       continue;
     }
     drv::NEXT(&data.input_file);
     if (errors.code() != 0) break;  // the end of the file, or a read error
-    going = encode(data.input_byte[0]);
+    encoder.put({reinterpret_cast<const char*>(data.input_byte), 1});
   }
-  // The reading ends at the end of the file, or early at a read error or a
-  // line that could not be written (which the composer sees for itself).
   const bool read_whole = errors.code() == svc::err::record_not_available || !message_intact();
-  if (held != 0) {  // one or two bytes left: their characters and the padding
-    write_group(line + column, group << (8 * (3 - held)));
-    line[column + 3] = '=';
-    if (held == 1) line[column + 2] = '=';
-  }
   if (!read_whole) errors.save();  // the read error outlives the steps below
-  append_message_record();
+  encoder.finish();
   clear_line();
   drv::CLOSE(&data.input_file);
   if (append == 0) drv::CLOSE(&data.message_file);

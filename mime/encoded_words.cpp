@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "mime/base64.h"
 #include "mime/utf8.h"
 
 namespace mime {
@@ -14,10 +15,7 @@ constexpr std::string_view kWordEnd = "?=";
 static_assert(kBase64Start.size() == kQuotedStart.size());
 constexpr size_t kWordFrame = kBase64Start.size() + kWordEnd.size();
 
-constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-size_t base64_size(size_t bytes) { return (bytes + 2) / 3 * 4; }
 
 // Bytes that Q writes as themselves; a space becomes "_".
 bool q_keeps(uint8_t b) {
@@ -32,15 +30,6 @@ size_t q_size(std::string_view bytes) {
     size += q_keeps(b) || b == ' ' ? 1 : 3;
   }
   return size;
-}
-
-void append_base64(std::string& out, std::string_view bytes) {
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    const size_t n = bytes.size() - i < 3 ? bytes.size() - i : 3;
-    uint32_t group = 0;
-    for (size_t k = 0; k < 3; ++k) group = (group << 8) | (k < n ? static_cast<uint8_t>(bytes[i + k]) : 0u);
-    for (size_t k = 0; k < 4; ++k) out += k <= n ? kBase64[(group >> (18 - 6 * k)) & 63] : '=';
-  }
 }
 
 void append_q(std::string& out, std::string_view bytes) {

@@ -16,8 +16,8 @@ constexpr std::string_view kWhiteSpace = " \t\r";
 constexpr size_t kMaxTypeSize = 100;
 constexpr std::string_view kRfc822 = "message/rfc822";
 
-constexpr std::string_view kTransferEncodingNames[] = {"base64", "7bit", "8bit"};  // ORDER: TransferEncoding
-static_assert(std::size(kTransferEncodingNames) == static_cast<size_t>(TransferEncoding::eight_bit) + 1);
+constexpr std::string_view kTransferEncodingNames[] = {"base64", "7bit", "8bit", "quoted-printable"};  // ORDER: TransferEncoding
+static_assert(std::size(kTransferEncodingNames) == static_cast<size_t>(TransferEncoding::quoted_printable) + 1);
 
 // For where the system has no table: the common types, as the system's table
 // of Debian's media-types package names them.

@@ -37,7 +37,7 @@ std::string_view sound_type(std::span<const unsigned char> head, std::string_vie
 std::string attachment_type(std::string_view file_name);
 
 // How the bytes of a part are carried. ORDER: kTransferEncodingNames.
-enum class TransferEncoding { base64, seven_bit, eight_bit };
+enum class TransferEncoding { base64, seven_bit, eight_bit, quoted_printable };
 std::string_view transfer_encoding_name(TransferEncoding encoding);
 
 struct PartForm {
