@@ -7,7 +7,6 @@
 #include "app/draft_date.h"
 #include "app/html_body.h"
 #include "app/message_output.h"
-#include "app/options_body.h"
 #include "app/output_checks.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
@@ -135,9 +134,6 @@ uint64_t message_size_bound(const MessageArguments& args) {
     const ImageReference ref = find_image_reference(body.field(), body.field_size());
     if (ref.found()) bound += part_bound(ref.name(body.field()));
   }
-  // A body of the options is in both parts, at least its size in each.
-  bound += 2 * body_size();
-  for (const std::string& picture : prepared_body().pictures) bound += part_bound(picture);
   if (!is_blank(args.sound_file)) bound += part_bound(args.sound_file);
   return bound;
 }

@@ -21,11 +21,6 @@ namespace app {
 
 namespace {
 
-struct PriorityLines {
-  std::string_view priority;  // the text that selects the row; empty for any other
-  std::string_view x_priority;
-  std::string_view ms_priority;
-};
 constexpr PriorityLines kPriorities[] = {
     {"High", "X-Priority: 1", "X-MSMail-Priority: High"},
     {"Low", "X-Priority: 5", "X-MSMail-Priority: Low"},
@@ -49,19 +44,10 @@ constexpr std::string_view kComposerFields[] = {
 };
 constexpr std::string_view kAddressFields[] = {"From", "Reply-To"};
 
-// The caller's own fields of the next message.
-std::vector<HeaderField> header_fields;
-
 bool same_letters(std::string_view left, std::string_view right) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   return left.size() == right.size() &&
          std::equal(left.begin(), left.end(), right.begin(), [&](char l, char r) { return lower(l) == lower(r); });
-}
-
-void write_header_fields() {
-  for (const HeaderField& field : header_fields)
-    write_lines(address_field(field.name) ? mime::address_header(field.name, field.value)
-                                          : mime::unstructured_header(field.name, field.value, kMessageLineSize));
 }
 
 const PriorityLines& priority_lines(std::string_view priority) {
@@ -70,12 +56,21 @@ const PriorityLines& priority_lines(std::string_view priority) {
   return kNormalPriority;
 }
 
+}  // namespace
+
+const PriorityLines& exact_priority_lines(std::string_view word) {
+  for (const PriorityLines& row : kPriorities)
+    if (word == row.priority) return row;
+  return kNormalPriority;
+}
+
+namespace {
+
 void write_headers(const MessageArguments& args, const MessageShape& shape) {
   write_lines(address_lines("To", args.to_list));
   if (!is_blank(args.cc_list)) write_lines(address_lines("Cc", args.cc_list));
   if (!is_blank(args.bcc_list)) write_lines(address_lines("Bcc", args.bcc_list));
   write_lines(subject_lines(args.subject));
-  write_header_fields();
   write_line({"Date: ", draft_date()});
   write_line("MIME-Version: 1.0");
   write_container_type(shape.top());
@@ -94,8 +89,6 @@ uint8_t give_up_message() {
 }
 
 }  // namespace
-
-void set_header_fields(std::vector<HeaderField> fields) { header_fields = std::move(fields); }
 
 bool composer_field(std::string_view name) {
   for (const std::string_view own : kComposerFields) {

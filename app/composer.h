@@ -29,16 +29,11 @@ struct MessageArguments {
 };
 
 // A header field of the caller's own, in UTF-8: the sender's addresses
-// (From, Reply-To) or any field the composer does not write itself.
+// (From, Reply-To) or any field the program does not write itself.
 struct HeaderField {
   std::string name;
   std::string value;
 };
-
-// The fields the next message carries after its Subject, in this order: From
-// and Reply-To as address lists, any other as unstructured text. The call
-// text gives none.
-void set_header_fields(std::vector<HeaderField> fields);
 
 // True for the fields that the composer writes from its arguments (To, Cc,
 // Bcc, Subject, Date, MIME-Version, every Content- field, the priority and
@@ -47,6 +42,15 @@ void set_header_fields(std::vector<HeaderField> fields);
 bool composer_field(std::string_view name);
 // True for From and Reply-To, in any letter case.
 bool address_field(std::string_view name);
+
+// The priority's header lines for the word that selects them.
+struct PriorityLines {
+  std::string_view priority;  // the text that selects the row; empty for any other
+  std::string_view x_priority;
+  std::string_view ms_priority;
+};
+// The lines of "High" or "Low", given exactly; "Normal"'s for any other word.
+const PriorityLines& exact_priority_lines(std::string_view word);
 
 // Composer results.
 inline constexpr uint8_t kComposed = 0;

@@ -7,8 +7,6 @@
 #include "app/attachment_parts.h"
 #include "app/message_output.h"
 #include "app/message_structure.h"
-#include "app/options_body.h"
-#include "app/options_parts.h"
 #include "app/plain_text.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
@@ -175,29 +173,11 @@ void write_html_part(const MessageArguments& args, const EmbeddedPictures& pictu
   for (std::string_view line : kHtmlTail) write_line(line);
 }
 
-constexpr std::string_view kOptionsHtmlHead[] = {
-    "Content-Type: text/html;",
-    "    charset=\"utf-8\"",
-    "Content-Transfer-Encoding: quoted-printable",
-    "",
-};
-
 // The text of the HTML for readers that show plain text.
-bool write_plain_part() {
+void write_plain_part() {
   for (std::string_view line : kPlainHead) write_line(line);
-  if (prepared_body().kind != BodyKind::none) return write_options_plain_text();
   write_plain_text();
   write_empty_line();
-  return true;
-}
-
-bool write_rich_part(const MessageArguments& args, const EmbeddedPictures& pictures) {
-  if (prepared_body().kind == BodyKind::none) {
-    write_html_part(args, pictures);
-    return true;
-  }
-  for (std::string_view line : kOptionsHtmlHead) write_line(line);
-  return write_options_html_text(args);
 }
 
 }  // namespace
@@ -248,12 +228,14 @@ int32_t sound_loop_count(std::string_view choice) {
   return 0;
 }
 
+int32_t exact_loop_count(std::string_view choice) {
+  for (const LoopChoice& c : kLoopChoices)
+    if (choice == c.text) return c.count;
+  return 0;
+}
+
 EmbeddedPictures find_embedded_pictures() {
   EmbeddedPictures pictures;
-  if (prepared_body().kind != BodyKind::none) {
-    pictures.files = prepared_body().pictures;
-    return pictures;
-  }
   ProgramQueue& body = program_data().body_lines;
   ProgramData& data = program_data();
   const uint32_t count = body.records();
@@ -286,14 +268,14 @@ EmbeddedPictures find_embedded_pictures() {
 
 bool write_body(const MessageArguments& args, const MessageShape& shape, const EmbeddedPictures& pictures) {
   write_line(kAlternative.delimiter);
-  if (!write_plain_part()) return false;
+  write_plain_part();
   write_line(kAlternative.delimiter);
   if (shape.related) {
     write_container_type(kRelated);
     write_empty_line();
     write_line(kRelated.delimiter);
   }
-  if (!write_rich_part(args, pictures)) return false;
+  write_html_part(args, pictures);
   if (shape.related) {
     if (!write_image_parts(pictures)) return false;
     if (!is_blank(args.sound_file) && !write_sound_part(args.sound_file)) return false;

@@ -1,8 +1,7 @@
 // The body of the message: a plain-text part with the HTML's text and the
 // HTML part made from a fixed template, the font and colour arguments, the
 // background-sound tag and the body lines, with their image references
-// rewritten to the embedded parts; or, for a body that the options give,
-// the parts that options_parts.h writes.
+// rewritten to the embedded parts.
 #pragma once
 
 #include <cstddef>
@@ -52,19 +51,21 @@ void ColorToHtml(int32_t value, char (&out)[6]);
 // value of 0 or below gives a white page and black text.
 void argument_colors(const MessageArguments& args, char (&page)[6], char (&font)[6]);
 
-// The loop count of a background-sound choice ("Once" 1 ... "Forever" -1).
+// The loop count of a background-sound choice ("Once" 1 ... "Forever" -1),
+// the choice matched as the runtime compares texts; 0 for any other.
 int32_t sound_loop_count(std::string_view choice);
+// The same for a choice given exactly as one of the words.
+int32_t exact_loop_count(std::string_view choice);
 
 // The pictures the HTML part shows, in the order of their content ids (the
-// first is 1). For the call text, also the positions in GBQ (from 1,
-// rising) of the body lines whose reference names them, one a picture.
+// first is 1), and the positions in GBQ (from 1, rising) of the body lines
+// whose reference names them, one a picture.
 struct EmbeddedPictures {
   std::vector<std::string> files;
   std::vector<uint32_t> lines;
   bool empty() const { return files.empty(); }
 };
-// The call text's: the body lines whose reference was found and whose file
-// can be read. The options' body: the pictures it was prepared with.
+// The body lines whose reference was found and whose file can be read.
 EmbeddedPictures find_embedded_pictures();
 
 // Writes the body, the parts of the alternative container: the plain text,

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <set>
 #include <span>
-#include <tuple>
 #include <utility>
 
 #include "app/file_head.h"
@@ -14,26 +13,14 @@
 #include "mime/html_pictures.h"
 #include "mime/html_tokenizer.h"
 #include "mime/media_types.h"
+#include "mime/message_writer.h"
 #include "mime/utf8.h"
 #include "platform/file.h"
 #include "platform/last_error.h"
 #include "platform/path.h"
+#include "platform/process.h"
 
 namespace app {
-
-namespace {
-
-constexpr size_t kPieceSize = 64 * 1024;
-// The body is only read, and nobody changes it between the readings; a
-// picture is only looked at.
-constexpr uint32_t kBodyOpenMode = 0x20;     // read access, others denied writing
-constexpr uint32_t kPictureOpenMode = 0x40;  // read access, others denied nothing
-// The name, in the temporary folder, of the file that keeps a body which
-// cannot be read again; its 'X's are made random.
-constexpr std::string_view kKeptBodyName = "msgmake-body-XXXXXXXX";
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-using FileIdentity = std::tuple<uint32_t, uint32_t, uint32_t>;  // volume, index high, index low
 
 // The source of the first reading. Standard input, or a file that cannot be
 // positioned (a pipe), is kept for the later readings in a file of its own.
@@ -47,11 +34,20 @@ struct Body {
   PreparedBody prepared;
   plat::HANDLE file = nullptr;  // read from its start for each reading; closed when the body goes
   std::string shown_name;       // "'news.html'" or "standard input"
-  std::vector<FileIdentity> identities;  // of prepared.pictures, in order
-  Source source;                          // until the first reading is done
+  Source source;                // until the first reading is done
 };
 
-Body the_body;
+namespace {
+
+constexpr size_t kPieceSize = 64 * 1024;
+// The body is only read, and nobody changes it between the readings.
+constexpr uint32_t kBodyOpenMode = 0x20;     // read access, others denied writing
+// The name, in the temporary folder, of the file that keeps a body which
+// cannot be read again; its 'X's are made random.
+constexpr std::string_view kKeptBodyName = "msgmake-body-XXXXXXXX";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+using mime::FileStamp;
 
 // Passes a text on without the byte-order mark that may begin it.
 class WithoutMark {
@@ -162,40 +158,32 @@ std::string_view what_no_picture_is(std::span<const unsigned char> head) {
 
 // The content id of a picture file, the file added when it is new (by
 // what the file is, not by its name). It must be a picture by its content.
-std::optional<uint32_t> add_picture(const std::string& file, std::string_view shown_by) {
-  Body& body = the_body;
+std::optional<uint32_t> add_picture(Body& body, const std::string& file, std::string_view shown_by) {
   const std::string named = picture_named(file, shown_by);
   if (file.size() > kScratchNameSize) {
     refuse(kExitDataError, "the image " + named + " has a name longer than " + std::to_string(kScratchNameSize) + " bytes");
     return std::nullopt;
   }
-  drv::sys::HANDLE handle = nullptr;
-  if (const uint32_t error = drv::sys::open_existing(file.c_str(), kPictureOpenMode, handle)) {
-    refuse(input_exit(error), "cannot read image " + named + ": " + open_error_text(file, error));
+  // Looked at once, here: its stamp, and the first bytes that tell its type.
+  mime::FileLook look;
+  if (!mime::look_at_file(file, kFileHeadSize, look)) {
+    refuse(input_exit(look.system_error), "cannot read image " + named + ": " + open_error_text(file, look.system_error));
     return std::nullopt;
   }
-  FileHead head{};
-  plat::DWORD got = 0;
-  const bool read = plat::ReadFile(handle, head, kFileHeadSize, &got, nullptr);
-  const uint32_t read_error = read ? 0 : plat::GetLastError();
-  plat::BY_HANDLE_FILE_INFORMATION info{};
-  const bool known = plat::GetFileInformationByHandle(handle, &info);
-  drv::sys::close(handle);
-  plat::SetLastError(0);
-  if (!read) {
-    refuse(input_exit(read_error), "cannot read image " + named + ": " + system_error_description(read_error));
-    return std::nullopt;
-  }
-  const std::span<const unsigned char> bytes(head, got);
+  const std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(look.head.data()), look.head.size());
   if (mime::picture_content_type(bytes).empty()) {
     refuse(kExitDataError, "the image " + named + " " + std::string(what_no_picture_is(bytes)));
     return std::nullopt;
   }
-  const FileIdentity identity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-  for (size_t i = 0; known && i < body.identities.size(); ++i)
-    if (body.identities[i] == identity) return static_cast<uint32_t>(i + 1);
+  const FileStamp& stamp = look.stamp;
+  for (size_t i = 0; stamp.known && i < body.prepared.looks.size(); ++i) {
+    const FileStamp& seen = body.prepared.looks[i].stamp;
+    if (seen.known && seen.volume == stamp.volume && seen.index_high == stamp.index_high &&
+        seen.index_low == stamp.index_low)
+      return static_cast<uint32_t>(i + 1);
+  }
+  body.prepared.looks.push_back(std::move(look));
   body.prepared.pictures.push_back(file);
-  body.identities.push_back(known ? identity : FileIdentity{});
   return static_cast<uint32_t>(body.prepared.pictures.size());
 }
 
@@ -243,8 +231,7 @@ uint32_t open_named_source(const std::string& file, Source& source) {
   return drv::sys::open_existing(file.c_str(), kBodyOpenMode, source.handle);
 }
 
-bool open_source(const std::string& file, Source& source) {
-  Body& body = the_body;
+bool open_source(Body& body, const std::string& file, Source& source) {
   if (file == kStandardInput) {
     body.shown_name = "standard input";
     source.handle = plat::GetStdHandle(plat::STD_INPUT_HANDLE);
@@ -272,11 +259,8 @@ std::string temporary_folder() {
 
 // The file that is read again: the source itself, or a file of the system's
 // temporary folder that keeps what the source gave, for the run alone:
-// nobody else can open it, and it goes when the run ends. It is not in the
-// work directory: a pipe is read before the run holds that, so that a slow
-// writer holds back no other run.
-bool open_body_file(const Source& source) {
-  Body& body = the_body;
+// nobody else can open it, and it goes when the run ends.
+bool open_body_file(Body& body, const Source& source) {
   if (!source.keep) {
     body.file = source.handle;
     return true;
@@ -332,8 +316,7 @@ ReadEnd read_through(plat::HANDLE file, plat::HANDLE keep, const std::function<v
 
 // The first reading: every piece of the source to `piece`, and to the kept
 // file when there is one.
-bool read_source(const Source& source, const std::function<void(std::string_view)>& piece) {
-  const Body& body = the_body;
+bool read_source(const Body& body, const Source& source, const std::function<void(std::string_view)>& piece) {
   uint32_t error = 0;
   switch (read_through(source.handle, source.keep ? body.file : nullptr, piece, error)) {
     case ReadEnd::whole:
@@ -369,12 +352,12 @@ std::optional<std::string> final_path(const std::string& name, uint32_t& error) 
 // The folders whose files an HTML body may show: its own (the current one
 // for standard input), then those the user named for pictures, each as the
 // system resolves it.
-bool resolve_picture_folders(const BodyRequest& request, std::vector<std::string>& folders) {
+bool resolve_picture_folders(const Body& body, const BodyRequest& request, std::vector<std::string>& folders) {
   const std::string own(request.file == kStandardInput ? std::string_view() : folder_of(request.file));
   uint32_t error = 0;
   std::optional<std::string> path = final_path(own, error);
   if (!path)
-    return refuse(input_exit(error), "cannot read the folder of " + the_body.shown_name + ": " + open_error_text(own, error));
+    return refuse(input_exit(error), "cannot read the folder of " + body.shown_name + ": " + open_error_text(own, error));
   folders.push_back(std::move(*path));
   for (const std::string& folder : request.picture_folders) {
     path = final_path(folder, error);
@@ -416,9 +399,9 @@ bool in_picture_folders(const std::string& file, std::string_view shown_by, cons
 // The local pictures of the HTML, each a picture in a folder it may show
 // files of, with their content ids. A source that names no local file stays
 // as it is written and is never read.
-bool add_html_pictures(const BodyRequest& request, const std::vector<std::string>& sources) {
-  PreparedBody& prepared = the_body.prepared;
-  const std::string_view shown_by = the_body.shown_name;
+bool add_html_pictures(Body& body, const BodyRequest& request, const std::vector<std::string>& sources) {
+  PreparedBody& prepared = body.prepared;
+  const std::string_view shown_by = body.shown_name;
   const std::string_view folder = request.file == kStandardInput ? std::string_view() : folder_of(request.file);
   std::vector<std::string> folders;  // resolved when a source needs them
   for (const std::string& src : sources) {
@@ -427,10 +410,10 @@ bool add_html_pictures(const BodyRequest& request, const std::vector<std::string
     if (source.kind == mime::SourceKind::refused)
       return refuse(kExitDataError, "the image source '" + shown_source(src) + "' (shown by " + std::string(shown_by) +
                                         ") holds a NUL byte");
-    if (folders.empty() && !resolve_picture_folders(request, folders)) return false;
+    if (folders.empty() && !resolve_picture_folders(body, request, folders)) return false;
     const std::string file = mime::picture_file(folder, source);
     if (!in_picture_folders(file, shown_by, folders)) return false;
-    const std::optional<uint32_t> id = add_picture(file, shown_by);
+    const std::optional<uint32_t> id = add_picture(body, file, shown_by);
     if (!id) return false;
     prepared.sources.emplace(src, *id);
   }
@@ -452,8 +435,7 @@ constexpr MarkedEncoding kMarkedEncodings[] = {
 
 // The refusal of a body that is not UTF-8: where, what it is when its mark
 // tells, and how to make it UTF-8.
-std::string not_utf8_text(std::string_view head, uint32_t line) {
-  const std::string& shown = the_body.shown_name;
+std::string not_utf8_text(const std::string& shown, std::string_view head, uint32_t line) {
   for (const MarkedEncoding& e : kMarkedEncodings)
     if (head.substr(0, e.mark.size()) == e.mark)
       return shown + " is " + std::string(e.shown) + " by its byte-order mark, not UTF-8; convert it first (iconv -f " +
@@ -465,10 +447,9 @@ std::string not_utf8_text(std::string_view head, uint32_t line) {
 
 // Reads the body through once: UTF-8 throughout, and for HTML what the
 // document is and which pictures it shows.
-bool check_text(const BodyRequest& request) {
-  Body& body = the_body;
+bool check_text(Body& body, const BodyRequest& request) {
   const Source source = std::exchange(body.source, Source{});
-  if (!open_body_file(source)) {
+  if (!open_body_file(body, source)) {
     close_source(source);
     return false;
   }
@@ -476,18 +457,18 @@ bool check_text(const BodyRequest& request) {
   HtmlScan html;
   std::string head;  // the text's first bytes, for the mark of another encoding
   const bool is_html = request.kind == BodyKind::html;
-  const bool read = read_source(source, [&](std::string_view piece) {
+  const bool read = read_source(body, source, [&](std::string_view piece) {
     if (head.size() < 4) head.append(piece.substr(0, 4 - head.size()));
     if (!utf8.feed(piece)) return;
     if (is_html) html.feed(piece);
   });
   if (source.keep) close_source(source);
   if (!read) return false;
-  if (!utf8.finish()) return refuse(kExitDataError, not_utf8_text(head, utf8.line()));
+  if (!utf8.finish()) return refuse(kExitDataError, not_utf8_text(body.shown_name, head, utf8.line()));
   if (!is_html) return true;
   html.finish();
   body.prepared.document = html.document();
-  return add_html_pictures(request, html.sources());
+  return add_html_pictures(body, request, html.sources());
 }
 
 }  // namespace
@@ -498,30 +479,33 @@ std::optional<uint32_t> PreparedBody::content_id(std::string_view src) const {
   return found->second;
 }
 
-bool open_body(const BodyRequest& request) {
-  release_body();
-  Body& body = the_body;
+OptionsBody::OptionsBody() : body_(std::make_unique<Body>()) {}
+OptionsBody::~OptionsBody() { release(); }
+
+bool OptionsBody::open(const BodyRequest& request) {
+  release();
+  Body& body = *body_;
   body.prepared.kind = request.kind;
   if (request.kind == BodyKind::none || request.file.empty()) return true;
-  return open_source(request.file, body.source);
+  return open_source(body, request.file, body.source);
 }
 
-bool prepare_body(const BodyRequest& request) {
-  Body& body = the_body;
+bool OptionsBody::prepare(const BodyRequest& request) {
+  Body& body = *body_;
   if (request.kind == BodyKind::none) return true;
-  if (body.source.handle != nullptr && !check_text(request)) return false;
+  if (body.source.handle != nullptr && !check_text(body, request)) return false;
   for (const std::string& picture : request.pictures) {
-    const std::optional<uint32_t> id = add_picture(picture, {});
+    const std::optional<uint32_t> id = add_picture(body, picture, {});
     if (!id) return false;
     body.prepared.end_pictures.push_back(*id);
   }
   return true;
 }
 
-const PreparedBody& prepared_body() { return the_body.prepared; }
+const PreparedBody& OptionsBody::prepared() const { return body_->prepared; }
 
-bool read_body(const std::function<void(std::string_view)>& piece) {
-  const Body& body = the_body;
+bool OptionsBody::read(const std::function<void(std::string_view)>& piece) const {
+  const Body& body = *body_;
   if (body.file == nullptr) return true;  // no text
   uint32_t error = 0;
   if (plat::SetFilePointer(body.file, 0, nullptr, plat::FILE_BEGIN) == 0 &&
@@ -532,8 +516,8 @@ bool read_body(const std::function<void(std::string_view)>& piece) {
                                        system_error_description(error));
 }
 
-uint64_t body_size() {
-  const Body& body = the_body;
+uint64_t OptionsBody::size() const {
+  const Body& body = *body_;
   if (body.file == nullptr) return 0;
   plat::DWORD high = 0;
   const plat::DWORD low = plat::GetFileSize(body.file, &high);
@@ -541,8 +525,8 @@ uint64_t body_size() {
   return low == plat::INVALID_FILE_SIZE && high == 0 ? 0 : uint64_t{high} << 32 | low;
 }
 
-void release_body() {
-  Body& body = the_body;
+void OptionsBody::release() {
+  Body& body = *body_;
   close_source(body.source);
   if (body.file != nullptr) drv::sys::close(body.file);
   body = Body{};

@@ -14,10 +14,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "mime/message_writer.h"
 
 namespace app {
 
@@ -43,8 +46,10 @@ struct BodyRequest {
 struct PreparedBody {
   BodyKind kind = BodyKind::none;
   bool document = false;  // HTML that is a whole document (<!DOCTYPE> or <html> first)
-  // Every file to embed, once each; the content id of the first is 1.
+  // Every file to embed, once each, numbered from 1, and how each looked
+  // when it was found (its stamp and first bytes).
   std::vector<std::string> pictures;
+  std::vector<mime::FileLook> looks;
   // The content ids of the pictures shown at the end of the body.
   std::vector<uint32_t> end_pictures;
   // The content id of each local picture source of the HTML, as the
@@ -54,34 +59,46 @@ struct PreparedBody {
   std::optional<uint32_t> content_id(std::string_view src) const;
 };
 
-// Opens the body that `request` names, first thing in the run: standard
-// input found closed is told as such (66), never mistaken for a file that the
-// run opened since. False, with the refusal noted in run_outcome(), when the
-// body cannot be opened.
-bool open_body(const BodyRequest& request);
+struct Body;
 
-// Reads and checks the body that open_body opened, keeping it for the parts.
-// False, with the refusal noted in run_outcome(), when the body, one of its
-// pictures or a picture folder cannot be read (66, or 74 when the system
-// failed), the body is not UTF-8 (65, naming its line), a picture's name is
-// too long to hold (65), a picture is not one by its content (65), or the
-// HTML shows a file outside its folder and the picture folders (65) or
-// names one with a NUL byte (65). Needs no work directory: a run reads its
-// body before it holds that.
-bool prepare_body(const BodyRequest& request);
+// The body of one run: opened first thing, then read and checked, then read
+// again for each part that shows it.
+class OptionsBody {
+ public:
+  OptionsBody();
+  ~OptionsBody();
+  OptionsBody(const OptionsBody&) = delete;
+  OptionsBody& operator=(const OptionsBody&) = delete;
 
-// The body of this run; kind none when none was prepared.
-const PreparedBody& prepared_body();
+  // Opens the body that `request` names: standard input found closed is told
+  // as such (66), never mistaken for a file that the run opened since. False,
+  // with the refusal noted in run_outcome(), when it cannot be opened.
+  bool open(const BodyRequest& request);
 
-// Reads the whole body once more, from its start, without a byte-order mark
-// that begins it, and hands it to `piece` in pieces. False, with the failure
-// noted in run_outcome(), when a read fails.
-bool read_body(const std::function<void(std::string_view)>& piece);
+  // Reads and checks the body that open() opened; a source that cannot be
+  // read again is kept in the system's temporary folder. False, with the
+  // refusal noted in run_outcome(), when the body or one of its pictures cannot be read (66,
+  // or 74 when the system failed), the body is not UTF-8 (65, naming its
+  // line), a picture's name is too long to hold (65), a picture is not one
+  // by its content (65), or the HTML shows a file outside its folder and the
+  // picture folders (65) or names one with a NUL byte (65).
+  bool prepare(const BodyRequest& request);
 
-// The bytes of the body as read; 0 when there is none.
-uint64_t body_size();
+  const PreparedBody& prepared() const;
 
-// Forgets the body and lets go of its file.
-void release_body();
+  // Reads the whole body once more, from its start, without a byte-order
+  // mark that begins it, and hands it to `piece` in pieces. False, with the
+  // failure noted in run_outcome(), when a read fails.
+  bool read(const std::function<void(std::string_view)>& piece) const;
+
+  // The bytes of the body as read; 0 when there is none.
+  uint64_t size() const;
+
+  // Forgets the body and lets go of its file.
+  void release();
+
+ private:
+  std::unique_ptr<Body> body_;
+};
 
 }  // namespace app

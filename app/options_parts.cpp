@@ -1,14 +1,11 @@
 #include "app/options_parts.h"
 
-#include "app/composer.h"
 #include "app/html_body.h"
-#include "app/message_output.h"
 #include "app/options_body.h"
 #include "app/program_data.h"
 #include "app/work_copies.h"
 #include "mime/html_pictures.h"
 #include "mime/html_text.h"
-#include "mime/text_codecs.h"
 
 namespace app {
 
@@ -30,25 +27,19 @@ constexpr std::string_view kPageEnd = "</body></html>\n";
 constexpr std::string_view kTextStart = "<div style=\"white-space: pre-wrap; overflow-wrap: break-word;\">";
 constexpr std::string_view kTextEnd = "</div>\n";
 
-// The part's text through the quoted-printable encoder onto message lines.
-// A line end that ends the text is kept: an empty line stands for it before
-// the delimiter that closes the part.
+// The part's bytes on their way to the writer, remembering the last.
 class PartText {
  public:
-  PartText() : encoder_([](std::string_view line) { write_line(line); }) {}
+  explicit PartText(const mime::ByteSink& put) : put_(put) {}
   void put(std::string_view bytes) {
     if (bytes.empty()) return;
-    encoder_.put(bytes);
+    put_(bytes);
     last_ = bytes.back();
   }
   bool at_line_start() const { return last_ == '\n' || last_ == '\0'; }
-  void finish() {
-    encoder_.finish();
-    if (last_ == '\n') write_empty_line();
-  }
 
  private:
-  mime::QuotedPrintableEncoder encoder_;
+  const mime::ByteSink& put_;
   char last_ = '\0';
 };
 
@@ -77,65 +68,63 @@ std::string attribute_text(std::string_view text) {
   return out;
 }
 
-void put_sound_tag(PartText& out, const MessageArguments& args) {
-  if (is_blank(args.sound_file)) return;
-  out.put("<bgsound src=\"cid:sf\" loop=\"" + std::to_string(sound_loop_count(args.sound_loop)) + "\">\n");
+void put_sound_tag(PartText& out, const PageStyle& style) {
+  if (style.sound_id.empty()) return;
+  out.put("<bgsound src=\"cid:" + style.sound_id + "\" loop=\"" + std::to_string(style.loop_count) + "\">\n");
 }
 
 // The page around a text or a fragment: its head, and the body's start with
 // the page colour, font and text colour of the arguments.
-void put_page_start(PartText& out, const MessageArguments& args, std::string_view fallback_font) {
+void put_page_start(PartText& out, const PageStyle& style, std::string_view fallback_font) {
   char page[6], font[6];
-  argument_colors(args, page, font);
+  ColorToHtml(style.background, page);
+  ColorToHtml(style.text_color, font);
   out.put(kPageStart);
-  put_sound_tag(out, args);
+  put_sound_tag(out, style);
   out.put("</head>\n<body style=\"background-color: #" + std::string(page, 6) + "; color: #" + std::string(font, 6) +
-          "; font-family: " + css_font_family(clipped(args.font_face), fallback_font) +
-          "; font-size: " + std::string(css_font_size(args.font_size)) + ";\">\n");
+          "; font-family: " + css_font_family(style.font, fallback_font) +
+          "; font-size: " + std::string(css_font_size(style.font_size)) + ";\">\n");
 }
 
 // The pictures of -i, one below the other.
-void put_end_pictures(PartText& out) {
-  const PreparedBody& body = prepared_body();
+void put_end_pictures(PartText& out, const PreparedBody& body, const PageStyle& style) {
   for (const uint32_t id : body.end_pictures)
-    out.put("<div><img src=\"cid:" + std::to_string(id) + "\" alt=\"" +
+    out.put("<div><img src=\"cid:" + style.picture_ids[id - 1] + "\" alt=\"" +
             attribute_text(base_name(body.pictures[id - 1], true)) + "\"></div>\n");
 }
 
-bool write_text_page(const MessageArguments& args) {
-  PartText out;
-  put_page_start(out, args, kTextFont);
+bool text_page(const OptionsBody& body, const PageStyle& style, const mime::ByteSink& put) {
+  PartText out(put);
+  put_page_start(out, style, kTextFont);
   out.put(kTextStart);
-  const bool read = read_body([&out](std::string_view piece) { put_escaped(out, piece); });
+  const bool read = body.read([&out](std::string_view piece) { put_escaped(out, piece); });
   out.put(kTextEnd);
-  put_end_pictures(out);
+  put_end_pictures(out, body.prepared(), style);
   out.put(kPageEnd);
-  out.finish();
   return read;
 }
 
-// The HTML as written, the sources of its embedded pictures made "cid:N".
-bool write_html_page(const MessageArguments& args) {
-  const PreparedBody& body = prepared_body();
-  PartText out;
-  if (!body.document) put_page_start(out, args, kHtmlFont);
+// The HTML as written, the sources of its embedded pictures made cid: URLs.
+bool html_page(const OptionsBody& options_body, const PageStyle& style, const mime::ByteSink& put) {
+  const PreparedBody& body = options_body.prepared();
+  PartText out(put);
+  if (!body.document) put_page_start(out, style, kHtmlFont);
   mime::PictureRewriter rewriter(
-      [&body](std::string_view src) -> std::optional<std::string> {
+      [&body, &style](std::string_view src) -> std::optional<std::string> {
         const std::optional<uint32_t> id = body.content_id(src);
         if (!id) return std::nullopt;
-        return "cid:" + std::to_string(*id);
+        return "cid:" + style.picture_ids[*id - 1];
       },
       [&out](std::string_view bytes) { out.put(bytes); });
-  const bool read = read_body([&rewriter](std::string_view piece) { rewriter.feed(piece); });
+  const bool read = options_body.read([&rewriter](std::string_view piece) { rewriter.feed(piece); });
   rewriter.finish();
   // What follows the HTML begins a line of its own; a whole document is
   // followed only by what it must be.
-  const bool followed = !body.document || !body.end_pictures.empty() || !is_blank(args.sound_file);
+  const bool followed = !body.document || !body.end_pictures.empty() || !style.sound_id.empty();
   if (followed && !out.at_line_start()) out.put("\n");
-  if (body.document) put_sound_tag(out, args);
-  put_end_pictures(out);
+  if (body.document) put_sound_tag(out, style);
+  put_end_pictures(out, body, style);
   if (!body.document) out.put(kPageEnd);
-  out.finish();
   return read;
 }
 
@@ -167,22 +156,16 @@ std::string_view css_font_size(uint8_t size) {
   return kFontSizes[size - 1];
 }
 
-bool write_options_plain_text() {
-  PartText out;
-  bool read = false;
-  if (prepared_body().kind == BodyKind::text) {
-    read = read_body([&out](std::string_view piece) { out.put(piece); });
-  } else {
-    mime::HtmlText text([&out](std::string_view utf8) { out.put(utf8); });
-    read = read_body([&text](std::string_view piece) { text.feed(piece); });
-    text.finish();
-  }
-  out.finish();
+bool options_plain_text(const OptionsBody& body, const mime::ByteSink& put) {
+  if (body.prepared().kind == BodyKind::text) return body.read(put);
+  mime::HtmlText text([&put](std::string_view utf8) { put(utf8); });
+  const bool read = body.read([&text](std::string_view piece) { text.feed(piece); });
+  text.finish();
   return read;
 }
 
-bool write_options_html_text(const MessageArguments& args) {
-  return prepared_body().kind == BodyKind::text ? write_text_page(args) : write_html_page(args);
+bool options_html_text(const OptionsBody& body, const PageStyle& style, const mime::ByteSink& put) {
+  return body.prepared().kind == BodyKind::text ? text_page(body, style, put) : html_page(body, style, put);
 }
 
 }  // namespace app

@@ -5,7 +5,6 @@
 
 #include "app/composer.h"
 #include "app/html_body.h"
-#include "app/options_body.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "drivers/common_operations.h"
@@ -106,8 +105,6 @@ bool message_file_is_no_input(std::string_view message_file, std::string_view so
     const std::string_view picture = clipped(ref.name(body.field()));
     if (same_file(message_file, picture)) return refuse_input(message_file, "picture", picture);
   }
-  for (const std::string& picture : prepared_body().pictures)
-    if (same_file(message_file, picture)) return refuse_input(message_file, "picture", picture);
   sound_file = clipped(sound_file);
   if (same_file(message_file, sound_file)) return refuse_input(message_file, "sound file", sound_file);
   return true;

@@ -38,15 +38,7 @@ trap 'rm -rf "$shm" "$disk"' EXIT
 F=$'\xdd'
 call="MakeEMLAttachmentFileSW('out.eml','0','ann@example.com','x','0','Arial','0','10','','','','','')${F}in${F}"
 
-# timed STATS COMMAND...: runs COMMAND under perf stat, its output to `out`,
-# and appends "cpu_ms wall_ms" to STATS.
-timed() {
-  local stats=$1
-  shift
-  perf stat -e task-clock -o perf.txt -- "$@" >out 2>/dev/null || { echo "failed: $*" >&2; exit 1; }
-  awk '/msec task-clock/ { cpu = $1 } /seconds time elapsed/ { wall = $1 * 1000 }
-       END { print cpu, wall }' perf.txt >>"$stats"
-}
+. bench/paired_runs.sh
 
 # The outputs of the previous run go before each run, untimed.
 run_msgmake() { rm -f out.eml out; timed msgmake.txt "$msgmake" "$call"; }
@@ -58,17 +50,6 @@ run_yardstick() {
     timed yardstick.txt base64 -w 76 in
   fi
 }
-
-# ratios COLUMN: "median q1 q3" of msgmake / yardstick over the pairs.
-ratios() {
-  paste -d' ' msgmake.txt yardstick.txt |
-    awk -v c="$1" '{ print $c / $(c + 2) }' | sort -g |
-    awk '{ r[NR] = $1 } END {
-      printf "%.2f %.2f %.2f\n", r[int((NR + 1) / 2)], r[int((NR + 3) / 4)], r[int((3 * NR + 3) / 4)] }'
-}
-
-# median FILE COLUMN
-median() { awk -v c="$2" '{ print $c }' "$1" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 # measure LABEL:FOLDER SIZE PAIRS YARDSTICK SIZE_LABEL: one table row.
 measure() {

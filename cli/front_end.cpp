@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
-#include "app/prepared_call.h"
+#include "app/draft_output.h"
+#include "app/options_body.h"
 #include "app/program_module.h"
-#include "cli/option_call.h"
+#include "cli/option_message.h"
+#include "cli/input_file.h"
 #include "cli/options.h"
 #include "cli/usage_text.h"
 #include "platform/last_error.h"
@@ -42,9 +44,12 @@ int open_draft(const std::string& draft) {
 
 int option_procedure() {
   svc::program_start_step();
-  app::PreparedCall call;
-  if (auto refusal = build_call(the_options, call)) return report(*refusal);
-  app::RunPreparedCall(call);
+  app::OptionsBody body;
+  mime::Message message;
+  std::optional<Refusal> refusal;
+  if (!build_message(the_options, body, message, refusal)) return refusal ? report(*refusal) : app::report_outcome();
+  if ((refusal = check_draft(message, the_options))) return report(*refusal);
+  app::write_draft(message, the_options.output, the_options.output == kStandardOutput);
   const int code = app::report_outcome();
   return code == app::kExitWritten && the_options.open ? open_draft(the_options.output) : code;
 }

@@ -1,6 +1,4 @@
-// The files the options name to embed or attach, checked for reading before
-// anything is written, so that a missing one leaves every existing file
-// untouched.
+// The names that stand for the standard streams.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +11,5 @@ namespace cli {
 // standard output.
 inline constexpr std::string_view kStandardInput = "-";
 inline constexpr std::string_view kStandardOutput = "-";
-
-// 0 when the file can be opened for reading, else the runtime's error code.
-int32_t check_readable(std::string_view name);
 
 }  // namespace cli

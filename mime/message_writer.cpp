@@ -244,16 +244,24 @@ bool write_message(const Message& message, LineSink& sink, WriteFailure& failure
   return writer.part_body(message.root) && sink.intact();
 }
 
-bool look_at_file(const std::string& name, size_t head_size, FileLook& look) {
+bool look_at_file(const std::string& name, size_t head_size, FileLook& look, ContentScan* scan) {
   InputFile file(name);
   if (!file.open()) {
     look.system_error = file.error();
     return false;
   }
   look.stamp = file.stamp();
-  look.head.assign(head_size, '\0');
-  const std::string_view head = file.read(look.head.data(), head_size);
-  look.head.resize(head.size());
+  std::string buffer(scan != nullptr ? kReadSize : head_size, '\0');
+  for (;;) {
+    const std::string_view bytes = file.read(buffer.data(), buffer.size());
+    if (file.error() != 0) {
+      look.system_error = file.error();
+      return false;
+    }
+    if (look.head.size() < head_size) look.head += bytes.substr(0, head_size - look.head.size());
+    if (scan == nullptr || bytes.empty()) break;
+    scan->put({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
+  }
   plat::SetLastError(0);
   return true;
 }

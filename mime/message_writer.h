@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "mime/content_scan.h"
 #include "mime/message.h"
 
 namespace mime {
@@ -38,13 +39,14 @@ struct WriteFailure {
 bool write_message(const Message& message, LineSink& sink, WriteFailure& failure);
 
 // A file as a part will read it: its stamp and its first bytes (up to
-// `head_size`). Opened for reading with others denied writing, as the writer
-// opens it. False, with the system's error, when it cannot be opened.
+// `head_size`), and, when `scan` is given, its whole content put through
+// it. Opened for reading with others denied writing, as the writer opens it.
+// False, with the system's error, when it cannot be opened or read.
 struct FileLook {
   FileStamp stamp;
   std::string head;
   uint32_t system_error = 0;
 };
-bool look_at_file(const std::string& name, size_t head_size, FileLook& look);
+bool look_at_file(const std::string& name, size_t head_size, FileLook& look, ContentScan* scan = nullptr);
 
 }  // namespace mime

@@ -559,6 +559,9 @@ inline std::string image_entry(int number, const std::string& name, const std::s
 inline std::string sound_entry(const std::string& name, const std::string& source) {
   return "sound\t" + name + "\t" + source;
 }
+// The manifest line of a draft made with options: its Content-IDs are
+// <partN.HASH@msgmake.invalid>, an image's N the number of its entry.
+inline const std::string kOptionsContentIds = "ids\toptions";
 
 // The file by which a run holds the work folder while it runs.
 inline const char kWorkFolderHoldFile[] = ".msgmake.lck";

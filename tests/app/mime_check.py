@@ -13,6 +13,8 @@ by tabs:
                                         that is not, on purpose: readers decode
                                         it differently, so the text parts'
                                         decoded bytes are not compared)
+    ids options                         (Content-IDs <partN.HASH@msgmake.invalid>,
+                                         an image's N its number)
 A source path of '-' for a sound means the part has no data. Attachments are
 listed in message order, and so are pictures and the sound; the two lists
 may be interleaved.
@@ -106,7 +108,18 @@ def check_message(part, name, want, raw, problems):
         problems.append(f"message {name}: reads back as another message than its source")
 
 
-def check_part(part, entry, raw, problems):
+def wanted_id(entry, options_ids):
+    """The Content-ID a part must have, as a pattern."""
+    kind = entry[0]
+    if kind == "attachment":
+        return None
+    if options_ids:
+        number = re.escape(entry[1]) if kind == "image" else r"\d+"
+        return rf"<part{number}\.[0-9a-f]{{16}}@msgmake\.invalid>"
+    return re.escape(f"<{entry[1]}>" if kind == "image" else "<sf>")
+
+
+def check_part(part, entry, raw, problems, options_ids=False):
     kind = entry[0]
     name, src = (entry[2], entry[3]) if kind == "image" else (entry[1], entry[2])
     want_type = entry[4] if kind == "image" and len(entry) > 4 else entry[3] if kind != "image" and len(entry) > 3 else None
@@ -121,9 +134,10 @@ def check_part(part, entry, raw, problems):
     want_disposition = {"attachment": "attachment", "image": "inline", "sound": None}[kind]
     if part.get_content_disposition() != want_disposition:
         problems.append(f"{kind} {name}: disposition {part.get_content_disposition()}")
-    want_id = {"attachment": None, "image": f"<{entry[1]}>", "sound": "<sf>"}[kind]
-    if part.get("Content-ID") != want_id:
-        problems.append(f"{kind} {name}: Content-ID {part.get('Content-ID')!r}, want {want_id!r}")
+    want_id = wanted_id(entry, options_ids)
+    found_id = part.get("Content-ID")
+    if (want_id is None) != (found_id is None) or (want_id is not None and not re.fullmatch(want_id, found_id)):
+        problems.append(f"{kind} {name}: Content-ID {found_id!r}, want {want_id!r}")
     data = part.get_payload(decode=True)
     want = source_bytes(src)
     if part.get_content_type() != "message/rfc822" and data != want:
@@ -140,7 +154,8 @@ def check_python(msg, manifest, raw, problems):
     for entry in manifest:
         if entry[0] == "subject" and str(msg["Subject"]) != entry[1]:
             problems.append(f"subject {str(msg['Subject'])!r}, want {entry[1]!r}")
-    manifest = [e for e in manifest if e[0] not in ("subject", "malformed")]
+    options_ids = ["ids", "options"] in manifest
+    manifest = [e for e in manifest if e[0] not in ("subject", "malformed", "ids")]
     attachments = []
     body = msg
     if msg.get_content_type() == "multipart/mixed":
@@ -156,7 +171,7 @@ def check_python(msg, manifest, raw, problems):
         if len(found) != len(listed):
             problems.append(f"{len(found)} {what}, want {len(listed)}")
         for part, entry in zip(found, listed):
-            check_part(part, entry, raw, problems)
+            check_part(part, entry, raw, problems, options_ids)
 
 
 def words(line):

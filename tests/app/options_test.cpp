@@ -1,6 +1,7 @@
 // msgmake driven by options, end to end: the built program run as a person or
 // a script would run it, each draft read back by Python's e-mail parser.
 #include <algorithm>
+#include <set>
 
 #include "tests/app/draft_harness.h"
 
@@ -45,7 +46,7 @@ TEST(options_test, text_body_and_headers_read_back_as_typed) {
   append(expected, {"plain\tbody.txt", "shown\tbody.txt"});
   EXPECT_EQ(render_check(dir / "m.eml", expected), "ok\n");
   EXPECT_EQ(mime_check(dir / "m.eml", {attachment_entry("a.csv", "a.csv"), attachment_entry("b.pdf", "b.pdf"),
-                                        image_entry(1, "logo.gif", "logo.gif")}),
+                                        image_entry(1, "logo.gif", "logo.gif"), kOptionsContentIds}),
             "ok\n");
 }
 
@@ -164,8 +165,9 @@ TEST(options_test, a_body_from_a_pipe_arrives_whole) {
   }
 }
 
-// Both forms of the command line make the headers and the binary parts by
-// one code path: only the body's own parts differ.
+// Both forms of the command line make the same headers and binary parts:
+// only the body's own parts differ, and what the options leave out or name
+// their own way.
 TEST(options_test, options_and_call_text_write_the_same_headers_and_parts) {
   TempFolder dir;
   write_bytes(dir / "body.txt", "Hello = team\n\ncaf\xC3\xA9\n");
@@ -194,10 +196,17 @@ TEST(options_test, options_and_call_text_write_the_same_headers_and_parts) {
   const auto tail = [](const std::string& m) {
     return m.substr(m.find("------=_3_\r\n", m.find("------=_3_\r\n") + 1));
   };
-  EXPECT_EQ(head(options), head(called));
-  EXPECT_EQ(tail(options), tail(called));
-  EXPECT_NE(tail(options).find("Content-ID: <sf>"), std::string::npos);
-  EXPECT_EQ(mime_check(dir / "options.eml", {attachment_entry("a.csv", "a.csv"), sound_entry("chime.wav", "chime.wav")}),
+  // The options write no empty X-MimeOLE, and name the sound by a
+  // Content-ID of their own.
+  std::string called_head = head(called);
+  called_head.erase(called_head.find("X-MimeOLE:\r\n"), 12);
+  EXPECT_EQ(head(options), called_head);
+  std::string options_tail = tail(options);
+  const size_t id = options_tail.find("Content-ID: <") + 12;
+  options_tail.replace(id, options_tail.find('>', id) + 1 - id, "<sf>");
+  EXPECT_EQ(options_tail, tail(called));
+  EXPECT_EQ(mime_check(dir / "options.eml", {attachment_entry("a.csv", "a.csv"), sound_entry("chime.wav", "chime.wav"),
+                                              kOptionsContentIds}),
             "ok\n");
 }
 
@@ -432,3 +441,47 @@ TEST(options_test, help_shows_both_forms) {
 }
 
 }  // namespace
+
+// The options use no work folder and write only what says something: a run
+// leaves its current folder as it found it (only the draft is new, wherever
+// it is asked for), writes no empty header, and names its embedded parts by
+// Content-IDs that are unique and the same when the same draft is made again.
+TEST(options_test, a_run_leaves_its_folder_alone_and_writes_only_meaningful_headers) {
+  TempFolder dir, out;
+  write_bytes(dir / "body.html", "<p>logo: <img src=\"logo.gif\"></p>\n");
+  write_bytes(dir / "logo.gif", "GIF89a" + random_bytes(100, 3));
+  write_bytes(dir / "chime.wav", "RIFF" + random_bytes(100, 4));
+  write_bytes(dir / "a.pdf", random_bytes(1000, 5));
+  const auto entries = [](const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    return names;
+  };
+  const std::set<std::string> before = entries(dir.path());
+  const std::string draft = (out / "m.eml").string();
+  std::string first;
+  for (int run = 0; run < 2; ++run) {
+    const RunResult result = run_bash(dir.path(), "cat body.html | \"$MSGMAKE\" -o " + shell_quote(draft) +
+                                                      " --html - -i logo.gif --sound chime.wav a.pdf");
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_EQ(entries(dir.path()), before);
+    if (run == 0) first = read_bytes(draft);
+  }
+  const std::string message = read_bytes(draft);
+  EXPECT_EQ(message, first) << "the same draft under the same SOURCE_DATE_EPOCH";
+  const Lines names = field_names(message);
+  for (const char* field : {"To", "Cc", "Bcc", "Subject", "X-MimeOLE"})
+    EXPECT_EQ(std::count(names.begin(), names.end(), field), 0) << field;
+  std::set<std::string> ids;
+  for (const std::string& line : split_lines(message)) {
+    if (!line.starts_with("Content-ID: ")) continue;
+    const std::string id = line.substr(12);
+    EXPECT_TRUE(id.starts_with("<part") && id.ends_with("@msgmake.invalid>")) << id;
+    EXPECT_NE(message.find("cid:" + id.substr(1, id.size() - 2)), std::string::npos) << id;
+    ids.insert(id);
+  }
+  EXPECT_EQ(ids.size(), 2u) << "the picture's and the sound's, each its own";
+  EXPECT_EQ(mime_check(draft, {attachment_entry("a.pdf", (dir / "a.pdf").string()), image_entry(1, "logo.gif", (dir / "logo.gif").string()),
+                               sound_entry("chime.wav", (dir / "chime.wav").string()), kOptionsContentIds}),
+            "ok\n");
+}

@@ -1,0 +1,21 @@
+// A draft built as a tree (mime/message.h) written to the message file by
+// the one writer, through the message file's records.
+#pragma once
+
+#include <string_view>
+
+#include "mime/message.h"
+
+namespace app {
+
+// The boundaries of the program's drafts (message_structure.h).
+const mime::Boundaries& draft_boundaries();
+
+// Writes the draft to `message_file` (standard output when
+// `to_standard_output`). A part whose file is gone, cannot be read or
+// changed since it was looked at fails the run (66 or 74), and so does a
+// body that cannot be read again; the message file then keeps what stood
+// there. The outcome is in run_outcome().
+void write_draft(const mime::Message& message, std::string_view message_file, bool to_standard_output);
+
+}  // namespace app
