@@ -55,6 +55,6 @@ WININI="$work/run/none.ini" "$work/root/usr/bin/msgmake" -o report.eml -t sales@
 completed=$(bash -c '. "$1"; COMP_WORDS=(msgmake --prio); COMP_CWORD=1; _msgmake; echo "${COMPREPLY[*]}"' \
   completion "$work/root/usr/share/bash-completion/completions/msgmake")
 [ "$completed" = --priority ] || fail "the packaged bash completion completes --prio as '$completed'"
-printf 'attachment\tsales.csv\tsales.csv\ttext/csv\nattachment\tnotes.txt\tnotes.txt\ttext/plain\nimage\t1\tlogo.gif\tlogo.gif\timage/gif\nsound\tchime.wav\tchime.wav\taudio/wav\n' >manifest
+printf 'attachment\tsales.csv\tsales.csv\ttext/csv\nattachment\tnotes.txt\tnotes.txt\ttext/plain\nimage\t1\tlogo.gif\tlogo.gif\timage/gif\nsound\tchime.wav\tchime.wav\taudio/wav\nids\toptions\n' >manifest
 report=$(python3 "$source/tests/app/mime_check.py" report.eml manifest) || fail "the draft: $report"
 echo "package test passed: $(basename "$deb")"
