@@ -120,7 +120,7 @@ class Writer {
     for (const Parameter& p : part.parameters) parameters.push_back(std::string(kContinuationIndent) + p.name + "=\"" + p.value + "\"");
     if (part.container()) parameters.push_back(std::string(kContinuationIndent) + "boundary=\"" + part.boundary + "\"");
     const bool more = named || !parameters.empty();
-    sink_.line("Content-Type: " + part.type + (more ? ";" : ""));
+    lines(token_header("Content-Type", part.type + (more ? ";" : "")));
     for (size_t i = 0; i < parameters.size(); ++i)
       sink_.line(parameters[i] + (named || i + 1 < parameters.size() ? ";" : ""));
     if (named) lines(name_parameter(part.file_name));
