@@ -139,8 +139,12 @@ inline RunResult run_msgmake_args(const fs::path& folder, const Lines& args) {
   result.exit_code = static_cast<int>(code);
   result.out = read_bytes(folder / ".stdout");
   result.err = read_bytes(folder / ".stderr");
-  fs::remove(folder / ".stdout");
-  fs::remove(folder / ".stderr");
+  // Wine may hold the ended program's handles a moment longer, and a file
+  // still open cannot be removed: what it holds has been read, and the
+  // folder goes at the test's end.
+  std::error_code still_open;
+  fs::remove(folder / ".stdout", still_open);
+  fs::remove(folder / ".stderr", still_open);
   return result;
 }
 #else
