@@ -12,7 +12,6 @@ namespace mime {
 namespace {
 
 constexpr char kSystemTable[] = "/etc/mime.types";
-constexpr std::string_view kWhiteSpace = " \t\r";
 constexpr size_t kMaxTypeSize = 100;
 constexpr std::string_view kRfc822 = "message/rfc822";
 
@@ -66,18 +65,20 @@ std::optional<std::string> read_system_table() {
   const plat::DWORD saved_error = plat::GetLastError();
   std::optional<std::string> text;
   const plat::HANDLE file = plat::CreateFileA(kSystemTable, plat::GENERIC_READ, plat::FILE_SHARE_READ, nullptr,
-                                              plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+                                              plat::OPEN_EXISTING, plat::FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file != plat::INVALID_HANDLE_VALUE) {
     text.emplace();
-    char block[4096];
-    plat::DWORD got = 0;
-    while (true) {
-      if (!plat::ReadFile(file, block, sizeof block, &got, nullptr)) {
+    constexpr plat::DWORD kBlock = 128 * 1024;  // the whole of a usual table in one read
+    for (plat::DWORD got = 0;; text->resize(text->size() - kBlock + got)) {
+      text->resize(text->size() + kBlock);
+      if (!plat::ReadFile(file, text->data() + text->size() - kBlock, kBlock, &got, nullptr)) {
         text.reset();
         break;
       }
-      if (got == 0) break;
-      text->append(block, got);
+      if (got == 0) {
+        text->resize(text->size() - kBlock);
+        break;
+      }
     }
     plat::CloseHandle(file);
   }
@@ -100,38 +101,64 @@ bool is_media_type(std::string_view type) {
          std::all_of(type.begin() + static_cast<std::ptrdiff_t>(slash) + 1, type.end(), is_token_byte);
 }
 
-const MediaTypeTable& attachment_table() {
-  static const MediaTypeTable table = [] {
-    const std::optional<std::string> text = read_system_table();
-    return text ? MediaTypeTable::parse(*text) : MediaTypeTable::built_in();
-  }();
-  return table;
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// Hands `entry` each extension of a table's text with its line's type, in
+// the text's order, until it returns false. Lines are cut at LF, comments at
+// "#", words at blanks; a line whose first word is no media type gives none.
+template <typename Entry>
+void for_each_entry(std::string_view text, Entry entry) {
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at < end) {
+    std::string_view type;
+    bool comment = false;
+    for (;;) {  // the words of one line
+      while (at < end && is_blank(*at)) ++at;
+      if (at == end || *at == '\n') break;
+      const char* word = at;
+      while (at < end && !is_blank(*at) && *at != '\n' && *at != '#') ++at;
+      if (at > word && !comment) {
+        const std::string_view w(word, static_cast<size_t>(at - word));
+        if (type.empty() && !is_media_type(w)) comment = true;  // the rest of the line gives nothing
+        else if (type.empty()) type = w;
+        else if (!entry(type, w)) return;
+      }
+      if (at < end && *at == '#') comment = true;
+      if (comment) at = std::find(at, end, '\n');
+    }
+    if (at < end) ++at;  // the LF
+  }
+}
+
+// The table the attachments' types come from: the system's text, read when
+// first needed, or the built-in one.
+std::string_view attachment_table() {
+  static const std::string text = read_system_table().value_or(std::string(kBuiltInTable));
+  return text;
 }
 
 }  // namespace
 
 MediaTypeTable MediaTypeTable::parse(std::string_view text) {
   MediaTypeTable table;
-  while (!text.empty()) {
-    const size_t end = std::min(text.find('\n'), text.size());
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(std::min(end + 1, text.size()));
-    line = line.substr(0, std::min(line.find('#'), line.size()));
-    std::string type;
-    for (size_t at = line.find_first_not_of(kWhiteSpace); at != std::string_view::npos;
-         at = line.find_first_not_of(kWhiteSpace, at)) {
-      const size_t word_end = std::min(line.find_first_of(kWhiteSpace, at), line.size());
-      const std::string_view word = line.substr(at, word_end - at);
-      if (type.empty()) {
-        if (!is_media_type(word)) break;
-        type = word;
-      } else {
-        table.by_extension_.emplace(lower_ascii(word), type);
-      }
-      at = word_end;
-    }
-  }
+  for_each_entry(text, [&table](std::string_view type, std::string_view extension) {
+    table.by_extension_.emplace(lower_ascii(extension), type);
+    return true;
+  });
   return table;
+}
+
+std::string_view MediaTypeTable::find(std::string_view text, std::string_view extension) {
+  std::string_view found;
+  if (extension.empty()) return found;
+  for_each_entry(text, [&](std::string_view type, std::string_view word) {
+    const auto same = [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; };
+    if (!std::equal(word.begin(), word.end(), extension.begin(), extension.end(), same)) return true;
+    found = type;
+    return false;
+  });
+  return found;
 }
 
 MediaTypeTable MediaTypeTable::built_in() { return parse(kBuiltInTable); }
@@ -142,7 +169,8 @@ std::string_view MediaTypeTable::type_of(std::string_view file_name) const {
 }
 
 std::string attachment_type(std::string_view file_name) {
-  const std::string_view type = attachment_table().type_of(file_name);
+  const std::string extension = lower_extension(file_name);
+  const std::string_view type = extension.empty() ? std::string_view() : MediaTypeTable::find(attachment_table(), extension);
   return std::string(type.empty() ? kUnknownType : type);
 }
 

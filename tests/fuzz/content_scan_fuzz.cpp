@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const mime::MediaTypeTable table = mime::MediaTypeTable::parse(input);
   for (const auto& [extension, type] : table.entries())
     if (type.size() > 100 || std::count(type.begin(), type.end(), '/') != 1 ||
-        std::any_of(type.begin(), type.end(), [](char c) { return c <= ' ' || c >= 0x7F || c == ';'; }))
+        std::any_of(type.begin(), type.end(), [](char c) { return c <= ' ' || c >= 0x7F || c == ';'; }) ||
+        mime::MediaTypeTable::find(input, extension) != type)
       std::abort();
   return 0;
 }

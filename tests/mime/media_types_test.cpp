@@ -83,23 +83,28 @@ TEST(media_types_test, extensions_come_from_the_base_name) {
 }
 
 TEST(media_types_test, table_text_gives_each_extension_its_first_type) {
-  const mime::MediaTypeTable table = mime::MediaTypeTable::parse(
+  const std::string_view text =
       "# comment line\n"
       "\n"
       "text/plain\ttxt  TEXT\r\n"
       "application/x-first dup # a comment: ignored words\n"
-      "application/x-second dup other\n"
+      "application/x-second dup other#comment\n"
       "application/x-none\n"
-      "  image/png png");
+      "no-type-here skipped\n"
+      "  image/png png";
+  const mime::MediaTypeTable table = mime::MediaTypeTable::parse(text);
   const struct {
     const char* file_name;
     const char* type;
   } cases[] = {
       {"a.txt", "text/plain"}, {"b.Text", "text/plain"},           {"c.dup", "application/x-first"},
       {"d.other", "application/x-second"}, {"e.png", "image/png"}, {"f.comment", ""},
-      {"g.ignored", ""},       {"h", ""},
+      {"g.ignored", ""},       {"h", ""},                          {"i.skipped", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(table.type_of(c.file_name), c.type) << c.file_name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(table.type_of(c.file_name), c.type) << c.file_name;
+    EXPECT_EQ(mime::MediaTypeTable::find(text, mime::lower_extension(c.file_name)), c.type) << c.file_name;
+  }
 }
 
 TEST(media_types_test, attachments_by_extension) {
