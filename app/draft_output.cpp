@@ -1,9 +1,13 @@
 #include "app/draft_output.h"
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/message_output.h"
 #include "app/message_structure.h"
+#include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "drivers/common_operations.h"
 #include "mime/message_writer.h"
@@ -23,6 +27,56 @@ class MessageFileSink : public mime::LineSink {
   bool intact() const override { return message_intact(); }
 };
 
+// The draft's lines gathered into large blocks written straight to the
+// draft, each byte as MessageFileSink would have the message file hold it: a
+// line cut to the 250 bytes of a record, its CR and LF bytes as spaces and
+// without trailing spaces; a raw line as it stands; each ended by CR LF.
+class DraftBlockSink : public mime::LineSink {
+ public:
+  DraftBlockSink() : block_(std::make_unique<char[]>(kBlockSize)) {}
+
+  void line(std::string_view text) override {
+    size_t n = std::min<size_t>(text.size(), kMessageLineSize);
+    while (n > 0 && (text[n - 1] == ' ' || text[n - 1] == '\r' || text[n - 1] == '\n')) --n;
+    if (used_ + n + 2 > kBlockSize) flush();
+    char* at = block_.get() + used_;
+    std::memcpy(at, text.data(), n);
+    if (std::memchr(at, '\r', n) != nullptr || std::memchr(at, '\n', n) != nullptr)
+      std::replace_if(at, at + n, [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    used_ += n;
+    end_line();
+  }
+  void raw_line(std::string_view text) override {
+    if (used_ + text.size() + 2 > kBlockSize) {
+      flush();
+      if (text.size() + 2 > kBlockSize) {
+        write_draft_block(text);
+        text = {};
+      }
+    }
+    std::memcpy(block_.get() + used_, text.data(), text.size());
+    used_ += text.size();
+    end_line();
+  }
+  bool intact() const override { return message_intact(); }
+  // Writes what the sink holds.
+  void flush() {
+    write_draft_block({block_.get(), used_});
+    used_ = 0;
+  }
+
+ private:
+  static constexpr size_t kBlockSize = 256 * 1024;  // far more than a line of a record
+
+  void end_line() {
+    block_[used_++] = '\r';
+    block_[used_++] = '\n';
+  }
+
+  std::unique_ptr<char[]> block_;
+  size_t used_ = 0;
+};
+
 FailedFile failed_file(mime::PartRole role) {
   return role == mime::PartRole::picture ? FailedFile::image
          : role == mime::PartRole::sound ? FailedFile::sound
@@ -37,18 +91,26 @@ const mime::Boundaries& draft_boundaries() {
   return boundaries;
 }
 
-void write_draft(const mime::Message& message, std::string_view message_file, bool to_standard_output) {
+void write_draft(const mime::Message& message, std::string_view message_file, bool to_standard_output,
+                 DraftWrites writes) {
   RunOutcome& outcome = run_outcome();
   outcome.composer_called = true;
   write_message_to_standard_output(to_standard_output);
   show_wait_cursor();
-  if (!open_message_file(message_file)) {
+  if (!open_message_file(message_file, writes)) {
     restore_cursor();
     return;
   }
-  MessageFileSink sink;
   mime::WriteFailure failure;
-  const bool whole = mime::write_message(message, sink, failure);
+  bool whole = false;
+  if (writes == DraftWrites::blocks) {
+    DraftBlockSink sink;
+    whole = mime::write_message(message, sink, failure);
+    if (whole) sink.flush();
+  } else {
+    MessageFileSink sink;
+    whole = mime::write_message(message, sink, failure);
+  }
   if (failure.part != nullptr && failure.system_error != 0) {
     const std::string& file = failure.part->body.file;
     outcome.note_failure(failed_file(failure.part->role), file, drv::code_of_system_error(failure.system_error),

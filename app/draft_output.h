@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "app/message_output.h"
 #include "mime/message.h"
 
 namespace app {
@@ -15,7 +16,9 @@ const mime::Boundaries& draft_boundaries();
 // `to_standard_output`). A part whose file is gone, cannot be read or
 // changed since it was looked at fails the run (66 or 74), and so does a
 // body that cannot be read again; the message file then keeps what stood
-// there. The outcome is in run_outcome().
-void write_draft(const mime::Message& message, std::string_view message_file, bool to_standard_output);
+// there. `writes` says how its lines reach the file (message_output.h). The
+// outcome is in run_outcome().
+void write_draft(const mime::Message& message, std::string_view message_file, bool to_standard_output,
+                 DraftWrites writes);
 
 }  // namespace app

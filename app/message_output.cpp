@@ -40,6 +40,7 @@ struct Draft {
   bool to_standard_output = false;
   char path[drv::kFullPathSize] = {};
   char temporary[kDraftPathSize] = {};  // empty until CREATE makes it
+  plat::HANDLE blocks = nullptr;  // the draft open for blocks; null for records
 };
 Draft draft;
 
@@ -63,6 +64,29 @@ void note_write_failure() {
   const svc::ErrorState& errors = svc::error_state();
   run_outcome().note_failure(FailedFile::message_write, clipped(data.message_name, kFileNameSize), errors.code(),
                              errors.system_error());
+}
+
+// A write, commit or close of a draft written in blocks that failed with the
+// system's `error`: noted as the ASCII driver notes a record it could not
+// write.
+void note_block_failure(uint32_t error) {
+  plat::SetLastError(0);
+  run_outcome().note_failure(FailedFile::message_write, clipped(program_data().message_name, kFileNameSize),
+                             svc::err::access_denied, error);
+}
+
+// Closes the draft's file. A whole draft's bytes are committed to the disk
+// first (the driver's CLOSE commits a record file itself); a failure is noted.
+void close_draft_file(bool whole) {
+  if (draft.blocks == nullptr) {
+    drv::CLOSE(&program_data().message_file);
+    if (whole && !svc::error_state().is_clear()) note_write_failure();
+    return;
+  }
+  const uint32_t committed = whole ? drv::sys::commit(draft.blocks) : 0;
+  const uint32_t closed = drv::sys::close(draft.blocks);
+  draft.blocks = nullptr;
+  if (whole && (committed != 0 || closed != 0)) note_block_failure(committed != 0 ? committed : closed);
 }
 
 // A failure of the system call that puts the draft in place, as the system
@@ -233,7 +257,7 @@ void write_bytes(std::string_view bytes) {
 
 bool message_intact() { return !run_outcome().message_write_failed(); }
 
-bool open_message_file(std::string_view name) {
+bool open_message_file(std::string_view name, DraftWrites writes) {
   ProgramData& data = program_data();
   rt::assign_string(data.message_name, kFileNameSize, name.data(), static_cast<uint32_t>(name.size()));
   name = clipped(data.message_name, kFileNameSize);
@@ -248,7 +272,11 @@ bool open_message_file(std::string_view name) {
   // The first failure is the cause: an OPEN after a CREATE that failed
   // would only find no file.
   int32_t code = svc::error_state().code();
-  if (code == 0) {
+  if (code == 0 && writes == DraftWrites::blocks) {
+    // The file the driver's OPEN would open, with the same sharing.
+    const uint32_t error = drv::sys::open_existing(draft.path, kMessageOpenMode, draft.blocks);
+    if (error != 0) code = drv::code_of_system_error(error);
+  } else if (code == 0) {
     drv::OPEN(&data.message_file, kMessageOpenMode);
     code = svc::error_state().code();
   }
@@ -258,10 +286,17 @@ bool open_message_file(std::string_view name) {
   return false;
 }
 
+void write_draft_block(std::string_view bytes) {
+  if (draft.blocks == nullptr || bytes.empty() || !message_intact()) return;
+  uint32_t put = 0;
+  uint32_t error = drv::sys::write(draft.blocks, bytes.data(), static_cast<uint32_t>(bytes.size()), put);
+  if (error == 0 && put != bytes.size()) error = plat::ERROR_DISK_FULL;
+  if (error != 0) note_block_failure(error);
+}
+
 bool close_message_file() {
   if (!draft.open) return false;
-  drv::CLOSE(&program_data().message_file);
-  if (!svc::error_state().is_clear()) note_write_failure();
+  close_draft_file(true);
   // Only a whole message, on the disk, takes the message file's place.
   if (run_outcome().any_failure() || !put_draft_in_place()) {
     remove_draft();
@@ -272,7 +307,7 @@ bool close_message_file() {
 
 void abandon_message_file() {
   if (!draft.open) return;
-  drv::CLOSE(&program_data().message_file);
+  close_draft_file(false);
   remove_draft();
 }
 

@@ -48,6 +48,12 @@ void write_bytes(std::string_view bytes);
 // No line of the message has failed to reach the file so far.
 bool message_intact();
 
+// How the lines of a draft reach its file: each line appended as a record
+// of OUED (write_line, write_bytes), or the bytes written straight to the
+// draft in large blocks (write_draft_block), which keeps no record and
+// traces none.
+enum class DraftWrites { records, blocks };
+
 // Opens the message file to be written: the message goes to a temporary
 // draft beside it (see draft_names.h), made under a name nobody could take
 // first, with the permissions (and, as far as they can be given, the owner
@@ -57,7 +63,11 @@ bool message_intact();
 // stands at the message file's path stays untouched until the draft is
 // whole. False, with the failure noted, when the draft cannot be opened or
 // the path may not be replaced (see output_checks.h).
-bool open_message_file(std::string_view name);
+bool open_message_file(std::string_view name, DraftWrites writes = DraftWrites::records);
+// Appends `bytes` as they are to a draft opened for blocks. A write that
+// fails, or that the system cuts short, is noted as a failed record is:
+// the message would be incomplete.
+void write_draft_block(std::string_view bytes);
 // Closes the draft, commits it to the disk and puts it in the message file's
 // place in one step (or, for standard output, copies it there), unless the
 // run has failed or memory ran out meanwhile. A failure of the last writes,

@@ -49,7 +49,7 @@ int option_procedure() {
   std::optional<Refusal> refusal;
   if (!build_message(the_options, body, message, refusal)) return refusal ? report(*refusal) : app::report_outcome();
   if ((refusal = check_draft(message, the_options))) return report(*refusal);
-  app::write_draft(message, the_options.output, the_options.output == kStandardOutput);
+  app::write_draft(message, the_options.output, the_options.output == kStandardOutput, app::DraftWrites::blocks);
   const int code = app::report_outcome();
   return code == app::kExitWritten && the_options.open ? open_draft(the_options.output) : code;
 }
