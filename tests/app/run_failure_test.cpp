@@ -84,6 +84,41 @@ TEST(run_failure_test, full_file_system_exits_74_and_leaves_nothing) {
   }
 }
 
+// The options' draft goes to its file in large blocks of its own: a block
+// that the file-size limit or a full file system cuts short fails the run
+// as a failing record does, at the first block or at the last.
+TEST(run_failure_test, options_draft_that_cannot_be_written_whole_exits_74_and_leaves_nothing) {
+  struct case_t {
+    const char* name;
+    size_t attachment;
+    const char* launcher;
+    const char* says;
+  };
+  const char* const full = "There is not enough space on the disk";
+  const char* const limit = "The file size exceeds the limit";
+  const std::string mount = "unshare -rm sh -c " +
+                            shell_quote("mount -t tmpfs -o size=$0 tmpfs full && exec \"$@\"");
+  const bool namespaces = std::system("unshare -rm true 2>/dev/null") == 0;
+  const case_t cases[] = {{"past the size limit in the first block", 400000, "prlimit --fsize=65536", limit},
+                          {"past the size limit in the last block", 6000, "prlimit --fsize=4096", limit},
+                          {"full while encoding", 400000, "64k", full},
+                          {"full at the last block", 6000, "4k", full}};
+  for (const case_t& c : cases) {
+    const bool tmpfs = std::string(c.launcher).find("prlimit") == std::string::npos;
+    if (tmpfs && !namespaces) continue;  // no mount namespace here: nothing to say
+    TempFolder dir;
+    write_bytes(dir / "body.txt", "text\n");
+    write_bytes(dir / "big.bin", random_bytes(c.attachment, 5));
+    fs::create_directory(dir / "full");
+    const RunResult run =
+        run_msgmake_args(dir.path(), {"-o", "full/m.eml", "--text", "body.txt", "-t", "a@example.com", "big.bin"}, {},
+                         "", tmpfs ? mount + " " + c.launcher : std::string(c.launcher));
+    EXPECT_EQ(run.exit_code, 74) << c.name;
+    expect_error_line(run, std::string("cannot write message 'full/m.eml': ") + c.says);
+    EXPECT_TRUE(folder_is_empty(dir / "full")) << c.name << ": left in the folder";
+  }
+}
+
 // The draft's writes are gathered: the last system write of the run is the
 // draft's at its commit before the close, the one before it goes out while the
 // attachment is encoded. Either failing, as a full disk or an I/O error, must
