@@ -1,5 +1,8 @@
 // The quoted-printable encoder of text_codecs.h.
 #include "mime/text_codecs.h"
+
+#include <algorithm>
+
 #include "mime/utf8.h"
 
 namespace mime {
@@ -13,7 +16,16 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 std::string escaped(unsigned char b) { return {'=', kHexDigits[b >> 4], kHexDigits[b & 15]}; }
 
-bool written_as_is(unsigned char b) { return (b >= 0x20 && b < 0x7F && b != '=') || b == '\t'; }
+// The bytes a line carries as they are: printable ASCII but "=", and tab.
+struct AsIsTable {
+  bool as_is[256];
+  constexpr AsIsTable() : as_is() {
+    for (int b = 0; b < 256; ++b) as_is[b] = (b >= 0x20 && b < 0x7F && b != '=') || b == '\t';
+  }
+};
+constexpr AsIsTable kAsIs;
+
+bool written_as_is(unsigned char b) { return kAsIs.as_is[b]; }
 
 // The length of the UTF-8 sequence that a byte begins; 0 for one that begins
 // none of two bytes or more.
@@ -30,7 +42,45 @@ QuotedPrintableEncoder::QuotedPrintableEncoder(std::function<void(std::string_vi
     : emit_(std::move(emit)) {}
 
 void QuotedPrintableEncoder::put(std::string_view bytes) {
-  for (char c : bytes) put_byte(static_cast<unsigned char>(c));
+  const char* at = bytes.data();
+  const char* const end = at + bytes.size();
+  while (at < end) {
+    // A run of bytes written as they are, with nothing pending before it,
+    // goes on in one piece per line rather than one byte at a time.
+    const char* run = at;
+    if (!carriage_return_ && character_.empty())
+      while (run < end && written_as_is(static_cast<unsigned char>(*run))) ++run;
+    if (run > at) {
+      add_bytes(at, static_cast<size_t>(run - at));
+      at = run;
+    } else {
+      put_byte(static_cast<unsigned char>(*at++));
+    }
+  }
+}
+
+// As add() of each byte in turn: a line takes bytes up to its 76, and the
+// byte after that moves the line's last piece behind a soft break.
+void QuotedPrintableEncoder::add_bytes(const char* bytes, size_t n) {
+  line_open_ = true;
+  while (n > 0) {
+    if (line_.size() > kSoftBreakRoom) soft_break();
+    const size_t k = std::min(n, kLineLimit - line_.size());
+    line_.append(bytes, k);
+    last_piece_ = line_.size() - 1;
+    bytes += k;
+    n -= k;
+  }
+}
+
+// Ends the line before its last piece with a soft break; the piece begins
+// the next line.
+void QuotedPrintableEncoder::soft_break() {
+  const std::string last = line_.substr(last_piece_);
+  line_.resize(last_piece_);
+  line_ += '=';
+  emit_(line_);
+  line_ = last;
 }
 
 void QuotedPrintableEncoder::put_byte(unsigned char b) {
@@ -76,14 +126,10 @@ void QuotedPrintableEncoder::take_character() {
 // moves the last one onto a new line behind a soft break.
 void QuotedPrintableEncoder::add(std::string_view piece) {
   line_open_ = true;
-  if (line_.size() > kSoftBreakRoom) {
-    const std::string last = line_.substr(last_piece_);
-    line_.resize(last_piece_);
-    emit_(line_ + "=");
-    line_ = last;
-  }
+  if (line_.size() > kSoftBreakRoom) soft_break();
   if (line_.size() + piece.size() > kLineLimit) {
-    emit_(line_ + "=");
+    line_ += '=';
+    emit_(line_);
     line_.clear();
   }
   last_piece_ = line_.size();

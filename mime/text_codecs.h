@@ -37,6 +37,8 @@ class QuotedPrintableEncoder {
   void put_byte(unsigned char b);
   void take_character();
   void add(std::string_view piece);
+  void add_bytes(const char* bytes, size_t n);
+  void soft_break();
   void end_line();
 
   std::function<void(std::string_view)> emit_;

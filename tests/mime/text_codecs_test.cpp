@@ -100,9 +100,15 @@ TEST(text_codecs_test, quoted_printable_round_trip_keeps_limits_and_characters) 
       repeat("\xE4\xB8\xAD\xE6\x96\x87 ", 100),
       repeat("Caf\xC3\xA9 = cr\xC3\xA8me br\xC3\xBBl\xC3\xA9" "e\t ", 30) + "\r\n" + repeat("x ", 200),
       repeat("\xF0\x9F\x98\x80", 50) + "\n" + repeat("=", 100) + "\n \n\t",
+      repeat("a", 74) + "\xC3\xA9" + repeat("b", 150) + "=" + repeat("c", 75) + "\r" + repeat("d", 76) + " \n",
   };
   for (const std::string& text : texts) {
     const Lines lines = encoded({text});
+    // Runs of plain bytes go on in one piece: the lines are those of the
+    // bytes put one at a time.
+    std::vector<std::string> bytes;
+    for (const char c : text) bytes.emplace_back(1, c);
+    EXPECT_EQ(encoded(bytes), lines);
     std::string joined, plain = text;
     for (size_t at = 0; (at = plain.find("\r\n", at)) != std::string::npos;) plain.erase(at, 1);
     for (const std::string& line : lines) {
