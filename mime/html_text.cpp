@@ -8,6 +8,23 @@
 namespace mime {
 namespace {
 
+// The bytes that a text's run of ordinary bytes ends at, as a table: a
+// find_first_of would search its set once for every byte of the text.
+struct ByteSet {
+  bool in[256];
+  constexpr explicit ByteSet(std::string_view bytes) : in() {
+    for (const char c : bytes) in[static_cast<unsigned char>(c)] = true;
+  }
+};
+constexpr ByteSet kFlowingSpecial(" \t\n\r\f\xC2");   // white space, and a no-break space's lead byte
+constexpr ByteSet kPreformattedSpecial("\r\n\xC2");
+
+// The first byte from `at` on that is in `set`; the text's size when none is.
+size_t find_special(std::string_view text, size_t at, const ByteSet& set) {
+  while (at < text.size() && !set.in[static_cast<unsigned char>(text[at])]) ++at;
+  return at;
+}
+
 // How an element breaks the text around it, at its start and at its end.
 enum class Layout : unsigned char {
   line,       // starts on a line of its own
@@ -505,7 +522,7 @@ void HtmlText::text(std::string_view html_text, bool references, bool pre) {
 // Runs of white space are one space, none at the start or end of a line.
 void HtmlText::flowing(std::string_view text) {
   for (size_t at = 0; at < text.size();) {
-    const size_t special = std::min(text.find_first_of(" \t\n\r\f\xC2", at), text.size());
+    const size_t special = find_special(text, at, kFlowingSpecial);
     put(text.substr(at, special - at), false);
     if (special == text.size()) break;
     if (text.substr(special, 2) == kNoBreakSpace) {
@@ -525,7 +542,7 @@ void HtmlText::flowing(std::string_view text) {
 // line end right after the element's start tag is not shown.
 void HtmlText::preformatted(std::string_view text) {
   for (size_t at = 0; at < text.size();) {
-    const size_t special = std::min(text.find_first_of("\r\n\xC2", at), text.size());
+    const size_t special = find_special(text, at, kPreformattedSpecial);
     if (special > at) {
       pre_start_ = cr_ = false;
       put(text.substr(at, special - at), true);

@@ -162,7 +162,14 @@ void HtmlTokenizer::run() {
   for (size_t i = 0; i < n;) {
     switch (state_) {
       case State::content:
-        i = chunk_.find_first_of(raw_element_.empty() || raw_references_ ? "<&" : "<", i);
+        // The "&" looked for only up to the next "<": find_first_of would
+        // search its set once for every byte.
+        if (raw_element_.empty() || raw_references_) {
+          const size_t tag = std::min(chunk_.find('<', i), n);
+          i = std::min(chunk_.substr(0, tag).find('&', i), tag);
+        } else {
+          i = chunk_.find('<', i);
+        }
         break;
       case State::comment:
         i = chunk_.find('-', i);
