@@ -83,7 +83,13 @@ bool refuse_input(std::string_view message_file, const char* what, std::string_v
 bool same_file(std::string_view a, std::string_view b) {
   char name_a[kNameRoom], name_b[kNameRoom];
   if (a.empty() || b.empty() || !c_name(a, name_a) || !c_name(b, name_b)) return false;
-  const bool same = same_full_path(name_a, name_b) || identity_of(name_a).same(identity_of(name_b));
+  // A first name that names no file yet (the usual message file) needs no
+  // look at the second.
+  bool same = same_full_path(name_a, name_b);
+  if (!same) {
+    const Identity first = identity_of(name_a);
+    same = first.known && first.same(identity_of(name_b));
+  }
   plat::SetLastError(0);
   return same;
 }
