@@ -33,7 +33,8 @@ class MessageFileSink : public mime::LineSink {
 // without trailing spaces; a raw line as it stands; each ended by CR LF.
 class DraftBlockSink : public mime::LineSink {
  public:
-  DraftBlockSink() : block_(std::make_unique<char[]>(kBlockSize)) {}
+  // Not zeroed: a small draft touches a page or two of it.
+  DraftBlockSink() : block_(std::make_unique_for_overwrite<char[]>(kBlockSize)) {}
 
   void line(std::string_view text) override {
     size_t n = std::min<size_t>(text.size(), kMessageLineSize);

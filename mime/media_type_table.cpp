@@ -65,20 +65,18 @@ std::optional<std::string> read_system_table() {
   const plat::DWORD saved_error = plat::GetLastError();
   std::optional<std::string> text;
   const plat::HANDLE file = plat::CreateFileA(kSystemTable, plat::GENERIC_READ, plat::FILE_SHARE_READ, nullptr,
-                                              plat::OPEN_EXISTING, plat::FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                                              plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != plat::INVALID_HANDLE_VALUE) {
     text.emplace();
-    constexpr plat::DWORD kBlock = 128 * 1024;  // the whole of a usual table in one read
-    for (plat::DWORD got = 0;; text->resize(text->size() - kBlock + got)) {
-      text->resize(text->size() + kBlock);
-      if (!plat::ReadFile(file, text->data() + text->size() - kBlock, kBlock, &got, nullptr)) {
+    char block[16384];
+    plat::DWORD got = 0;
+    while (true) {
+      if (!plat::ReadFile(file, block, sizeof block, &got, nullptr)) {
         text.reset();
         break;
       }
-      if (got == 0) {
-        text->resize(text->size() - kBlock);
-        break;
-      }
+      if (got == 0) break;
+      text->append(block, got);
     }
     plat::CloseHandle(file);
   }

@@ -220,7 +220,8 @@ class Writer {
     InputFile file(body.file);
     if (!file.open()) return file.error();
     if (body.stamp.known && !(file.stamp() == body.stamp)) return plat::ERROR_FILE_INVALID;
-    if (!buffer_) buffer_ = std::make_unique<std::array<char, kReadSize>>();
+    // Not zeroed: a page is touched only once a read fills it.
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<std::array<char, kReadSize>>();
     for (;;) {
       const std::string_view bytes = file.read(buffer_->data(), buffer_->size());
       if (file.error() != 0) return file.error();
@@ -251,9 +252,10 @@ bool look_at_file(const std::string& name, size_t head_size, FileLook& look, Con
     return false;
   }
   look.stamp = file.stamp();
-  std::string buffer(scan != nullptr ? kReadSize : head_size, '\0');
+  const size_t size = scan != nullptr ? kReadSize : head_size;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(size);
   for (;;) {
-    const std::string_view bytes = file.read(buffer.data(), buffer.size());
+    const std::string_view bytes = file.read(buffer.get(), size);
     if (file.error() != 0) {
       look.system_error = file.error();
       return false;
