@@ -1,12 +1,14 @@
-# Helpers of the paired benchmarks, sourced by them; they work in the
-# current folder and keep their figures in msgmake.txt and yardstick.txt.
+# Helpers of the paired benchmark, sourced by it; they work in the current
+# folder and keep their figures in msgmake.txt and yardstick.txt. $starter
+# is the built fresh_exec.
 
-# timed STATS COMMAND...: runs COMMAND under perf stat, its output to `out`,
-# and appends "cpu_ms wall_ms" to STATS.
+# timed STATS REMOVE STDOUT COMMAND...: one run of COMMAND under perf stat,
+# started by fresh_exec (which removes REMOVE first and sends standard output
+# to STDOUT); appends "cpu_ms wall_ms" to STATS.
 timed() {
   local stats=$1
   shift
-  perf stat -e task-clock -o perf.txt -- "$@" >out 2>/dev/null || { echo "failed: $*" >&2; exit 1; }
+  perf stat -e task-clock -o perf.txt -- "$starter" "$@" 2>/dev/null || { echo "failed: $*" >&2; exit 1; }
   awk '/msec task-clock/ { cpu = $1 } /seconds time elapsed/ { wall = $1 * 1000 }
        END { print cpu, wall }' perf.txt >>"$stats"
 }
