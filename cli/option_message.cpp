@@ -195,6 +195,12 @@ app::BodyRequest body_request(const Options& o) {
   return body;
 }
 
+// A text that asks for no page is sent as the text alone: a page of its own
+// would double the draft and come back as a stray part on every re-edit.
+bool text_only(const Options& o) {
+  return !o.html && !o.body_file.empty() && !o.page_given && o.pictures.empty() && o.sound.empty();
+}
+
 // What a part's file is to the person who named it.
 const char* file_role(PartRole role) {
   switch (role) {
@@ -279,12 +285,15 @@ bool build_message(const Options& o, app::OptionsBody& body, mime::Message& mess
   Part plain = text_part(
       PartRole::plain_text, "text/plain", [&body](const mime::ByteSink& put) { return app::options_plain_text(body, put); },
       body_file, body.size());
-  Part html = text_part(
-      PartRole::html, "text/html",
-      [&body, style](const mime::ByteSink& put) { return app::options_html_text(body, style, put); }, body_file,
-      body.size());
+  std::optional<Part> html;
+  if (!text_only(o))
+    html = text_part(
+        PartRole::html, "text/html",
+        [&body, style](const mime::ByteSink& put) { return app::options_html_text(body, style, put); }, body_file,
+        body.size());
   message.root = mime::draft_structure(std::move(plain), std::move(html), std::move(embedded), std::move(attachments),
                                        app::draft_boundaries());
+  if (!message.root.container()) message.preamble.clear();
   return true;
 }
 

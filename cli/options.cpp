@@ -253,6 +253,9 @@ std::optional<Refusal> take_checked(const Given& given, Options& options) {
   return check_all_addresses(options);
 }
 
+// The options that style the page of a text, and the file of defaults may give.
+constexpr std::string_view kPageOptions[] = {"--background", "--font", "--font-color", "--font-size"};
+
 // The options that the file of defaults may give.
 const std::vector<std::string_view> kDefaultOptions = {"from",       "reply-to",    "header",       "background",
                                                        "font",       "font-color",  "font-colour",  "font-size"};
@@ -314,11 +317,14 @@ std::optional<std::string> priority_choice(std::string_view word) { return choos
 
 std::optional<Refusal> parse_options(int argc, const char* const* argv, Options& options) {
   std::vector<std::string> defaults;
+  bool page_given = false;
   {
     CLI::App app{"msgmake"};
     Given given;
     if (auto refusal = parse_arguments(app, argc, argv, options, given)) return refusal;
     if (options.help || options.version) return std::nullopt;
+    page_given = std::any_of(std::begin(kPageOptions), std::end(kPageOptions),
+                             [&app](std::string_view name) { return app.count(std::string(name)) > 0; });
     if (!options.no_config)
       if (auto refusal = take_defaults(app, given, defaults)) return refusal;
   }
@@ -328,6 +334,7 @@ std::optional<Refusal> parse_options(int argc, const char* const* argv, Options&
   for (const std::string& option : defaults) merged.push_back(option.c_str());
   merged.insert(merged.end(), argv + 1, argv + argc);
   options = Options{};
+  options.page_given = page_given;
   CLI::App app{"msgmake"};
   Given given;
   if (auto refusal = parse_arguments(app, int(merged.size()), merged.data(), options, given)) return refusal;

@@ -35,6 +35,10 @@ struct Options {
   std::string font;                 // empty: the body's own (see app/options_parts.h)
   int32_t font_color = 0;
   int32_t font_size = 3;
+  // The command line itself gave --font, --font-color, --font-size or
+  // --background: a text body then gets its page (the file of defaults
+  // styles only the pages that are made anyway).
+  bool page_given = false;
   bool open = false;       // open the written draft in the mail client
   bool no_config = false;  // the file of default options is not read
 };

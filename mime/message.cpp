@@ -27,28 +27,33 @@ Part container(std::string type, std::string boundary, std::vector<Part> childre
 
 }  // namespace
 
-Part draft_structure(Part plain, Part html, std::vector<Part> embedded, std::vector<Part> attachments,
-                     const Boundaries& boundaries) {
-  Part shown = std::move(html);
-  if (!embedded.empty()) {
-    std::vector<Part> related;
-    related.push_back(std::move(shown));
-    for (Part& part : embedded) {
-      part.blank_lines_after = part.encoding == TransferEncoding::base64;
-      related.push_back(std::move(part));
+Part draft_structure(Part plain, std::optional<Part> html, std::vector<Part> embedded,
+                     std::vector<Part> attachments, const Boundaries& boundaries) {
+  Part body = html ? Part{} : std::move(plain);
+  if (html) {
+    Part shown = std::move(*html);
+    if (!embedded.empty()) {
+      std::vector<Part> related;
+      related.push_back(std::move(shown));
+      for (Part& part : embedded) {
+        part.blank_lines_after = part.encoding == TransferEncoding::base64;
+        related.push_back(std::move(part));
+      }
+      shown = container("multipart/related", boundaries.related, std::move(related));
+      shown.parameters.push_back({"type", "text/html"});
+      shown.blank_lines_after = 1;
     }
-    shown = container("multipart/related", boundaries.related, std::move(related));
-    shown.parameters.push_back({"type", "text/html"});
-    shown.blank_lines_after = 1;
+    std::vector<Part> pair;
+    pair.push_back(std::move(plain));
+    pair.push_back(std::move(shown));
+    body = container("multipart/alternative", boundaries.alternative, std::move(pair));
   }
-  std::vector<Part> pair;
-  pair.push_back(std::move(plain));
-  pair.push_back(std::move(shown));
-  Part alternative = container("multipart/alternative", boundaries.alternative, std::move(pair));
-  if (attachments.empty()) return alternative;
-  alternative.blank_lines_after = 1;
+  if (attachments.empty()) return body;
+  // After a container's closing delimiter; a text's own last line end
+  // already stands before the next delimiter.
+  body.blank_lines_after = body.container();
   std::vector<Part> mixed;
-  mixed.push_back(std::move(alternative));
+  mixed.push_back(std::move(body));
   for (Part& part : attachments) {
     // Base64 text ends with a line of its own; the empty line after it
     // stands before the next delimiter.

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -103,15 +104,15 @@ struct Message {
 };
 
 // The structure of a draft, decided from its parts. The alternative of the
-// plain text and the HTML; the HTML in a related container with the
-// pictures and sound it embeds, when there are any; all of it in a mixed
-// container with the attached files, when there are any. No container holds
-// one part only.
+// plain text and the HTML, or the plain text alone when there is no HTML;
+// the HTML in a related container with the pictures and sound it embeds,
+// when there are any; all of it in a mixed container with the attached
+// files, when there are any. No container holds one part only.
 struct Boundaries {
   std::string mixed, alternative, related;
 };
-Part draft_structure(Part plain, Part html, std::vector<Part> embedded, std::vector<Part> attachments,
-                     const Boundaries& boundaries);
+Part draft_structure(Part plain, std::optional<Part> html, std::vector<Part> embedded,
+                     std::vector<Part> attachments, const Boundaries& boundaries);
 
 // Calls `visit` for the part and every part below it, parents first, in the
 // order they are written.

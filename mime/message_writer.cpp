@@ -62,7 +62,7 @@ class InputFile {
 
 class Writer {
  public:
-  Writer(LineSink& sink, WriteFailure& failure) : sink_(sink), failure_(failure) {}
+  Writer(LineSink& sink, WriteFailure& failure, const Part& root) : sink_(sink), failure_(failure), root_(&root) {}
 
   void header_block(const Message& message) {
     for (size_t i = 0; i <= message.fields.size(); ++i) {
@@ -161,7 +161,9 @@ class Writer {
   }
 
   // The bytes through quoted-printable. A line end that ends the text is
-  // kept: an empty line stands for it before the delimiter that follows.
+  // kept: an empty line stands for it before the delimiter that follows; a
+  // text that is the whole message ends with its last line, and one that
+  // ends without a line end gets one there.
   bool encoded_text(const Part& part) {
     QuotedPrintableEncoder encoder([this](std::string_view line) { sink_.line(line); });
     char last = '\0';
@@ -172,7 +174,7 @@ class Writer {
     });
     if (!made) return false;
     encoder.finish();
-    if (last == '\n') sink_.line({});
+    if (last == '\n' && &part != root_) sink_.line({});
     return true;
   }
 
@@ -233,6 +235,7 @@ class Writer {
 
   LineSink& sink_;
   WriteFailure& failure_;
+  const Part* root_;
   std::unique_ptr<std::array<char, kReadSize>> buffer_;
 };
 
@@ -240,7 +243,7 @@ class Writer {
 
 bool write_message(const Message& message, LineSink& sink, WriteFailure& failure) {
   failure = {};
-  Writer writer(sink, failure);
+  Writer writer(sink, failure, message.root);
   writer.header_block(message);
   return writer.part_body(message.root) && sink.intact();
 }

@@ -25,7 +25,8 @@ Checks, with Python's email package:
   top when files are attached (the body first, then each attachment with
   disposition attachment), the body a multipart/alternative of text/plain
   and either text/html or a multipart/related of text/html, the pictures
-  (inline, with a Content-ID) and the sound; no container with one part;
+  (inline, with a Content-ID) and the sound, or a text/plain part alone; no
+  container with one part;
 - every listed part decodes to the exact bytes of its source, with its name;
   an attached message (message/rfc822) is carried unencoded, 7bit or 8bit as
   its bytes are, and stands in the draft as its source with every line ending
@@ -75,6 +76,9 @@ def check_text(part, problems):
 
 def split_body(alt, problems):
     """The pictures and sound of the body's related container, in order."""
+    if alt.get_content_type() == "text/plain":
+        check_text(alt, problems)
+        return []
     kinds = [p.get_content_type() for p in alt.iter_parts()]
     if alt.get_content_type() != "multipart/alternative" or len(kinds) != 2 or kinds[0] != "text/plain":
         problems.append(f"body is {alt.get_content_type()} of {kinds}")

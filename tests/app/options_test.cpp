@@ -156,10 +156,10 @@ TEST(options_test, a_body_from_a_pipe_arrives_whole) {
     const RunResult run = run_bash(dir.path(), "TEXT=" + shell_quote(text) + "; " + c.command_line);
     EXPECT_EQ(run.exit_code, 0) << c.name << ": " << run.err;
     EXPECT_EQ(run.err, "") << c.name;
-    // The text, and the page that shows it as HTML.
+    // The text, and the HTML as written.
     write_bytes(dir / "text.txt", text + "\n");
     write_bytes(dir / "page.html", "<p>" + text + "</p>\n");
-    EXPECT_EQ(render_check(dir / "m.eml", {"plain\ttext.txt", c.html ? "html\tpage.html" : "shown\ttext.txt"}),
+    EXPECT_EQ(render_check(dir / "m.eml", {"plain\ttext.txt", c.html ? "html\tpage.html" : "textonly"}),
               "ok\n")
         << c.name;
   }
@@ -342,6 +342,44 @@ TEST(options_test, default_options_fill_what_the_command_line_leaves) {
     EXPECT_EQ(render_check(dir / "m.eml", c.expected), "ok\n") << c.name;
     EXPECT_EQ(mime_check(dir / "m.eml", {}), "ok\n") << c.name;
     EXPECT_EQ(read_bytes(dir / "m.eml").find(c.absent), std::string::npos) << c.name;
+  }
+}
+
+// A text is sent alone, in the mixed container when files are attached,
+// unless the command line asks for a page: a page option of the file of
+// defaults styles the HTML bodies only.
+TEST(options_test, a_text_is_sent_alone_unless_the_command_line_asks_for_a_page) {
+  const struct {
+    const char* name;
+    bool defaults;  // a page colour and font in the file of defaults
+    Lines args;
+    bool page;
+    Lines parts;  // the files mime_check looks for
+  } cases[] = {
+      {"the text alone", false, {}, false, {}},
+      {"with an attachment", false, {"a.csv"}, false, {attachment_entry("a.csv", "a.csv")}},
+      {"a page in the defaults", true, {}, false, {}},
+      {"--background", false, {"--background", "#FFFFF0"}, true, {}},
+      {"--font", false, {"--font", "Serif"}, true, {}},
+      {"--font-colour", false, {"--font-colour", "#000080"}, true, {}},
+      {"--font-size", true, {"--font-size", "4", "a.csv"}, true, {attachment_entry("a.csv", "a.csv")}},
+      {"-i", false, {"-i", "logo.gif"}, true, {image_entry(1, "logo.gif", "logo.gif"), kOptionsContentIds}},
+      {"--sound", false, {"--sound", "chime.wav"}, true, {sound_entry("chime.wav", "chime.wav"), kOptionsContentIds}},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    if (c.defaults) write_defaults(dir, "background = #FFFFF0\nfont = Serif\n");
+    write_bytes(dir / "body.txt", "text\n");
+    write_bytes(dir / "a.csv", "1,2\n");
+    write_bytes(dir / "logo.gif", picture_bytes(300, 1));
+    write_bytes(dir / "chime.wav", "RIFF" + random_bytes(100, 4));
+    Lines args = {"-o", "m.eml", "--text", "body.txt"};
+    append(args, c.args);
+    const RunResult run = run_msgmake_args(dir.path(), args);
+    EXPECT_EQ(run.exit_code, 0) << c.name << ": " << run.err;
+    EXPECT_EQ(render_check(dir / "m.eml", {"plain\tbody.txt", c.page ? "shown\tbody.txt" : "textonly"}), "ok\n")
+        << c.name;
+    EXPECT_EQ(mime_check(dir / "m.eml", c.parts), "ok\n") << c.name;
   }
 }
 

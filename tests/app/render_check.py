@@ -13,6 +13,7 @@ EXPECTED holds UTF-8 lines, the fields separated by tabs:
     document <file>   the HTML part is the file
     style <text>      the style of the page's body holds the text
     nostyle           the HTML part has no page of msgmake's around it
+    textonly          the draft has no HTML part
 
 Texts are compared with line ends as LF and without a byte-order mark that
 begins the file. Checks also: the header block is 7-bit, the parser finds
@@ -74,7 +75,10 @@ def shown_text(page, problems):
 
 def check_body(msg, want, problems):
     plain = part_text(msg, "text/plain", problems)
-    page = part_text(msg, "text/html", problems)
+    text_only = any(e[0] == "textonly" for e in want)
+    page = part_text(msg, "text/html", [] if text_only else problems)
+    if text_only and any(p.get_content_type() == "text/html" for p in msg.walk()):
+        problems.append("an HTML part in a draft of the text alone")
     body_style = re.search(r'<body style="([^"]*)">', page)
     for kind, arg in ((e[0], e[1] if len(e) > 1 else "") for e in want):
         if kind == "plain" and plain != file_text(arg):

@@ -83,23 +83,26 @@ TEST(message_writer_test, the_structure_holds_the_containers_its_parts_need) {
   const fs::path file = dir.write("a.bin", "abc");
   const struct {
     const char* name;
-    bool embedded, attached;
+    bool html, embedded, attached;
     Lines types;  // every part's type, parents first
   } cases[] = {
-      {"body only", false, false, {"multipart/alternative", "text/plain", "text/html"}},
-      {"a picture", true, false,
+      {"body only", true, false, false, {"multipart/alternative", "text/plain", "text/html"}},
+      {"a picture", true, true, false,
        {"multipart/alternative", "text/plain", "multipart/related", "text/html", "application/octet-stream"}},
-      {"an attachment", false, true,
+      {"an attachment", true, false, true,
        {"multipart/mixed", "multipart/alternative", "text/plain", "text/html", "application/octet-stream"}},
+      {"text alone", false, false, false, {"text/plain"}},
+      {"text and an attachment", false, false, true, {"multipart/mixed", "text/plain", "application/octet-stream"}},
   };
   for (const auto& c : cases) {
     std::vector<mime::Part> embedded, attached;
     if (c.embedded) embedded.push_back(file_part(mime::PartRole::picture, file));
     if (c.attached) attached.push_back(file_part(mime::PartRole::attachment, file));
+    std::optional<mime::Part> html;
+    if (c.html) html = text_part(mime::PartRole::html, "text/html", "");
     const mime::Part root =
-        mime::draft_structure(text_part(mime::PartRole::plain_text, "text/plain", ""),
-                              text_part(mime::PartRole::html, "text/html", ""), std::move(embedded), std::move(attached),
-                              {"----=_1_", "----=_2_", "----=_3_"});
+        mime::draft_structure(text_part(mime::PartRole::plain_text, "text/plain", ""), std::move(html),
+                              std::move(embedded), std::move(attached), {"----=_1_", "----=_2_", "----=_3_"});
     Lines types;
     mime::for_each_part(root, [&types](const mime::Part& part) { types.push_back(part.type); });
     EXPECT_EQ(types, c.types) << c.name;
