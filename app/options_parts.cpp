@@ -1,11 +1,15 @@
 #include "app/options_parts.h"
 
+#include <functional>
+#include <utility>
+
 #include "app/html_body.h"
 #include "app/options_body.h"
 #include "app/program_data.h"
 #include "app/work_copies.h"
 #include "mime/html_pictures.h"
 #include "mime/html_text.h"
+#include "mime/html_tokenizer.h"
 
 namespace app {
 
@@ -26,6 +30,10 @@ constexpr std::string_view kPageStart =
 constexpr std::string_view kPageEnd = "</body></html>\n";
 constexpr std::string_view kTextStart = "<div style=\"white-space: pre-wrap; overflow-wrap: break-word;\">";
 constexpr std::string_view kTextEnd = "</div>\n";
+constexpr std::string_view kSignatureLine = "-- \n";
+constexpr std::string_view kSignatureStart =
+    "<pre class=\"signature\" style=\"font-family: inherit; white-space: pre-wrap; overflow-wrap: break-word;\">";
+constexpr std::string_view kSignatureEnd = "</pre>\n";
 
 // The part's bytes on their way to the writer, remembering the last.
 class PartText {
@@ -42,6 +50,15 @@ class PartText {
   const mime::ByteSink& put_;
   char last_ = '\0';
 };
+
+// The signature's lines as they follow a text, the "-- " line first (unless
+// the signature begins with it), each with its line end; empty for none.
+std::string signature_lines(std::string_view signature) {
+  while (!signature.empty() && (signature.back() == '\n' || signature.back() == '\r')) signature.remove_suffix(1);
+  if (signature.empty()) return {};
+  const bool marked = signature == "-- " || signature.starts_with(kSignatureLine) || signature.starts_with("-- \r\n");
+  return (marked ? "" : std::string(kSignatureLine)) + std::string(signature) + "\n";
+}
 
 // Text as HTML text: "&", "<" and ">" as references.
 void put_escaped(PartText& out, std::string_view text) {
@@ -86,6 +103,43 @@ void put_page_start(PartText& out, const PageStyle& style, std::string_view fall
           "; font-size: " + std::string(css_font_size(style.font_size)) + ";\">\n");
 }
 
+// The signature's block of the page; nothing without one.
+std::string signature_block(std::string_view signature) {
+  const std::string lines = signature_lines(signature);
+  if (lines.empty()) return {};
+  std::string block;
+  const mime::ByteSink to_block = [&block](std::string_view bytes) { block += bytes; };
+  PartText out(to_block);
+  out.put(kSignatureStart);
+  put_escaped(out, std::string_view(lines).substr(0, lines.size() - 1));  // the block ends the last line
+  out.put(kSignatureEnd);
+  return block;
+}
+
+// Passes HTML on as it is, `block` before its first </body>.
+class BlockBeforeBodyEnd {
+ public:
+  BlockBeforeBodyEnd(std::string_view block, std::function<void(std::string_view)> out)
+      : block_(block), out_(std::move(out)), tokenizer_([this](const mime::HtmlToken& token) { on_token(token); }) {}
+  void feed(std::string_view html) { tokenizer_.feed(html); }
+  void finish() { tokenizer_.finish(); }
+  bool placed() const { return placed_; }
+
+ private:
+  void on_token(const mime::HtmlToken& token) {
+    if (!placed_ && token.kind == mime::HtmlTokenKind::end_tag && token.name == "body") {
+      out_(block_);
+      placed_ = true;
+    }
+    out_(token.raw);
+  }
+
+  std::string_view block_;
+  std::function<void(std::string_view)> out_;
+  mime::HtmlTokenizer tokenizer_;
+  bool placed_ = false;
+};
+
 // The pictures of -i, one below the other.
 void put_end_pictures(PartText& out, const PreparedBody& body, const PageStyle& style) {
   for (const uint32_t id : body.end_pictures)
@@ -100,6 +154,7 @@ bool text_page(const OptionsBody& body, const PageStyle& style, const mime::Byte
   const bool read = body.read([&out](std::string_view piece) { put_escaped(out, piece); });
   out.put(kTextEnd);
   put_end_pictures(out, body.prepared(), style);
+  out.put(signature_block(style.signature));
   out.put(kPageEnd);
   return read;
 }
@@ -109,21 +164,30 @@ bool html_page(const OptionsBody& options_body, const PageStyle& style, const mi
   const PreparedBody& body = options_body.prepared();
   PartText out(put);
   if (!body.document) put_page_start(out, style, kHtmlFont);
+  const std::string signature = signature_block(style.signature);
+  BlockBeforeBodyEnd signed_page(signature, [&out](std::string_view bytes) { out.put(bytes); });
   mime::PictureRewriter rewriter(
       [&body, &style](std::string_view src) -> std::optional<std::string> {
         const std::optional<uint32_t> id = body.content_id(src);
         if (!id) return std::nullopt;
         return "cid:" + style.picture_ids[*id - 1];
       },
-      [&out](std::string_view bytes) { out.put(bytes); });
+      [&out, &signed_page, &signature](std::string_view bytes) {
+        if (signature.empty()) out.put(bytes);
+        else signed_page.feed(bytes);
+      });
   const bool read = options_body.read([&rewriter](std::string_view piece) { rewriter.feed(piece); });
   rewriter.finish();
+  signed_page.finish();
+  const bool signature_follows = !signature.empty() && !signed_page.placed();
   // What follows the HTML begins a line of its own; a whole document is
   // followed only by what it must be.
-  const bool followed = !body.document || !body.end_pictures.empty() || !style.sound_id.empty();
+  const bool followed =
+      !body.document || !body.end_pictures.empty() || !style.sound_id.empty() || signature_follows;
   if (followed && !out.at_line_start()) out.put("\n");
   if (body.document) put_sound_tag(out, style);
   put_end_pictures(out, body, style);
+  if (signature_follows) out.put(signature);
   if (!body.document) out.put(kPageEnd);
   return read;
 }
@@ -156,10 +220,26 @@ std::string_view css_font_size(uint8_t size) {
   return kFontSizes[size - 1];
 }
 
-bool options_plain_text(const OptionsBody& body, const mime::ByteSink& put) {
-  if (body.prepared().kind == BodyKind::text) return body.read(put);
+bool options_plain_text(const OptionsBody& body, std::string_view signature, const mime::ByteSink& put) {
+  if (body.prepared().kind == BodyKind::text) {
+    PartText out(put);
+    const bool read = body.read([&out](std::string_view piece) { out.put(piece); });
+    const std::string lines = signature_lines(signature);
+    if (!lines.empty() && !out.at_line_start()) out.put("\n");
+    out.put(lines);
+    return read;
+  }
+  // The signature's block in the HTML as the page has it, its text made
+  // from it as the HTML's own is.
   mime::HtmlText text([&put](std::string_view utf8) { put(utf8); });
-  const bool read = body.read([&text](std::string_view piece) { text.feed(piece); });
+  const std::string block = signature_block(signature);
+  BlockBeforeBodyEnd signed_page(block, [&text](std::string_view html) { text.feed(html); });
+  const bool read = body.read([&](std::string_view piece) {
+    if (block.empty()) text.feed(piece);
+    else signed_page.feed(piece);
+  });
+  signed_page.finish();
+  if (!signed_page.placed()) text.feed(block);
   text.finish();
   return read;
 }

@@ -9,6 +9,11 @@
 // small page that applies the options, a whole document alone. Its plain
 // part is the HTML's text. The pictures of -i follow the body; the
 // background sound is in the page's head (after a whole document).
+//
+// A signature follows the text after the line "-- " that mail programs know
+// a signature by; in the HTML it is a block of preformatted text before the
+// page's </body> (a document's first, or after a document that has none),
+// which the HTML's text shows as those same lines.
 #pragma once
 
 #include <cstdint>
@@ -31,11 +36,12 @@ struct PageStyle {
   std::string sound_id;           // the sound's Content-ID; empty without one
   int32_t loop_count = 1;
   std::vector<std::string> picture_ids;  // the Content-ID of each picture of the body, in order
+  std::string signature;                 // UTF-8; empty for none
 };
 
 // Each hands its part's bytes to `put`. False when the body could not be
 // read again (noted in run_outcome()).
-bool options_plain_text(const OptionsBody& body, const mime::ByteSink& put);
+bool options_plain_text(const OptionsBody& body, std::string_view signature, const mime::ByteSink& put);
 bool options_html_text(const OptionsBody& body, const PageStyle& style, const mime::ByteSink& put);
 
 // The font face as a CSS font-family value inside a double-quoted HTML

@@ -15,7 +15,8 @@ namespace cli {
 namespace {
 
 constexpr uint32_t kReadOnlyShareAll = 0x40;  // read access, others denied nothing
-// Far more than any set of defaults needs; a larger file is no such set.
+// Far more than any set of defaults or any signature needs; a larger file is
+// no such thing.
 constexpr size_t kLargestFile = 64 * 1024;
 
 std::string environment(const char* name) {
@@ -33,28 +34,6 @@ std::string_view trimmed(std::string_view text) {
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
   return text;
-}
-
-// The whole file; a refusal when it is there and cannot be read.
-std::optional<Refusal> read_whole(const std::string& path, std::string& text, bool& missing) {
-  drv::sys::HANDLE handle = nullptr;
-  uint32_t error = drv::sys::open_existing(path.c_str(), kReadOnlyShareAll, handle);
-  missing = error == plat::ERROR_FILE_NOT_FOUND || error == plat::ERROR_PATH_NOT_FOUND;
-  if (missing) return std::nullopt;
-  char block[4096];
-  uint32_t count = 0;
-  while (error == 0 && (error = drv::sys::read(handle, block, sizeof block, count)) == 0 && count > 0) {
-    text.append(block, count);
-    if (text.size() > kLargestFile)
-      error = plat::ERROR_FILE_TOO_LARGE;
-  }
-  if (handle != nullptr) drv::sys::close(handle);
-  if (error == 0) return std::nullopt;
-  const std::string reason =
-      app::is_folder(path) ? app::kFolderText
-                           : std::string(app::clipped(
-                                 svc::error_state().message_of(drv::code_of_system_error(error)).view()));
-  return Refusal{app::kExitNoInput, "cannot read the default options '" + path + "': " + reason};
 }
 
 // line -> blank | "#" comment | ["--"] name (blanks | [blanks] "=") value
@@ -82,6 +61,30 @@ std::string listed(const std::vector<std::string_view>& names) {
 
 }  // namespace
 
+std::optional<Refusal> read_small_file(const std::string& path, std::string_view what, std::string& text,
+                                       bool* missing) {
+  drv::sys::HANDLE handle = nullptr;
+  uint32_t error = drv::sys::open_existing(path.c_str(), kReadOnlyShareAll, handle);
+  if (missing != nullptr) {
+    *missing = error == plat::ERROR_FILE_NOT_FOUND || error == plat::ERROR_PATH_NOT_FOUND;
+    if (*missing) return std::nullopt;
+  }
+  char block[4096];
+  uint32_t count = 0;
+  while (error == 0 && (error = drv::sys::read(handle, block, sizeof block, count)) == 0 && count > 0) {
+    text.append(block, count);
+    if (text.size() > kLargestFile)
+      error = plat::ERROR_FILE_TOO_LARGE;
+  }
+  if (handle != nullptr) drv::sys::close(handle);
+  if (error == 0) return std::nullopt;
+  const std::string reason =
+      app::is_folder(path) ? app::kFolderText
+                           : std::string(app::clipped(
+                                 svc::error_state().message_of(drv::code_of_system_error(error)).view()));
+  return Refusal{app::kExitNoInput, "cannot read " + std::string(what) + " '" + path + "': " + reason};
+}
+
 std::string defaults_path() {
   const std::string config = environment("XDG_CONFIG_HOME");
   if (!config.empty()) return config + "/msgmake/config";
@@ -97,7 +100,7 @@ std::optional<Refusal> read_defaults(const std::string& path, const std::vector<
                                      std::vector<DefaultOption>& options) {
   std::string text;
   bool missing = false;
-  if (auto refusal = read_whole(path, text, missing)) return refusal;
+  if (auto refusal = read_small_file(path, "the default options", text, &missing)) return refusal;
   std::string_view rest = text;
   for (int number = 1; !rest.empty(); ++number) {
     const size_t end = rest.find('\n');

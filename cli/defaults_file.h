@@ -33,6 +33,13 @@ std::string defaults_path();
 std::optional<Refusal> read_defaults(const std::string& path, const std::vector<std::string_view>& allowed,
                                      std::vector<DefaultOption>& options);
 
+// Reads the whole of a small file the options name (up to 64 KiB; a larger
+// one is refused as too large). A file that cannot be read is refused with
+// 66, "cannot read WHAT 'PATH': " and why; one that is missing too, unless
+// `missing` is given: it is then set, and the text stays empty.
+std::optional<Refusal> read_small_file(const std::string& path, std::string_view what, std::string& text,
+                                       bool* missing = nullptr);
+
 // The refusal of a line: "'PATH' line N: " and the message, a usage error.
 Refusal refuse_line(const std::string& path, int line, std::string_view message);
 

@@ -17,11 +17,13 @@
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
+#include "cli/defaults_file.h"
 #include "cli/input_file.h"
 #include "drivers/common_operations.h"
 #include "mime/header_policy.h"
 #include "mime/media_types.h"
 #include "mime/message_writer.h"
+#include "mime/utf8.h"
 #include "services/error_state.h"
 
 namespace cli {
@@ -201,6 +203,16 @@ bool text_only(const Options& o) {
   return !o.html && !o.body_file.empty() && !o.page_given && o.pictures.empty() && o.sound.empty();
 }
 
+// The text of --signature, UTF-8, without a byte-order mark that begins it.
+std::optional<Refusal> read_signature(const std::string& file, std::string& text) {
+  if (file.empty()) return std::nullopt;
+  if (auto refusal = read_small_file(file, "the signature", text)) return refusal;
+  if (mime::first_invalid_utf8(text) != std::string_view::npos)
+    return data_error("the signature '" + file + "' is not valid UTF-8");
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+  return std::nullopt;
+}
+
 // What a part's file is to the person who named it.
 const char* file_role(PartRole role) {
   switch (role) {
@@ -248,12 +260,15 @@ bool build_message(const Options& o, app::OptionsBody& body, mime::Message& mess
   const app::BodyRequest request = body_request(o);
   if (!body.open(request) || !body.prepare(request)) return false;
   const app::PreparedBody& prepared = body.prepared();
+  std::string signature;
+  if ((refusal = read_signature(o.signature, signature))) return false;
 
   app::PageStyle style;
   style.background = o.background;
   style.text_color = o.font_color;
   style.font = o.font;
   style.font_size = static_cast<uint8_t>(o.font_size & 0xFF);
+  style.signature = signature;
   std::vector<Part> embedded;
   for (size_t i = 0; i < prepared.pictures.size(); ++i) {
     const std::string& file = prepared.pictures[i];
@@ -282,15 +297,18 @@ bool build_message(const Options& o, app::OptionsBody& body, mime::Message& mess
     if ((refusal = attachment_part(o.attachments[i], attachments[i]))) return false;
 
   const std::string body_file = o.body_file == kStandardInput ? std::string() : o.body_file;
+  // Escaped in the HTML, a signature's byte may take up to five.
+  const uint64_t size = body.size() + 5 * signature.size();
   Part plain = text_part(
-      PartRole::plain_text, "text/plain", [&body](const mime::ByteSink& put) { return app::options_plain_text(body, put); },
-      body_file, body.size());
+      PartRole::plain_text, "text/plain",
+      [&body, signature](const mime::ByteSink& put) { return app::options_plain_text(body, signature, put); },
+      body_file, size);
   std::optional<Part> html;
   if (!text_only(o))
     html = text_part(
         PartRole::html, "text/html",
         [&body, style](const mime::ByteSink& put) { return app::options_html_text(body, style, put); }, body_file,
-        body.size());
+        size);
   message.root = mime::draft_structure(std::move(plain), std::move(html), std::move(embedded), std::move(attachments),
                                        app::draft_boundaries());
   if (!message.root.container()) message.preamble.clear();

@@ -79,6 +79,7 @@ void declare(CLI::App& app, Options& o, Given& g) {
   each("--header", g.headers);
   one("--text", g.text_file);
   one("--html", g.html_file);
+  one("--signature", o.signature);
   app.get_option("--text")->excludes(app.get_option("--html"));
   each("-a,--attach", o.attachments);
   each("-i,--image", o.pictures);
@@ -258,7 +259,8 @@ constexpr std::string_view kPageOptions[] = {"--background", "--font", "--font-c
 
 // The options that the file of defaults may give.
 const std::vector<std::string_view> kDefaultOptions = {"from",       "reply-to",    "header",       "background",
-                                                       "font",       "font-color",  "font-colour",  "font-size"};
+                                                       "font",       "font-color",  "font-colour",  "font-size",
+                                                       "signature"};
 
 // One option of the file, as the command line would give it, checked alone.
 std::optional<Refusal> check_default(const std::string& option) {

@@ -28,6 +28,7 @@ struct Options {
   std::vector<std::string> attachments;  // -a in order, then the files after the options
   std::vector<std::string> pictures;
   std::vector<std::string> picture_folders;  // --pictures-from: folders the HTML may show files of
+  std::string signature;  // a file whose text follows the body's, after a "-- " line
   std::string sound;
   std::string loop = "Once";        // the composer's loop choice
   std::string priority = "Normal";  // the composer's priority

@@ -20,6 +20,7 @@ const char* const kUsageText =
     "      --text FILE           a plain-text body (a file or pipe), as typed; - for stdin;\n"
     "                            alone, unless a page option, -i or --sound asks for HTML\n"
     "      --html FILE           an HTML body, as written; - as above\n"
+    "      --signature FILE      a signature after the body, below a \"-- \" line\n"
     "  -a, --attach FILE         attach a file; repeat it\n"
     "  -i, --image FILE          embed a picture at the end of the body; repeat it\n"
     "      --pictures-from DIR   a folder whose pictures the HTML may show too; repeat it\n"

@@ -39,7 +39,7 @@ _msgmake() {
             COMPREPLY=($(compgen -W "-" -- "$cur"))
             _msgmake_files "$cur"
             return ;;
-        -a | --attach | -i | --image | --sound)
+        -a | --attach | -i | --image | --sound | --signature)
             _msgmake_files "$cur"
             return ;;
         --pictures-from)
@@ -60,7 +60,7 @@ _msgmake() {
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "--output --to --cc --bcc --subject --from --reply-to --header --text --html
-            --attach --image --pictures-from --sound --loop --priority --background --font --font-color --font-colour --font-size
+            --signature --attach --image --pictures-from --sound --loop --priority --background --font --font-color --font-colour --font-size
             --open --no-config --help --version -o -t -c -b -s -a -i -p -h --" -- "$cur"))
     else
         _msgmake_files "$cur"  # a file to attach

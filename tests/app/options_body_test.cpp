@@ -82,11 +82,6 @@ TEST(options_body_test, a_text_comes_back_exactly_in_both_parts) {
   for (const auto& c : cases) {
     TempFolder dir;
     write_bytes(dir / "body.txt", c.text);
-    // Alone, and with the page that a page option asks for. Alone, the text
-    // is the message's body, whose last line has its line end.
-    write_bytes(dir / "lines.txt", c.text.empty() || c.text.ends_with('\n') ? c.text : c.text + "\n");
-    expect_written(dir, {"-o", "alone.eml", "--text", "body.txt"});
-    EXPECT_EQ(render_check(dir / "alone.eml", {"plain\tlines.txt", "textonly"}), "ok\n") << c.name;
     expect_written(dir, {"-o", "m.eml", "--text", "body.txt", "--font-size", "3"});
     EXPECT_EQ(render_check(dir / "m.eml", {"plain\tbody.txt", "shown\tbody.txt", "style\tfont-family: monospace;"}),
               "ok\n")

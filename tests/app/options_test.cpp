@@ -249,6 +249,8 @@ TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
       {"a picture that is a folder", {"-i", "folder"}, 66, "cannot read image 'folder': it is a folder"},
       // The name fields would lose the space, and body.txt would be attached.
       {"a name ending in a space", {"body.txt "}, 65, "the file name 'body.txt ' ends in a space"},
+      {"signature missing", {"--signature", "none.txt"}, 66, "cannot read the signature 'none.txt': File Not Found"},
+      {"signature not UTF-8", {"--signature", "latin1.txt"}, 65, "the signature 'latin1.txt' is not valid UTF-8"},
   };
   for (const auto& c : cases) {
     TempFolder dir;
@@ -369,7 +371,10 @@ TEST(options_test, a_text_is_sent_alone_unless_the_command_line_asks_for_a_page)
   for (const auto& c : cases) {
     TempFolder dir;
     if (c.defaults) write_defaults(dir, "background = #FFFFF0\nfont = Serif\n");
-    write_bytes(dir / "body.txt", "text\n");
+    // Alone, the text is the message's body, whose last line has its line end;
+    // in a container, the delimiter's line end follows the text as it is.
+    write_bytes(dir / "body.txt", "text\n\tno line end");
+    write_bytes(dir / "lines.txt", "text\n\tno line end\n");
     write_bytes(dir / "a.csv", "1,2\n");
     write_bytes(dir / "logo.gif", picture_bytes(300, 1));
     write_bytes(dir / "chime.wav", "RIFF" + random_bytes(100, 4));
@@ -377,9 +382,56 @@ TEST(options_test, a_text_is_sent_alone_unless_the_command_line_asks_for_a_page)
     append(args, c.args);
     const RunResult run = run_msgmake_args(dir.path(), args);
     EXPECT_EQ(run.exit_code, 0) << c.name << ": " << run.err;
-    EXPECT_EQ(render_check(dir / "m.eml", {"plain\tbody.txt", c.page ? "shown\tbody.txt" : "textonly"}), "ok\n")
-        << c.name;
+    const bool alone = !c.page && c.parts.empty();
+    const Lines shown = c.page ? Lines{"plain\tbody.txt", "shown\tbody.txt"}
+                               : Lines{alone ? "plain\tlines.txt" : "plain\tbody.txt", "textonly"};
+    EXPECT_EQ(render_check(dir / "m.eml", shown), "ok\n") << c.name;
     EXPECT_EQ(mime_check(dir / "m.eml", c.parts), "ok\n") << c.name;
+  }
+}
+
+// A signature follows the text after its "-- " line, in the plain part and in
+// the page, before the HTML's </body>, where the HTML's text finds it again.
+TEST(options_test, a_signature_follows_the_body_in_both_parts) {
+  const std::string block =
+      "<pre class=\"signature\" style=\"font-family: inherit; white-space: pre-wrap; overflow-wrap: break-word;\">"
+      "-- \nAnn &amp; Co\n  &lt;ann@example.com&gt;</pre>\n";
+  const std::string lines = "-- \nAnn & Co\n  <ann@example.com>\n";
+  const std::string document = "<!DOCTYPE html><html><body><p>Doc</p></body></html>\n";
+  const struct {
+    const char* name;
+    Lines args;
+    std::string plain;  // the text of the plain part
+    std::string page;   // a text the page holds, or the whole document
+    const char* page_kind;
+  } cases[] = {
+      {"a text alone", {"--text", "body.txt", "--signature", "sig.txt"}, "Hello\nteam\n" + lines, "", "textonly"},
+      {"a text in its page", {"--text", "body.txt", "--signature=sig.txt", "--font-size", "4"}, "Hello\nteam\n" + lines,
+       block, "html"},
+      {"from the file of defaults", {"--text", "body.txt"}, "Hello\nteam\n" + lines, "", "textonly"},
+      {"marked already", {"--text", "body.txt", "--signature", "marked.txt"}, "Hello\nteam\n-- \nBob\n", "", "textonly"},
+      {"a fragment", {"--html", "fragment.html", "--signature", "sig.txt"}, "Hi\n\n" + lines,
+       "<p>Hi</p>\n" + block + "</body>", "html"},
+      {"a document", {"--html", "document.html", "--signature", "sig.txt"}, "Doc\n\n" + lines,
+       "<!DOCTYPE html><html><body><p>Doc</p>" + block + "</body></html>\n", "document"},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    write_defaults(dir, "signature = sig.txt\n");
+    write_bytes(dir / "body.txt", "Hello\nteam");
+    write_bytes(dir / "sig.txt", "\xEF\xBB\xBF" "Ann & Co\n  <ann@example.com>\n\n");
+    write_bytes(dir / "marked.txt", "-- \nBob");
+    write_bytes(dir / "fragment.html", "<p>Hi</p>\n");
+    write_bytes(dir / "document.html", document);
+    write_bytes(dir / "plain.txt", c.plain);
+    write_bytes(dir / "page.html", c.page);
+    Lines args = {"-o", "m.eml"};
+    append(args, c.args);
+    const RunResult run = run_msgmake_args(dir.path(), args);
+    EXPECT_EQ(run.exit_code, 0) << c.name << ": " << run.err;
+    EXPECT_EQ(render_check(dir / "m.eml", {"plain\tplain.txt", std::string(c.page_kind) + "\tpage.html"}), "ok\n")
+        << c.name;
+    EXPECT_EQ(mime_check(dir / "m.eml", {}), "ok\n") << c.name;
   }
 }
 
