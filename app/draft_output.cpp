@@ -7,6 +7,7 @@
 
 #include "app/message_output.h"
 #include "app/message_structure.h"
+#include "app/output_checks.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "drivers/common_operations.h"
@@ -119,6 +120,11 @@ void write_draft(const mime::Message& message, std::string_view message_file, bo
   }
   if (!whole || !close_message_file()) abandon_message_file();
   restore_cursor();
+}
+
+bool check_message_file(std::string_view message_file, bool to_standard_output) {
+  run_outcome().composer_called = true;
+  return to_standard_output || message_path_replaceable(message_file);
 }
 
 }  // namespace app

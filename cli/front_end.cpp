@@ -5,6 +5,7 @@
 #include "app/draft_output.h"
 #include "app/options_body.h"
 #include "app/program_module.h"
+#include "cli/draft_report.h"
 #include "cli/option_message.h"
 #include "cli/input_file.h"
 #include "cli/options.h"
@@ -42,6 +43,23 @@ int open_draft(const std::string& draft) {
   return report({kExitNotOpened, "the draft '" + draft + "' is written, but it could not be opened: " + open_failure(answer)});
 }
 
+// Puts a report on standard output: 0, or 74 with its line when it could
+// not be written whole.
+int print(const std::string& text) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+    return app::kExitWritten;
+  return report({app::kExitIoError, "cannot write to standard output"});
+}
+
+// A dry run meets every refusal of a run that writes, up to the draft's
+// first byte, and makes the text parts to learn their sizes.
+int dry_run(const mime::Message& message) {
+  const bool to_standard_output = the_options.output == kStandardOutput;
+  if (!app::check_message_file(the_options.output, to_standard_output) || !run_streams(message))
+    return app::report_outcome();
+  return print(structure_text(message, the_options));
+}
+
 int option_procedure() {
   svc::program_start_step();
   app::OptionsBody body;
@@ -49,8 +67,11 @@ int option_procedure() {
   std::optional<Refusal> refusal;
   if (!build_message(the_options, body, message, refusal)) return refusal ? report(*refusal) : app::report_outcome();
   if ((refusal = check_draft(message, the_options))) return report(*refusal);
+  count_stream_sizes(message);
+  if (the_options.dry_run) return dry_run(message);
   app::write_draft(message, the_options.output, the_options.output == kStandardOutput, app::DraftWrites::blocks);
-  const int code = app::report_outcome();
+  int code = app::report_outcome();
+  if (code == app::kExitWritten && the_options.json) code = print(json_report(message, the_options));
   return code == app::kExitWritten && the_options.open ? open_draft(the_options.output) : code;
 }
 

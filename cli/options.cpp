@@ -93,6 +93,7 @@ void declare(CLI::App& app, Options& o, Given& g) {
   one("--font-size", g.font_size);
   app.add_flag("--open", o.open);
   app.add_flag("--no-config", o.no_config);
+  app.add_flag("--json", o.json)->excludes(app.add_flag("--dry-run", o.dry_run));
   app.add_option("files", g.files);
 }
 
@@ -346,6 +347,8 @@ std::optional<Refusal> parse_options(int argc, const char* const* argv, Options&
     return usage("the draft to write, -o '" + options.output + "', is a name of blanks only");
   if (options.open && options.output == kStandardOutput)
     return usage("--open needs a draft in a file: it cannot open one written to standard output (-o -)");
+  if (options.json && options.output == kStandardOutput)
+    return usage("--json needs a draft in a file: standard output (-o -) holds the draft itself");
   return take_checked(given, options);
 }
 

@@ -42,6 +42,8 @@ struct Options {
   bool page_given = false;
   bool open = false;       // open the written draft in the mail client
   bool no_config = false;  // the file of default options is not read
+  bool dry_run = false;    // show the draft's parts; write, create and open nothing
+  bool json = false;       // describe the written draft on standard output
 };
 
 // Parses the whole argument vector (the program's name first), with the
@@ -50,7 +52,8 @@ struct Options {
 // --header fields, those whose name a --header of the command line gives are
 // left out. A usage error (unknown option, missing value or -o, a bad word,
 // colour or size, --text with --html, a --header that cannot be given, more
-// than one address for --from, --open with -o -, a bad line of the file)
+// than one address for --from, --open or --json with -o -, --json with
+// --dry-run, a bad line of the file)
 // gives exit code 64; an option that is not UTF-8, or an address without a
 // domain, 65; a file of defaults that cannot be read, 66.
 std::optional<Refusal> parse_options(int argc, const char* const* argv, Options& options);

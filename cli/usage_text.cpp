@@ -32,6 +32,8 @@ const char* const kUsageText =
     "      --font-color COLOR    the text colour, #RRGGBB (black)\n"
     "      --font-size N         1 to 7 (3)\n"
     "      --open                open the written draft in the mail client\n"
+    "      --dry-run             show the draft's parts after every check; write nothing\n"
+    "      --json                describe the written draft in JSON on standard output\n"
     "      --no-config           do not read the default options (~/.config/msgmake/config)\n"
     "  -h, --help                this text\n"
     "      --version             the version\n"

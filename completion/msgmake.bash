@@ -61,7 +61,7 @@ _msgmake() {
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "--output --to --cc --bcc --subject --from --reply-to --header --text --html
             --signature --attach --image --pictures-from --sound --loop --priority --background --font --font-color --font-colour --font-size
-            --open --no-config --help --version -o -t -c -b -s -a -i -p -h --" -- "$cur"))
+            --open --dry-run --json --no-config --help --version -o -t -c -b -s -a -i -p -h --" -- "$cur"))
     else
         _msgmake_files "$cur"  # a file to attach
     fi

@@ -102,17 +102,6 @@ std::string quoted(std::string_view text) {
   return out + "\"";
 }
 
-// The address with its domain in ASCII (A-labels); as given when it has no
-// domain that can be.
-std::string with_ascii_domain(std::string_view address) {
-  const AddressLayout layout = address_layout(address);
-  if (!layout.fault.empty() || is_ascii(layout.domain)) return std::string(address);
-  const std::optional<std::string> domain = ascii_domain(layout.domain);
-  if (!domain) return std::string(address);
-  const auto start = static_cast<size_t>(layout.domain.data() - address.data());
-  return std::string(address.substr(0, start)) + *domain + std::string(address.substr(start + layout.domain.size()));
-}
-
 // What is wrong with the domain of an address proper, if anything.
 std::optional<std::string> domain_fault(std::string_view domain) {
   if (domain.empty()) return "has no domain after its '@'";
@@ -162,6 +151,15 @@ void append_address(FoldedLines& lines, std::string_view given, std::string_view
 }
 
 }  // namespace
+
+std::string with_ascii_domain(std::string_view address) {
+  const AddressLayout layout = address_layout(address);
+  if (!layout.fault.empty() || is_ascii(layout.domain)) return std::string(address);
+  const std::optional<std::string> domain = ascii_domain(layout.domain);
+  if (!domain) return std::string(address);
+  const auto start = static_cast<size_t>(layout.domain.data() - address.data());
+  return std::string(address.substr(0, start)) + *domain + std::string(address.substr(start + layout.domain.size()));
+}
 
 HeaderLines unstructured_header(std::string_view name, std::string_view given, size_t longest_line) {
   if (given.empty()) return {std::string(name) + ":"};

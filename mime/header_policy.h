@@ -49,6 +49,10 @@ HeaderLines token_header(std::string_view name, std::string_view value);
 // written as given, beyond ASCII too: the lines are 7-bit when it finds none.
 HeaderLines address_header(std::string_view name, std::string_view utf8_list);
 
+// An address as an address list writes it: its domain in ASCII (A-labels)
+// when it is beyond ASCII and has that form; otherwise as given.
+std::string with_ascii_domain(std::string_view address);
+
 // The addresses of a list: split at the commas that stand outside double
 // quotes, angle brackets and comments (so "a,b"@x.com stays one address),
 // each trimmed, empty ones dropped.

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the example need,
 # skipping those already present. libcli11-dev parses the options;
+# nlohmann-json3-dev writes the report of --json;
 # libidn2-dev (with libunistring-dev, which its static library needs) writes
 # domain names beyond ASCII as A-labels; groff-base
 # checks the manual page; dpkg-dev and file let cpack find the package's
@@ -10,10 +11,10 @@
 # test; w3m's text of a page is what the plain part's test compares with.
 # With the argument "windows", also those of the Windows build and its
 # tests: the mingw-w64 cross compiler, Wine to run the programs, ccache for
-# the cross build (CLI11 is header only, and the cross build reads the same
-# headers).
+# the cross build (CLI11 and nlohmann-json are header only, and the cross
+# build reads the same headers).
 set -e
-packages="cmake g++ make libidn2-dev libunistring-dev libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev groff-base dpkg-dev file media-types maildrop zsh w3m"
+packages="cmake g++ make libidn2-dev libunistring-dev libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev nlohmann-json3-dev groff-base dpkg-dev file media-types maildrop zsh w3m"
 [ "$1" = windows ] && packages="$packages g++-mingw-w64-x86-64-posix wine wine64 ccache"
 missing=""
 for p in $packages; do

@@ -15,6 +15,8 @@ by tabs:
                                         decoded bytes are not compared)
     ids options                         (Content-IDs <partN.HASH@msgmake.invalid>,
                                          an image's N its number)
+    report <path>                       (the JSON report that --json printed of
+                                         the draft, checked against both parsers)
 A source path of '-' for a sound means the part has no data. Attachments are
 listed in message order, and so are pictures and the sound; the two lists
 may be interleaved.
@@ -37,10 +39,18 @@ Checks, with Python's email package:
   fit a continuation line of its own may pass it.
 Then with a second, independent parser (reformime, of Debian's maildrop): the same tree of types, the same file names, and every part's
 decoded bytes the same as Python's.
+With a report: its version is 1 and its output the draft; its header fields
+are the draft's (all but the Content- fields, in order), each value what
+Python decodes; its tree is both parsers' tree of the draft's own parts, each
+leaf with the file name, Content-ID, disposition and transfer encoding of its
+part, the size its part decodes to (a text's line ends as LF; a message's its
+source's size) and its source: a file whose bytes a base64 part decodes to.
 Prints "ok" and exits 0, or prints each problem and exits 1.
 """
 import email
 import email.policy
+import json
+import os
 import re
 import shutil
 import subprocess
@@ -159,7 +169,7 @@ def check_python(msg, manifest, raw, problems):
         if entry[0] == "subject" and str(msg["Subject"]) != entry[1]:
             problems.append(f"subject {str(msg['Subject'])!r}, want {entry[1]!r}")
     options_ids = ["ids", "options"] in manifest
-    manifest = [e for e in manifest if e[0] not in ("subject", "malformed", "ids")]
+    manifest = [e for e in manifest if e[0] not in ("subject", "malformed", "ids", "report")]
     attachments = []
     body = msg
     if msg.get_content_type() == "multipart/mixed":
@@ -263,6 +273,81 @@ def check_second_parser(path, msg, problems, compare_text=True):
             problems.append(f"reformime: {section} decodes to {len(their_data)} bytes, Python {len(data)}")
 
 
+def report_nodes(node):
+    """The report's parts, parents first, in the order they are written."""
+    yield node
+    for child in node.get("parts", []):
+        yield from report_nodes(child)
+
+
+def own_parts(part):
+    """The draft's parts, parents first, not those inside an attached message."""
+    yield part
+    if part.is_multipart() and part.get_content_type() != "message/rfc822":
+        for child in part.iter_parts():
+            yield from own_parts(child)
+
+
+def check_report_header(msg, report, problems):
+    fields = [(k, v) for k, v in msg.items() if not k.lower().startswith("content-")]
+    listed = [(f["name"], f["value"]) for f in report["header"]]
+    if [k for k, _ in fields] != [n for n, _ in listed]:
+        problems.append(f"report: header fields {[n for n, _ in listed]}, draft {[k for k, _ in fields]}")
+        return
+    for (name, header), (_, value) in zip(fields, listed):
+        # The value parsed as the same kind of field: addresses as addresses.
+        if str(header) != str(email.policy.default.header_factory(name, value)):
+            problems.append(f"report: {name} {value!r}, draft {str(header)!r}")
+
+
+def check_report_leaf(part, node, problems):
+    kind = part.get_content_type()
+    found = {"name": part.get_filename() or part.get_param("name"),
+             "content_id": (part.get("Content-ID") or "").strip("<>") or None,
+             "disposition": part.get_content_disposition(),
+             "encoding": part.get("Content-Transfer-Encoding", "").lower()}
+    for key, value in found.items():
+        if node.get(key) != value:
+            problems.append(f"report: {kind} {key} {node.get(key)!r}, draft {value!r}")
+    source = node.get("source")
+    if source is None or (source != "-" and not os.path.isfile(source)):
+        problems.append(f"report: {kind} from {source!r}, which is no file")
+        return
+    data = part.get_payload(decode=True)
+    size = os.path.getsize(source) if kind == "message/rfc822" else len(data.replace(b"\r\n", b"\n"))
+    if node.get("size") != size:
+        problems.append(f"report: {kind} of {node.get('size')} bytes, draft {size}")
+    if found["encoding"] == "base64" and source_bytes(source) != data:
+        problems.append(f"report: {kind} from {source!r}, whose bytes are not the part's")
+
+
+def check_report(path, message_path, msg, problems):
+    with open(path, "rb") as f:
+        report = json.loads(f.read())
+    if report.get("version") != 1 or not os.path.samefile(report.get("output"), message_path):
+        problems.append(f"report: version {report.get('version')!r}, output {report.get('output')!r}")
+    check_report_header(msg, report, problems)
+    nodes = list(report_nodes(report["root"]))
+    parts = list(own_parts(msg))
+    if [n["type"] for n in nodes] != [p.get_content_type() for p in parts]:
+        problems.append(f"report: tree {[n['type'] for n in nodes]}, draft {[p.get_content_type() for p in parts]}")
+        return
+    for part, node in zip(parts, nodes):
+        if "parts" not in node:
+            check_report_leaf(part, node, problems)
+    # The second parser: the same types and names, and every part that is
+    # no text (to which it adds a line end) of the size told.
+    theirs = reformime_tree(message_path)
+    inside = [s + "." for s, t, _, _ in theirs if t == "message/rfc822"]
+    theirs = [e for e in theirs if not any(e[0].startswith(p) for p in inside)]
+    if [(t, n) for _, t, n, _ in theirs] != [(n["type"], n.get("name")) for n in nodes]:
+        problems.append(f"report: reformime sees {[(t, n) for _, t, n, _ in theirs]}")
+        return
+    for (_, kind, _, data), node in zip(theirs, nodes):
+        if data is not None and not kind.startswith("text/") and len(data) != node["size"]:
+            problems.append(f"report: reformime decodes {kind} to {len(data)} bytes, report {node['size']}")
+
+
 def main(argv):
     if len(argv) < 2:
         print(__doc__, file=sys.stderr)
@@ -276,6 +361,9 @@ def main(argv):
     check_line_lengths(raw, msg, problems)
     if not problems:
         check_second_parser(argv[1], msg, problems, ["malformed", "text"] not in manifest)
+    for entry in manifest:
+        if entry[0] == "report" and not problems:
+            check_report(entry[1], argv[1], msg, problems)
     for p in problems:
         print(p)
     if problems:

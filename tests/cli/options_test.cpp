@@ -58,6 +58,8 @@ TEST(options_test, refusals_carry_their_exit_code) {
       {{"-o", "m", "--font-color", "#12345"}, 64, "--font-color"},
       {{"-o", "m", "--font-size", "0"}, 64, "--font-size"},
       {{"-o", "m", "--text", "a", "--html", "b"}, 64, "--html"},
+      {{"-o", "-", "--json"}, 64, "--json needs a draft in a file"},
+      {{"-o", "m", "--json", "--dry-run"}, 64, "--dry-run"},
       {{"-o", "m", "-s", "caf\xE9"}, 65, "--subject"},
       {{"-o", "m", "x\xFF.pdf"}, 65, "file"},
   };
