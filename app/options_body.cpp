@@ -8,8 +8,6 @@
 #include "app/file_head.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
-#include "drivers/common_operations.h"
-#include "drivers/low_level_io.h"
 #include "mime/html_pictures.h"
 #include "mime/html_tokenizer.h"
 #include "mime/media_types.h"
@@ -18,33 +16,16 @@
 #include "platform/file.h"
 #include "platform/last_error.h"
 #include "platform/path.h"
-#include "platform/process.h"
 
 namespace app {
 
-// The source of the first reading. Standard input, or a file that cannot be
-// positioned (a pipe), is kept for the later readings in a file of its own.
-struct Source {
-  plat::HANDLE handle = nullptr;
-  bool named = false;  // opened here by its name (not standard input)
-  bool keep = false;
-};
-
 struct Body {
   PreparedBody prepared;
-  plat::HANDLE file = nullptr;  // read from its start for each reading; closed when the body goes
-  std::string shown_name;       // "'news.html'" or "standard input"
-  Source source;                // until the first reading is done
+  KeptInput input{"body", "body file"};
 };
 
 namespace {
 
-constexpr size_t kPieceSize = 64 * 1024;
-// The body is only read, and nobody changes it between the readings.
-constexpr uint32_t kBodyOpenMode = 0x20;     // read access, others denied writing
-// The name, in the temporary folder, of the file that keeps a body which
-// cannot be read again; its 'X's are made random.
-constexpr std::string_view kKeptBodyName = "msgmake-body-XXXXXXXX";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 using mime::FileStamp;
@@ -120,16 +101,6 @@ bool refuse(int exit_code, std::string text) {
   return false;
 }
 
-// The exit code of a file that could not be had: the caller's fault (66)
-// or the system's (74).
-int input_exit(uint32_t system_error) {
-  return is_unreadable_input(0, system_error) ? kExitNoInput : kExitIoError;
-}
-
-std::string open_error_text(std::string_view file, uint32_t system_error) {
-  return is_folder(file) ? kFolderText : error_description(drv::code_of_system_error(system_error));
-}
-
 // The folder part of a path, its last separator included; empty for none.
 std::string_view folder_of(std::string_view path) {
   for (size_t i = path.size(); i > 0; --i)
@@ -187,153 +158,6 @@ std::optional<uint32_t> add_picture(Body& body, const std::string& file, std::st
   return static_cast<uint32_t>(body.prepared.pictures.size());
 }
 
-// Whether a handle can be positioned: a regular file can, a pipe cannot.
-bool positionable(plat::HANDLE handle) {
-  plat::SetLastError(0);
-  const bool can = plat::SetFilePointer(handle, 0, nullptr, plat::FILE_CURRENT) != plat::INVALID_SET_FILE_POINTER ||
-                   plat::GetLastError() == 0;
-  plat::SetLastError(0);
-  return can;
-}
-
-// Whether a standard handle is closed. Told before the run opens a file of
-// its own, which could otherwise take the closed one's place.
-bool closed(plat::HANDLE handle) {
-  plat::SetLastError(0);
-  const bool failed = plat::SetFilePointer(handle, 0, nullptr, plat::FILE_CURRENT) == plat::INVALID_SET_FILE_POINTER &&
-                      plat::GetLastError() == plat::ERROR_INVALID_HANDLE;
-  plat::SetLastError(0);
-  return failed;
-}
-
-bool is_regular_file(const std::string& file) {
-  plat::name_entry entry;
-  const bool regular = plat::GetNameEntry(file.c_str(), &entry) && entry.kind == plat::entry_kind::file;
-  plat::SetLastError(0);
-  return regular;
-}
-
-// Opens a named body: what is no regular file (a pipe, a FIFO, a device) as
-// a stream, opened once (a FIFO's writer meets its one reader), to be kept;
-// a regular file again so that nobody changes it between the readings.
-uint32_t open_named_source(const std::string& file, Source& source) {
-  source.handle = plat::OpenInputStreamA(file.c_str());
-  if (source.handle == plat::INVALID_HANDLE_VALUE) {
-    source.handle = nullptr;
-    return plat::GetLastError();
-  }
-  // A device can be positioned and still not be opened again as a file:
-  // only a regular file is.
-  source.keep = !positionable(source.handle) || !is_regular_file(file);
-  if (source.keep) return 0;
-  plat::CloseHandle(source.handle);
-  source.handle = nullptr;
-  return drv::sys::open_existing(file.c_str(), kBodyOpenMode, source.handle);
-}
-
-bool open_source(Body& body, const std::string& file, Source& source) {
-  if (file == kStandardInput) {
-    body.shown_name = "standard input";
-    source.handle = plat::GetStdHandle(plat::STD_INPUT_HANDLE);
-    source.keep = true;
-    if (source.handle == nullptr)
-      return refuse(kExitNoInput, "cannot read the body from standard input: " +
-                                      system_error_description(plat::GetLastError()));
-    if (closed(source.handle)) return refuse(kExitNoInput, "cannot read the body from standard input: it is closed");
-    return true;
-  }
-  body.shown_name = "'" + file + "'";
-  source.named = true;
-  if (const uint32_t error = open_named_source(file, source))
-    return refuse(input_exit(error), "cannot read body file " + body.shown_name + ": " + open_error_text(file, error));
-  return true;
-}
-
-// The system's folder for short-lived files, with its final separator.
-std::string temporary_folder() {
-  std::string folder(plat::GetTempPathA(0, nullptr), '\0');
-  const plat::DWORD length = plat::GetTempPathA(static_cast<plat::DWORD>(folder.size()), folder.data());
-  folder.resize(length < folder.size() ? length : 0);
-  return folder;
-}
-
-// The file that is read again: the source itself, or a file of the system's
-// temporary folder that keeps what the source gave, for the run alone:
-// nobody else can open it, and it goes when the run ends.
-bool open_body_file(Body& body, const Source& source) {
-  if (!source.keep) {
-    body.file = source.handle;
-    return true;
-  }
-  const std::string folder = temporary_folder();
-  std::string name = folder + std::string(kKeptBodyName);
-  const plat::HANDLE kept = plat::CreateUniqueFileA(name.data(), plat::GENERIC_READ | plat::GENERIC_WRITE, 0,
-                                                    plat::FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (kept == plat::INVALID_HANDLE_VALUE)
-    return refuse(kExitIoError, "cannot keep the body of " + body.shown_name + " in the temporary folder '" +
-                                    folder + "': " + system_error_description(plat::GetLastError()));
-  plat::SetLastError(0);
-  body.file = kept;
-  return true;
-}
-
-// Lets go of a source that is not the body's file.
-void close_source(const Source& source) {
-  if (source.handle == nullptr) return;
-  if (source.keep)
-    plat::CloseHandle(source.handle);  // a stream, or standard input (which stays open)
-  else
-    drv::sys::close(source.handle);
-  plat::SetLastError(0);
-}
-
-enum class ReadEnd { whole, read_failed, keep_failed };
-
-// Reads `file` from where it stands to its end: each piece as read goes to
-// `keep` when it is given, and the text without a byte-order mark that
-// begins it to `piece`. A failure's system error in `error`.
-ReadEnd read_through(plat::HANDLE file, plat::HANDLE keep, const std::function<void(std::string_view)>& piece,
-                     uint32_t& error) {
-  std::string buffer(kPieceSize, '\0');
-  WithoutMark text(piece);
-  for (;;) {
-    plat::DWORD got = 0, put = 0;
-    if (!plat::ReadFile(file, buffer.data(), kPieceSize, &got, nullptr)) {
-      error = plat::GetLastError();
-      return ReadEnd::read_failed;
-    }
-    if (got == 0) break;
-    if (keep != nullptr && !plat::WriteFile(keep, buffer.data(), got, &put, nullptr)) {
-      error = plat::GetLastError();
-      return ReadEnd::keep_failed;
-    }
-    text.feed(std::string_view(buffer.data(), got));
-  }
-  text.finish();
-  plat::SetLastError(0);
-  return ReadEnd::whole;
-}
-
-// The first reading: every piece of the source to `piece`, and to the kept
-// file when there is one.
-bool read_source(const Body& body, const Source& source, const std::function<void(std::string_view)>& piece) {
-  uint32_t error = 0;
-  switch (read_through(source.handle, source.keep ? body.file : nullptr, piece, error)) {
-    case ReadEnd::whole:
-      return true;
-    case ReadEnd::keep_failed:
-      return refuse(kExitIoError, "cannot keep the body of " + body.shown_name + ": " +
-                                      system_error_description(error));
-    case ReadEnd::read_failed:
-      break;
-  }
-  if (source.named) return refuse(input_exit(error), "cannot read body file " + body.shown_name + ": " +
-                                                         system_error_description(error));
-  return refuse(kExitNoInput, "cannot read the body from standard input: " +
-                                  (error == plat::ERROR_INVALID_HANDLE ? std::string("it is closed")
-                                                                       : system_error_description(error)));
-}
-
 // Where `name` leads, links followed; nothing, with the system's error in
 // `error`, when it cannot be had.
 std::optional<std::string> final_path(const std::string& name, uint32_t& error) {
@@ -357,7 +181,8 @@ bool resolve_picture_folders(const Body& body, const BodyRequest& request, std::
   uint32_t error = 0;
   std::optional<std::string> path = final_path(own, error);
   if (!path)
-    return refuse(input_exit(error), "cannot read the folder of " + body.shown_name + ": " + open_error_text(own, error));
+    return refuse(input_exit(error),
+                  "cannot read the folder of " + body.input.shown_name() + ": " + open_error_text(own, error));
   folders.push_back(std::move(*path));
   for (const std::string& folder : request.picture_folders) {
     path = final_path(folder, error);
@@ -401,7 +226,7 @@ bool in_picture_folders(const std::string& file, std::string_view shown_by, cons
 // as it is written and is never read.
 bool add_html_pictures(Body& body, const BodyRequest& request, const std::vector<std::string>& sources) {
   PreparedBody& prepared = body.prepared;
-  const std::string_view shown_by = body.shown_name;
+  const std::string_view shown_by = body.input.shown_name();
   const std::string_view folder = request.file == kStandardInput ? std::string_view() : folder_of(request.file);
   std::vector<std::string> folders;  // resolved when a source needs them
   for (const std::string& src : sources) {
@@ -448,23 +273,19 @@ std::string not_utf8_text(const std::string& shown, std::string_view head, uint3
 // Reads the body through once: UTF-8 throughout, and for HTML what the
 // document is and which pictures it shows.
 bool check_text(Body& body, const BodyRequest& request) {
-  const Source source = std::exchange(body.source, Source{});
-  if (!open_body_file(body, source)) {
-    close_source(source);
-    return false;
-  }
   mime::Utf8Check utf8;
   HtmlScan html;
   std::string head;  // the text's first bytes, for the mark of another encoding
   const bool is_html = request.kind == BodyKind::html;
-  const bool read = read_source(body, source, [&](std::string_view piece) {
+  const std::function<void(std::string_view)> check = [&](std::string_view piece) {
     if (head.size() < 4) head.append(piece.substr(0, 4 - head.size()));
     if (!utf8.feed(piece)) return;
     if (is_html) html.feed(piece);
-  });
-  if (source.keep) close_source(source);
-  if (!read) return false;
-  if (!utf8.finish()) return refuse(kExitDataError, not_utf8_text(body.shown_name, head, utf8.line()));
+  };
+  WithoutMark text(check);
+  if (!body.input.read_first([&text](std::string_view piece) { text.feed(piece); })) return false;
+  text.finish();
+  if (!utf8.finish()) return refuse(kExitDataError, not_utf8_text(body.input.shown_name(), head, utf8.line()));
   if (!is_html) return true;
   html.finish();
   body.prepared.document = html.document();
@@ -487,13 +308,13 @@ bool OptionsBody::open(const BodyRequest& request) {
   Body& body = *body_;
   body.prepared.kind = request.kind;
   if (request.kind == BodyKind::none || request.file.empty()) return true;
-  return open_source(body, request.file, body.source);
+  return body.input.open(request.file);
 }
 
 bool OptionsBody::prepare(const BodyRequest& request) {
   Body& body = *body_;
   if (request.kind == BodyKind::none) return true;
-  if (body.source.handle != nullptr && !check_text(body, request)) return false;
+  if (body.input.opened() && !check_text(body, request)) return false;
   for (const std::string& picture : request.pictures) {
     const std::optional<uint32_t> id = add_picture(body, picture, {});
     if (!id) return false;
@@ -505,31 +326,18 @@ bool OptionsBody::prepare(const BodyRequest& request) {
 const PreparedBody& OptionsBody::prepared() const { return body_->prepared; }
 
 bool OptionsBody::read(const std::function<void(std::string_view)>& piece) const {
-  const Body& body = *body_;
-  if (body.file == nullptr) return true;  // no text
-  uint32_t error = 0;
-  if (plat::SetFilePointer(body.file, 0, nullptr, plat::FILE_BEGIN) == 0 &&
-      read_through(body.file, nullptr, piece, error) == ReadEnd::whole)
-    return true;
-  if (error == 0) error = plat::GetLastError();
-  return refuse(input_exit(error), "cannot read the body again from " + body.shown_name + ": " +
-                                       system_error_description(error));
+  WithoutMark text(piece);
+  if (!body_->input.read_again([&text](std::string_view bytes) { text.feed(bytes); })) return false;
+  text.finish();
+  return true;
 }
 
-uint64_t OptionsBody::size() const {
-  const Body& body = *body_;
-  if (body.file == nullptr) return 0;
-  plat::DWORD high = 0;
-  const plat::DWORD low = plat::GetFileSize(body.file, &high);
-  plat::SetLastError(0);
-  return low == plat::INVALID_FILE_SIZE && high == 0 ? 0 : uint64_t{high} << 32 | low;
-}
+uint64_t OptionsBody::size() const { return body_->input.size(); }
 
 void OptionsBody::release() {
   Body& body = *body_;
-  close_source(body.source);
-  if (body.file != nullptr) drv::sys::close(body.file);
-  body = Body{};
+  body.input.release();
+  body.prepared = PreparedBody{};
 }
 
 }  // namespace app

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/kept_input.h"
 #include "mime/message_writer.h"
 
 namespace app {
@@ -29,9 +30,6 @@ enum class BodyKind : uint8_t {
   text,  // plain text, shown as typed
   html,  // HTML, shown as written
 };
-
-// The name that stands for standard input.
-inline constexpr std::string_view kStandardInput = "-";
 
 // What the options ask for.
 struct BodyRequest {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <utility>
 #include <vector>
@@ -158,21 +159,39 @@ std::optional<Refusal> look_at(std::string_view what, const std::string& file, m
   return Refusal{exit_code, "cannot read " + std::string(what) + " '" + file + "': " + reason};
 }
 
-// An attached file, typed by its name and, where that decides its form (a
-// text, a message), by its whole content (see mime::attachment_form).
-std::optional<Refusal> attachment_part(const std::string& file, Part& part) {
-  mime::FileLook look;
-  const std::string name(app::base_name(file));
+// An attached file, typed by the name it goes by (its own, or `given`) and,
+// where that decides its form (a text, a message), by its whole content (see
+// mime::attachment_form). One that can be read only once (standard input, a
+// pipe) is read now through `input`, opened already or not, and kept for the
+// writer. False when the run cannot go on: `refusal` tells why, or when it
+// is empty run_outcome() does.
+bool attachment_part(const std::string& file, const std::string& given, std::shared_ptr<app::KeptInput> input,
+                     Part& part, std::optional<Refusal>& refusal) {
+  const std::string name = given.empty() ? std::string(app::base_name(file)) : given;
   const std::string type = mime::attachment_type(name);
   mime::ContentScan scan(app::kBoundaries);
   const bool scanned = mime::content_decides_form(type);
-  if (auto refusal = look_at("attachment", file, look, scanned ? &scan : nullptr)) return refusal;
+  if (input == nullptr) {
+    mime::FileLook look;
+    if ((refusal = look_at("attachment", file, look, scanned ? &scan : nullptr))) return false;
+    part = file_part(PartRole::attachment, "", file, look);
+  } else {
+    const auto put = [&scan, scanned](std::string_view bytes) {
+      if (scanned) scan.put({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
+    };
+    if ((!input->opened() && !input->open(file)) || !input->read_first(put)) return false;
+    part.role = PartRole::attachment;
+    part.body.kind = mime::BodySource::Kind::stream;
+    part.body.stream = [input](const mime::ByteSink& put_bytes) { return input->read_again(put_bytes); };
+    part.body.file = file == kStandardInput ? std::string() : file;
+    part.body.size = input->size();
+  }
   mime::PartForm form = mime::attachment_form(type, scan.verdict());
-  part = file_part(PartRole::attachment, std::move(form.type), file, look);
+  part.type = std::move(form.type);
   part.encoding = form.encoding;
   part.file_name = name;
   part.disposition = mime::Disposition::attachment;
-  return std::nullopt;
+  return true;
 }
 
 Part text_part(PartRole role, std::string type, mime::ByteStream stream, const std::string& file, uint64_t size) {
@@ -256,7 +275,13 @@ bool build_message(const Options& o, app::OptionsBody& body, mime::Message& mess
   if (!refusal && app::font_face_value(o.font, tag_value).size() > app::kFontFaceRoom)
     refusal = data_error("the font face is longer than its line can carry");
   if (refusal) return false;
-  // The body first: standard input is taken before the run opens a file.
+  // Standard input first, before the run opens a file, then the body.
+  const auto input_attachment = std::find(o.attachments.begin(), o.attachments.end(), kStandardInput);
+  std::shared_ptr<app::KeptInput> from_input;
+  if (input_attachment != o.attachments.end()) {
+    from_input = std::make_shared<app::KeptInput>("attachment", "attachment");
+    if (!from_input->open(std::string(kStandardInput))) return false;
+  }
   const app::BodyRequest request = body_request(o);
   if (!body.open(request) || !body.prepare(request)) return false;
   const app::PreparedBody& prepared = body.prepared();
@@ -293,8 +318,15 @@ bool build_message(const Options& o, app::OptionsBody& body, mime::Message& mess
     embedded.push_back(std::move(part));
   }
   std::vector<Part> attachments(o.attachments.size());
-  for (size_t i = 0; i < o.attachments.size(); ++i)
-    if ((refusal = attachment_part(o.attachments[i], attachments[i]))) return false;
+  for (size_t i = 0; i < o.attachments.size(); ++i) {
+    const std::string& file = o.attachments[i];
+    std::shared_ptr<app::KeptInput> input =
+        file == kStandardInput ? from_input
+        : app::read_only_once(file) ? std::make_shared<app::KeptInput>("attachment", "attachment")
+                                    : nullptr;
+    const std::string name = i < o.attachment_names.size() ? o.attachment_names[i] : std::string();
+    if (!attachment_part(file, name, std::move(input), attachments[i], refusal)) return false;
+  }
 
   const std::string body_file = o.body_file == kStandardInput ? std::string() : o.body_file;
   // Escaped in the HTML, a signature's byte may take up to five.

@@ -57,6 +57,7 @@ struct Given {
   std::string text_file, html_file, loop, priority, background, font_color, font_size;
   std::vector<std::string> files;  // after the options
   std::vector<std::string> headers;
+  std::vector<std::string> names;  // --name, each for the attachment that follows it
 };
 
 void declare(CLI::App& app, Options& o, Given& g) {
@@ -81,6 +82,7 @@ void declare(CLI::App& app, Options& o, Given& g) {
   one("--html", g.html_file);
   one("--signature", o.signature);
   app.get_option("--text")->excludes(app.get_option("--html"));
+  each("--name", g.names);
   each("-a,--attach", o.attachments);
   each("-i,--image", o.pictures);
   each("--pictures-from", o.picture_folders);
@@ -231,6 +233,47 @@ std::optional<Refusal> suggest_option(const CLI::App& app) {
   return std::nullopt;
 }
 
+// A name an attachment can go by: a file's name, without a folder.
+bool file_name(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return std::none_of(name.begin(), name.end(), [](char c) {
+    return c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+  });
+}
+
+// The names of --name, each given to the attachment that follows it on the
+// command line (an -a or a file after the options); standard input, which
+// has none of its own, needs one, and is read once only.
+std::optional<Refusal> take_attachment_names(const CLI::App& app, const Given& g, Options& o) {
+  const CLI::Option* const name_option = app.get_option("--name");
+  const CLI::Option* const attach_option = app.get_option("--attach");
+  std::vector<std::string> attached, after;  // the names of -a's, of the files after the options
+  const std::string* pending = nullptr;
+  size_t next_name = 0;
+  for (const CLI::Option* option : app.parse_order()) {
+    if (option == name_option) {
+      if (pending != nullptr) break;
+      pending = &g.names[next_name++];
+      if (!file_name(*pending)) return bad_value("--name", "a file name without a folder", *pending);
+    } else if (option == attach_option || option->get_name() == "files") {
+      (option == attach_option ? attached : after).push_back(pending != nullptr ? *pending : std::string());
+      pending = nullptr;
+    }
+  }
+  if (pending != nullptr)
+    return usage("--name '" + *pending + "' names no attachment: give it just before -a FILE or a file to attach");
+  o.attachment_names = std::move(attached);
+  o.attachment_names.insert(o.attachment_names.end(), after.begin(), after.end());
+  int from_input = o.body_file == kStandardInput;
+  for (size_t i = 0; i < o.attachments.size(); ++i) {
+    if (o.attachments[i] != kStandardInput) continue;
+    if (o.attachment_names[i].empty())
+      return usage("the attachment from standard input (-a -) needs a name: give --name NAME just before it");
+    if (++from_input > 1) return usage("standard input can be the body or one attachment, not more");
+  }
+  return std::nullopt;
+}
+
 // Parses `argv` into `options` and `given`, unchecked.
 std::optional<Refusal> parse_arguments(CLI::App& app, int argc, const char* const* argv, Options& options,
                                        Given& given) {
@@ -349,7 +392,8 @@ std::optional<Refusal> parse_options(int argc, const char* const* argv, Options&
     return usage("--open needs a draft in a file: it cannot open one written to standard output (-o -)");
   if (options.json && options.output == kStandardOutput)
     return usage("--json needs a draft in a file: standard output (-o -) holds the draft itself");
-  return take_checked(given, options);
+  if (auto refusal = take_checked(given, options)) return refusal;
+  return take_attachment_names(app, given, options);
 }
 
 }  // namespace cli

@@ -26,6 +26,8 @@ struct Options {
   std::string body_file;  // empty: no text; "-": standard input
   bool html = false;      // the body file is HTML, not plain text
   std::vector<std::string> attachments;  // -a in order, then the files after the options
+  // The name each attachment goes by (its --name); empty: its file's name.
+  std::vector<std::string> attachment_names;
   std::vector<std::string> pictures;
   std::vector<std::string> picture_folders;  // --pictures-from: folders the HTML may show files of
   std::string signature;  // a file whose text follows the body's, after a "-- " line
@@ -53,7 +55,8 @@ struct Options {
 // left out. A usage error (unknown option, missing value or -o, a bad word,
 // colour or size, --text with --html, a --header that cannot be given, more
 // than one address for --from, --open or --json with -o -, --json with
-// --dry-run, a bad line of the file)
+// --dry-run, a bad line of the file, a --name that names no attachment or is
+// no file name, -a - without a --name, standard input read twice)
 // gives exit code 64; an option that is not UTF-8, or an address without a
 // domain, 65; a file of defaults that cannot be read, 66.
 std::optional<Refusal> parse_options(int argc, const char* const* argv, Options& options);

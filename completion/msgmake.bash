@@ -54,13 +54,13 @@ _msgmake() {
         --font-size)
             COMPREPLY=($(compgen -W "1 2 3 4 5 6 7" -- "$cur"))
             return ;;
-        -t | --to | -c | --cc | -b | --bcc | -s | --subject | --from | --reply-to | --header | \
+        -t | --to | -c | --cc | -b | --bcc | -s | --subject | --from | --reply-to | --header | --name | \
         --background | --font | --font-color | --font-colour)
             return ;;  # free text
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "--output --to --cc --bcc --subject --from --reply-to --header --text --html
-            --signature --attach --image --pictures-from --sound --loop --priority --background --font --font-color --font-colour --font-size
+            --signature --name --attach --image --pictures-from --sound --loop --priority --background --font --font-color --font-colour --font-size
             --open --dry-run --json --no-config --help --version -o -t -c -b -s -a -i -p -h --" -- "$cur"))
     else
         _msgmake_files "$cur"  # a file to attach

@@ -165,6 +165,41 @@ TEST(options_test, a_body_from_a_pipe_arrives_whole) {
   }
 }
 
+// An attachment needs no file of its own: standard input, a shell's process
+// substitution or a FIFO is read once and kept, and typed by the name it goes
+// by (its own, or the --name just before it) and by its content.
+TEST(options_test, attachments_from_pipes_arrive_whole_under_their_names) {
+  const struct {
+    const char* name;
+    std::string command_line;
+    std::string entry;  // mime_check's: the name, the file of the part's bytes, the type
+  } cases[] = {
+      {"standard input", "cat sales.csv | \"$MSGMAKE\" -o m.eml --text body.txt --name report.csv -a -",
+       "attachment\treport.csv\tsales.csv\ttext/csv"},
+      {"standard input, binary", "\"$MSGMAKE\" -o m.eml --name=data.bin -a - <data.bin",
+       "attachment\tdata.bin\tdata.bin\tapplication/octet-stream"},
+      {"process substitution, typed by content", "\"$MSGMAKE\" -o m.eml --name log.txt -a <(cat sales.csv)",
+       "attachment\tlog.txt\tsales.csv\ttext/plain"},
+      {"a file after the options", "\"$MSGMAKE\" -o m.eml --text body.txt --name d.bin <(cat data.bin)",
+       "attachment\td.bin\tdata.bin\tapplication/octet-stream"},
+      {"a FIFO by its own name", "mkfifo pipe.csv && { cat sales.csv >pipe.csv & } && \"$MSGMAKE\" -o m.eml -a pipe.csv",
+       "attachment\tpipe.csv\tsales.csv\ttext/csv"},
+      {"a file renamed", "\"$MSGMAKE\" -o m.eml --name figures.csv sales.csv", "attachment\tfigures.csv\tsales.csv\ttext/csv"},
+      {"the draft to standard output", "cat data.bin | \"$MSGMAKE\" -o - --name d.bin -a - >m.eml",
+       "attachment\td.bin\tdata.bin\tapplication/octet-stream"},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    write_bytes(dir / "body.txt", "text\n");
+    write_bytes(dir / "sales.csv", "region,total\nnorth,12\n");
+    write_bytes(dir / "data.bin", random_bytes(5000, 7) + std::string(1, '\0'));
+    const RunResult run = run_bash(dir.path(), c.command_line);
+    EXPECT_EQ(run.exit_code, 0) << c.name << ": " << run.err;
+    EXPECT_EQ(run.err, "") << c.name;
+    EXPECT_EQ(mime_check(dir / "m.eml", {c.entry}), "ok\n") << c.name;
+  }
+}
+
 // Both forms of the command line make the same headers and binary parts:
 // only the body's own parts differ, and what the options leave out or name
 // their own way.
@@ -249,6 +284,11 @@ TEST(options_test, every_refusal_has_its_code_one_line_and_no_draft) {
       {"a picture that is a folder", {"-i", "folder"}, 66, "cannot read image 'folder': it is a folder"},
       // The name fields would lose the space, and body.txt would be attached.
       {"a name ending in a space", {"body.txt "}, 65, "the file name 'body.txt ' ends in a space"},
+      {"a name for no attachment", {"-a", "body.txt", "--name", "x.txt"}, 64, "--name 'x.txt' names no attachment"},
+      {"a name with a folder", {"--name", "a/b.txt", "-a", "body.txt"}, 64, "--name takes a file name without a folder"},
+      {"standard input without a name", {"-a", "-"}, 64, "(-a -) needs a name: give --name NAME just before it"},
+      {"standard input twice", {"--text", "-", "--name", "a.txt", "-a", "-"}, 64,
+       "standard input can be the body or one attachment"},
       {"signature missing", {"--signature", "none.txt"}, 66, "cannot read the signature 'none.txt': File Not Found"},
       {"signature not UTF-8", {"--signature", "latin1.txt"}, 65, "the signature 'latin1.txt' is not valid UTF-8"},
   };
@@ -285,6 +325,13 @@ TEST(options_test, standard_input_that_cannot_be_read_fails_the_run) {
   const RunResult unreadable = run_msgmake_args(dir.path(), args, dir / "folder");
   EXPECT_EQ(unreadable.exit_code, 66);
   EXPECT_EQ(unreadable.err.rfind("msgmake: cannot read the body from standard input: ", 0), 0u) << unreadable.err;
+  EXPECT_FALSE(fs::exists(dir / "m.eml"));
+  // An attachment from standard input too, taken before any file is opened.
+  write_bytes(dir / "body.txt", "text\n");
+  const RunResult attachment = run_msgmake_args(dir.path(), {"-o", "m.eml", "--text", "body.txt", "--name", "a.txt", "-a", "-"},
+                                                {}, "", "sh -c 'exec \"$0\" \"$@\" <&-'");
+  EXPECT_EQ(attachment.exit_code, 66);
+  EXPECT_EQ(attachment.err, "msgmake: cannot read the attachment from standard input: it is closed\n");
   EXPECT_FALSE(fs::exists(dir / "m.eml"));
 }
 
