@@ -10,8 +10,10 @@
 #include "app/run_outcome.h"
 #include "mime/html_pictures.h"
 #include "mime/html_tokenizer.h"
+#include "mime/markdown.h"
 #include "mime/media_types.h"
 #include "mime/message_writer.h"
+#include "mime/text_decoder.h"
 #include "mime/utf8.h"
 #include "platform/file.h"
 #include "platform/last_error.h"
@@ -22,37 +24,14 @@ namespace app {
 struct Body {
   PreparedBody prepared;
   KeptInput input{"body", "body file"};
+  std::string charset;     // the character set the user named; empty for none
+  uint64_t text_size = 0;  // the bytes of the body as UTF-8
+  uint64_t html_size = 0;  // the bytes of the HTML rendered from Markdown
 };
 
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 using mime::FileStamp;
-
-// Passes a text on without the byte-order mark that may begin it.
-class WithoutMark {
- public:
-  explicit WithoutMark(const std::function<void(std::string_view)>& out) : out_(out) {}
-  void feed(std::string_view piece) {
-    if (head_.size() < kByteOrderMark.size()) {
-      const size_t take = std::min(kByteOrderMark.size() - head_.size(), piece.size());
-      head_.append(piece.substr(0, take));
-      piece.remove_prefix(take);
-      if (head_.size() < kByteOrderMark.size()) return;
-      if (head_ != kByteOrderMark) out_(head_);
-    }
-    if (!piece.empty()) out_(piece);
-  }
-  void finish() {
-    if (head_.size() < kByteOrderMark.size() && !head_.empty()) out_(head_);
-    head_.assign(kByteOrderMark.size(), '\0');  // decided
-  }
-
- private:
-  const std::function<void(std::string_view)>& out_;
-  std::string head_;
-};
 
 // What the first reading learns of HTML: whether it is a whole document,
 // and its picture sources, each once, in the order they first appear.
@@ -245,48 +224,60 @@ bool add_html_pictures(Body& body, const BodyRequest& request, const std::vector
   return true;
 }
 
-// The byte-order marks of the encodings other than UTF-8, each with the
-// name iconv knows it by. UTF-32's little-endian mark begins with UTF-16's,
-// so it is looked at first.
-struct MarkedEncoding {
-  std::string_view mark, shown, iconv_name;
-};
-constexpr MarkedEncoding kMarkedEncodings[] = {
-    {std::string_view("\xFF\xFE\0\0", 4), "UTF-32 (little-endian)", "UTF-32"},
-    {std::string_view("\0\0\xFE\xFF", 4), "UTF-32 (big-endian)", "UTF-32"},
-    {"\xFF\xFE", "UTF-16 (little-endian)", "UTF-16"},
-    {"\xFE\xFF", "UTF-16 (big-endian)", "UTF-16"},
-};
-
-// The refusal of a body that is not UTF-8: where, what it is when its mark
-// tells, and how to make it UTF-8.
-std::string not_utf8_text(const std::string& shown, std::string_view head, uint32_t line) {
-  for (const MarkedEncoding& e : kMarkedEncodings)
-    if (head.substr(0, e.mark.size()) == e.mark)
-      return shown + " is " + std::string(e.shown) + " by its byte-order mark, not UTF-8; convert it first (iconv -f " +
-             std::string(e.iconv_name) + " -t UTF-8)";
-  return "line " + std::to_string(line) + " of " + shown +
-         " is not valid UTF-8; a body in another character set must be converted first (for example: "
-         "iconv -f WINDOWS-1252 -t UTF-8)";
+// The refusal of a body that is not text in the set it is read in: where,
+// and how to name the set it is in.
+std::string not_text_refusal(const std::string& shown, const mime::TextDecoder& text, size_t line) {
+  const std::string& charset = text.charset();
+  if (text.failure() == mime::TextDecoder::Failure::unsupported)
+    return shown + " is in " + charset + ", which this system cannot convert";
+  std::string refusal = "line " + std::to_string(line) + " of " + shown + " is not valid " + charset;
+  if (charset == "UTF-8") refusal += "; name the character set it is in with --charset (for example --charset windows-1252)";
+  return refusal;
 }
 
-// Reads the body through once: UTF-8 throughout, and for HTML what the
-// document is and which pictures it shows.
+// A decoder of the body as the request reads it, to `out`.
+mime::TextDecoder decoder(const Body& body, const std::function<void(std::string_view)>& out) {
+  return mime::TextDecoder(body.charset, body.prepared.kind == BodyKind::html, out);
+}
+
+// The Markdown as HTML, or the refusal of a Markdown too large to hold.
+bool render_markdown(const Body& body, std::string& markdown, std::string& html) {
+  if (markdown.size() > mime::kLargestMarkdown)
+    return refuse(kExitDataError, body.input.shown_name() + " is larger than " +
+                                      std::to_string(mime::kLargestMarkdown >> 20) +
+                                      " MiB, the most a Markdown body can have");
+  html = mime::markdown_html(markdown);
+  std::string().swap(markdown);
+  return true;
+}
+
+// Reads the body through once: text in its character set throughout, and
+// for HTML (Markdown's as rendered) what the document is and which pictures
+// it shows.
 bool check_text(Body& body, const BodyRequest& request) {
   mime::Utf8Check utf8;
   HtmlScan html;
-  std::string head;  // the text's first bytes, for the mark of another encoding
-  const bool is_html = request.kind == BodyKind::html;
-  const std::function<void(std::string_view)> check = [&](std::string_view piece) {
-    if (head.size() < 4) head.append(piece.substr(0, 4 - head.size()));
+  std::string markdown;  // held whole to be rendered, up to one byte past the most
+  const bool is_html = request.kind == BodyKind::html, is_markdown = request.kind == BodyKind::markdown;
+  mime::TextDecoder text = decoder(body, [&](std::string_view piece) {
+    body.text_size += piece.size();
     if (!utf8.feed(piece)) return;
     if (is_html) html.feed(piece);
-  };
-  WithoutMark text(check);
+    if (is_markdown && markdown.size() <= mime::kLargestMarkdown)
+      markdown.append(piece.substr(0, mime::kLargestMarkdown + 1 - markdown.size()));
+  });
+  // A decoder that has failed takes no more; what is left is still kept.
   if (!body.input.read_first([&text](std::string_view piece) { text.feed(piece); })) return false;
-  text.finish();
-  if (!utf8.finish()) return refuse(kExitDataError, not_utf8_text(body.input.shown_name(), head, utf8.line()));
-  if (!is_html) return true;
+  if (!text.finish() || !utf8.finish())
+    return refuse(kExitDataError, not_text_refusal(body.input.shown_name(), text, utf8.line()));
+  if (is_markdown) {
+    std::string rendered;
+    if (!render_markdown(body, markdown, rendered)) return false;
+    body.html_size = rendered.size();
+    html.feed(rendered);
+  } else if (!is_html) {
+    return true;
+  }
   html.finish();
   body.prepared.document = html.document();
   return add_html_pictures(body, request, html.sources());
@@ -307,6 +298,7 @@ bool OptionsBody::open(const BodyRequest& request) {
   release();
   Body& body = *body_;
   body.prepared.kind = request.kind;
+  body.charset = request.charset;
   if (request.kind == BodyKind::none || request.file.empty()) return true;
   return body.input.open(request.file);
 }
@@ -326,18 +318,38 @@ bool OptionsBody::prepare(const BodyRequest& request) {
 const PreparedBody& OptionsBody::prepared() const { return body_->prepared; }
 
 bool OptionsBody::read(const std::function<void(std::string_view)>& piece) const {
-  WithoutMark text(piece);
-  if (!body_->input.read_again([&text](std::string_view bytes) { text.feed(bytes); })) return false;
-  text.finish();
+  const Body& body = *body_;
+  mime::TextDecoder text = decoder(body, piece);
+  if (!body.input.read_again([&text](std::string_view bytes) { text.feed(bytes); })) return false;
+  if (text.finish()) return true;
+  // The same bytes as at the first reading, which were text.
+  return refuse(kExitIoError, "cannot read the body again from " + body.input.shown_name() +
+                                  ": it is no longer text in " + text.charset());
+}
+
+bool OptionsBody::read_html(const std::function<void(std::string_view)>& piece) const {
+  const Body& body = *body_;
+  if (body.prepared.kind != BodyKind::markdown) return read(piece);
+  std::string markdown, html;
+  if (!read([&markdown](std::string_view text) { markdown.append(text); }) ||
+      !render_markdown(body, markdown, html))
+    return false;
+  piece(html);
   return true;
 }
 
-uint64_t OptionsBody::size() const { return body_->input.size(); }
+uint64_t OptionsBody::size() const { return body_->text_size; }
+
+uint64_t OptionsBody::html_size() const {
+  return body_->prepared.kind == BodyKind::markdown ? body_->html_size : body_->text_size;
+}
 
 void OptionsBody::release() {
   Body& body = *body_;
   body.input.release();
   body.prepared = PreparedBody{};
+  body.charset.clear();
+  body.text_size = body.html_size = 0;
 }
 
 }  // namespace app

@@ -1,8 +1,9 @@
-// The body that the options interface gives: a plain-text or HTML file, or
-// standard input, taken as it is written rather than as body lines.
+// The body that the options interface gives: a plain-text, HTML or Markdown
+// file, or standard input, taken as it is written rather than as body lines.
 //
-// It is read once before anything is written, to be checked (UTF-8 through
-// and through; for HTML, whether it is a whole document and which local
+// It is read once before anything is written, to be checked (text in its
+// character set through and through, which each reading turns into UTF-8;
+// for HTML, and for Markdown as rendered, whether it is a whole document and which local
 // pictures it shows, each of which must be a picture, in the HTML's folder or
 // a folder the user named for pictures), then once for each
 // part that shows it. A source that cannot be read again (standard input, a
@@ -29,12 +30,14 @@ enum class BodyKind : uint8_t {
   none,  // the call text's body lines (GBQ)
   text,  // plain text, shown as typed
   html,  // HTML, shown as written
+  markdown,  // Markdown: the plain part as written, the HTML part rendered from it
 };
 
 // What the options ask for.
 struct BodyRequest {
   BodyKind kind = BodyKind::none;
   std::string file;                   // empty: no text; "-": standard input
+  std::string charset;                // the character set the user named; empty for none
   std::vector<std::string> pictures;  // shown at the end of the body, in order
   // Folders beside the HTML's own whose files the HTML may show.
   std::vector<std::string> picture_folders;
@@ -76,21 +79,26 @@ class OptionsBody {
   // Reads and checks the body that open() opened; a source that cannot be
   // read again is kept in the system's temporary folder. False, with the
   // refusal noted in run_outcome(), when the body or one of its pictures cannot be read (66,
-  // or 74 when the system failed), the body is not UTF-8 (65, naming its
-  // line), a picture's name is too long to hold (65), a picture is not one
+  // or 74 when the system failed), the body is not text in its character
+  // set (65, naming its line) or a Markdown body is larger than
+  // mime::kLargestMarkdown (65), a picture's name is too long to hold (65), a picture is not one
   // by its content (65), or the HTML shows a file outside its folder and the
   // picture folders (65) or names one with a NUL byte (65).
   bool prepare(const BodyRequest& request);
 
   const PreparedBody& prepared() const;
 
-  // Reads the whole body once more, from its start, without a byte-order
-  // mark that begins it, and hands it to `piece` in pieces. False, with the
-  // failure noted in run_outcome(), when a read fails.
+  // Reads the whole body once more, from its start, as UTF-8 without a
+  // byte-order mark that begins it, and hands it to `piece` in pieces.
+  // False, with the failure noted in run_outcome(), when a read fails.
   bool read(const std::function<void(std::string_view)>& piece) const;
+  // The same for the HTML that the body shows: the body itself, or for
+  // Markdown the HTML rendered from it, in one piece.
+  bool read_html(const std::function<void(std::string_view)>& piece) const;
 
-  // The bytes of the body as read; 0 when there is none.
+  // The bytes that read() and read_html() give; 0 when there is none.
   uint64_t size() const;
+  uint64_t html_size() const;
 
   // Forgets the body and lets go of its file.
   void release();

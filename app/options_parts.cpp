@@ -159,7 +159,7 @@ bool text_page(const OptionsBody& body, const PageStyle& style, const mime::Byte
   return read;
 }
 
-// The HTML as written, the sources of its embedded pictures made cid: URLs.
+// The HTML as written (Markdown's as rendered), the sources of its embedded pictures made cid: URLs.
 bool html_page(const OptionsBody& options_body, const PageStyle& style, const mime::ByteSink& put) {
   const PreparedBody& body = options_body.prepared();
   PartText out(put);
@@ -176,7 +176,7 @@ bool html_page(const OptionsBody& options_body, const PageStyle& style, const mi
         if (signature.empty()) out.put(bytes);
         else signed_page.feed(bytes);
       });
-  const bool read = options_body.read([&rewriter](std::string_view piece) { rewriter.feed(piece); });
+  const bool read = options_body.read_html([&rewriter](std::string_view piece) { rewriter.feed(piece); });
   rewriter.finish();
   signed_page.finish();
   const bool signature_follows = !signature.empty() && !signed_page.placed();
@@ -221,7 +221,7 @@ std::string_view css_font_size(uint8_t size) {
 }
 
 bool options_plain_text(const OptionsBody& body, std::string_view signature, const mime::ByteSink& put) {
-  if (body.prepared().kind == BodyKind::text) {
+  if (body.prepared().kind != BodyKind::html) {
     PartText out(put);
     const bool read = body.read([&out](std::string_view piece) { out.put(piece); });
     const std::string lines = signature_lines(signature);

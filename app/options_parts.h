@@ -7,7 +7,8 @@
 // of the options. An HTML body is the HTML part as written, only the
 // sources of its embedded pictures made cid: URLs; a fragment stands in a
 // small page that applies the options, a whole document alone. Its plain
-// part is the HTML's text. The pictures of -i follow the body; the
+// part is the HTML's text. A Markdown body is the plain part as written and,
+// rendered, a fragment of HTML. The pictures of -i follow the body; the
 // background sound is in the page's head (after a whole document).
 //
 // A signature follows the text after the line "-- " that mail programs know

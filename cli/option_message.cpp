@@ -209,8 +209,9 @@ Part text_part(PartRole role, std::string type, mime::ByteStream stream, const s
 
 app::BodyRequest body_request(const Options& o) {
   app::BodyRequest body;
-  body.kind = o.html ? app::BodyKind::html : app::BodyKind::text;
+  body.kind = o.markdown ? app::BodyKind::markdown : o.html ? app::BodyKind::html : app::BodyKind::text;
   body.file = o.body_file;
+  body.charset = o.charset;
   body.pictures = o.pictures;
   body.picture_folders = o.picture_folders;
   return body;
@@ -219,7 +220,7 @@ app::BodyRequest body_request(const Options& o) {
 // A text that asks for no page is sent as the text alone: a page of its own
 // would double the draft and come back as a stray part on every re-edit.
 bool text_only(const Options& o) {
-  return !o.html && !o.body_file.empty() && !o.page_given && o.pictures.empty() && o.sound.empty();
+  return !o.html && !o.markdown && !o.body_file.empty() && !o.page_given && o.pictures.empty() && o.sound.empty();
 }
 
 // The text of --signature, UTF-8, without a byte-order mark that begins it.
@@ -340,7 +341,7 @@ bool build_message(const Options& o, app::OptionsBody& body, mime::Message& mess
     html = text_part(
         PartRole::html, "text/html",
         [&body, style](const mime::ByteSink& put) { return app::options_html_text(body, style, put); }, body_file,
-        size);
+        body.html_size() + 5 * signature.size());
   message.root = mime::draft_structure(std::move(plain), std::move(html), std::move(embedded), std::move(attachments),
                                        app::draft_boundaries());
   if (!message.root.container()) message.preamble.clear();

@@ -7,7 +7,9 @@
 #include "cli/header_options.h"
 #include "cli/input_file.h"
 #include "mime/header_policy.h"
+#include "mime/markdown.h"
 #include "mime/media_types.h"
+#include "mime/text_decoder.h"
 #include "mime/utf8.h"
 
 namespace cli {
@@ -54,7 +56,7 @@ Refusal bad_value(std::string_view option, std::string_view takes, std::string_v
 
 // The option texts as given, before the words, colours and size are checked.
 struct Given {
-  std::string text_file, html_file, loop, priority, background, font_color, font_size;
+  std::string text_file, html_file, markdown_file, charset, loop, priority, background, font_color, font_size;
   std::vector<std::string> files;  // after the options
   std::vector<std::string> headers;
   std::vector<std::string> names;  // --name, each for the attachment that follows it
@@ -81,8 +83,11 @@ void declare(CLI::App& app, Options& o, Given& g) {
   one("--text", g.text_file);
   one("--html", g.html_file);
   one("--signature", o.signature);
+  one("--markdown", g.markdown_file);
+  one("--charset", g.charset);
   app.get_option("--text")->excludes(app.get_option("--html"));
   each("--name", g.names);
+  app.get_option("--markdown")->excludes(app.get_option("--text"))->excludes(app.get_option("--html"));
   each("-a,--attach", o.attachments);
   each("-i,--image", o.pictures);
   each("--pictures-from", o.picture_folders);
@@ -121,6 +126,20 @@ constexpr ColorOption kColorOptions[] = {
     {&Given::font_color, "--font-color", &Options::font_color},
 };
 
+// The body's kind and character set, as this build can read them.
+std::optional<Refusal> body_charset(const Given& g, Options& o) {
+  if (!g.markdown_file.empty() && !mime::markdown_available())
+    return usage("--markdown is not in this build of msgmake; convert the Markdown to HTML and give --html");
+  if (g.charset.empty()) return std::nullopt;
+  if (g.text_file.empty() && g.html_file.empty() && g.markdown_file.empty())
+    return usage("--charset names the character set of a body; give --text, --html or --markdown");
+  o.charset = mime::charset_name(g.charset);
+  if (o.charset.empty())
+    return bad_value("--charset", "the name of a character set (such as windows-1252, ISO-8859-15 or UTF-16)",
+                     g.charset);
+  return std::nullopt;
+}
+
 // The words, colours and size, in the composer's terms.
 std::optional<Refusal> take_values(const Given& g, Options& o) {
   for (const WordOption& w : kWordOptions) {
@@ -143,8 +162,10 @@ std::optional<Refusal> take_values(const Given& g, Options& o) {
     if (!digit) return bad_value("--font-size", "a number from 1 to 7", g.font_size);
     o.font_size = g.font_size[0] - '0';
   }
-  o.body_file = g.html_file.empty() ? g.text_file : g.html_file;
+  o.body_file = !g.html_file.empty() ? g.html_file : !g.markdown_file.empty() ? g.markdown_file : g.text_file;
   o.html = !g.html_file.empty();
+  o.markdown = !g.markdown_file.empty();
+  if (auto refusal = body_charset(g, o)) return refusal;
   o.attachments.insert(o.attachments.end(), g.files.begin(), g.files.end());
   return std::nullopt;
 }

@@ -25,6 +25,8 @@ struct Options {
   std::vector<app::HeaderField> headers;     // --header fields, in order
   std::string body_file;  // empty: no text; "-": standard input
   bool html = false;      // the body file is HTML, not plain text
+  bool markdown = false;  // the body file is Markdown
+  std::string charset;    // the body's character set as named; empty: its own, or UTF-8
   std::vector<std::string> attachments;  // -a in order, then the files after the options
   // The name each attachment goes by (its --name); empty: its file's name.
   std::vector<std::string> attachment_names;
@@ -53,10 +55,13 @@ struct Options {
 // an option of the command line takes the place of the file's; of the file's
 // --header fields, those whose name a --header of the command line gives are
 // left out. A usage error (unknown option, missing value or -o, a bad word,
-// colour or size, --text with --html, a --header that cannot be given, more
-// than one address for --from, --open or --json with -o -, --json with
-// --dry-run, a bad line of the file, a --name that names no attachment or is
-// no file name, -a - without a --name, standard input read twice)
+// colour or size, more than one of --text, --html and --markdown, a
+// --charset that names no known set or comes without a body, --markdown in a
+// build without Markdown, a --header that cannot be given, more
+// than one address for --from, --open or --json with -o -, --json
+// with --dry-run, a bad line of the file, a --name that names no
+// attachment or is no file name, -a - without a --name, standard input read
+// twice)
 // gives exit code 64; an option that is not UTF-8, or an address without a
 // domain, 65; a file of defaults that cannot be read, 66.
 std::optional<Refusal> parse_options(int argc, const char* const* argv, Options& options);

@@ -63,6 +63,7 @@ constexpr DWORD ERROR_TOO_MANY_POSTS = 298;
 constexpr DWORD ERROR_NOACCESS = 998;
 constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 constexpr DWORD ERROR_FILE_INVALID = 1006;  // the file was altered from outside while open
+constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 constexpr DWORD ERROR_IO_DEVICE = 1117;
 constexpr DWORD ERROR_TIMEOUT = 1460;
 constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;

@@ -29,6 +29,8 @@ TEST(options_test, long_and_short_forms_fill_the_options) {
   EXPECT_EQ(o.background, 0xFF0000);  // blue in the high byte
   EXPECT_EQ(o.font_color, 0x10 + 0x20 * 256 + 0x30 * 65536);
   EXPECT_EQ(o.font_size, 7);
+  ASSERT_FALSE(parse({"-o", "m", "--text", "b.txt", "--charset", "cp1252"}, o));
+  EXPECT_EQ(o.charset, "WINDOWS-1252");  // as the body reader names it
 }
 
 TEST(options_test, defaults_match_the_help_text) {
@@ -60,6 +62,9 @@ TEST(options_test, refusals_carry_their_exit_code) {
       {{"-o", "m", "--text", "a", "--html", "b"}, 64, "--html"},
       {{"-o", "-", "--json"}, 64, "--json needs a draft in a file"},
       {{"-o", "m", "--json", "--dry-run"}, 64, "--dry-run"},
+      {{"-o", "m", "--markdown", "a", "--html", "b"}, 64, "--markdown"},
+      {{"-o", "m", "--text", "a", "--charset", "klingon"}, 64, "--charset"},
+      {{"-o", "m", "--charset", "latin1"}, 64, "--charset"},
       {{"-o", "m", "-s", "caf\xE9"}, 65, "--subject"},
       {{"-o", "m", "x\xFF.pdf"}, 65, "file"},
   };
