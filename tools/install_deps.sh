@@ -3,7 +3,9 @@
 # skipping those already present. libcli11-dev parses the options;
 # nlohmann-json3-dev writes the report of --json;
 # libidn2-dev (with libunistring-dev, which its static library needs) writes
-# domain names beyond ASCII as A-labels; groff-base
+# domain names beyond ASCII as A-labels; libcmark-gfm-dev and
+# libcmark-gfm-extensions-dev (static libraries, linked in) render Markdown
+# bodies with GitHub's tables; groff-base
 # checks the manual page; dpkg-dev and file let cpack find the package's
 # library dependencies; media-types is the system's table of media types
 # (/etc/mime.types) that attachments are labelled from; maildrop's reformime
@@ -14,7 +16,7 @@
 # the cross build (CLI11 and nlohmann-json are header only, and the cross
 # build reads the same headers).
 set -e
-packages="cmake g++ make libidn2-dev libunistring-dev libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev nlohmann-json3-dev groff-base dpkg-dev file media-types maildrop zsh w3m"
+packages="cmake g++ make libidn2-dev libunistring-dev libcmark-gfm-dev libcmark-gfm-extensions-dev libgtest-dev libgmock-dev googletest libbenchmark-dev python3 libcli11-dev nlohmann-json3-dev groff-base dpkg-dev file media-types maildrop zsh w3m"
 [ "$1" = windows ] && packages="$packages g++-mingw-w64-x86-64-posix wine wine64 ccache"
 missing=""
 for p in $packages; do
