@@ -12,6 +12,8 @@
 #include "app/run_outcome.h"
 #include "drivers/common_operations.h"
 #include "mime/message_writer.h"
+#include "platform/file.h"
+#include "platform/last_error.h"
 
 namespace app {
 
@@ -124,7 +126,14 @@ void write_draft(const mime::Message& message, std::string_view message_file, bo
 
 bool check_message_file(std::string_view message_file, bool to_standard_output) {
   run_outcome().composer_called = true;
-  return to_standard_output || message_path_replaceable(message_file);
+  if (to_standard_output) return true;
+  if (!message_path_replaceable(message_file)) return false;
+  // The temporary draft is made beside the message file.
+  const std::string name(message_file);
+  if (plat::CanCreateFileIn(name.c_str())) return true;
+  run_outcome().note_failure(FailedFile::message, message_file, drv::code_of_system_error(plat::GetLastError()));
+  plat::SetLastError(0);
+  return false;
 }
 
 }  // namespace app

@@ -23,8 +23,9 @@ void write_draft(const mime::Message& message, std::string_view message_file, bo
 
 // What write_draft would refuse of the message file before it writes a
 // byte, checked without creating, writing or removing anything: what stands
-// at its path must be something the draft may replace (73). False, with the
-// outcome in run_outcome(), when it is not.
+// at its path must be something the draft may replace, and its folder one
+// that the temporary draft could be made in (73). False, with the outcome in
+// run_outcome(), when it is not.
 bool check_message_file(std::string_view message_file, bool to_standard_output);
 
 }  // namespace app

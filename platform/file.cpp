@@ -295,6 +295,13 @@ BOOL GetNameEntry(LPCSTR name, name_entry* entry) {
   return detail::look_at_entry(path, entry);
 }
 
+BOOL CanCreateFileIn(LPCSTR name) {
+  if (name == nullptr) return fail(ERROR_INVALID_PARAMETER);
+  const std::string path = detail::system_path(name);
+  if (path.empty()) return fail(ERROR_PATH_NOT_FOUND);
+  return detail::may_create_in(path);
+}
+
 #ifndef _WIN32  // Windows copies with its own call
 BOOL CopyFileA(LPCSTR existing, LPCSTR new_name, BOOL fail_if_exists) {
   HANDLE source = CreateFileA(existing, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -191,6 +191,14 @@ struct name_entry {
 // folder on the way is missing or is a file; 5: one may not be searched).
 BOOL GetNameEntry(LPCSTR name, name_entry* entry);
 
+// Whether a file could be created at `name` as far as the folder that would
+// hold it tells, without creating one: the folder is there and this process
+// may write and search it. False with the last error set otherwise (3: a
+// folder on the way is missing or is a file; 5: the folder may not be
+// written). On Windows, where the folder's access list is judged only when
+// the file is created, always true.
+BOOL CanCreateFileIn(LPCSTR name);
+
 constexpr DWORD MAX_PATH = 260;
 
 struct WIN32_FIND_DATAA {

@@ -34,7 +34,7 @@ constexpr std::array<const char*, syscall_count> names = {
     "fstat",    "stat",    "lstat",    "rename",   "renameat", "unlink",   "mkdir",
     "rmdir",    "fcntl",   "futimens", "opendir",  "readdir", "closedir",  "getcwd",
     "chdir",    "mmap",    "munmap",   "madvise",  "mprotect", "malloc",   "readlink",
-    "process_vm_readv", "realpath", "fchmod", "fchown", "getrandom"};
+    "process_vm_readv", "realpath", "fchmod", "fchown", "getrandom", "access"};
 static_assert(names.size() == syscall_count);
 
 }  // namespace

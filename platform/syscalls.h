@@ -45,6 +45,7 @@ enum class syscall_id : uint8_t {
   fchmod,
   fchown,
   getrandom,
+  access,
   count
 };
 constexpr unsigned syscall_count = static_cast<unsigned>(syscall_id::count);

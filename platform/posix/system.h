@@ -30,6 +30,7 @@ int fstat(int fd, struct stat* status);
 int stat(const char* path, struct stat* status);
 // The entry itself: a symbolic link is described, not followed.
 int lstat(const char* path, struct stat* status);
+int access(const char* path, int mode);
 // Renames without replacing: fails with EEXIST when `to` exists.
 int rename(const char* from, const char* to);
 // Renames, replacing what stands at `to` (the entry itself, a link included).

@@ -1,6 +1,8 @@
 // What the options tell of a draft: the tree that --dry-run draws instead of
 // writing, and the JSON object that --json prints once the draft is written,
 // each held to what a run writes and what two parsers read back.
+#include <unistd.h>
+
 #include <algorithm>
 #include <set>
 
@@ -26,6 +28,8 @@ void prepare(const TempFolder& dir) {
   write_bytes(dir / "chime.wav", "RIFF" + random_bytes(100, 3));
   write_bytes(dir / "m.eml", "a draft of before\n");
   fs::create_directories(dir / "folder");
+  fs::create_directories(dir / "shut");
+  fs::permissions(dir / "shut", fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write));
   fs::create_directories(dir / "bin");
   write_bytes(dir / "bin" / "xdg-open", "#!/bin/sh\necho \"$1\" >opened.txt\n");
   fs::permissions(dir / "bin" / "xdg-open", fs::perms::owner_all);
@@ -34,7 +38,8 @@ void prepare(const TempFolder& dir) {
 // Each case is run twice in folders of its own, with --dry-run and without:
 // the dry run ends as the run does, with its line, draws the tree on success
 // ({cidN} the Nth Content-ID that the run wrote), and leaves its folder as
-// it was: no draft, no temporary file, nothing opened.
+// it was: no draft, no temporary file, nothing opened. As root, the runs
+// into a folder that may not be written are another user's.
 TEST(draft_report_test, a_dry_run_draws_the_draft_and_refuses_as_the_run_does) {
   const struct {
     const char* name;
@@ -64,15 +69,23 @@ TEST(draft_report_test, a_dry_run_draws_the_draft_and_refuses_as_the_run_does) {
       {"the draft is an attachment", {"-o", "m.eml", "m.eml"}, ""},
       {"no folder for the draft", {"-o", "none/m.eml"}, ""},
       {"a folder at the draft's path", {"-o", "folder"}, ""},
+      {"a folder that may not be written", {"-o", "shut/m.eml"}, ""},
   };
+  const bool root = geteuid() == 0;
   for (const auto& c : cases) {
     TempFolder dry, real;
     prepare(dry);
     prepare(real);
-    const auto run = [&c](const TempFolder& dir, bool dry_run) {
+    const bool shut = c.args.back().starts_with("shut/");
+    const auto run = [&](const TempFolder& dir, bool dry_run) {
       Lines args = c.args;
       if (dry_run) args.push_back("--dry-run");
-      return run_msgmake_args(dir.path(), args, dir / "body.txt", "", "env PATH=" + shell_quote((dir / "bin").string()));
+      std::string launcher = "env PATH=" + shell_quote((dir / "bin").string());
+      if (shut && root) {
+        EXPECT_EQ(chown(dir.path().c_str(), 65534, 65534), 0);
+        launcher = "setpriv --reuid=65534 --regid=65534 --clear-groups " + launcher;
+      }
+      return run_msgmake_args(dir.path(), args, dir / "body.txt", "", launcher);
     };
     const std::set<std::string> before = entries(dry.path());
     const RunResult shown = run(dry, true), written = run(real, false);

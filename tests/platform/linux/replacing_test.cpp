@@ -126,3 +126,33 @@ TEST_F(replacing_test, a_name_entry_tells_what_stands_there_and_where_a_link_lea
   EXPECT_FALSE(GetNameEntry("file", nullptr));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
+
+// Whether a file could be made at a name is the folder's to tell: one that
+// is there and may be written; a missing folder, a file on the way, or a
+// folder this process may not write is refused with its cause, and nothing
+// is made.
+TEST_F(replacing_test, a_file_can_be_created_where_its_folder_may_be_written) {
+  write_text("file", "x");
+  fs::create_directory("folder");
+  const struct {
+    const char* name;
+    std::errc refused;  // of the system's call; {} for none
+    DWORD error;        // 0: a file could be made there
+  } cases[] = {
+      {"new", {}, 0},
+      {"folder/new", {}, 0},
+      {"folder\\new", {}, 0},
+      {"none/new", {}, ERROR_PATH_NOT_FOUND},
+      {"file/new", {}, ERROR_PATH_NOT_FOUND},
+      {"folder/new", std::errc::permission_denied, ERROR_ACCESS_DENIED},
+      {"folder/new", std::errc::read_only_file_system, ERROR_WRITE_PROTECT},
+  };
+  for (const auto& [name, refused, error] : cases) {
+    syscall_guard guard;
+    if (refused != std::errc{}) fail_syscall(syscall_id::access, 1, refused);
+    SetLastError(0);
+    EXPECT_EQ(CanCreateFileIn(name), error == 0) << name;
+    EXPECT_EQ(GetLastError(), error) << name;
+  }
+  EXPECT_FALSE(fs::exists("new") || fs::exists("folder/new"));
+}
