@@ -39,11 +39,13 @@ bool is_text(const Part& part) {
   return part.role == mime::PartRole::plain_text || part.role == mime::PartRole::html;
 }
 
-// The file a part's bytes come from: its own, or standard input ("-") for
-// the text parts of a body read from there; empty for none.
+// The file a part's bytes come from: its own, or standard input ("-"), the
+// one source kept without a name; empty for the text parts of no body.
 std::string source_of(const Part& part, const Options& o) {
   if (!part.body.file.empty()) return part.body.file;
-  return is_text(part) && o.body_file == kStandardInput ? std::string(kStandardInput) : std::string();
+  const bool from_input = is_text(part) ? o.body_file == kStandardInput
+                                        : part.body.kind == mime::BodySource::Kind::stream;
+  return from_input ? std::string(kStandardInput) : std::string();
 }
 
 bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
@@ -70,7 +72,7 @@ std::string description(const Part& part, const Options& o) {
   if (!part.content_id.empty()) pieces.push_back("cid:" + printable(part.content_id));
   const std::string source = source_of(part, o);
   if (!source.empty())
-    pieces.push_back("from " + (is_text(part) && source == kStandardInput ? "standard input" : printable(source)));
+    pieces.push_back("from " + (source == kStandardInput ? "standard input" : printable(source)));
   std::string text;
   for (const std::string& piece : pieces) text += (text.empty() ? "" : ", ") + piece;
   return text;

@@ -63,6 +63,13 @@ TEST(draft_report_test, a_dry_run_draws_the_draft_and_refuses_as_the_run_does) {
       {"standard input, to standard output",
        {"-o", "-", "--text", "-"},
        "text/plain                      6 bytes, from standard input\n"},
+      {"no body, an attachment from standard input",
+       {"-o", "m.eml", "--name", "data.txt", "-a", "-"},
+       "multipart/mixed\n"
+       "├── multipart/alternative\n"
+       "│   ├── text/plain              0 bytes\n"
+       "│   └── text/html               291 bytes\n"
+       "└── text/plain                  data.txt, 6 bytes, attachment, from standard input\n"},
       {"a usage error", {"-o", "m.eml", "--loop", "often"}, ""},
       {"a body that is not UTF-8", {"-o", "m.eml", "--text", "latin1.txt"}, ""},
       {"a missing attachment", {"-o", "m.eml", "none.pdf"}, ""},
