@@ -1,17 +1,16 @@
 #include "app/attachment_parts.h"
 
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <span>
 #include <utility>
 
 #include "app/argument_text.h"
+#include "app/composer.h"
 #include "app/file_head.h"
 #include "app/html_body.h"
 #include "app/message_output.h"
 #include "app/message_structure.h"
-#include "app/part_headers.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
@@ -19,6 +18,7 @@
 #include "mime/base64.h"
 #include "mime/content_scan.h"
 #include "mime/media_types.h"
+#include "mime/message_writer.h"
 #include "platform/last_error.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
@@ -32,7 +32,6 @@ namespace {
 // read-only file is encoded too and nobody changes it meanwhile.
 constexpr int32_t kInputOpenMode = 0x20;
 constexpr int32_t kOutputOpenMode = 0x22;
-constexpr size_t kCopyBlock = 16 * 1024;
 
 void set_name(char (&variable)[kFileNameSize], std::string_view name) {
   name = clipped(name);
@@ -42,6 +41,53 @@ void set_name(char (&variable)[kFileNameSize], std::string_view name) {
 
 void clear_line() { rt::fill_spaces(reinterpret_cast<char*>(program_data().message_line), kMessageLineSize); }
 
+// Opens `input` as INED; kEncoded, or kInputNotOpened with the error state
+// telling why.
+uint8_t open_input(std::string_view input) {
+  ProgramData& data = program_data();
+  set_name(data.input_name, input);
+  svc::error_state().clear();
+  drv::OPEN(&data.input_file, kInputOpenMode);
+  return svc::error_state().code() == 0 ? kEncoded : kInputNotOpened;
+}
+
+// Reads the open INED from its start to its end, handing the bytes to `put`
+// as they come, and closes it. The reading also ends at a read error
+// (kInputNotRead, the error kept in the error state) or after a line of the
+// message that could not be written (no point reading on; the composer sees
+// that for itself).
+uint8_t read_open_input(const mime::ByteSink& put) {
+  ProgramData& data = program_data();
+  svc::ErrorState& errors = svc::error_state();
+  drv::SET(&data.input_file);
+  while (message_intact()) {
+    // The bytes that the file's steady run holds are taken at once.
+    const std::span<const unsigned char> bytes = drv::next_steady_bytes(&data.input_file, SIZE_MAX);
+    if (!bytes.empty()) {
+      put({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+      continue;
+    }
+    drv::NEXT(&data.input_file);
+    if (errors.code() != 0) break;  // the end of the file, or a read error
+    put({reinterpret_cast<const char*>(data.input_byte), 1});
+  }
+  const bool read_whole = errors.code() == svc::err::record_not_available || !message_intact();
+  if (!read_whole) errors.save();  // the read error outlives the close
+  drv::CLOSE(&data.input_file);
+  if (read_whole) return kEncoded;
+  errors.restore();
+  return kInputNotRead;
+}
+
+// The bytes of `input`, read through INED while the wait cursor shows.
+uint8_t read_input(std::string_view input, const mime::ByteSink& put) {
+  show_wait_cursor();
+  uint8_t result = open_input(input);
+  if (result == kEncoded) result = read_open_input(put);
+  restore_cursor();
+  return result;
+}
+
 // A part cannot be completed: the work copy goes, and the first failure of
 // the run is noted for the caller.
 void give_up_part(FailedFile kind, std::string_view name, const svc::ErrorFields& error,
@@ -50,62 +96,95 @@ void give_up_part(FailedFile kind, std::string_view name, const svc::ErrorFields
   remove_work_copy(work_copy);
 }
 
-// How an attached file goes, and what its content was found to be when that
-// decided it; nothing when its copy cannot be read.
-struct AttachmentLook {
-  mime::PartForm form;
-  mime::ContentVerdict content;
-};
-std::optional<AttachmentLook> look_at_attachment(std::string_view name, std::string_view copy) {
-  const std::string type = mime::attachment_type(name);
-  mime::ContentScan scan(kBoundaries);
-  if (mime::content_decides_form(type) && !scan_file(copy, scan)) return std::nullopt;
-  const mime::ContentVerdict content = scan.verdict();
-  return AttachmentLook{mime::attachment_form(type, content), content};
+svc::ErrorFields system_failure(uint32_t system_error) {
+  svc::ErrorFields error{};
+  error.code = svc::err::file_system_error;
+  error.system_error = system_error;
+  return error;
 }
 
-// Copies `input`, which the look found to be `looked`, into the message file
-// as it stands, each LF without a CR before it written CR LF. It is read
-// through INED as the encoder reads, and judged again on the way: a file
-// that is no longer what the look found changed in between (kInputChanged),
-// and what was written of it is no part a reader could trust.
-uint8_t copy_unencoded(std::string_view input, const mime::ContentVerdict& looked) {
-  ProgramData& data = program_data();
-  svc::ErrorState& errors = svc::error_state();
-  set_name(data.input_name, input);
-  errors.clear();
-  drv::OPEN(&data.input_file, kInputOpenMode);
-  if (errors.code() != 0) return kInputNotOpened;
-  drv::SET(&data.input_file);
+// How an attached file goes, decided before its part is written: by its
+// name, or by what a copy of it held. Its copy failed when the copy that
+// was to be looked at could not be made.
+struct AttachmentLook {
+  mime::PartForm form;
+  std::optional<mime::ContentVerdict> content;
+  std::optional<svc::ErrorFields> copy_failure;
+};
+
+// An attached file is copied into the work directory when its part is
+// written, read from the copy and the copy removed again. A copy that
+// failed is still opened, as any copy is, and the copy's failure named. A
+// file carried as it stands must still be what its look found: one that is
+// not changed in between, and what was written of it is no part a reader
+// could trust.
+mime::ByteStream attachment_stream(std::string file, AttachmentLook look) {
+  return [file = std::move(file), look = std::move(look)](const mime::ByteSink& put) {
+    char copy_buffer[kWorkPathSize];
+    const std::string_view copy = work_path(base_name(file), copy_buffer);
+    // Copied into the folder under its own name, as a picture is: the copy
+    // is then an entry of the work directory itself, never made inside a
+    // folder that an entry of the work directory links to.
+    std::optional<svc::ErrorFields> copy_failure = look.copy_failure;
+    if (!copy_failure && !copy_into_work_directory(file)) copy_failure = svc::error_state().fields();
+    mime::ContentScan scan(kBoundaries);
+    const uint8_t result = read_input(copy, [&](std::string_view bytes) {
+      if (look.content) scan.put({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
+      put(bytes);
+    });
+    if (copy_failure || result != kEncoded) {
+      give_up_part(FailedFile::attachment, file, copy_failure ? *copy_failure : svc::error_state().fields(), copy);
+      return false;
+    }
+    if (look.content && message_intact() && !(scan.verdict() == *look.content)) {
+      give_up_part(FailedFile::attachment, file, system_failure(plat::ERROR_FILE_INVALID), copy);
+      return false;
+    }
+    remove_work_copy(copy);
+    return !run_outcome().any_failure();
+  };
+}
+
+// The look of an attached file: where its name leaves its form open, a
+// copy in the work directory is scanned (and removed again). A file whose
+// copy cannot be made goes as unknown bytes and fails its part. Nothing,
+// with the failure noted, when the copy cannot be read.
+std::optional<AttachmentLook> look_at_attachment(std::string_view file, const std::string& name) {
+  const std::string type = mime::attachment_type(name);
+  if (!mime::content_decides_form(type)) return AttachmentLook{mime::attachment_form(type, {}), {}, {}};
+  char copy_buffer[kWorkPathSize];
+  const std::string_view copy = work_path(base_name(file), copy_buffer);
+  if (!copy_into_work_directory(file))
+    return AttachmentLook{{std::string(mime::kUnknownType)}, {}, svc::error_state().fields()};
   mime::ContentScan scan(kBoundaries);
-  char out[kCopyBlock + 1];  // a LF that fills the block may bring its CR
-  size_t used = 0;
-  unsigned char last = 0;
-  while (message_intact()) {
-    std::span<const unsigned char> bytes = drv::next_steady_bytes(&data.input_file, kCopyBlock);
-    if (bytes.empty()) {
-      drv::NEXT(&data.input_file);
-      if (errors.code() != 0) break;  // the end of the file, or a read error
-      bytes = {data.input_byte, 1};
-    }
-    scan.put(bytes);
-    for (const unsigned char b : bytes) {
-      if (b == '\n' && last != '\r') out[used++] = '\r';
-      out[used++] = static_cast<char>(last = b);
-      if (used >= kCopyBlock) write_bytes({out, std::exchange(used, 0)});
-    }
+  if (!scan_file(copy, scan)) {
+    give_up_part(FailedFile::attachment, file, system_failure(plat::GetLastError()), copy);
+    return std::nullopt;
   }
-  // A line that could not be written ends the copy too; the composer sees
-  // that for itself.
-  const bool read_whole = errors.code() == svc::err::record_not_available || !message_intact();
-  if (!read_whole) errors.save();  // the read error outlives the steps below
-  write_bytes({out, used});
-  drv::CLOSE(&data.input_file);
-  if (!read_whole) {
-    errors.restore();
-    return kInputNotRead;
-  }
-  return !message_intact() || scan.verdict() == looked ? kEncoded : kInputChanged;
+  remove_work_copy(copy);
+  return AttachmentLook{mime::attachment_form(type, scan.verdict()), scan.verdict(), {}};
+}
+
+// The bytes of `file` itself; one that cannot be read fails the run.
+mime::ByteStream input_stream(FailedFile kind, std::string file) {
+  return [kind, file = std::move(file)](const mime::ByteSink& put) {
+    if (read_input(file, put) == kEncoded) return true;
+    const svc::ErrorState& errors = svc::error_state();
+    run_outcome().note_failure(kind, file, errors.code(), errors.system_error());
+    return false;
+  };
+}
+
+mime::Part file_part(mime::PartRole role, std::string_view type, std::string file_name, std::string file,
+                     mime::ByteStream stream) {
+  mime::Part part;
+  part.role = role;
+  part.type = type;
+  part.file_name = std::move(file_name);
+  part.body.file = std::move(file);
+  if (stream) part.body.kind = mime::BodySource::Kind::stream;  // without one: no lines at all
+  part.body.stream = std::move(stream);
+  return part;
 }
 
 }  // namespace
@@ -114,11 +193,8 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
   ProgramData& data = program_data();
   svc::ErrorState& errors = svc::error_state();
   show_wait_cursor();
-  set_name(data.input_name, input);
   set_name(data.message_name, output);
-  errors.clear();
-  drv::OPEN(&data.input_file, kInputOpenMode);
-  if (errors.code() != 0) {
+  if (open_input(input) != kEncoded) {
     restore_cursor();
     return kInputNotOpened;
   }
@@ -133,138 +209,64 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
       return kOutputNotOpened;
     }
   }
-  drv::SET(&data.input_file);
   mime::Base64Encoder encoder([](std::string_view text) { write_line(text); });
-  // The reading ends at the end of the file, at a read error, or after a
-  // line that could not be written (no point reading on; the composer sees
-  // that for itself).
-  while (message_intact()) {
-    // The bytes that the file's steady run holds are taken at once.
-    const std::span<const unsigned char> bytes = drv::next_steady_bytes(&data.input_file, SIZE_MAX);
-    if (!bytes.empty()) {
-      encoder.put({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-      continue;
-    }
-    drv::NEXT(&data.input_file);
-    if (errors.code() != 0) break;  // the end of the file, or a read error
-    encoder.put({reinterpret_cast<const char*>(data.input_byte), 1});
-  }
-  const bool read_whole = errors.code() == svc::err::record_not_available || !message_intact();
-  if (!read_whole) errors.save();  // the read error outlives the steps below
+  const uint8_t result = read_open_input([&encoder](std::string_view bytes) { encoder.put(bytes); });
+  if (result != kEncoded) errors.save();
   encoder.finish();
   clear_line();
-  drv::CLOSE(&data.input_file);
   if (append == 0) drv::CLOSE(&data.message_file);
+  if (result != kEncoded) errors.restore();
   restore_cursor();
-  if (read_whole) return kEncoded;
-  errors.restore();
-  return kInputNotRead;
+  return result;
 }
 
-bool write_attachment_parts() {
-  ProgramData& data = program_data();
-  ProgramQueue& files = data.file_names;
-  svc::ErrorState& errors = svc::error_state();
+bool attachment_parts(std::vector<mime::Part>& parts) {
+  ProgramQueue& files = program_data().file_names;
   const uint32_t count = files.records();
   for (uint32_t i = 1; i <= count; ++i) {
     files.get(i);
-    const std::string_view file = clipped(files.field(), files.field_size());
-    const std::string_view base = base_name(file);
-    rt::assign_string(data.scratch_name, kScratchNameSize, base.data(), static_cast<uint32_t>(base.size()));
-    const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
-    char copy_buffer[kWorkPathSize];
-    const std::string_view copy = work_path(scratch, copy_buffer);
-    // Copied into the folder under its own name, as a picture is: the copy is
-    // then an entry of the work directory itself, never made inside a folder
-    // that an entry of the work directory links to.
-    copy_into_work_directory(file);
-    // Kept to name the real cause when the copy, not the encoder, failed.
-    const svc::ErrorFields copy_error = errors.fields();
-    const std::string name = utf8_argument(scratch);
-    // A copy that failed fails the encoder below, which names the cause.
-    const std::optional<AttachmentLook> look =
-        copy_error.code == 0 ? look_at_attachment(name, copy) : AttachmentLook{{std::string(mime::kUnknownType)}, {}};
-    if (!look) {
-      svc::ErrorFields look_error{};
-      look_error.code = svc::err::file_system_error;
-      look_error.system_error = plat::GetLastError();
-      give_up_part(FailedFile::attachment, file, look_error, copy);
-      return false;
-    }
-    const mime::PartForm& form = look->form;
-    write_line(kMixed.delimiter);
-    write_part_headers(
-        {form.type, name, {}, Disposition::attachment, mime::transfer_encoding_name(form.encoding)});
-    const std::string_view message_name = clipped(data.message_name, kFileNameSize);
-    const uint8_t result = form.encoding == mime::TransferEncoding::base64 ? EncodeFileBase64(1, copy, message_name)
-                                                                           : copy_unencoded(copy, look->content);
-    if (result != kEncoded) {
-      svc::ErrorFields error = copy_error.code != 0 ? copy_error : errors.fields();
-      if (result == kInputChanged) {
-        error = {};
-        error.code = svc::err::file_system_error;
-        error.system_error = plat::ERROR_FILE_INVALID;
-      }
-      give_up_part(FailedFile::attachment, file, error, copy);
-      return false;
-    }
-    write_empty_line();
-    remove_work_copy(copy);
-    if (!message_intact()) return false;
+    const std::string file(clipped(files.field(), files.field_size()));
+    std::string name = utf8_argument(base_name(file));
+    const std::optional<AttachmentLook> look = look_at_attachment(file, name);
+    if (!look) return false;
+    mime::Part part = file_part(mime::PartRole::attachment, look->form.type, std::move(name), file,
+                                attachment_stream(file, *look));
+    part.disposition = mime::Disposition::attachment;
+    part.encoding = look->form.encoding;
+    parts.push_back(std::move(part));
   }
   return true;
 }
 
-bool write_image_parts(const EmbeddedPictures& pictures) {
-  ProgramData& data = program_data();
-  svc::ErrorState& errors = svc::error_state();
-  int32_t image_number = 0;
-  for (const std::string& name : pictures.files) {
-    rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
-    const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
-    char copy_buffer[kWorkPathSize];
-    const std::string_view copy = work_path(base_name(scratch, true), copy_buffer);
-    // The HTML names this picture already: one that can no longer be had
-    // fails the run rather than leave a dead reference.
-    if (!copy_into_work_directory(scratch)) {
-      run_outcome().note_failure(FailedFile::image, scratch, errors.code(), errors.system_error());
-      return false;
-    }
-    char number[rt::kNumberTextCapacity];
-    const std::string_view n = decimal_text(++image_number, number);
-    const std::string file_name = utf8_argument(base_name(scratch, true));
-    FileHead head;
-    write_line(kRelated.delimiter);
-    write_part_headers({mime::picture_type(read_file_head(copy, head), file_name), file_name, n,
-                        Disposition::inline_part});
-    // The bytes come from the file the reference names, not from the copy.
-    if (EncodeFileBase64(1, scratch, clipped(data.message_name, kFileNameSize)) != kEncoded) {
-      give_up_part(FailedFile::image, scratch, errors.fields(), copy);
-      return false;
-    }
-    write_empty_line();
-    remove_work_copy(copy);
-    if (!message_intact()) return false;
+std::vector<mime::Part> embedded_parts(const EmbeddedPictures& pictures, std::string_view sound_file) {
+  std::vector<mime::Part> parts;
+  for (size_t i = 0; i < pictures.files.size(); ++i) {
+    const std::string& file = pictures.files[i];
+    // The bytes come from the file the reference names, not from its copy.
+    mime::Part part = file_part(mime::PartRole::picture, pictures.types[i], utf8_argument(base_name(file, true)),
+                                file, input_stream(FailedFile::image, file));
+    part.disposition = mime::Disposition::inline_part;
+    part.content_id = std::to_string(i + 1);
+    parts.push_back(std::move(part));
   }
-  return true;
-}
-
-bool write_sound_part(std::string_view sound_file) {
-  const std::string_view file = clipped(sound_file);
-  const std::string name = utf8_argument(base_name(file));
-  FileHead head;
-  write_line(kRelated.delimiter);
-  write_part_headers({mime::sound_type(read_file_head(file, head), name), name, "sf", Disposition::none});
-  // A sound file that is not there leaves its part without data lines; one
-  // that the system fails to read fails the run.
-  const svc::ErrorState& errors = svc::error_state();
-  const uint8_t result = EncodeFileBase64(1, file, clipped(program_data().message_name, kFileNameSize));
-  if (result == kEncoded || (result == kInputNotOpened && is_unreadable_input(errors.code(), errors.system_error()))) {
-    write_empty_line();
-    return message_intact();
-  }
-  run_outcome().note_failure(FailedFile::sound, file, errors.code(), errors.system_error());
-  return false;
+  if (is_blank(sound_file)) return parts;
+  const std::string file(clipped(sound_file));
+  std::string name = utf8_argument(base_name(file));
+  mime::FileLook look;
+  const bool there = mime::look_at_file(file, kFileHeadSize, look);
+  plat::SetLastError(0);
+  const std::string_view type = mime::sound_type(
+      {reinterpret_cast<const unsigned char*>(look.head.data()), look.head.size()}, name);
+  // A sound file that is not there leaves its part without data lines (the
+  // encoder's open fails as it would); one that the system fails to read
+  // fails the run.
+  const bool missing = !there && is_unreadable_input(0, look.system_error);
+  if (missing) read_input(file, [](std::string_view) {});
+  mime::Part part = file_part(mime::PartRole::sound, type, std::move(name), file,
+                              missing ? mime::ByteStream() : input_stream(FailedFile::sound, file));
+  part.content_id = "sf";
+  parts.push_back(std::move(part));
+  return parts;
 }
 
 }  // namespace app

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "mime/message.h"
+
 namespace app {
 
 // Encoder results.
@@ -14,7 +16,6 @@ inline constexpr uint8_t kEncoded = 0;
 inline constexpr uint8_t kInputNotOpened = 1;
 inline constexpr uint8_t kOutputNotOpened = 2;
 inline constexpr uint8_t kInputNotRead = 3;  // a read failed before the end: the text stops short
-inline constexpr uint8_t kInputChanged = 4;  // the file changed after its look decided its part's form
 
 // Reads `input` byte by byte through INED and appends its base64 text to the
 // message file OUED in lines of 76 characters. With `append` 0 the encoder
@@ -23,15 +24,17 @@ inline constexpr uint8_t kInputChanged = 4;  // the file changed after its look 
 // error state holds the error that stopped it.
 uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_view output);
 
-// Each writer returns false after it met a file it could not encode or a
-// line it could not write: the failure is noted for the caller and the work
-// copy removed; the caller gives up the message.
-// Attachments open each part with the mixed container's delimiter; the
-// pictures (see html_body.h) and the sound open theirs with the related
-// container's.
+// The parts of the attached files (GLQ), in order, appended to `parts`. Each
+// reads its file from a work copy made when the part is written; where a
+// file's name leaves its form open, a copy is looked at first. False, with
+// the failure noted, when a file could not be looked at.
+bool attachment_parts(std::vector<mime::Part>& parts);
+
+// The parts the HTML embeds: each of `pictures`, read from the file its
+// reference names, then the background sound when `sound_file` is not
+// blank (a sound file that is not there gives a part without data). A file
+// that cannot be read when its part is written fails the run.
 struct EmbeddedPictures;
-bool write_attachment_parts();
-bool write_image_parts(const EmbeddedPictures& pictures);
-bool write_sound_part(std::string_view sound_file);
+std::vector<mime::Part> embedded_parts(const EmbeddedPictures& pictures, std::string_view sound_file);
 
 }  // namespace app

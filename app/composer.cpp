@@ -4,11 +4,9 @@
 #include <utility>
 
 #include "app/argument_text.h"
-#include "app/attachment_parts.h"
-#include "app/draft_date.h"
-#include "app/html_body.h"
+#include "app/call_message.h"
+#include "app/draft_output.h"
 #include "app/message_output.h"
-#include "app/message_structure.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "mime/header_policy.h"
@@ -27,17 +25,9 @@ constexpr PriorityLines kPriorities[] = {
 };
 constexpr PriorityLines kNormalPriority = {{}, "X-Priority: 3", "X-MSMail-Priority: Normal"};
 
-constexpr std::string_view kPreamble[] = {
-    "X-Unsent: 1",
-    "X-MimeOLE:",
-    "",
-    "This is a multi-part message in MIME format.",
-    "",
-};
-
 // The fields written from the arguments, and the address fields; a name
-// ending in "-" stands for every name it begins. In step with write_headers
-// and the part writers.
+// ending in "-" stands for every name it begins. In step with the fields of
+// call_message.cpp and the writer's part headers.
 constexpr std::string_view kComposerFields[] = {
     "To", "Cc", "Bcc", "Subject", "From", "Reply-To", "Date", "MIME-Version", "Content-",
     "X-Priority", "X-MSMail-Priority", "X-Unsent", "X-MimeOLE",
@@ -50,13 +40,21 @@ bool same_letters(std::string_view left, std::string_view right) {
          std::equal(left.begin(), left.end(), right.begin(), [&](char l, char r) { return lower(l) == lower(r); });
 }
 
+}  // namespace
+
 const PriorityLines& priority_lines(std::string_view priority) {
   for (const PriorityLines& row : kPriorities)
     if (same_text(priority, row.priority)) return row;
   return kNormalPriority;
 }
 
-}  // namespace
+void add_priority_fields(const PriorityLines& priority, std::vector<mime::HeaderField>& fields) {
+  for (const std::string_view line : {priority.x_priority, priority.ms_priority}) {
+    const size_t colon = line.find(": ");
+    fields.push_back(
+        {std::string(line.substr(0, colon)), std::string(line.substr(colon + 2)), mime::FieldKind::as_written});
+  }
+}
 
 const PriorityLines& exact_priority_lines(std::string_view word) {
   for (const PriorityLines& row : kPriorities)
@@ -65,20 +63,6 @@ const PriorityLines& exact_priority_lines(std::string_view word) {
 }
 
 namespace {
-
-void write_headers(const MessageArguments& args, const MessageShape& shape) {
-  write_lines(address_lines("To", args.to_list));
-  if (!is_blank(args.cc_list)) write_lines(address_lines("Cc", args.cc_list));
-  if (!is_blank(args.bcc_list)) write_lines(address_lines("Bcc", args.bcc_list));
-  write_lines(subject_lines(args.subject));
-  write_line({"Date: ", draft_date()});
-  write_line("MIME-Version: 1.0");
-  write_container_type(shape.top());
-  const PriorityLines& priority = priority_lines(args.priority);
-  write_line(priority.x_priority);
-  write_line(priority.ms_priority);
-  for (std::string_view line : kPreamble) write_line(line);
-}
 
 // The message cannot be completed, because a file could not be encoded or
 // a line not written: it is closed where it stands and removed.
@@ -123,29 +107,11 @@ uint8_t MakeEMLAttachmentFile(const MessageArguments& args) {
     restore_cursor();
     return kMessageUnwritable;
   }
-  const RunOutcome& outcome = run_outcome();
-  const EmbeddedPictures pictures = find_embedded_pictures();
-  MessageShape shape;
-  shape.mixed = program_data().file_names.records() != 0;
-  shape.related = !pictures.empty() || !is_blank(args.sound_file);
-  write_headers(args, shape);
-  if (outcome.any_failure()) return give_up_message();
-  if (shape.mixed) {
-    write_line(kMixed.delimiter);
-    write_container_type(kAlternative);
-    write_empty_line();
-  }
-  if (!write_body(args, shape, pictures)) return give_up_message();
-  if (shape.mixed) {
-    write_empty_line();
-    if (!write_attachment_parts()) return give_up_message();
-    write_empty_line();
-    write_line(kMixed.close);
-  }
-  if (outcome.any_failure()) return give_up_message();
+  mime::Message message;
+  if (!build_call_message(args, message) || !write_to_message_file(message)) return give_up_message();
   // A work copy that could not be removed after the last part fails the run
-  // as well, with the message already closed.
-  if (!close_message_file() || outcome.any_failure()) return give_up_message();
+  // as well.
+  if (!close_message_file() || run_outcome().any_failure()) return give_up_message();
   restore_cursor();
   return kComposed;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mime/header_policy.h"
+#include "mime/message.h"
 
 namespace app {
 
@@ -51,6 +52,10 @@ struct PriorityLines {
 };
 // The lines of "High" or "Low", given exactly; "Normal"'s for any other word.
 const PriorityLines& exact_priority_lines(std::string_view word);
+// The same, the word matched as the runtime compares texts.
+const PriorityLines& priority_lines(std::string_view word);
+// The two priority fields of `priority`, appended to `fields`.
+void add_priority_fields(const PriorityLines& priority, std::vector<mime::HeaderField>& fields);
 
 // Composer results.
 inline constexpr uint8_t kComposed = 0;

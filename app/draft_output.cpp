@@ -20,14 +20,34 @@ namespace app {
 namespace {
 
 // The draft's lines go to the message file as every line of a draft goes.
+// Lines carried as they stand go out exactly, gathered in blocks.
 class MessageFileSink : public mime::LineSink {
  public:
-  void line(std::string_view text) override { write_line(text); }
+  ~MessageFileSink() override { flush(); }
+  void line(std::string_view text) override {
+    flush();
+    write_line(text);
+  }
   void raw_line(std::string_view text) override {
-    write_bytes(text);
-    write_bytes("\r\n");
+    while (pending_.size() + text.size() >= kRawBlock) {
+      const size_t take = kRawBlock - pending_.size();
+      pending_.append(text.substr(0, take));
+      text.remove_prefix(take);
+      flush();
+    }
+    pending_.append(text);
+    pending_.append("\r\n");
+    if (pending_.size() >= kRawBlock) flush();
   }
   bool intact() const override { return message_intact(); }
+
+ private:
+  static constexpr size_t kRawBlock = 16 * 1024;
+  void flush() {
+    write_bytes(pending_);
+    pending_.clear();
+  }
+  std::string pending_;
 };
 
 // The draft's lines gathered into large blocks written straight to the
@@ -90,21 +110,25 @@ FailedFile failed_file(mime::PartRole role) {
 }  // namespace
 
 const mime::Boundaries& draft_boundaries() {
-  static const mime::Boundaries boundaries = {std::string(kMixed.boundary()), std::string(kAlternative.boundary()),
-                                              std::string(kRelated.boundary())};
+  static const mime::Boundaries boundaries = {std::string(kMixedBoundary), std::string(kAlternativeBoundary),
+                                              std::string(kRelatedBoundary)};
   return boundaries;
 }
 
 void write_draft(const mime::Message& message, std::string_view message_file, bool to_standard_output,
                  DraftWrites writes) {
-  RunOutcome& outcome = run_outcome();
-  outcome.composer_called = true;
+  run_outcome().composer_called = true;
   write_message_to_standard_output(to_standard_output);
   show_wait_cursor();
   if (!open_message_file(message_file, writes)) {
     restore_cursor();
     return;
   }
+  if (!write_to_message_file(message, writes) || !close_message_file()) abandon_message_file();
+  restore_cursor();
+}
+
+bool write_to_message_file(const mime::Message& message, DraftWrites writes) {
   mime::WriteFailure failure;
   bool whole = false;
   if (writes == DraftWrites::blocks) {
@@ -117,11 +141,10 @@ void write_draft(const mime::Message& message, std::string_view message_file, bo
   }
   if (failure.part != nullptr && failure.system_error != 0) {
     const std::string& file = failure.part->body.file;
-    outcome.note_failure(failed_file(failure.part->role), file, drv::code_of_system_error(failure.system_error),
-                         failure.system_error);
+    run_outcome().note_failure(failed_file(failure.part->role), file, drv::code_of_system_error(failure.system_error),
+                               failure.system_error);
   }
-  if (!whole || !close_message_file()) abandon_message_file();
-  restore_cursor();
+  return whole;
 }
 
 bool check_message_file(std::string_view message_file, bool to_standard_output) {

@@ -28,4 +28,9 @@ void write_draft(const mime::Message& message, std::string_view message_file, bo
 // run_outcome(), when it is not.
 bool check_message_file(std::string_view message_file, bool to_standard_output);
 
+// Writes the draft to the message file opened by open_message_file
+// (message_output.h) with the same `writes`. True when the whole of it
+// reached the file; a part whose file failed is noted in run_outcome().
+bool write_to_message_file(const mime::Message& message, DraftWrites writes = DraftWrites::records);
+
 }  // namespace app

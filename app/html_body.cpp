@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/argument_text.h"
 #include "app/composer.h"
-#include "app/attachment_parts.h"
+#include "app/file_head.h"
 #include "app/message_output.h"
 #include "app/message_structure.h"
 #include "app/plain_text.h"
@@ -12,6 +13,7 @@
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
 #include "mime/content_scan.h"
+#include "mime/media_types.h"
 #include "runtime/string_ops.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
@@ -22,18 +24,7 @@ namespace app {
 namespace {
 
 // The template lines before the sound tag, stored in quoted-printable form.
-constexpr std::string_view kPlainHead[] = {
-    "Content-Type: text/plain;",
-    "    charset=\"utf-8\"",
-    "Content-Transfer-Encoding: quoted-printable",
-    "",
-};
-
 constexpr std::string_view kHtmlHead[] = {
-    "Content-Type: text/HTML;",
-    "    charset=\"iso-8859-1\"",
-    "Content-Transfer-Encoding: quoted-printable",
-    "",
     "",
     "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\">",
     "<HTML><HEAD>",
@@ -70,12 +61,21 @@ ImageReference quote_pair(char quote, const char* line, uint32_t size, uint32_t 
   return ref;
 }
 
-void write_sound_tag(int32_t loop_count) {
+using Lines = std::vector<std::string>;
+
+// The pieces as one line; the message file cuts it to its line size.
+std::string joined(std::initializer_list<std::string_view> pieces) {
+  std::string line;
+  for (const std::string_view piece : pieces) line += piece;
+  return line;
+}
+
+void add_sound_tag(int32_t loop_count, Lines& out) {
   char number[rt::kNumberTextCapacity];
-  write_line("<BGSOUND =");
-  write_line("balance=3D0=20");
-  write_line({"loop=3D", decimal_text(loop_count, number), " src=3D\"cid:sf\" ="});
-  write_line("volume=3D0>");
+  out.emplace_back("<BGSOUND =");
+  out.emplace_back("balance=3D0=20");
+  out.push_back(joined({"loop=3D", decimal_text(loop_count, number), " src=3D\"cid:sf\" ="}));
+  out.emplace_back("volume=3D0>");
 }
 
 }  // namespace
@@ -108,12 +108,12 @@ std::string_view font_face_value(std::string_view face, char (&out)[kFontFaceVal
 
 namespace {
 
-void write_font_lines(const MessageArguments& args) {
+void add_font_lines(const MessageArguments& args, Lines& out) {
   char page[6], font[6], size[rt::kNumberTextCapacity], face[kFontFaceValueSize];
   argument_colors(args, page, font);
-  write_line({"<STYLE></STYLE></HEAD><BODY bgColor=3D#", std::string_view(page, 6), ">"});
-  write_line({"<DIV><FONT face=3D", font_face_value(clipped(args.font_face), face), " size=3D",
-              decimal_text(args.font_size, size), " color=3D#", std::string_view(font, 6), ">"});
+  out.push_back(joined({"<STYLE></STYLE></HEAD><BODY bgColor=3D#", std::string_view(page, 6), ">"}));
+  out.push_back(joined({"<DIV><FONT face=3D", font_face_value(clipped(args.font_face), face), " size=3D",
+                        decimal_text(args.font_size, size), " color=3D#", std::string_view(font, 6), ">"}));
 }
 
 // A body line as it is written: as the caller gave it, followed by its break.
@@ -121,26 +121,26 @@ void write_font_lines(const MessageArguments& args) {
 // its first hyphen written "=2D", the same text once the part is decoded.
 // Where that no longer fits on the line, a soft line break follows the "=2D"
 // and the rest of the line goes on the next, so nothing more is cut.
-void write_body_text(std::string_view text) {
+void add_body_text(std::string_view text, Lines& out) {
   constexpr std::string_view kEscapedHyphen = "=2D";
   const std::string_view brk = line_break(text.size());
   while (mime::opens_with_delimiter(text, kBoundaries)) {
     text.remove_prefix(1);
     if (kEscapedHyphen.size() + text.size() + brk.size() <= kMessageLineSize) {
-      write_line({kEscapedHyphen, text, brk});
+      out.push_back(joined({kEscapedHyphen, text, brk}));
       return;
     }
-    write_line({kEscapedHyphen, "="});
+    out.push_back(joined({kEscapedHyphen, "="}));
   }
-  write_line({text, brk});
+  out.push_back(joined({text, brk}));
 }
 
 // One body line: its image reference, when the picture is embedded, becomes
 // "cid:" and the next image number.
-void write_body_line(const char* line, uint32_t size, bool embedded, int32_t& image_number) {
+void add_body_line(const char* line, uint32_t size, bool embedded, int32_t& image_number, Lines& out) {
   const std::string_view text = clipped(line, size);
   const ImageReference ref = embedded ? find_image_reference(line, size) : ImageReference();
-  if (!ref.found()) return write_body_text(text);
+  if (!ref.found()) return add_body_text(text, out);
   char number[rt::kNumberTextCapacity];
   const std::string_view before(line, ref.open_quote - 1);
   const std::string_view after = ref.close_quote < text.size() ? text.substr(ref.close_quote) : std::string_view();
@@ -153,13 +153,25 @@ void write_body_line(const char* line, uint32_t size, bool embedded, int32_t& im
     std::memcpy(rewritten + used, piece.data(), take);
     used += take;
   }
-  write_body_text({rewritten, used});
+  add_body_text({rewritten, used}, out);
 }
 
-void write_html_part(const MessageArguments& args, const EmbeddedPictures& pictures) {
-  for (std::string_view line : kHtmlHead) write_line(line);
-  if (!is_blank(args.sound_file)) write_sound_tag(sound_loop_count(args.sound_loop));
-  write_font_lines(args);
+mime::Part text_part(mime::PartRole role, std::string type, std::string charset, Lines lines) {
+  mime::Part part;
+  part.role = role;
+  part.type = std::move(type);
+  part.parameters.push_back({"charset", std::move(charset)});
+  part.encoding = mime::TransferEncoding::quoted_printable;
+  part.body.lines = std::move(lines);
+  return part;
+}
+
+}  // namespace
+
+mime::Part html_part(const MessageArguments& args, const EmbeddedPictures& pictures) {
+  Lines out(std::begin(kHtmlHead), std::end(kHtmlHead));
+  if (!is_blank(args.sound_file)) add_sound_tag(sound_loop_count(args.sound_loop), out);
+  add_font_lines(args, out);
   ProgramQueue& body = program_data().body_lines;
   int32_t image_number = 0;
   auto next_picture = pictures.lines.begin();
@@ -168,19 +180,17 @@ void write_html_part(const MessageArguments& args, const EmbeddedPictures& pictu
     body.get(i);
     const bool embedded = next_picture != pictures.lines.end() && *next_picture == i;
     if (embedded) ++next_picture;
-    write_body_line(body.field(), body.field_size(), embedded, image_number);
+    add_body_line(body.field(), body.field_size(), embedded, image_number, out);
   }
-  for (std::string_view line : kHtmlTail) write_line(line);
+  out.insert(out.end(), std::begin(kHtmlTail), std::end(kHtmlTail));
+  return text_part(mime::PartRole::html, "text/HTML", "iso-8859-1", std::move(out));
 }
 
-// The text of the HTML for readers that show plain text.
-void write_plain_part() {
-  for (std::string_view line : kPlainHead) write_line(line);
-  write_plain_text();
-  write_empty_line();
+mime::Part plain_part() {
+  Lines out = plain_text_lines();
+  out.emplace_back();
+  return text_part(mime::PartRole::plain_text, "text/plain", "utf-8", std::move(out));
 }
-
-}  // namespace
 
 std::string_view line_break(size_t length) {
   constexpr std::string_view kBreak = "<br>";
@@ -247,10 +257,14 @@ EmbeddedPictures find_embedded_pictures() {
     rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
     const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
     if (copy_into_work_directory(scratch)) {
-      // The copy only shows that the picture can be had; its part copies it
-      // again, so none is left lying in the work directory meanwhile.
+      // The copy shows that the picture can be had and what kind it is; its
+      // part reads the file itself.
       char copy[kWorkPathSize];
-      remove_work_copy(work_path(base_name(scratch, true), copy));
+      const std::string_view copy_path = work_path(base_name(scratch, true), copy);
+      FileHead head;
+      pictures.types.emplace_back(
+          mime::picture_type(read_file_head(copy_path, head), utf8_argument(base_name(scratch, true))));
+      remove_work_copy(copy_path);
       pictures.files.emplace_back(scratch);
       pictures.lines.push_back(i);
       continue;
@@ -264,26 +278,6 @@ EmbeddedPictures find_embedded_pictures() {
     }
   }
   return pictures;
-}
-
-bool write_body(const MessageArguments& args, const MessageShape& shape, const EmbeddedPictures& pictures) {
-  write_line(kAlternative.delimiter);
-  write_plain_part();
-  write_line(kAlternative.delimiter);
-  if (shape.related) {
-    write_container_type(kRelated);
-    write_empty_line();
-    write_line(kRelated.delimiter);
-  }
-  write_html_part(args, pictures);
-  if (shape.related) {
-    if (!write_image_parts(pictures)) return false;
-    if (!is_blank(args.sound_file) && !write_sound_part(args.sound_file)) return false;
-    write_line(kRelated.close);
-    write_empty_line();
-  }
-  write_line(kAlternative.close);
-  return message_intact() && !run_outcome().any_failure();
 }
 
 }  // namespace app

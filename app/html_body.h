@@ -10,10 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "mime/message.h"
+
 namespace app {
 
 struct MessageArguments;
-struct MessageShape;
 
 // The position of an image reference in a body line: the text between the
 // first pair of quotes after the first "SRC" after the first "IMG" (letter
@@ -58,19 +59,23 @@ int32_t sound_loop_count(std::string_view choice);
 int32_t exact_loop_count(std::string_view choice);
 
 // The pictures the HTML part shows, in the order of their content ids (the
-// first is 1), and the positions in GBQ (from 1, rising) of the body lines
-// whose reference names them, one a picture.
+// first is 1), their media types, and the positions in GBQ (from 1, rising)
+// of the body lines whose reference names them, one a picture.
 struct EmbeddedPictures {
   std::vector<std::string> files;
+  std::vector<std::string> types;
   std::vector<uint32_t> lines;
   bool empty() const { return files.empty(); }
 };
-// The body lines whose reference was found and whose file can be read.
+// The body lines whose reference was found and whose file could be copied
+// into the work directory, each typed by the first bytes of its copy.
 EmbeddedPictures find_embedded_pictures();
 
-// Writes the body, the parts of the alternative container: the plain text,
-// then the HTML, inside a related container with its pictures and sound
-// when the shape has one. False when the run failed on the way.
-bool write_body(const MessageArguments& args, const MessageShape& shape, const EmbeddedPictures& pictures);
+// The HTML part: the template with the arguments' sound tag, page, font and
+// colours, then the body lines, the references of `pictures` made "cid:"
+// and their numbers.
+mime::Part html_part(const MessageArguments& args, const EmbeddedPictures& pictures);
+// The plain-text part: the text of the body lines (plain_text.h).
+mime::Part plain_part();
 
 }  // namespace app

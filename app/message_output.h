@@ -19,7 +19,6 @@ namespace app {
 // add a header or a part of its own.
 void write_line(std::initializer_list<std::string_view> pieces);
 inline void write_line(std::string_view text) { write_line({text}); }
-inline void write_empty_line() { write_line(std::string_view()); }
 // Each of `lines` as a line of its own (a header's lines).
 void write_lines(const std::vector<std::string>& lines);
 

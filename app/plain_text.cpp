@@ -3,15 +3,15 @@
 #include <string>
 
 #include "app/html_body.h"
-#include "app/message_output.h"
 #include "app/program_data.h"
 #include "mime/html_text.h"
 #include "mime/text_codecs.h"
 
 namespace app {
 
-void write_plain_text() {
-  mime::QuotedPrintableEncoder encoder([](std::string_view line) { write_line(line); });
+std::vector<std::string> plain_text_lines() {
+  std::vector<std::string> lines;
+  mime::QuotedPrintableEncoder encoder([&lines](std::string_view line) { lines.emplace_back(line); });
   mime::HtmlText text([&encoder](std::string_view utf8) { encoder.put(utf8); });
   ProgramQueue& body = program_data().body_lines;
   const uint32_t count = body.records();
@@ -26,6 +26,7 @@ void write_plain_text() {
   }
   text.finish();
   encoder.finish();
+  return lines;
 }
 
 }  // namespace app

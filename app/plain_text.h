@@ -2,11 +2,14 @@
 // that show plain text.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace app {
 
-// Writes the text of the body lines (GBQ), read as the HTML part carries
+// The text of the body lines (GBQ), read as the HTML part carries
 // them: quoted-printable Windows-1252, each line followed by its break. Out
 // as UTF-8 quoted-printable lines.
-void write_plain_text();
+std::vector<std::string> plain_text_lines();
 
 }  // namespace app

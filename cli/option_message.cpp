@@ -83,12 +83,7 @@ std::optional<Refusal> header_fields(const Options& o, const std::string& date, 
   message.fields.push_back({"Date", date, FieldKind::as_written});
   message.fields.push_back({"MIME-Version", "1.0", FieldKind::as_written});
   message.content_fields_at = message.fields.size();
-  const app::PriorityLines& priority = app::exact_priority_lines(o.priority);
-  for (const std::string_view line : {priority.x_priority, priority.ms_priority}) {
-    const size_t colon = line.find(": ");
-    message.fields.push_back({std::string(line.substr(0, colon)), std::string(line.substr(colon + 2)),
-                              FieldKind::as_written});
-  }
+  app::add_priority_fields(app::exact_priority_lines(o.priority), message.fields);
   message.fields.push_back({"X-Unsent", "1", FieldKind::as_written});
   message.preamble = {"This is a multi-part message in MIME format.", ""};
   message.longest_header_line = app::kMessageLineSize;

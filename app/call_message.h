@@ -1,0 +1,19 @@
+// The call's draft as a tree (mime/message.h): filled from the thirteen
+// arguments of the message procedure and the queues of body lines (GBQ) and
+// attached files (GLQ), then written by the one writer through the message
+// file's records.
+#pragma once
+
+#include "mime/message.h"
+
+namespace app {
+
+struct MessageArguments;
+
+// Fills `message` with the call's headers and parts. The pictures the body
+// lines name are copied into the work directory to see that they can be
+// had: one that cannot stays a reference in the HTML and gets no part.
+// False, with the failure noted in run_outcome(), when the run cannot go on.
+bool build_call_message(const MessageArguments& args, mime::Message& message);
+
+}  // namespace app
