@@ -19,6 +19,7 @@
 #include "mime/content_scan.h"
 #include "mime/media_types.h"
 #include "mime/message_writer.h"
+#include "platform/file.h"
 #include "platform/last_error.h"
 #include "runtime/string_stack.h"
 #include "runtime/string_value.h"
@@ -175,14 +176,44 @@ mime::ByteStream input_stream(FailedFile kind, std::string file) {
   };
 }
 
-mime::Part file_part(mime::PartRole role, std::string_view type, std::string file_name, std::string file,
-                     mime::ByteStream stream) {
+// The size of a regular file, 0 for anything else or a file that cannot be
+// read: only a regular file is opened, as an open of a FIFO would disturb
+// its writer.
+uint64_t file_size(const std::string& path) {
+  plat::name_entry entry;
+  if (!plat::GetNameEntry(path.c_str(), &entry) || entry.kind != plat::entry_kind::file) {
+    plat::SetLastError(0);
+    return 0;
+  }
+  const plat::HANDLE file =
+      plat::CreateFileA(path.c_str(), plat::GENERIC_READ, plat::FILE_SHARE_READ | plat::FILE_SHARE_WRITE, nullptr,
+                        plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == plat::INVALID_HANDLE_VALUE) {
+    plat::SetLastError(0);
+    return 0;
+  }
+  plat::DWORD high = 0;
+  const plat::DWORD low = plat::GetFileSize(file, &high);
+  plat::CloseHandle(file);
+  plat::SetLastError(0);
+  return low == plat::INVALID_FILE_SIZE && high == 0 ? 0 : uint64_t{high} << 32 | low;
+}
+
+// A part that carries `file`. As the checks see it (`files` named) it has
+// the file's size and no body; as it is written, `stream` (or, without one,
+// no lines at all).
+mime::Part file_part(CallFiles files, mime::PartRole role, std::string_view type, std::string file_name,
+                     std::string file, mime::ByteStream stream) {
   mime::Part part;
   part.role = role;
   part.type = type;
   part.file_name = std::move(file_name);
   part.body.file = std::move(file);
-  if (stream) part.body.kind = mime::BodySource::Kind::stream;  // without one: no lines at all
+  if (files == CallFiles::named) {
+    part.body.size = file_size(part.body.file);
+    return part;
+  }
+  if (stream) part.body.kind = mime::BodySource::Kind::stream;
   part.body.stream = std::move(stream);
   return part;
 }
@@ -220,16 +251,18 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
   return result;
 }
 
-bool attachment_parts(std::vector<mime::Part>& parts) {
-  ProgramQueue& files = program_data().file_names;
-  const uint32_t count = files.records();
+bool attachment_parts(CallFiles files, std::vector<mime::Part>& parts) {
+  ProgramQueue& names = program_data().file_names;
+  const uint32_t count = names.records();
   for (uint32_t i = 1; i <= count; ++i) {
-    files.get(i);
-    const std::string file(clipped(files.field(), files.field_size()));
+    names.get(i);
+    const std::string file(clipped(names.field(), names.field_size()));
     std::string name = utf8_argument(base_name(file));
-    const std::optional<AttachmentLook> look = look_at_attachment(file, name);
+    // Counted in base64 by the checks, whatever the look finds later.
+    const std::optional<AttachmentLook> look =
+        files == CallFiles::named ? AttachmentLook{{mime::attachment_type(name)}, {}, {}} : look_at_attachment(file, name);
     if (!look) return false;
-    mime::Part part = file_part(mime::PartRole::attachment, look->form.type, std::move(name), file,
+    mime::Part part = file_part(files, mime::PartRole::attachment, look->form.type, std::move(name), file,
                                 attachment_stream(file, *look));
     part.disposition = mime::Disposition::attachment;
     part.encoding = look->form.encoding;
@@ -238,13 +271,14 @@ bool attachment_parts(std::vector<mime::Part>& parts) {
   return true;
 }
 
-std::vector<mime::Part> embedded_parts(const EmbeddedPictures& pictures, std::string_view sound_file) {
+std::vector<mime::Part> embedded_parts(CallFiles files, const EmbeddedPictures& pictures,
+                                       std::string_view sound_file) {
   std::vector<mime::Part> parts;
   for (size_t i = 0; i < pictures.files.size(); ++i) {
     const std::string& file = pictures.files[i];
     // The bytes come from the file the reference names, not from its copy.
-    mime::Part part = file_part(mime::PartRole::picture, pictures.types[i], utf8_argument(base_name(file, true)),
-                                file, input_stream(FailedFile::image, file));
+    mime::Part part = file_part(files, mime::PartRole::picture, pictures.types[i],
+                                utf8_argument(base_name(file, true)), file, input_stream(FailedFile::image, file));
     part.disposition = mime::Disposition::inline_part;
     part.content_id = std::to_string(i + 1);
     parts.push_back(std::move(part));
@@ -252,6 +286,11 @@ std::vector<mime::Part> embedded_parts(const EmbeddedPictures& pictures, std::st
   if (is_blank(sound_file)) return parts;
   const std::string file(clipped(sound_file));
   std::string name = utf8_argument(base_name(file));
+  if (files == CallFiles::named) {
+    parts.push_back(file_part(files, mime::PartRole::sound, mime::sound_type({}, name), std::move(name), file, {}));
+    parts.back().content_id = "sf";
+    return parts;
+  }
   mime::FileLook look;
   const bool there = mime::look_at_file(file, kFileHeadSize, look);
   plat::SetLastError(0);
@@ -262,7 +301,7 @@ std::vector<mime::Part> embedded_parts(const EmbeddedPictures& pictures, std::st
   // fails the run.
   const bool missing = !there && is_unreadable_input(0, look.system_error);
   if (missing) read_input(file, [](std::string_view) {});
-  mime::Part part = file_part(mime::PartRole::sound, type, std::move(name), file,
+  mime::Part part = file_part(files, mime::PartRole::sound, type, std::move(name), file,
                               missing ? mime::ByteStream() : input_stream(FailedFile::sound, file));
   part.content_id = "sf";
   parts.push_back(std::move(part));

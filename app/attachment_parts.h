@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/html_body.h"
 #include "mime/message.h"
 
 namespace app {
@@ -26,15 +27,16 @@ uint8_t EncodeFileBase64(uint8_t append, std::string_view input, std::string_vie
 
 // The parts of the attached files (GLQ), in order, appended to `parts`. Each
 // reads its file from a work copy made when the part is written; where a
-// file's name leaves its form open, a copy is looked at first. False, with
-// the failure noted, when a file could not be looked at.
-bool attachment_parts(std::vector<mime::Part>& parts);
+// file's name leaves its form open, a copy is looked at first (when
+// settled). False, with the failure noted, when a file could not be looked
+// at.
+bool attachment_parts(CallFiles files, std::vector<mime::Part>& parts);
 
 // The parts the HTML embeds: each of `pictures`, read from the file its
 // reference names, then the background sound when `sound_file` is not
 // blank (a sound file that is not there gives a part without data). A file
 // that cannot be read when its part is written fails the run.
-struct EmbeddedPictures;
-std::vector<mime::Part> embedded_parts(const EmbeddedPictures& pictures, std::string_view sound_file);
+std::vector<mime::Part> embedded_parts(CallFiles files, const EmbeddedPictures& pictures,
+                                       std::string_view sound_file);
 
 }  // namespace app

@@ -4,25 +4,25 @@
 // there.
 #pragma once
 
-#include <cstdint>
+#include "mime/message.h"
 
 namespace app {
 
 struct MessageArguments;
 
-// The most bytes a message can have: the file layer's positions are 32-bit.
-inline constexpr uint64_t kLargestMessage = 0x7FFFFFFF;
-
-// In this order: a blank message file name, which no file can be opened by
-// (73); an argument that its field or line would cut (65); a message file
-// that is also a file to read (64); inputs that would make the message
-// larger than kLargestMessage (65). True when the call may go on; otherwise
-// the refusal is noted in the run's outcome. A call text that leaves out
-// trailing arguments is no fault: they arrive empty.
+// The checks of the arguments, in this order: a blank message file name,
+// which no file can be opened by (73); a SOURCE_DATE_EPOCH that names no
+// time (64); an argument that its field or line would cut (65). True when
+// the call may go on; otherwise the refusal is noted in the run's outcome.
+// A call text that leaves out trailing arguments is no fault: they arrive
+// empty.
 bool call_may_run(const MessageArguments& args);
 
-// An upper bound of the size of the message the call would write, from the
-// sizes of the files it names (a file that cannot be read counts 0).
-uint64_t message_size_bound(const MessageArguments& args);
+// The checks of the files, in one walk of `message`, the call's draft with
+// every file it names (call_message.h). In this order: a message file that
+// is also a file to read (64); a draft that could be larger than a message
+// can be (65); a path that does not fit (path_limits.h). True when the call
+// may go on; otherwise the refusal is noted in the run's outcome.
+bool call_files_fit(const MessageArguments& args, const mime::Message& message);
 
 }  // namespace app

@@ -41,14 +41,14 @@ void add_fields(const MessageArguments& args, mime::Message& message) {
 
 }  // namespace
 
-bool build_call_message(const MessageArguments& args, mime::Message& message) {
+bool build_call_message(const MessageArguments& args, CallFiles files, mime::Message& message) {
   add_fields(args, message);
-  const EmbeddedPictures pictures = find_embedded_pictures();
+  const EmbeddedPictures pictures = find_embedded_pictures(files);
   if (run_outcome().any_failure()) return false;
   std::vector<mime::Part> attachments;
-  if (!attachment_parts(attachments)) return false;
+  if (!attachment_parts(files, attachments)) return false;
   message.root = mime::draft_structure(plain_part(), html_part(args, pictures),
-                                       embedded_parts(pictures, args.sound_file), std::move(attachments),
+                                       embedded_parts(files, pictures, args.sound_file), std::move(attachments),
                                        draft_boundaries());
   return !run_outcome().any_failure();
 }

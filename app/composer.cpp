@@ -108,7 +108,7 @@ uint8_t MakeEMLAttachmentFile(const MessageArguments& args) {
     return kMessageUnwritable;
   }
   mime::Message message;
-  if (!build_call_message(args, message) || !write_to_message_file(message)) return give_up_message();
+  if (!build_call_message(args, CallFiles::settled, message) || !write_to_message_file(message)) return give_up_message();
   // A work copy that could not be removed after the last part fails the run
   // as well.
   if (!close_message_file() || run_outcome().any_failure()) return give_up_message();

@@ -244,7 +244,7 @@ int32_t exact_loop_count(std::string_view choice) {
   return 0;
 }
 
-EmbeddedPictures find_embedded_pictures() {
+EmbeddedPictures find_embedded_pictures(CallFiles files) {
   EmbeddedPictures pictures;
   ProgramQueue& body = program_data().body_lines;
   ProgramData& data = program_data();
@@ -256,14 +256,20 @@ EmbeddedPictures find_embedded_pictures() {
     const std::string_view name = ref.name(body.field());
     rt::assign_string(data.scratch_name, kScratchNameSize, name.data(), static_cast<uint32_t>(name.size()));
     const std::string_view scratch = clipped(data.scratch_name, kScratchNameSize);
+    const std::string file_name = utf8_argument(base_name(scratch, true));
+    if (files == CallFiles::named) {
+      pictures.types.emplace_back(mime::picture_type({}, file_name));
+      pictures.files.emplace_back(scratch);
+      pictures.lines.push_back(i);
+      continue;
+    }
     if (copy_into_work_directory(scratch)) {
       // The copy shows that the picture can be had and what kind it is; its
       // part reads the file itself.
       char copy[kWorkPathSize];
       const std::string_view copy_path = work_path(base_name(scratch, true), copy);
       FileHead head;
-      pictures.types.emplace_back(
-          mime::picture_type(read_file_head(copy_path, head), utf8_argument(base_name(scratch, true))));
+      pictures.types.emplace_back(mime::picture_type(read_file_head(copy_path, head), file_name));
       remove_work_copy(copy_path);
       pictures.files.emplace_back(scratch);
       pictures.lines.push_back(i);

@@ -67,9 +67,15 @@ struct EmbeddedPictures {
   std::vector<uint32_t> lines;
   bool empty() const { return files.empty(); }
 };
-// The body lines whose reference was found and whose file could be copied
-// into the work directory, each typed by the first bytes of its copy.
-EmbeddedPictures find_embedded_pictures();
+// Which files the call's draft holds: every file the call names, as its
+// checks see them (typed by name; nothing is opened), or those that can be
+// had, each looked at, as the draft is written.
+enum class CallFiles : uint8_t { named, settled };
+
+// The body lines whose reference was found, and when settled whose file
+// could be copied into the work directory, each typed by the first bytes
+// of its copy.
+EmbeddedPictures find_embedded_pictures(CallFiles files);
 
 // The HTML part: the template with the arguments' sound tag, page, font and
 // colours, then the body lines, the references of `pictures` made "cid:"

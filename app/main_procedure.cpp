@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "app/call_checks.h"
+#include "app/call_message.h"
 #include "app/composer.h"
-#include "app/path_limits.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/runtime_seams.h"
@@ -159,7 +159,11 @@ int32_t MakeEMLAttachmentFileSW() {
   args.priority = view(12);
   RunOutcome& outcome = run_outcome();
   outcome.composer_called = true;
-  if (call_may_run(args) && paths_fit(args)) outcome.composer_result = MakeEMLAttachmentFile(args);
+  if (call_may_run(args)) {
+    mime::Message named;
+    build_call_message(args, CallFiles::named, named);
+    if (call_files_fit(args, named)) outcome.composer_result = MakeEMLAttachmentFile(args);
+  }
   for (rt::HeapString& s : text) rt::release_heap_string(s);
   return outcome.composer_result;
 }

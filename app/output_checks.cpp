@@ -3,9 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/composer.h"
-#include "app/html_body.h"
-#include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "drivers/common_operations.h"
 #include "platform/file.h"
@@ -71,13 +68,6 @@ bool same_full_path(const char* a, const char* b) {
   return std::strcmp(full_a, full_b) == 0;
 }
 
-// The refusal of a message file that is also the input `what` named `name`.
-bool refuse_input(std::string_view message_file, const char* what, std::string_view name) {
-  run_outcome().refuse(kExitUsage, "the message file '" + std::string(message_file) + "' is also the " + what +
-                                       " '" + std::string(name) + "'; nothing was written");
-  return false;
-}
-
 }  // namespace
 
 bool same_file(std::string_view a, std::string_view b) {
@@ -94,26 +84,29 @@ bool same_file(std::string_view a, std::string_view b) {
   return same;
 }
 
-bool message_file_is_no_input(std::string_view message_file, std::string_view sound_file) {
-  ProgramData& data = program_data();
-  message_file = clipped(message_file);
-  ProgramQueue& files = data.file_names;
-  for (uint32_t i = 1; i <= files.records(); ++i) {
-    files.get(i);
-    const std::string_view file = clipped(files.field(), files.field_size());
-    if (same_file(message_file, file)) return refuse_input(message_file, "attachment", file);
+DraftFiles walk_draft_files(const mime::Message& message, std::string_view output,
+                            const std::function<void(const mime::Part&)>& visit) {
+  DraftFiles files;
+  files.size_bound = mime::header_size_bound(message);
+  mime::for_each_part(message.root, [&](const mime::Part& part) {
+    files.size_bound += mime::part_size_bound(part);
+    if (!output.empty() && same_file(output, part.body.file)) files.reading_output.push_back(&part);
+    if (visit) visit(part);
+  });
+  return files;
+}
+
+const char* part_file_role(mime::PartRole role) {
+  switch (role) {
+    case mime::PartRole::attachment:
+      return "attachment";
+    case mime::PartRole::picture:
+      return "picture";
+    case mime::PartRole::sound:
+      return "sound file";
+    default:
+      return "body file";
   }
-  ProgramQueue& body = data.body_lines;
-  for (uint32_t i = 1; i <= body.records(); ++i) {
-    body.get(i);
-    const ImageReference ref = find_image_reference(body.field(), body.field_size());
-    if (!ref.found()) continue;
-    const std::string_view picture = clipped(ref.name(body.field()));
-    if (same_file(message_file, picture)) return refuse_input(message_file, "picture", picture);
-  }
-  sound_file = clipped(sound_file);
-  if (same_file(message_file, sound_file)) return refuse_input(message_file, "sound file", sound_file);
-  return true;
 }
 
 bool message_path_replaceable(std::string_view message_file) {

@@ -4,8 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/composer.h"
-#include "app/html_body.h"
+#include "app/output_checks.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
@@ -18,9 +17,11 @@ namespace {
 // The longest path that reaches the system (without its NUL).
 constexpr uint32_t kLongestFullPath = drv::kFullPathSize - 1;
 
-bool refuse(std::string text, int exit_code = kExitDataError) {
-  run_outcome().refuse(exit_code, std::move(text) + "; nothing was written");
-  return false;
+// A path that does not fit, or nothing.
+using Refusal = std::optional<PathRefusal>;
+
+Refusal refusal(std::string text, int exit_code = kExitDataError) {
+  return PathRefusal{exit_code, std::move(text) + "; nothing was written"};
 }
 
 // The full path of `name` with slashes, as the system resolves it; empty
@@ -49,54 +50,56 @@ size_t full_path_length(std::string_view name) {
 
 // A file the run opens by `name` through a driver: the name must fit its
 // field and its full path the system's limit.
-bool opened_path_fits(const char* what, std::string_view name) {
+Refusal opened_path_refusal(const char* what, std::string_view name) {
   name = clipped(name);
   if (name.size() > kFileNameSize)
-    return refuse(std::string("the ") + what + " '" + std::string(name) +
+    return refusal(std::string("the ") + what + " '" + std::string(name) +
                   "' has a name longer than " + std::to_string(kFileNameSize) + " bytes");
   if (full_path_length(name) == 0)
-    return refuse(std::string("the ") + what + " '" + std::string(name) +
+    return refusal(std::string("the ") + what + " '" + std::string(name) +
                   "' has a path longer than " + std::to_string(kLongestFullPath) +
                   " bytes from the current folder");
-  return true;
+  return std::nullopt;
 }
 
 // An attachment is read from its copy in the work directory, which must fit
 // the name field and must not be the message file: the message being written
 // would be read in the copy's place.
-bool work_copy_fits(std::string_view file, std::string_view message_file) {
+Refusal work_copy_refusal(std::string_view file, std::string_view message_file) {
   char copy[kWorkPathSize];
   const std::string_view path = work_path(base_name(file, true), copy);
   if (path.size() > kFileNameSize || full_path_length(path) == 0)
-    return refuse("the attachment '" + std::string(file) + "' would be read from the work copy '" +
+    return refusal("the attachment '" + std::string(file) + "' would be read from the work copy '" +
                   std::string(path) + "', a path longer than " + std::to_string(kFileNameSize) +
                   " bytes");
   const std::string copy_path = resolved(path);
   if (!copy_path.empty() && copy_path == resolved(message_file))
-    return refuse("the message file '" + std::string(message_file) +
+    return refusal("the message file '" + std::string(message_file) +
                       "' is the work copy of the attachment '" + std::string(file) + "'",
                   kExitUsage);
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace
 
-bool paths_fit(const MessageArguments& args) {
-  if (!opened_path_fits("message file", args.message_file)) return false;
-  ProgramData& data = program_data();
-  ProgramQueue& files = data.file_names;
-  for (uint32_t i = 1; i <= files.records(); ++i) {
-    files.get(i);
-    if (!work_copy_fits(clipped(files.field(), files.field_size()), clipped(args.message_file)))
-      return false;
+PathLimits::PathLimits(std::string_view message_file) : message_file_(message_file) {}
+
+void PathLimits::visit(const mime::Part& part) {
+  for (size_t i = 0; i < std::size(kCallFileRoles); ++i) {
+    if (part.role != kCallFileRoles[i] || first_[i]) continue;
+    const std::string& file = part.body.file;
+    first_[i] = part.role == mime::PartRole::attachment ? work_copy_refusal(file, message_file_)
+                                                        : opened_path_refusal(part_file_role(part.role), file);
   }
-  ProgramQueue& body = data.body_lines;
-  for (uint32_t i = 1; i <= body.records(); ++i) {
-    body.get(i);
-    const ImageReference ref = find_image_reference(body.field(), body.field_size());
-    if (ref.found() && !opened_path_fits("picture", ref.name(body.field()))) return false;
-  }
-  return is_blank(args.sound_file) || opened_path_fits("sound file", args.sound_file);
+}
+
+bool PathLimits::fit() const {
+  Refusal refusal = opened_path_refusal("message file", message_file_);
+  for (const Refusal& role : first_)
+    if (!refusal) refusal = role;
+  if (!refusal) return true;
+  run_outcome().refuse(refusal->exit_code, refusal->text);
+  return false;
 }
 
 }  // namespace app

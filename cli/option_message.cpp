@@ -14,7 +14,6 @@
 #include "app/message_structure.h"
 #include "app/options_parts.h"
 #include "app/output_checks.h"
-#include "app/call_checks.h"
 #include "app/program_data.h"
 #include "app/run_outcome.h"
 #include "app/work_copies.h"
@@ -228,36 +227,19 @@ std::optional<Refusal> read_signature(const std::string& file, std::string& text
   return std::nullopt;
 }
 
-// What a part's file is to the person who named it.
-const char* file_role(PartRole role) {
-  switch (role) {
-    case PartRole::attachment:
-      return "attachment";
-    case PartRole::picture:
-      return "picture";
-    case PartRole::sound:
-      return "sound file";
-    default:
-      return "body file";
-  }
-}
-
 }  // namespace
 
 std::optional<Refusal> check_draft(const mime::Message& message, const Options& o) {
-  std::optional<Refusal> refusal;
-  uint64_t bound = mime::header_size_bound(message);
-  mime::for_each_part(message.root, [&](const Part& part) {
-    bound += mime::part_size_bound(part);
-    const std::string& file = part.body.file;
-    if (refusal || o.output == kStandardOutput || file.empty() || !app::same_file(o.output, file)) return;
-    refusal = Refusal{app::kExitUsage,
-                      "the draft to write, '" + o.output + "', is the " + file_role(part.role) + " '" + file + "'"};
-  });
-  if (!refusal && bound > app::kLargestMessage)
-    refusal = data_error("the message would be larger than 2 GiB, the most a message can have (up to " +
-                         std::to_string(bound >> 20) + " MiB); nothing was written");
-  return refusal;
+  const app::DraftFiles files = app::walk_draft_files(message, o.output == kStandardOutput ? "" : o.output);
+  if (!files.reading_output.empty()) {
+    const Part& part = *files.reading_output.front();
+    return Refusal{app::kExitUsage, "the draft to write, '" + o.output + "', is the " +
+                                        app::part_file_role(part.role) + " '" + part.body.file + "'"};
+  }
+  if (files.size_bound > app::kLargestMessage)
+    return data_error("the message would be larger than 2 GiB, the most a message can have (up to " +
+                      std::to_string(files.size_bound >> 20) + " MiB); nothing was written");
+  return std::nullopt;
 }
 
 bool build_message(const Options& o, app::OptionsBody& body, mime::Message& message,
