@@ -1,5 +1,6 @@
 #include "app/kept_input.h"
 
+#include <memory>
 #include <utility>
 
 #include "app/program_data.h"
@@ -103,19 +104,20 @@ enum class ReadEnd { whole, read_failed, keep_failed };
 // is given, and to `piece`. A failure's system error in `error`.
 ReadEnd read_through(plat::HANDLE file, plat::HANDLE keep, const std::function<void(std::string_view)>& piece,
                      uint32_t& error) {
-  std::string buffer(kPieceSize, '\0');
+  // Left unzeroed: a small file touches only the pages its bytes fill.
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kPieceSize);
   for (;;) {
     plat::DWORD got = 0, put = 0;
-    if (!plat::ReadFile(file, buffer.data(), kPieceSize, &got, nullptr)) {
+    if (!plat::ReadFile(file, buffer.get(), kPieceSize, &got, nullptr)) {
       error = plat::GetLastError();
       return ReadEnd::read_failed;
     }
     if (got == 0) break;
-    if (keep != nullptr && !plat::WriteFile(keep, buffer.data(), got, &put, nullptr)) {
+    if (keep != nullptr && !plat::WriteFile(keep, buffer.get(), got, &put, nullptr)) {
       error = plat::GetLastError();
       return ReadEnd::keep_failed;
     }
-    piece(std::string_view(buffer.data(), got));
+    piece(std::string_view(buffer.get(), got));
   }
   plat::SetLastError(0);
   return ReadEnd::whole;

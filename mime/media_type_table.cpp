@@ -68,6 +68,11 @@ std::optional<std::string> read_system_table() {
                                               plat::OPEN_EXISTING, plat::FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != plat::INVALID_HANDLE_VALUE) {
     text.emplace();
+    // Room for the whole file at once: a text grown block by block would be
+    // copied and its fresh pages touched again at every growth.
+    plat::DWORD size_high = 0;
+    const plat::DWORD size = plat::GetFileSize(file, &size_high);
+    if (size != plat::INVALID_FILE_SIZE && size_high == 0) text->reserve(size);
     char block[16384];
     plat::DWORD got = 0;
     while (true) {
@@ -101,16 +106,19 @@ bool is_media_type(std::string_view type) {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// Hands `entry` each extension of a table's text with its line's type, in
-// the text's order, until it returns false. Lines are cut at LF, comments at
-// "#", words at blanks; a line whose first word is no media type gives none.
-template <typename Entry>
-void for_each_entry(std::string_view text, Entry entry) {
+// Hands `entry` each extension of a table's text that `wanted` accepts, with
+// its line's type, in the text's order, until `entry` returns false. Lines are
+// cut at LF, comments at "#", words at blanks; a line whose first word is no
+// media type gives none. That first word is checked only once the line has a
+// wanted extension: a search for one extension then skips the check on the
+// table's thousands of other lines.
+template <typename Wanted, typename Entry>
+void for_each_entry(std::string_view text, Wanted wanted, Entry entry) {
   const char* at = text.data();
   const char* const end = at + text.size();
   while (at < end) {
     std::string_view type;
-    bool comment = false;
+    bool comment = false, type_checked = false;
     for (;;) {  // the words of one line
       while (at < end && is_blank(*at)) ++at;
       if (at == end || *at == '\n') break;
@@ -118,9 +126,13 @@ void for_each_entry(std::string_view text, Entry entry) {
       while (at < end && !is_blank(*at) && *at != '\n' && *at != '#') ++at;
       if (at > word && !comment) {
         const std::string_view w(word, static_cast<size_t>(at - word));
-        if (type.empty() && !is_media_type(w)) comment = true;  // the rest of the line gives nothing
-        else if (type.empty()) type = w;
-        else if (!entry(type, w)) return;
+        if (type.empty()) {
+          type = w;
+        } else if (wanted(w)) {
+          if (!type_checked && !is_media_type(type)) comment = true;  // the rest of the line gives nothing
+          type_checked = true;
+          if (!comment && !entry(type, w)) return;
+        }
       }
       if (at < end && *at == '#') comment = true;
       if (comment) at = std::find(at, end, '\n');
@@ -140,7 +152,8 @@ std::string_view attachment_table() {
 
 MediaTypeTable MediaTypeTable::parse(std::string_view text) {
   MediaTypeTable table;
-  for_each_entry(text, [&table](std::string_view type, std::string_view extension) {
+  const auto every = [](std::string_view) { return true; };
+  for_each_entry(text, every, [&table](std::string_view type, std::string_view extension) {
     table.by_extension_.emplace(lower_ascii(extension), type);
     return true;
   });
@@ -150,9 +163,11 @@ MediaTypeTable MediaTypeTable::parse(std::string_view text) {
 std::string_view MediaTypeTable::find(std::string_view text, std::string_view extension) {
   std::string_view found;
   if (extension.empty()) return found;
-  for_each_entry(text, [&](std::string_view type, std::string_view word) {
-    const auto same = [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; };
-    if (!std::equal(word.begin(), word.end(), extension.begin(), extension.end(), same)) return true;
+  const auto same = [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; };
+  const auto is_extension = [&](std::string_view word) {
+    return std::equal(word.begin(), word.end(), extension.begin(), extension.end(), same);
+  };
+  for_each_entry(text, is_extension, [&found](std::string_view type, std::string_view) {
     found = type;
     return false;
   });
