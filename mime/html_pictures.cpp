@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "mime/text_decoder.h"
+
 namespace mime {
 namespace {
 
@@ -144,7 +146,41 @@ void PictureRewriter::feed(std::string_view chunk) { tokenizer_.feed(chunk); }
 
 void PictureRewriter::finish() { tokenizer_.finish(); }
 
+namespace {
+
+// The tag of a <meta> that declares a character set other than UTF-8, made
+// to declare utf-8: the rewritten text is UTF-8, whatever it was read in.
+// Only the declared name changes where the value is written without
+// references; else the value is written anew in double quotes.
+std::optional<std::string> utf8_meta(const HtmlToken& token) {
+  const MetaCharset meta = meta_charset(token);
+  const std::string_view name = trim_html_space(meta.name);
+  if (name.empty() || (name.size() == 5 && starts_with_any_case(name, "utf-8"))) return std::nullopt;
+  const HtmlAttribute& attribute = *meta.attribute;
+  const size_t name_at = static_cast<size_t>(name.data() - attribute.value.data());
+  std::string value = attribute.value;
+  value.replace(name_at, name.size(), "utf-8");
+  const size_t quotes = attribute.quote == QuoteStyle::none ? 0 : 1;
+  const std::string_view written =
+      token.raw.substr(attribute.value_begin + quotes, attribute.value_end - attribute.value_begin - 2 * quotes);
+  std::string tag(token.raw.substr(0, attribute.value_begin));
+  if (written == attribute.value) {
+    tag.append(token.raw.substr(attribute.value_begin, quotes)).append(value);
+    tag.append(token.raw.substr(attribute.value_end - quotes));
+  } else {
+    append_quoted(tag, value);
+    tag.append(token.raw.substr(attribute.value_end));
+  }
+  return tag;
+}
+
+}  // namespace
+
 void PictureRewriter::on_token(const HtmlToken& token) {
+  if (const std::optional<std::string> meta = utf8_meta(token)) {
+    out_(*meta);
+    return;
+  }
   const HtmlAttribute* src = picture_source(token);
   const std::optional<std::string> value = src ? replace_(trim_html_space(src->value)) : std::nullopt;
   if (!value) {

@@ -60,6 +60,9 @@ bool path_within(std::string_view folder, std::string_view path);
 // quotes, "&" and '"' as references, and everything else in the tag stays
 // byte for byte. `replace` sees each non-empty source as picture_sources
 // reports it, and returns std::nullopt to keep the tag as it is.
+// What is written is UTF-8 whatever the HTML was read in, so a <meta> that
+// declares another character set (charset="...", or http-equiv=
+// "Content-Type" with a "charset=" in its content) is made to declare utf-8.
 class PictureRewriter {
  public:
   PictureRewriter(std::function<std::optional<std::string>(std::string_view src)> replace,

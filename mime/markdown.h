@@ -14,7 +14,7 @@
 
 namespace mime {
 
-inline constexpr size_t kLargestMarkdown = size_t{16} << 20;
+inline constexpr size_t kLargestMarkdown = size_t{4} << 20;
 
 // Whether this build renders Markdown (a build without the library does not).
 bool markdown_available();

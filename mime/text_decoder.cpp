@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "mime/html_tokenizer.h"
-
 namespace mime {
 
 namespace {
@@ -65,22 +63,23 @@ std::string charset_name(std::string_view name) {
   return preferred == nullptr ? std::string() : std::string(preferred);
 }
 
+MetaCharset meta_charset(const HtmlToken& token) {
+  if (token.kind != HtmlTokenKind::start_tag || token.name != "meta") return {};
+  if (const HtmlAttribute* charset = token.attribute("charset")) return {charset, charset->value};
+  const HtmlAttribute* equiv = token.attribute("http-equiv");
+  const HtmlAttribute* content = token.attribute("content");
+  std::string kind = equiv != nullptr ? equiv->value : std::string();
+  std::transform(kind.begin(), kind.end(), kind.begin(), lower);
+  if (kind != "content-type" || content == nullptr) return {};
+  return {content, content_charset(content->value)};
+}
+
 std::string html_declared_charset(std::string_view head) {
   std::string found;
   bool done = false;
   HtmlTokenizer tokenizer([&](const HtmlToken& token) {
-    if (done || token.kind != HtmlTokenKind::start_tag || token.name != "meta") return;
-    std::string_view value;
-    if (const HtmlAttribute* charset = token.attribute("charset")) {
-      value = charset->value;
-    } else {
-      const HtmlAttribute* equiv = token.attribute("http-equiv");
-      const HtmlAttribute* content = token.attribute("content");
-      std::string kind = equiv != nullptr ? equiv->value : std::string();
-      std::transform(kind.begin(), kind.end(), kind.begin(), lower);
-      if (kind != "content-type" || content == nullptr) return;
-      value = content_charset(content->value);
-    }
+    if (done) return;
+    const std::string_view value = meta_charset(token).name;
     if (value.empty()) return;
     found = declared(value);
     done = true;  // the first declaration counts, known or not

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "mime/html_tokenizer.h"
 #include "platform/charset.h"
 
 namespace mime {
@@ -28,6 +29,16 @@ std::string charset_name(std::string_view name);
 // US-ASCII are Windows-1252. Empty when none is declared or the name is
 // unknown.
 std::string html_declared_charset(std::string_view head);
+
+// Where a <meta> start tag declares a character set: the attribute that
+// holds the declaration (its charset, else the content of http-equiv=
+// "Content-Type") and the declared name, a view into that attribute's
+// value. No attribute when the token declares none; the name may be empty.
+struct MetaCharset {
+  const HtmlAttribute* attribute = nullptr;
+  std::string_view name;
+};
+MetaCharset meta_charset(const HtmlToken& token);
 
 class TextDecoder {
  public:

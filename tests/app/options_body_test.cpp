@@ -134,7 +134,8 @@ std::string utf16(const std::string& ascii, bool big_endian) {
 }
 
 // A body in another character set arrives as UTF-8: read in the set its
-// byte-order mark tells, else the one named, else an HTML's own.
+// byte-order mark tells, else the one named, else an HTML's own, which then
+// declares utf-8.
 TEST(options_body_test, a_body_in_any_character_set_arrives_as_utf8) {
   const struct {
     const char* name;
@@ -151,7 +152,7 @@ TEST(options_body_test, a_body_in_any_character_set_arrives_as_utf8) {
        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\"></head>\n"
        "<body><p>caf\xE9 \x96 \x93q\x94</p></body></html>\n",
        {"--html", "body"}, "document",
-       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\"></head>\n"
+       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head>\n"
        "<body><p>caf\xC3\xA9 \xE2\x80\x93 \xE2\x80\x9Cq\xE2\x80\x9D</p></body></html>\n"},
       {"UTF-16 HTML by its mark", "\xFE\xFF" + utf16("<p>x</p>\n", true), {"--html", "-"}, "html", "<p>x</p>\n"},
       {"Shift_JIS HTML named", "<p>\x93\xFA\x96\x7B</p>\n", {"--html", "body", "--charset", "Shift_JIS"}, "html",
@@ -208,7 +209,7 @@ TEST(options_body_test, markdown_too_large_or_showing_a_file_outside_is_refused)
     std::string markdown;
     std::string says;
   } cases[] = {
-      {"too large", std::string((16 << 20) + 1, 'x'), "'notes/plan.md' is larger than 16 MiB, the most a Markdown body can have"},
+      {"too large", std::string((4 << 20) + 1, 'x'), "'notes/plan.md' is larger than 4 MiB, the most a Markdown body can have"},
       {"outside", "![key](../k/id_rsa)\n", "the image 'notes/../k/id_rsa' (shown by 'notes/plan.md') is outside"},
   };
   for (const auto& c : cases) {

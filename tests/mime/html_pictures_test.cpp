@@ -136,6 +136,35 @@ TEST(html_pictures_test, the_rewriter_changes_the_mapped_sources_and_no_other_by
   for (const auto& c : cases) EXPECT_EQ(rewritten({c.html}), c.out) << c.html;
 }
 
+// What is written is UTF-8, so a <meta> that declares another set declares
+// utf-8 instead; the declared name is the only byte that changes.
+TEST(html_pictures_test, a_meta_declaring_another_charset_is_made_to_declare_utf8) {
+  const struct {
+    const char* name;
+    const char* html;
+    const char* out;
+  } cases[] = {
+      {"unquoted", "<meta charset=windows-1252>", "<meta charset=utf-8>"},
+      {"double quoted", "<META CharSet=\"ISO-8859-1\" />", "<META CharSet=\"utf-8\" />"},
+      {"single quoted, spaces", "<meta charset=' latin1 '>", "<meta charset=' utf-8 '>"},
+      {"http-equiv", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">",
+       "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"},
+      {"http-equiv any case, quoted name", "<meta content='text/html;CHARSET=\"koi8-r\"' HTTP-EQUIV=content-TYPE>",
+       "<meta content='text/html;CHARSET=\"utf-8\"' HTTP-EQUIV=content-TYPE>"},
+      {"references", "<meta http-equiv=content-type content=\"text/html;charset&#61;cp1252\">",
+       "<meta http-equiv=content-type content=\"text/html;charset=utf-8\">"},
+      {"already utf-8", "<meta charset=UTF-8>", "<meta charset=UTF-8>"},
+      {"other http-equiv", "<meta http-equiv=refresh content=\"5; charset=latin1\">",
+       "<meta http-equiv=refresh content=\"5; charset=latin1\">"},
+      {"no charset in content", "<meta http-equiv=content-type content=text/html>",
+       "<meta http-equiv=content-type content=text/html>"},
+      {"in a comment", "<!-- <meta charset=latin1> -->", "<!-- <meta charset=latin1> -->"},
+      {"in a script", "<script>'<meta charset=latin1>'</script>", "<script>'<meta charset=latin1>'</script>"},
+      {"in text", "<p>charset=latin1</p>", "<p>charset=latin1</p>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(rewritten({c.html}), c.out) << c.name;
+}
+
 TEST(html_pictures_test, any_cut_into_two_chunks_gives_the_same_rewrite) {
   const std::string_view sample =
       "<html><body bgcolor=#fff><p>Logo: <img alt='the logo' src=\"logo.png\">&amp;"
