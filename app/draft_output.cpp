@@ -64,9 +64,11 @@ class DraftBlockSink : public mime::LineSink {
     while (n > 0 && (text[n - 1] == ' ' || text[n - 1] == '\r' || text[n - 1] == '\n')) --n;
     if (used_ + n + 2 > kBlockSize) flush();
     char* at = block_.get() + used_;
-    std::memcpy(at, text.data(), n);
-    if (std::memchr(at, '\r', n) != nullptr || std::memchr(at, '\n', n) != nullptr)
-      std::replace_if(at, at + n, [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    if (n != 0) {  // an empty line's text may have no bytes at all to point at
+      std::memcpy(at, text.data(), n);
+      if (std::memchr(at, '\r', n) != nullptr || std::memchr(at, '\n', n) != nullptr)
+        std::replace_if(at, at + n, [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    }
     used_ += n;
     end_line();
   }
@@ -78,7 +80,7 @@ class DraftBlockSink : public mime::LineSink {
         text = {};
       }
     }
-    std::memcpy(block_.get() + used_, text.data(), text.size());
+    if (!text.empty()) std::memcpy(block_.get() + used_, text.data(), text.size());
     used_ += text.size();
     end_line();
   }
