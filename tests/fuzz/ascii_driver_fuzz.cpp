@@ -14,11 +14,12 @@
 #include "drivers/record_statements.h"
 #include "runtime/record_descriptor.h"
 #include "services/error_state.h"
+#include "tests/fuzz/own_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   static const std::string name =
-      (std::filesystem::temp_directory_path() / "msgmake-ascii-fuzz.txt").string();
+      (fuzz::own_folder() / "msgmake-ascii-fuzz.txt").string();
   std::FILE* out = std::fopen(name.c_str(), "wb");
   if (!out) return 0;
   std::fwrite(data + 2, 1, size - 2, out);

@@ -9,12 +9,14 @@
 
 #include "platform/file.h"
 #include "platform/profile.h"
+#include "tests/fuzz/own_folder.h"
 
 namespace {
 
+
 const std::string& profile_name() {
   static const std::string name =
-      (std::filesystem::temp_directory_path() / "msgmake_profile_fuzz.ini").string();
+      (fuzz::own_folder() / "msgmake_profile_fuzz.ini").string();
   return name;
 }
 

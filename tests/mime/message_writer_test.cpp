@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -64,9 +65,12 @@ mime::Message message_of(mime::Part root) {
 }
 
 struct Folder {
-  Folder() : path(fs::temp_directory_path() / ("msgmake-writer-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
-    fs::remove_all(path);
-    fs::create_directories(path);
+  // A folder of the test's own, made where none stood: two runs of the
+  // suite never share it.
+  Folder() {
+    std::random_device seed;
+    do path = fs::temp_directory_path() / ("msgmake-writer-" + std::to_string(seed()));
+    while (!fs::create_directory(path));
   }
   ~Folder() { fs::remove_all(path); }
   fs::path write(const std::string& name, const std::string& bytes) const {
